@@ -1,0 +1,61 @@
+// The package's file block as an in-memory tree: every file's name and contents, with lookup by
+// package-relative path, target paths under the installation folder, and extraction.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "common/Text.h"
+
+struct DirNode;
+struct PackageRoot;
+
+struct FileNode {
+    TextBuffer name{};
+    std::uint32_t size = 0;
+    std::uint8_t* contents = nullptr;  // owned; none when size is 0
+    DirNode* parent = nullptr;         // none for files directly under the root
+    PackageRoot* root = nullptr;
+    FileNode* next = nullptr;          // next sibling in its folder's file list
+    FileNode* nextInAll = nullptr;     // next file in allFiles
+};
+
+struct DirNode {
+    TextBuffer name{};  // the whole path relative to the root, e.g. "driver\USB"
+    std::uint32_t fileCount = 0;
+    std::uint32_t dirCount = 0;
+    FileNode* files = nullptr;
+    DirNode* subdirs = nullptr;
+    std::uint32_t contentOffset = 0;
+    DirNode* next = nullptr;
+};
+
+struct PackageRoot {
+    TextBuffer name{};
+    TextBuffer targetPath{};
+    std::uint32_t fileCount = 0;
+    std::uint32_t dirCount = 0;
+    FileNode* files = nullptr;
+    DirNode* dirs = nullptr;
+    FileNode* allFiles = nullptr;  // every file, the last one read first
+};
+
+// Builds the tree from the file block at `block` (its size field), of `available` bytes that
+// may be read. False when the block is damaged: a count, offset, size or name that points
+// outside it, or a name over 259 units; the root is then left empty.
+bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot& root);
+void freeFileTree(PackageRoot& root);
+
+// Exact, case-sensitive lookup; a leading ".\" or "\" is ignored.
+FileNode* findPackageFile(const PackageRoot& root, std::u16string_view path);
+
+// root target\dir\name or root target\name; false when it does not fit 260 units.
+bool targetPathOf(const FileNode& file, TextBuffer& path);
+
+void createTargetFolders(const PackageRoot& root);
+
+enum class WriteOutcome { Written, CannotCreate, ShortWrite };
+WriteOutcome writePackageFile(const FileNode& file, const char16_t* path);
+
+bool deleteFolderTree(const char16_t* folder);
+bool removeEmptyFolders(const char16_t* folder);

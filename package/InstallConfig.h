@@ -1,0 +1,79 @@
+// The single install configuration: what the package's install script says to do with its
+// files, the file tree, and the install worker's run-time fields.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "common/Text.h"
+#include "package/FileTree.h"
+#include "platform/StatusChannel.h"
+#include "platform/Threads.h"
+
+struct FileRef {
+    FileNode* file = nullptr;
+    FileRef* next = nullptr;
+};
+
+struct NamedFile {
+    FileNode* file = nullptr;
+    TextBuffer name{};
+    NamedFile* next = nullptr;
+};
+
+struct ServiceEntry {
+    FileNode* file = nullptr;
+    char16_t* description = nullptr;  // owned, or none
+    ServiceEntry* next = nullptr;
+};
+
+struct DriverScriptSet {
+    FileNode* installX86 = nullptr;
+    FileNode* installX64 = nullptr;
+    FileNode* uninstallX86 = nullptr;
+    FileNode* uninstallX64 = nullptr;
+    DriverScriptSet* next = nullptr;
+};
+
+struct LicenceFile {
+    std::uint8_t languageIndex = 0;
+    FileNode* file = nullptr;
+    LicenceFile* next = nullptr;
+};
+
+// What the wizard hands to the install worker.
+struct WorkerParameter {
+    platform::StatusChannel* window = nullptr;  // none: no message is ever sent
+    TextBuffer installRoot{};
+    std::uint8_t quiet = 0;
+    std::uint8_t showPanel = 1;
+    std::int32_t hidRunCount = 0;
+    std::uint32_t language = 1033;
+};
+
+struct InstallConfig {
+    TextBuffer company{};
+    TextBuffer product{};
+    FileNode* mainApp = nullptr;
+    FileNode* extraProgram = nullptr;
+    FileNode* uninstaller = nullptr;
+    FileRef* launchAfterInstall = nullptr;
+    FileRef* runEntries = nullptr;
+    NamedFile* startMenuShortcuts = nullptr;
+    NamedFile* desktopMenuEntries = nullptr;
+    FileRef* systemFiles = nullptr;
+    NamedFile* desktopShortcuts = nullptr;
+    ServiceEntry* services = nullptr;
+    DriverScriptSet* driverScriptSets = nullptr;
+    LicenceFile* licenceFiles = nullptr;
+    PackageRoot* fileTree = nullptr;
+
+    // Install worker run-time fields.
+    WorkerParameter worker;
+    std::atomic<bool> running{false};
+    std::unique_ptr<platform::ThreadHandle> workerThread;
+};
+
+// Clears the running flag and closes (does not wait for) the worker thread handle.
+void dropWorkerThread(InstallConfig& config);

@@ -1,0 +1,20 @@
+// The installer package as it travels in the executable: a size-checked pair of blocks, the
+// install script and the file block, loaded into the global install configuration.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "package/InstallConfig.h"
+#include "package/InstallScript.h"
+
+// Why a package was rejected (none when it was accepted).
+extern const char* lastPackageRejection;
+
+// Loads the blob of `size` bytes (the resource's size). False when the sizes do not add up or
+// any block points outside the blob; the configuration is then cleared and has no tree.
+bool loadPackage(const std::uint8_t* blob, std::size_t size, InstallConfig& config,
+                 ScriptStop* scriptStop = nullptr);
+
+// Final release: clears everything and frees the record itself.
+void releaseInstallConfig(InstallConfig* config);

@@ -1,0 +1,45 @@
+// Files and folders, as the package extraction and the workers need them. Paths are
+// NUL-terminated UTF-16 with backslashes, as on Windows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+struct DirEntry {
+    std::u16string name;
+    bool isDirectory = false;
+};
+
+enum class SpecialFolder { ProgramFiles, Programs, Desktop, System, CommonDocuments };
+
+enum class WriteResult { Written, CannotCreate, ShortWrite };
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // FindFirstFileW on the path itself finds something.
+    virtual bool exists(const char16_t* path) = 0;
+    // One level; the parent must exist.
+    virtual bool createFolder(const char16_t* path) = 0;
+    virtual bool removeFolder(const char16_t* path) = 0;
+    virtual bool deleteFile(const char16_t* path) = 0;
+    // Entries of a folder, "." and ".." included where the system reports them. False when the
+    // folder cannot be listed.
+    virtual bool listFolder(const char16_t* path, std::vector<DirEntry>& entries) = 0;
+    // Create-or-overwrite with the bytes in one write.
+    virtual WriteResult writeFile(const char16_t* path, const std::uint8_t* bytes,
+                                  std::size_t size) = 0;
+    virtual bool readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) = 0;
+    // SHGetSpecialFolderPathW; false when the system has no such folder.
+    virtual bool specialFolder(SpecialFolder which, std::u16string& path) = 0;
+};
+
+inline FileSystem& files() { return *os().files; }
+
+}  // namespace platform

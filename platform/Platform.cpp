@@ -1,0 +1,10 @@
+#include "platform/Platform.h"
+
+namespace platform {
+
+Platform& os() {
+    static Platform table;
+    return table;
+}
+
+}  // namespace platform

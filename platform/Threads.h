@@ -1,0 +1,28 @@
+// Worker threads. A handle that is dropped without waiting is closed, as CloseHandle does: the
+// thread runs on by itself.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+class ThreadHandle {
+public:
+    virtual ~ThreadHandle() = default;
+    // WaitForSingleObject without a time limit.
+    virtual void wait() = 0;
+};
+
+class Threads {
+public:
+    virtual ~Threads() = default;
+    // CreateThread; none when the thread cannot be created.
+    virtual std::unique_ptr<ThreadHandle> start(std::function<void()> body) = 0;
+};
+
+inline Threads& threads() { return *os().threads; }
+
+}  // namespace platform

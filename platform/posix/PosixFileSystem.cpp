@@ -1,0 +1,104 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "common/Text.h"
+
+namespace posix {
+
+std::string nativePath(const char16_t* path) {
+    std::string p = utf16ToUtf8(viewOf(path));
+    for (char& c : p) {
+        if (c == '\\') c = '/';
+    }
+    return p;
+}
+
+bool PosixFileSystem::exists(const char16_t* path) {
+    struct stat st;
+    return ::lstat(nativePath(path).c_str(), &st) == 0;
+}
+
+bool PosixFileSystem::createFolder(const char16_t* path) {
+    return ::mkdir(nativePath(path).c_str(), 0755) == 0;
+}
+
+bool PosixFileSystem::removeFolder(const char16_t* path) {
+    return ::rmdir(nativePath(path).c_str()) == 0;
+}
+
+bool PosixFileSystem::deleteFile(const char16_t* path) {
+    struct stat st;
+    std::string p = nativePath(path);
+    if (::lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return ::unlink(p.c_str()) == 0;
+}
+
+bool PosixFileSystem::listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) {
+    entries.clear();
+    std::string p = nativePath(path);
+    DIR* dir = ::opendir(p.c_str());
+    if (!dir) return false;
+    while (dirent* e = ::readdir(dir)) {
+        struct stat st;
+        std::string full = p + "/" + e->d_name;
+        bool isDir = ::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        entries.push_back({utf8ToUtf16(e->d_name), isDir});
+    }
+    ::closedir(dir);
+    return true;
+}
+
+platform::WriteResult PosixFileSystem::writeFile(const char16_t* path, const std::uint8_t* bytes,
+                                                 std::size_t size) {
+    int fd = ::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return platform::WriteResult::CannotCreate;
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n <= 0) break;
+        done += std::size_t(n);
+    }
+    bool closed = ::close(fd) == 0;
+    return done == size && closed ? platform::WriteResult::Written
+                                  : platform::WriteResult::ShortWrite;
+}
+
+bool PosixFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) {
+    int fd = ::open(nativePath(path).c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        bytes.resize(std::size_t(st.st_size));
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n <= 0) break;
+            done += std::size_t(n);
+        }
+        ok = done == bytes.size();
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool PosixFileSystem::specialFolder(platform::SpecialFolder which, std::u16string& path) {
+    const char* root = std::getenv("TOUCHSETUP_ROOT");
+    std::u16string base = utf8ToUtf16(root && *root ? root : "machine");
+    switch (which) {
+        case platform::SpecialFolder::ProgramFiles: path = base + u"\\Program Files"; break;
+        case platform::SpecialFolder::Programs: path = base + u"\\Start Menu\\Programs"; break;
+        case platform::SpecialFolder::Desktop: path = base + u"\\Desktop"; break;
+        case platform::SpecialFolder::System: path = base + u"\\Windows\\System32"; break;
+        case platform::SpecialFolder::CommonDocuments: path = base + u"\\Public\\Documents"; break;
+    }
+    return true;
+}
+
+}  // namespace posix

@@ -1,0 +1,27 @@
+// Real files for the native tools. Backslashes in paths become "/"; the special folders live
+// under $TOUCHSETUP_ROOT (default "./machine"), laid out like a Windows drive.
+#pragma once
+
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace posix {
+
+class PosixFileSystem : public platform::FileSystem {
+public:
+    bool exists(const char16_t* path) override;
+    bool createFolder(const char16_t* path) override;
+    bool removeFolder(const char16_t* path) override;
+    bool deleteFile(const char16_t* path) override;
+    bool listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) override;
+    platform::WriteResult writeFile(const char16_t* path, const std::uint8_t* bytes,
+                                    std::size_t size) override;
+    bool readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) override;
+    bool specialFolder(platform::SpecialFolder which, std::u16string& path) override;
+};
+
+// The native spelling of a Windows-style path.
+std::string nativePath(const char16_t* path);
+
+}  // namespace posix

@@ -1,0 +1,21 @@
+// Files and folders through the Win32 calls the installer has always used.
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace win32 {
+
+class Win32FileSystem : public platform::FileSystem {
+public:
+    bool exists(const char16_t* path) override;
+    bool createFolder(const char16_t* path) override;
+    bool removeFolder(const char16_t* path) override;
+    bool deleteFile(const char16_t* path) override;
+    bool listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) override;
+    platform::WriteResult writeFile(const char16_t* path, const std::uint8_t* bytes,
+                                    std::size_t size) override;
+    bool readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) override;
+    bool specialFolder(platform::SpecialFolder which, std::u16string& path) override;
+};
+
+}  // namespace win32
