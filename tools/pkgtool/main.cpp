@@ -1,14 +1,41 @@
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "common/Text.h"
+#include "tools/pkgtool/Command.h"
 
-int runPkgtool(const std::vector<std::string>& args);
+namespace {
 
-int runPkgtool(const std::vector<std::string>&) {
-    std::fputs("usage: pkgtool COMMAND ...\n", stderr);
+struct Command {
+    const char* usage;
+    CommandFunction run;
+};
+
+std::map<std::string, Command>& commands() {
+    static std::map<std::string, Command> table;
+    return table;
+}
+
+int usage() {
+    std::fputs("usage:\n", stderr);
+    for (const auto& [name, command] : commands()) std::fprintf(stderr, "  pkgtool %s\n", command.usage);
     return 2;
+}
+
+int runPkgtool(const std::vector<std::string>& args) {
+    if (args.empty()) return usage();
+    auto it = commands().find(args[0]);
+    if (it == commands().end()) return usage();
+    installSystemPlatform();
+    return it->second.run(std::vector<std::string>(args.begin() + 1, args.end()));
+}
+
+}  // namespace
+
+CommandRegistration::CommandRegistration(const char* name, const char* usage, CommandFunction run) {
+    commands()[name] = Command{usage, run};
 }
 
 #ifdef _WIN32
@@ -21,5 +48,7 @@ int wmain(int argc, wchar_t** argv) {
     return runPkgtool(args);
 }
 #else
-int main(int argc, char** argv) { return runPkgtool(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+    return runPkgtool(std::vector<std::string>(argv + 1, argv + argc));
+}
 #endif

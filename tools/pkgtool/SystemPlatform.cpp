@@ -1,0 +1,17 @@
+#include "platform/Platform.h"
+#include "tools/pkgtool/Command.h"
+
+#ifdef _WIN32
+#include "platform/win32/Win32FileSystem.h"
+#else
+#include "platform/posix/PosixFileSystem.h"
+#endif
+
+void installSystemPlatform() {
+#ifdef _WIN32
+    static win32::Win32FileSystem files;
+#else
+    static posix::PosixFileSystem files;
+#endif
+    platform::os().files = &files;
+}
