@@ -44,9 +44,13 @@ else()
       target_compile_options(${name} PRIVATE ${TS_WARNINGS} -fsanitize=fuzzer)
       target_link_options(${name} PRIVATE -fsanitize=fuzzer)
       target_link_libraries(${name} PRIVATE touchos touchfakes)
-      # A short fixed run: no crash, no leak, no read outside the input.
+      # A short fixed run: no crash, no leak, no read outside the input. libFuzzer writes new
+      # inputs into its first corpus folder: a scratch folder in the build tree, so that the
+      # committed seeds stay as they are.
+      file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
       add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=20 -rss_limit_mb=2048
-               -max_len=65536 ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
+               -max_len=65536 ${CMAKE_BINARY_DIR}/fuzz-corpus/${name}
+               ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
     endforeach()
   endif()
 
