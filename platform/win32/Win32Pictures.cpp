@@ -1,8 +1,11 @@
 #include "platform/win32/Win32Pictures.h"
 
-#include <gdiplus.h>
-#include <objidl.h>
 #include <windows.h>
+// GDI+ needs the COM stream and property types that the lean windows.h leaves out.
+#include <objidl.h>
+#include <wtypes.h>
+// After the types above.
+#include <gdiplus.h>
 
 #include <cstring>
 

@@ -1,9 +1,11 @@
 #include "platform/win32/Win32UsbBus.h"
 
-#include <dbt.h>
-#include <usbioctl.h>
 #include <windows.h>
+// The device and USB headers need the base types first.
+#include <dbt.h>
 #include <winioctl.h>
+// usbioctl.h uses CTL_CODE from winioctl.h.
+#include <usbioctl.h>
 
 #include <cstddef>
 #include <cstring>
@@ -166,6 +168,11 @@ bool Win32UsbBus::attachedHubName(platform::UsbHandle hub, int port, std::u16str
 
 void Win32UsbBus::close(platform::UsbHandle handle) {
     CloseHandle(handleOf(handle));
+}
+
+void deviceBroadcast(std::intptr_t lParam, const std::uint8_t*& bytes, std::size_t& size) {
+    bytes = reinterpret_cast<const std::uint8_t*>(lParam);
+    size = bytes ? reinterpret_cast<const DEV_BROADCAST_HDR*>(bytes)->dbch_size : 0;
 }
 
 bool Win32UsbBus::registerArrivalNotices(void* window) {

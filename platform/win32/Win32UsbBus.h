@@ -2,6 +2,9 @@
 // notifications through RegisterDeviceNotificationW.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "platform/UsbBus.h"
 
 namespace win32 {
@@ -17,5 +20,9 @@ public:
     void close(platform::UsbHandle handle) override;
     bool registerArrivalNotices(void* window) override;
 };
+
+// The broadcast a WM_DEVICECHANGE lParam points to, as the portable classification reads it:
+// its bytes and its own dbch_size; none when lParam is null.
+void deviceBroadcast(std::intptr_t lParam, const std::uint8_t*& bytes, std::size_t& size);
 
 }  // namespace win32
