@@ -11,36 +11,16 @@
 #include <cstring>
 #include <vector>
 
-#include "common/Text.h"
+#include "platform/UsbIoctl.h"
 #include "platform/win32/Wide.h"
 
 namespace win32 {
 
 namespace {
 
-// The I/O controls (FILE_DEVICE_USB, METHOD_BUFFERED, FILE_ANY_ACCESS) and the byte-packed
-// layouts they fill. The node-information request shares its number with the root hub name:
-// hubs and host controllers tell them apart by who receives them.
-constexpr DWORD kGetRootHubName = 0x220408;
-constexpr DWORD kGetNodeInformation = 0x220408;
-constexpr DWORD kGetNodeConnectionInformation = 0x22040C;
-constexpr DWORD kGetNodeConnectionName = 0x220414;
+using namespace usbioctl;
 
-constexpr std::size_t kRootHubNameProbe = 6;  // ActualLength, one name unit
-constexpr std::size_t kRootHubNameOffset = 4;
-constexpr std::size_t kNodeInformationSize = 76;  // NodeType, hub descriptor, bus-powered flag
-constexpr std::size_t kNumberOfPortsOffset = 6;
-constexpr std::size_t kConnectionInfoSize = 365;  // header and room for 30 pipe entries
-constexpr std::size_t kDescriptorOffset = 4;
-constexpr std::size_t kDeviceIsHubOffset = 24;
-constexpr std::size_t kConnectionStatusOffset = 31;
-constexpr std::size_t kConnectionNameProbe = 10;  // ConnectionIndex, ActualLength, one unit
-constexpr std::size_t kActualLengthOffset = 4;
-constexpr std::size_t kConnectionNameOffset = 8;
-
-// Names are short (a hub's is about a hundred units); a length beyond this is a driver fault.
-constexpr std::uint32_t kMaxNameBytes = 32 * 1024;
-
+// The portable layouts must be the system's own.
 static_assert(kGetRootHubName == IOCTL_USB_GET_ROOT_HUB_NAME);
 static_assert(kGetNodeInformation == IOCTL_USB_GET_NODE_INFORMATION);
 static_assert(kGetNodeConnectionInformation == IOCTL_USB_GET_NODE_CONNECTION_INFORMATION);
@@ -72,44 +52,17 @@ bool openPath(const wchar_t* path, platform::UsbHandle& handle) {
     return true;
 }
 
-// One request whose output (and input, when `sendInput`) is the whole buffer.
-bool control(HANDLE h, DWORD code, std::vector<std::uint8_t>& buffer, bool sendInput,
-             DWORD& returned) {
-    returned = 0;
-    DWORD size = DWORD(buffer.size());
-    return DeviceIoControl(h, code, sendInput ? buffer.data() : nullptr, sendInput ? size : 0,
-                           buffer.data(), size, &returned, nullptr) != FALSE;
-}
-
-// The UTF-16 name from `offset` up to its terminator, read no further than the buffer and the
-// bytes the driver said it wrote.
-bool nameFrom(const std::vector<std::uint8_t>& buffer, DWORD returned, std::size_t offset,
-              std::u16string& name) {
-    std::size_t end = returned < buffer.size() ? returned : buffer.size();
-    name.clear();
-    for (std::size_t at = offset; at + 2 <= end; at += 2) {
-        char16_t unit = readU16(buffer.data() + at);
-        if (unit == 0) break;
-        name.push_back(unit);
-    }
-    return !name.empty();
-}
-
-// The two-step name queries: a probe structure learns ActualLength (the whole structure's size
-// in bytes), then a buffer of that size receives the name. A connection name request carries
-// the port number in both steps.
-bool queryName(HANDLE h, DWORD code, std::size_t probeSize, std::size_t lengthOffset,
-               std::size_t nameOffset, const std::uint32_t* port, std::u16string& name) {
-    std::vector<std::uint8_t> probe(probeSize, 0);
-    if (port) std::memcpy(probe.data(), port, 4);
-    DWORD returned = 0;
-    if (!control(h, code, probe, port != nullptr, returned)) return false;
-    std::uint32_t actual = readU32(probe.data() + lengthOffset);
-    if (actual == 0 || actual <= nameOffset || actual > kMaxNameBytes) return false;
-    std::vector<std::uint8_t> full(actual, 0);
-    if (port) std::memcpy(full.data(), port, 4);
-    if (!control(h, code, full, port != nullptr, returned)) return false;
-    return nameFrom(full, returned, nameOffset, name);
+// DeviceIoControl on the handle, the buffer as output and, when asked, as input.
+Transfer transferOn(platform::UsbHandle handle) {
+    return [h = handleOf(handle)](std::uint32_t code, std::vector<std::uint8_t>& buffer,
+                                  bool sendInput, std::uint32_t& returned) {
+        DWORD size = DWORD(buffer.size());
+        DWORD got = 0;
+        BOOL ok = DeviceIoControl(h, code, sendInput ? buffer.data() : nullptr,
+                                  sendInput ? size : 0, buffer.data(), size, &got, nullptr);
+        returned = got;
+        return ok != FALSE;
+    };
 }
 
 std::wstring devicePath(const std::u16string& name) {
@@ -129,8 +82,7 @@ bool Win32UsbBus::openController(int number, platform::UsbHandle& controller) {
 }
 
 bool Win32UsbBus::rootHubName(platform::UsbHandle controller, std::u16string& name) {
-    return queryName(handleOf(controller), kGetRootHubName, kRootHubNameProbe, 0,
-                     kRootHubNameOffset, nullptr, name);
+    return usbioctl::rootHubName(transferOn(controller), name);
 }
 
 bool Win32UsbBus::openHub(const std::u16string& name, platform::UsbHandle& hub) {
@@ -139,31 +91,15 @@ bool Win32UsbBus::openHub(const std::u16string& name, platform::UsbHandle& hub) 
 }
 
 bool Win32UsbBus::portCount(platform::UsbHandle hub, int& ports) {
-    std::vector<std::uint8_t> info(kNodeInformationSize, 0);
-    DWORD returned = 0;
-    if (!control(handleOf(hub), kGetNodeInformation, info, true, returned)) return false;
-    ports = info[kNumberOfPortsOffset];
-    return true;
+    return usbioctl::portCount(transferOn(hub), ports);
 }
 
 bool Win32UsbBus::portInfo(platform::UsbHandle hub, int port, platform::UsbPortInfo& info) {
-    std::vector<std::uint8_t> buffer(kConnectionInfoSize, 0);
-    std::uint32_t index = std::uint32_t(port);
-    std::memcpy(buffer.data(), &index, 4);
-    DWORD returned = 0;
-    if (!control(handleOf(hub), kGetNodeConnectionInformation, buffer, true, returned)) {
-        return false;
-    }
-    info.status = readU32(buffer.data() + kConnectionStatusOffset);
-    info.isHub = buffer[kDeviceIsHubOffset] != 0;
-    std::memcpy(info.descriptor, buffer.data() + kDescriptorOffset, sizeof info.descriptor);
-    return true;
+    return usbioctl::portInfo(transferOn(hub), port, info);
 }
 
 bool Win32UsbBus::attachedHubName(platform::UsbHandle hub, int port, std::u16string& name) {
-    std::uint32_t index = std::uint32_t(port);
-    return queryName(handleOf(hub), kGetNodeConnectionName, kConnectionNameProbe,
-                     kActualLengthOffset, kConnectionNameOffset, &index, name);
+    return usbioctl::attachedHubName(transferOn(hub), port, name);
 }
 
 void Win32UsbBus::close(platform::UsbHandle handle) {
