@@ -9,7 +9,12 @@ if(WIN32)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   file(GLOB TS_WIN_TESTS CONFIGURE_DEPENDS tests/windows/*.cpp)
-  add_executable(windows_tests ${TS_WIN_TESTS})
+  # Resources of the test program (windres finds the files they name below tests/windows).
+  enable_language(RC)
+  file(GLOB TS_WIN_TEST_RESOURCES CONFIGURE_DEPENDS tests/windows/*.rc)
+  add_executable(windows_tests ${TS_WIN_TESTS} ${TS_WIN_TEST_RESOURCES})
+  set_property(SOURCE ${TS_WIN_TEST_RESOURCES} APPEND PROPERTY INCLUDE_DIRECTORIES
+               ${CMAKE_SOURCE_DIR}/tests/windows)
   target_compile_options(windows_tests PRIVATE ${TS_WARNINGS})
   target_link_libraries(windows_tests PRIVATE touchos touchfakes gmock gtest_main)
   target_link_options(windows_tests PRIVATE -static)

@@ -3,6 +3,8 @@
 
 #ifdef _WIN32
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Pictures.h"
+#include "platform/win32/Win32UsbBus.h"
 #else
 #include "platform/posix/PosixFileSystem.h"
 #endif
@@ -10,6 +12,11 @@
 void installSystemPlatform() {
 #ifdef _WIN32
     static win32::Win32FileSystem files;
+    static win32::GdiplusSession gdiplus;
+    static win32::Win32Pictures pictures;
+    static win32::Win32UsbBus usb;
+    platform::os().pictures = gdiplus.started() ? &pictures : nullptr;
+    platform::os().usb = &usb;
 #else
     static posix::PosixFileSystem files;
 #endif
