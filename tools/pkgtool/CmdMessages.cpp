@@ -1,7 +1,6 @@
 // pkgtool messages LANGID: the wizard's texts as the table for that LANGID holds them, one slot
 // a line, for translators and testers to review.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "common/Text.h"
@@ -12,13 +11,14 @@ namespace {
 
 // A LANGID in decimal, as the settings and the system name them.
 bool parseLangId(const std::string& text, std::uint32_t& langId) {
-    if (text.empty() || text.size() > 5) return false;
+    if (text.empty()) return false;
+    std::uint32_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return false;
+        value = value * 10 + std::uint32_t(c - '0');
+        if (value > 0xFFFF) return false;
     }
-    unsigned long value = std::strtoul(text.c_str(), nullptr, 10);
-    if (value > 0xFFFF) return false;
-    langId = std::uint32_t(value);
+    langId = value;
     return true;
 }
 
