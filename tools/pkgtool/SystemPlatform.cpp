@@ -2,11 +2,15 @@
 #include "tools/pkgtool/Command.h"
 
 #ifdef _WIN32
+#include "platform/win32/Win32Codepage.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Pictures.h"
 #include "platform/win32/Win32UsbBus.h"
+#include "platform/win32/Win32XmlFiles.h"
 #else
+#include "platform/Utf8Codepage.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixXmlFiles.h"
 #endif
 
 void installSystemPlatform() {
@@ -17,8 +21,14 @@ void installSystemPlatform() {
     static win32::Win32UsbBus usb;
     platform::os().pictures = gdiplus.started() ? &pictures : nullptr;
     platform::os().usb = &usb;
+    static win32::Win32Codepage codepage;
+    static win32::Win32XmlFiles xml;
 #else
     static posix::PosixFileSystem files;
+    static platform::Utf8Codepage codepage;
+    static posix::PosixXmlFiles xml;
 #endif
     platform::os().files = &files;
+    platform::os().codepage = &codepage;
+    platform::os().xml = &xml;
 }
