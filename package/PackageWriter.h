@@ -67,9 +67,10 @@ struct PackageFault {
 // only for an input that checkPackageInput accepts.
 std::uint64_t measurePackage(const PackageInput& input);
 
-// Everything the format cannot carry: a name over 259 units, an empty path component, a
-// duplicate file, a NUL inside a text, a driver set without an install script, a package over
-// kMaxPackageSize. Does not check that record paths name package files.
+// Everything the format cannot carry: a name over 259 units (a folder's whole path included,
+// and a file's package path, which no record could name and no installation could write), an
+// empty path component, a duplicate file, a NUL inside a text, a driver set without an install
+// script, a package over kMaxPackageSize. Does not check that record paths name package files.
 bool checkPackageInput(const PackageInput& input, PackageFault& fault);
 
 // Checks the input, then writes the whole package into `out` (replaced). On a refusal `out`
