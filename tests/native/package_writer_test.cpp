@@ -7,8 +7,7 @@
 
 #include "package/Package.h"
 #include "package/PackageWriter.h"
-#include "platform/fake/FakeFileSystem.h"
-#include "platform/fake/FaultPlan.h"
+#include "tests/support/PackageFixture.h"
 
 namespace {
 
@@ -207,26 +206,8 @@ TEST(PackageWriter, RoundTripGivesTheSameTreeAndConfiguration) {
               (std::vector<std::u16string>{u"4=License.txt", u"0=License.txt"}));
 }
 
-// Swaps the in-memory file system into the platform table for one test.
-class FakeFiles {
-public:
-    FakeFiles() : saved_(platform::os().files) {
-        platform::os().files = &fs_;
-        fake::faults().clear();
-    }
-    ~FakeFiles() {
-        platform::os().files = saved_;
-        fake::faults().clear();
-    }
-    fake::FakeFileSystem& fs() { return fs_; }
-
-private:
-    fake::FakeFileSystem fs_;
-    platform::FileSystem* saved_;
-};
-
 TEST(PackageWriter, ExtractedTreeHoldsEveryFileAndFolder) {
-    FakeFiles files;
+    testpkg::FakeFilesScope files;
     Sample sample;
     Loaded loaded(written(sample.input()));
     ASSERT_TRUE(loaded.ok);
@@ -240,10 +221,10 @@ TEST(PackageWriter, ExtractedTreeHoldsEveryFileAndFolder) {
     }
     for (const auto& [path, bytes] : sample.files) {
         std::u16string target = u"C:\\Program Files\\KorvelServerV6\\" + path;
-        EXPECT_TRUE(files.fs().hasFile(target)) << utf16ToUtf8(target);
-        EXPECT_EQ(files.fs().contents(target), bytes) << utf16ToUtf8(target);
+        EXPECT_TRUE(files.fs.hasFile(target)) << utf16ToUtf8(target);
+        EXPECT_EQ(files.fs.contents(target), bytes) << utf16ToUtf8(target);
     }
-    EXPECT_TRUE(files.fs().hasFolder(u"C:\\Program Files\\KorvelServerV6\\driver\\HID\\x86"));
+    EXPECT_TRUE(files.fs.hasFolder(u"C:\\Program Files\\KorvelServerV6\\driver\\HID\\x86"));
 }
 
 TEST(PackageWriter, SameBytesWhateverTheInputOrder) {
