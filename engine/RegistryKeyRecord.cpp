@@ -1,0 +1,46 @@
+#include "engine/RegistryKeyRecord.h"
+
+#include "common/Text.h"
+
+using platform::RegistryKey;
+using platform::RegistryRoot;
+
+std::vector<std::uint8_t> keyRecordOf(RegistryRoot root, std::u16string_view path) {
+    if (path.size() >= kTextUnits) return {};
+    auto number = std::uint32_t(root);
+    std::vector<std::uint8_t> data{std::uint8_t(number), std::uint8_t(number >> 8),
+                                   std::uint8_t(number >> 16), std::uint8_t(number >> 24)};
+    for (char16_t c : path) {
+        data.push_back(std::uint8_t(c & 0xFF));
+        data.push_back(std::uint8_t(c >> 8));
+    }
+    data.insert(data.end(), {0, 0});
+    return data;
+}
+
+bool removeRegistryKey(RegistryRoot root, std::u16string_view path) {
+    TextBuffer parent, leaf;
+    if (!copyText(parent, parentOf(path)) || !copyText(leaf, stemOf(path))) return false;
+    if (leaf[0] == 0) return false;
+    RegistryKey key = 0;
+    if (!platform::registry().openKey(root, parent, platform::KeyAccess::AllAccess, key)) {
+        return false;
+    }
+    bool deleted = platform::registry().deleteKey(key, leaf);
+    platform::registry().closeKey(key);
+    return deleted;
+}
+
+bool removeKeyRecord(const std::uint8_t* data, std::size_t length) {
+    RegistryRoot root;
+    if (length < 4 || !platform::registryRootOf(readU32(data), root)) return false;
+    std::size_t available = (length - 4) / 2;
+    std::u16string path;
+    for (std::size_t i = 0; i < available; ++i) {
+        char16_t c = readU16(data + 4 + 2 * i);
+        if (c == 0) break;
+        path.push_back(c);
+    }
+    if (path.empty() || path.size() >= kTextUnits) return false;
+    return removeRegistryKey(root, path);
+}
