@@ -3,6 +3,7 @@
 
 #ifdef _WIN32
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Registry.h"
 #else
 #include "platform/posix/PosixFileSystem.h"
 #endif
@@ -10,6 +11,8 @@
 void installSystemPlatform() {
 #ifdef _WIN32
     static win32::Win32FileSystem files;
+    static win32::Win32Registry registry;
+    platform::os().registry = &registry;
 #else
     static posix::PosixFileSystem files;
 #endif
