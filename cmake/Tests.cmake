@@ -44,9 +44,12 @@ else()
       target_compile_options(${name} PRIVATE ${TS_WARNINGS} -fsanitize=fuzzer)
       target_link_options(${name} PRIVATE -fsanitize=fuzzer)
       target_link_libraries(${name} PRIVATE touchos touchfakes)
-      # A short fixed run: no crash, no leak, no read outside the input.
+      # A short fixed run: no crash, no leak, no read outside the input. New inputs go to the
+      # build folder (libFuzzer writes into its first corpus folder); the seeds stay read-only.
+      file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
       add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=20 -rss_limit_mb=2048
-               -max_len=65536 ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
+               -max_len=65536 ${CMAKE_BINARY_DIR}/fuzz-corpus/${name}
+               ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
     endforeach()
   endif()
 
