@@ -31,16 +31,12 @@ bool removeRegistryKey(RegistryRoot root, std::u16string_view path) {
     return deleted;
 }
 
-bool removeKeyRecord(const std::uint8_t* data, std::size_t length) {
+bool removeKeyRecord(const LogRecord& record) {
+    std::uint32_t number = 0;
+    TextBuffer path;
     RegistryRoot root;
-    if (length < 4 || !platform::registryRootOf(readU32(data), root)) return false;
-    std::size_t available = (length - 4) / 2;
-    std::u16string path;
-    for (std::size_t i = 0; i < available; ++i) {
-        char16_t c = readU16(data + 4 + 2 * i);
-        if (c == 0) break;
-        path.push_back(c);
+    if (!recordRegistryKey(record, number, path) || !platform::registryRootOf(number, root)) {
+        return false;
     }
-    if (path.empty() || path.size() >= kTextUnits) return false;
-    return removeRegistryKey(root, path);
+    return removeRegistryKey(root, viewOf(path));
 }

@@ -1,11 +1,12 @@
-// A registry key as the uninstall log records it, and its removal when the log is undone.
+// A registry key as the uninstall log records it (LOG_REGISTRY_KEY), and its removal when the
+// log is undone.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
+#include "engine/UninstallLog.h"
 #include "platform/Registry.h"
 
 // The record's data: the root's 32-bit number, little-endian, then the key path in UTF-16LE with
@@ -18,6 +19,7 @@ std::vector<std::uint8_t> keyRecordOf(platform::RegistryRoot root, std::u16strin
 // also for an empty leaf, which would name the parent itself.
 bool removeRegistryKey(platform::RegistryRoot root, std::u16string_view path);
 
-// removeRegistryKey on what a record holds. False for a damaged record: shorter than a root, a
-// number that is no root, or a path that does not end within 259 units (it is not cut).
-bool removeKeyRecord(const std::uint8_t* data, std::size_t length);
+// removeRegistryKey on a LOG_REGISTRY_KEY record. False for a damaged record (see recordText: a
+// path that is not terminated within 259 units is refused, never cut) or a number that is no
+// root.
+bool removeKeyRecord(const LogRecord& record);

@@ -2,6 +2,7 @@
 
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RegistryPaths.h"
+#include "package/FileTree.h"
 #include "platform/Registry.h"
 
 using platform::RegistryKey;
@@ -35,6 +36,24 @@ bool writeProductKeyValues(const ProductKeyValues& values, std::vector<std::uint
     platform::registry().closeKey(key);
     if (keyRecord) *keyRecord = keyRecordOf(RegistryRoot::LocalMachine, kProductKeyPath);
     return true;
+}
+
+bool writeProductKey(const InstallConfig& config, std::vector<std::uint8_t>* keyRecord) {
+    TextBuffer mainAppPath, serviceName, servicePath;
+    ProductKeyValues values;
+    values.hasMainApp = config.mainApp != nullptr;
+    values.company = config.company;
+    values.language = config.worker.language;
+    if (config.mainApp && targetPathOf(*config.mainApp, mainAppPath)) {
+        values.mainAppPath = mainAppPath;
+    }
+    const ServiceEntry* first = config.services;
+    if (first && first->file && copyText(serviceName, stemOf(viewOf(first->file->name)))) {
+        values.serviceName = serviceName;
+        if (targetPathOf(*first->file, servicePath)) values.servicePath = servicePath;
+        values.serviceDescription = first->description;
+    }
+    return writeProductKeyValues(values, keyRecord);
 }
 
 bool readPreviousInstallation(PreviousInstallation& previous) {

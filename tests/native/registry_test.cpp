@@ -12,6 +12,8 @@
 #include "engine/RegistryUninstallEntry.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FaultPlan.h"
+#include "tests/support/PackageFixture.h"
+#include "tests/support/ShippedPackage.h"
 
 using fake::FakeRegistry;
 using platform::RegistryKey;
@@ -40,6 +42,13 @@ std::u16string uninstallKey(std::u16string_view name) {
 
 std::u16string menuKey(std::u16string_view name) {
     return std::u16string(kDesktopShellPath) + u"\\" + std::u16string(name);
+}
+
+LogRecord keyRecord(std::vector<std::uint8_t> data) {
+    LogRecord record;
+    record.type = LOG_REGISTRY_KEY;
+    record.data = std::move(data);
+    return record;
 }
 
 // The registry calls traced since the last clear, without their details.
@@ -155,7 +164,7 @@ TEST_F(RegistryRecords, ProductKeyWithoutMainAppIsCreatedEmptyAndStillLogged) {
     ASSERT_EQ(snapshot.count(u"HKLM\\SOFTWARE\\KorvelServerV5"), 1u);
     EXPECT_TRUE(snapshot[u"HKLM\\SOFTWARE\\KorvelServerV5"].empty());
     EXPECT_FALSE(record.empty());
-    EXPECT_TRUE(removeKeyRecord(record.data(), record.size()));
+    EXPECT_TRUE(removeKeyRecord(keyRecord(record)));
     EXPECT_FALSE(reg.hasKey(HKLM, u"SOFTWARE\\KorvelServerV5"));
 }
 
@@ -196,6 +205,50 @@ TEST_F(RegistryRecords, ProductKeyFailsOnlyWhenTheKeyCannotBeCreated) {
     EXPECT_EQ(record, (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
+TEST_F(RegistryRecords, ProductKeyTakesItsValuesFromTheInstallConfiguration) {
+    testpkg::LoadedConfig package;
+    ASSERT_TRUE(package.load(testpkg::shippedPackage()));
+    ASSERT_TRUE(
+        copyText(package.tree().targetPath, u"C:\\Program Files\\Brenmark\\KorvelServerV6"));
+    package.config.worker.language = 2052;
+    std::vector<std::uint8_t> record;
+    ASSERT_TRUE(writeProductKey(package.config, &record));
+
+    const std::u16string service =
+        u"C:\\Program Files\\Brenmark\\KorvelServerV6\\VantrelService.exe";
+    auto values = reg.snapshot()[u"HKLM\\SOFTWARE\\KorvelServerV5"];
+    EXPECT_EQ(values.size(), 6u);
+    EXPECT_EQ(values[u"Company"], sz(u"Brenmark"));
+    EXPECT_EQ(values[u"MainAppPath"], sz(service));
+    EXPECT_EQ(values[u"LanguageID"], FakeRegistry::dwordValue(2052));
+    EXPECT_EQ(values[u"MainServiceName"], sz(u"VantrelService"));
+    EXPECT_EQ(values[u"MainServicePath"], sz(service));
+    EXPECT_EQ(values[u"MainServiceDescription"],
+              sz(u"Servicing interface for Brenmark Korvel Multitouch Device"));
+    EXPECT_EQ(record, keyRecordOf(HKLM, kProductKeyPath));
+}
+
+TEST_F(RegistryRecords, ProductKeyFromAConfigurationLeavesOutWhatItLacks) {
+    testpkg::LoadedConfig package;
+    ASSERT_TRUE(package.load(testpkg::shippedPackage()));
+    // A folder so long that no target path fits: the paths are left out, never cut.
+    ASSERT_TRUE(copyText(package.tree().targetPath, u"C:\\" + std::u16string(245, u'f')));
+    char16_t* description = package.config.services->description;
+    package.config.services->description = nullptr;
+    ASSERT_TRUE(writeProductKey(package.config, nullptr));
+    package.config.services->description = description;
+    auto values = reg.snapshot()[u"HKLM\\SOFTWARE\\KorvelServerV5"];
+    EXPECT_EQ(values.size(), 3u);
+    EXPECT_EQ(
+        values.count(u"Company") + values.count(u"LanguageID") + values.count(u"MainServiceName"),
+        3u);
+
+    reg = FakeRegistry();
+    package.config.mainApp = nullptr;
+    ASSERT_TRUE(writeProductKey(package.config, nullptr));
+    EXPECT_TRUE(reg.snapshot()[u"HKLM\\SOFTWARE\\KorvelServerV5"].empty());
+}
+
 TEST_F(RegistryRecords, PreviousInstallationIsReadBackReadOnlyAndBounded) {
     PreviousInstallation previous;
     EXPECT_FALSE(readPreviousInstallation(previous));
@@ -225,19 +278,24 @@ TEST_F(RegistryRecords, PreviousInstallationIsReadBackReadOnlyAndBounded) {
 // --- Logged keys -------------------------------------------------------------------------------
 
 TEST_F(RegistryRecords, LoggedKeyRemovalDeletesTheLeafBelowItsParent) {
-    std::vector<std::uint8_t> record = keyRecordOf(HKLM, kProductKeyPath);
+    // The record is the one the log itself would make for the key.
+    UninstallLog log;
+    appendRegistryKey(log, 0x80000002u, kProductKeyPath);
+    ASSERT_NE(log.first, nullptr);
+    EXPECT_EQ(keyRecordOf(HKLM, kProductKeyPath), log.first->data);
+
     reg.addKey(HKLM, kProductKeyPath);
     fake::faults().clear();
-    EXPECT_TRUE(removeKeyRecord(record.data(), record.size()));
+    EXPECT_TRUE(removeKeyRecord(*log.first));
     EXPECT_FALSE(reg.hasKey(HKLM, kProductKeyPath));
     EXPECT_TRUE(reg.hasKey(HKLM, u"SOFTWARE"));
     EXPECT_EQ(fake::faults().trace()[0], "openKey HKLM\\SOFTWARE");
     EXPECT_EQ(fake::faults().trace()[1], "deleteKey HKLM\\SOFTWARE\\KorvelServerV5");
 
     // Gone already, or holding a subkey: nothing is deleted.
-    EXPECT_FALSE(removeKeyRecord(record.data(), record.size()));
+    EXPECT_FALSE(removeKeyRecord(*log.first));
     reg.addKey(HKLM, u"SOFTWARE\\KorvelServerV5\\Sub");
-    EXPECT_FALSE(removeKeyRecord(record.data(), record.size()));
+    EXPECT_FALSE(removeKeyRecord(*log.first));
     EXPECT_TRUE(reg.hasKey(HKLM, u"SOFTWARE\\KorvelServerV5\\Sub"));
 }
 
@@ -245,11 +303,11 @@ TEST_F(RegistryRecords, DamagedKeyRecordsAreRefusedRatherThanCut) {
     // A path of 300 units whose first 259 name a real key: a cut would delete that key.
     std::u16string cutPath = u"SOFTWARE\\" + std::u16string(250, u'x');
     reg.addKey(HKLM, cutPath);
-    std::vector<std::uint8_t> record = keyRecordOf(HKLM, cutPath);
-    record.resize(record.size() - 2);
-    for (int i = 0; i < 41; ++i) record.insert(record.end(), {'x', 0});
-    record.insert(record.end(), {0, 0});
-    EXPECT_FALSE(removeKeyRecord(record.data(), record.size()));
+    std::vector<std::uint8_t> data = keyRecordOf(HKLM, cutPath);
+    data.resize(data.size() - 2);
+    for (int i = 0; i < 41; ++i) data.insert(data.end(), {'x', 0});
+    data.insert(data.end(), {0, 0});
+    EXPECT_FALSE(removeKeyRecord(keyRecord(data)));
     EXPECT_TRUE(reg.hasKey(HKLM, cutPath));
     EXPECT_TRUE(keyRecordOf(HKLM, u"SOFTWARE\\" + std::u16string(251, u'x')).empty());
 
@@ -257,13 +315,14 @@ TEST_F(RegistryRecords, DamagedKeyRecordsAreRefusedRatherThanCut) {
     std::vector<std::uint8_t> good = keyRecordOf(HKLM, kProductKeyPath);
     std::vector<std::uint8_t> unknownRoot = good;
     unknownRoot[0] = 0x07;
-    EXPECT_FALSE(removeKeyRecord(unknownRoot.data(), unknownRoot.size()));
-    EXPECT_FALSE(removeKeyRecord(good.data(), 3));
-    std::vector<std::uint8_t> emptyPath = {0x02, 0x00, 0x00, 0x80, 0, 0};
-    EXPECT_FALSE(removeKeyRecord(emptyPath.data(), emptyPath.size()));
+    EXPECT_FALSE(removeKeyRecord(keyRecord(unknownRoot)));
+    EXPECT_FALSE(removeKeyRecord(keyRecord({0x02, 0x00, 0x00})));
+    EXPECT_FALSE(removeKeyRecord(keyRecord({0x02, 0x00, 0x00, 0x80, 0, 0})));
+    EXPECT_FALSE(
+        removeKeyRecord(keyRecord(std::vector<std::uint8_t>(good.begin(), good.end() - 2))));
+    EXPECT_EQ(fake::faults().calls(), 0);
     EXPECT_TRUE(reg.hasKey(HKLM, kProductKeyPath));
-    // A record that ends without its terminator is still read within its length.
-    EXPECT_TRUE(removeKeyRecord(good.data(), good.size() - 2));
+    EXPECT_TRUE(removeKeyRecord(keyRecord(good)));
     EXPECT_FALSE(reg.hasKey(HKLM, kProductKeyPath));
 }
 
@@ -542,7 +601,7 @@ TEST_F(RegistryRecords, UndoingEveryRecordInReverseRestoresTheRegistry) {
     EXPECT_TRUE(removeRunEntry(command));
     EXPECT_TRUE(removeUninstallEntry(u"KorvelServerV6"));
     EXPECT_TRUE(removeDesktopMenu(u"Korvel Panel"));
-    EXPECT_TRUE(removeKeyRecord(productRecord.data(), productRecord.size()));
+    EXPECT_TRUE(removeKeyRecord(keyRecord(productRecord)));
     EXPECT_EQ(reg.snapshot(), before);
 }
 

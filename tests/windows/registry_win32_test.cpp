@@ -197,7 +197,10 @@ TEST_F(Win32RegistryTest, ProductKeyIsWrittenReadAndRemovedFromItsRecord) {
     EXPECT_EQ(viewOf(previous.servicePath), values.servicePath);
     EXPECT_EQ(viewOf(previous.serviceName), u"KorvelService");
 
-    EXPECT_TRUE(removeKeyRecord(record.data(), record.size()));
+    LogRecord logged;
+    logged.type = LOG_REGISTRY_KEY;
+    logged.data = record;
+    EXPECT_TRUE(removeKeyRecord(logged));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProductKeyPath));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, u"SOFTWARE"));
     EXPECT_FALSE(readPreviousInstallation(previous));
