@@ -60,8 +60,10 @@ public:
     // RegQueryValueExW into a 260-unit buffer (520 bytes), then registryText. A value larger
     // than the buffer fails. `name` none or empty is the default value.
     virtual bool queryString(RegistryKey key, const char16_t* name, TextBuffer& text) = 0;
-    // RegSetValueExW REG_SZ with a byte count of 2 x the text's length: no terminator is stored.
-    // `name` none is the default value.
+    // RegSetValueExW REG_SZ with a byte count of 2 x the text's length, without the terminator.
+    // (Windows itself stores a terminator when the unit just past the count is a NUL, as it is
+    // for every terminated text; the fake stores exactly what was counted.) `name` none is the
+    // default value.
     virtual bool setString(RegistryKey key, const char16_t* name, std::u16string_view text) = 0;
     // RegSetValueExW REG_DWORD, 4 bytes.
     virtual bool setDword(RegistryKey key, const char16_t* name, std::uint32_t value) = 0;
