@@ -7,6 +7,7 @@
 #include "platform/win32/Win32Pictures.h"
 #include "platform/win32/Win32UsbBus.h"
 #include "platform/win32/Win32XmlFiles.h"
+#include "platform/win32/Win32Registry.h"
 #else
 #include "platform/Utf8Codepage.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -23,6 +24,8 @@ void installSystemPlatform() {
     platform::os().usb = &usb;
     static win32::Win32Codepage codepage;
     static win32::Win32XmlFiles xml;
+    static win32::Win32Registry registry;
+    platform::os().registry = &registry;
 #else
     static posix::PosixFileSystem files;
     static platform::Utf8Codepage codepage;
