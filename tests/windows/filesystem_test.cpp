@@ -21,7 +21,7 @@ protected:
         ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
         base = reinterpret_cast<const char16_t*>(temp);
         if (base.back() == u'\\') base.pop_back();
-        base += u"\\touchsetup files \u00e9\u4e2d " + std::u16string(1, char16_t(u'0' + counter_++ % 10));
+        base += u"\\touchsetup files \u00e9\u4e2d " + utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"-" + utf8ToUtf16(std::to_string(counter_++));
         deleteFolderTree(base.c_str());
         ASSERT_TRUE(fs.createFolder(base.c_str()));
     }
