@@ -40,6 +40,8 @@ public:
     virtual bool specialFolder(SpecialFolder which, std::u16string& path) = 0;
 };
 
-inline FileSystem& files() { return *os().files; }
+inline FileSystem& files() {
+    return *os().files;
+}
 
 }  // namespace platform

@@ -23,6 +23,8 @@ public:
     virtual std::unique_ptr<ThreadHandle> start(std::function<void()> body) = 0;
 };
 
-inline Threads& threads() { return *os().threads; }
+inline Threads& threads() {
+    return *os().threads;
+}
 
 }  // namespace platform

@@ -1,0 +1,25 @@
+// Starting a program or driver script hidden, in a new console, in its own folder, and waiting
+// for it with a time limit. A script that overruns its limit is ended together with everything
+// it started: it runs in a job object that kills its members when closed.
+#pragma once
+
+#include <cstdint>
+
+// Time limits the workers use.
+constexpr std::uint32_t kNoWait = 0;
+constexpr std::uint32_t kDriverScriptLimitMs = 180000;
+constexpr std::uint32_t kRollbackScriptLimitMs = 60000;
+
+// Runs `program` (a full path of at most 259 units) with `arguments` (none or empty for none;
+// otherwise written after one space, e.g. u"-h"). The command line is `"program" arguments` and
+// the working folder is the program's folder (parentOf the path; a path without a backslash is
+// its own working folder, and starting it then fails).
+//
+// timeoutMs 0: true once the process is created; nothing waits and the program runs on.
+// Otherwise the process is created suspended, put into a kill-on-close job, resumed and waited
+// for. Ended within the limit: true, and whatever it left running in the background is let go.
+// Limit reached or the wait failed: the process is terminated with exit code 0, the job's
+// closing ends everything it started, and the result is false. The exit code is not looked at.
+// False as well when the path is too long or cannot be quoted, or the process cannot be created
+// or resumed. If no job can be had, the process alone is terminated on time-out.
+bool runProgram(const char16_t* program, const char16_t* arguments, std::uint32_t timeoutMs);

@@ -1,0 +1,116 @@
+#include "engine/Services.h"
+
+#include <string>
+
+#include "engine/CommandLine.h"
+#include "platform/Clock.h"
+
+using platform::ServiceHandle;
+
+namespace {
+
+// Polls every 500 ms until `done(state)`; the caller has just read `state` and noted `since`.
+// False when a query fails or more than 5 s have passed since `since`.
+template <typename Done>
+bool pollUntil(ServiceHandle service, std::uint32_t since, std::uint32_t& state, Done done) {
+    auto& clock = platform::clock();
+    while (!done(state)) {
+        if (platform::elapsedSince(since, clock.tickCount()) > kServiceWaitMs) return false;
+        clock.sleep(kServicePollMs);
+        if (!platform::services().queryState(service, state)) return false;
+    }
+    return true;
+}
+
+// Opens the manager and the service, runs `action` on the service, closes both. False when
+// either cannot be opened.
+template <typename Action>
+bool withService(const char16_t* name, Action action) {
+    auto& scm = platform::services();
+    ServiceHandle manager = scm.openManager();
+    if (!manager) return false;
+    ServiceHandle service = scm.openService(manager, name);
+    bool result = false;
+    if (service) {
+        result = action(service);
+        scm.close(service);
+    }
+    scm.close(manager);
+    return result;
+}
+
+}  // namespace
+
+bool serviceNameOf(std::u16string_view executablePath, TextBuffer& name) {
+    if (executablePath.size() >= kTextUnits) {
+        name[0] = 0;
+        return false;
+    }
+    return copyText(name, stemOf(executablePath));
+}
+
+bool serviceExists(const char16_t* name) {
+    return withService(name, [](ServiceHandle) { return true; });
+}
+
+bool startService(ServiceHandle service) {
+    auto& scm = platform::services();
+    std::uint32_t state = 0;
+    if (!scm.queryState(service, state)) return false;
+    if (state == platform::kServiceRunning) return true;
+    if (!scm.start(service)) return false;
+    std::uint32_t since = platform::clock().tickCount();
+    if (!scm.queryState(service, state)) return false;
+    auto settled = [](std::uint32_t s) { return s != platform::kServiceStartPending; };
+    return pollUntil(service, since, state, settled) && state == platform::kServiceRunning;
+}
+
+bool stopService(ServiceHandle service) {
+    auto& scm = platform::services();
+    std::uint32_t state = 0;
+    if (!scm.queryState(service, state)) return false;
+    if (state == platform::kServiceStopped) return true;
+    if (!scm.controlStop(service, state)) return false;
+    if (state == platform::kServiceStopped) return true;
+    auto& clock = platform::clock();
+    clock.sleep(kServicePollMs);
+    std::uint32_t since = clock.tickCount();
+    if (!scm.queryState(service, state)) return false;
+    // Anything but stopped counts as not there yet, whether it says stop-pending or not.
+    auto stopped = [](std::uint32_t s) { return s == platform::kServiceStopped; };
+    return pollUntil(service, since, state, stopped);
+}
+
+bool startServiceByName(const char16_t* name) {
+    return withService(name, startService);
+}
+
+bool stopServiceByName(const char16_t* name) {
+    return withService(name, stopService);
+}
+
+bool deleteServiceByName(const char16_t* name) {
+    return withService(name, [](ServiceHandle service) {
+        stopService(service);
+        return platform::services().remove(service);
+    });
+}
+
+bool createService(const char16_t* name, const char16_t* executablePath,
+                   const char16_t* description) {
+    std::u16string binaryPath;
+    if (!executablePath ||
+        !quotedCommandLine(std::u16string_view(executablePath), {}, binaryPath)) {
+        return false;
+    }
+    auto& scm = platform::services();
+    ServiceHandle manager = scm.openManager();
+    if (!manager) return false;
+    ServiceHandle service = scm.createService(manager, name, binaryPath.c_str());
+    if (service) {
+        if (description) scm.setDescription(service, description);
+        scm.close(service);
+    }
+    scm.close(manager);
+    return service != nullptr;
+}
