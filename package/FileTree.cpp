@@ -206,8 +206,10 @@ void createTargetFolders(const PackageRoot& root) {
 }
 
 bool writePackageFile(const FileNode& file, const char16_t* path) {
-    return platform::files().writeFile(path, file.contents, file.size) ==
-           platform::WriteResult::Written;
+    auto result = platform::files().writeFile(path, file.contents, file.size);
+    // A truncated program left behind would never be logged, so nothing would remove it.
+    if (result == platform::WriteResult::ShortWrite) platform::files().deleteFile(path);
+    return result == platform::WriteResult::Written;
 }
 
 bool deleteFolderTree(const char16_t* folder) { return clearFolder(folder, true); }

@@ -71,6 +71,7 @@ TEST(Extraction, FailedOrShortWritesAreFailures) {
     EXPECT_TRUE(writePackageFile(f, u"C:\\a.exe"));
     scope.fs.makeWritesShort(u"C:\\A.EXE");
     EXPECT_FALSE(writePackageFile(f, u"C:\\a.exe"));
+    EXPECT_FALSE(scope.fs.hasFile(u"C:\\a.exe"));  // no truncated program stays behind
     fake::faults().failOperation("writeFile");
     EXPECT_FALSE(writePackageFile(f, u"C:\\b.exe"));
     EXPECT_FALSE(scope.fs.hasFile(u"C:\\b.exe"));
