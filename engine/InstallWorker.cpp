@@ -7,6 +7,7 @@
 bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter) {
     dropWorkerThread(config);
     config.worker = parameter;
+    config.completed = false;
     config.running = true;
     config.workerThread = platform::threads().start([&config] { installWorker(config); });
     return true;
@@ -32,6 +33,7 @@ int installWorker(InstallConfig& config) {
     writeRunEntries(run);
     if (run.running()) {
         finishInstallation(run);
+        config.completed = true;
     } else {
         rollBackInstallation(run);
     }

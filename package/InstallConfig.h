@@ -72,6 +72,9 @@ struct InstallConfig {
     // Install worker run-time fields.
     WorkerParameter worker;
     std::atomic<bool> running{false};
+    // Set when the last run finished the installation (a cancel after the decision clears the
+    // running flag but changes nothing), cleared when a run starts.
+    std::atomic<bool> completed{false};
     std::unique_ptr<platform::ThreadHandle> workerThread;
 };
 

@@ -34,7 +34,7 @@ struct InstallHarness {
     bool install() {
         package.config.running = false;
         startInstallWorker(package.config, parameter);
-        return package.config.running;
+        return package.config.completed;
     }
 
     // Removes the installation through its saved log, as the next installer would.

@@ -1,0 +1,190 @@
+// Every platform call of a whole installation, failed in turn and cancelled at in turn: the
+// machine ends either as it was, or installed with a log that removes everything again.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "tests/support/InstallHarness.h"
+
+using namespace testpkg;
+
+namespace {
+
+int callsOfAWholeInstallation() {
+    InstallHarness h;
+    EXPECT_TRUE(h.install());
+    return fake::faults().calls();
+}
+
+// After the run: rolled back means untouched; finished means the saved log undoes it all.
+void expectCleanAfter(InstallHarness& h, bool finished, const MachineSnapshot& before, int n) {
+    fake::faults().clear();
+    if (finished && h.machine.files.hasFile(kLogPath)) {
+        EXPECT_TRUE(h.uninstall()) << "call " << n;
+    } else if (finished) {
+        // The log could not be saved: the installation stays, as it always has.
+        return;
+    }
+    MachineSnapshot after = h.machine.snapshot();
+    EXPECT_TRUE(after == before) << "call " << n << "\n" << describeDifference(before, after);
+}
+
+}  // namespace
+
+TEST(WorkerSweep, FailingEachCallInTurnLeavesNothingBehind) {
+    int total = callsOfAWholeInstallation();
+    ASSERT_GT(total, 300);
+    int rolledBack = 0, injected = 0;
+    for (int n = 1; n <= total; ++n) {
+        InstallHarness h;
+        MachineSnapshot before = h.machine.snapshot();
+        fake::faults().clear();
+        fake::faults().failCallNumber(n);
+        bool finished = h.install();
+        injected += fake::faults().injected();
+        SCOPED_TRACE(fake::faults().trace()[std::size_t(n - 1)]);
+        rolledBack += !finished;
+        expectCleanAfter(h, finished, before, n);
+        if (HasFailure()) break;
+    }
+    EXPECT_EQ(injected, total);
+    EXPECT_GT(rolledBack, 52);  // at least every file write is fatal
+    RecordProperty("calls_failed_in_turn", total);
+}
+
+TEST(WorkerSweep, CancellingAtEachCallInTurnLeavesNothingBehind) {
+    int total = callsOfAWholeInstallation();
+    int rolledBack = 0;
+    for (int n = 1; n <= total; ++n) {
+        InstallHarness h;
+        MachineSnapshot before = h.machine.snapshot();
+        fake::faults().clear();
+        fake::faults().onCall = [&h, n](int call, const std::string&) {
+            if (call == n) h.package.config.running = false;
+        };
+        bool finished = h.install();
+        rolledBack += !finished;
+        SCOPED_TRACE(fake::faults().trace()[std::size_t(n - 1)] + (finished ? " (finished)" : " (rolled back)"));
+        expectCleanAfter(h, finished, before, n);
+        if (HasFailure()) break;
+    }
+    EXPECT_GT(rolledBack, 52);
+}
+
+namespace {
+
+bool related(const std::u16string& a, const std::u16string& b) {
+    auto lower = [](std::u16string s) {
+        for (auto& c : s) c = asciiLower(c);
+        return s;
+    };
+    std::u16string x = lower(a), y = lower(b);
+    return x == y || x.starts_with(y + u"\\") || y.starts_with(x + u"\\");
+}
+
+// What one failed call may leave: for a file-system call, its own path with the folders above
+// and below it; for a registry, service or process call, only things of that kind.
+void expectOnlyWhatTheCallExplains(const std::string& call, const MachineSnapshot& before,
+                                   const MachineSnapshot& after) {
+    std::string op = call.substr(0, call.find(' '));
+    std::size_t arrow = call.find(" -> ");
+    std::u16string path = utf8ToUtf16(call.substr(op.size() + 1, arrow - op.size() - 1));
+    // Without the common documents folder the data folder stays (the others are below it too).
+    if (op == "specialFolder") path = u"C:\\Users";
+    static const std::set<std::string> fileOps = {"exists", "createFolder", "removeFolder",
+                                                  "deleteFile", "listFolder", "writeFile",
+                                                  "readFile", "specialFolder"};
+    for (const auto& [name, node] : after.files) {
+        if (before.files.count(name)) continue;
+        EXPECT_TRUE(fileOps.count(op) && related(name, path)) << utf16ToUtf8(name);
+    }
+    bool registryOp = op.find("Key") != std::string::npos || op.find("Value") != std::string::npos ||
+                      op == "queryString" || op == "setString" || op == "setDword";
+    if (!registryOp) {
+        EXPECT_TRUE(after.registry == before.registry);
+    }
+    bool serviceOp = op.find("ervice") != std::string::npos || op == "openManager" ||
+                     op == "controlStop" || op == "queryState";
+    if (!serviceOp) {
+        EXPECT_EQ(after.services, before.services);
+    }
+}
+
+}  // namespace
+
+TEST(WorkerSweep, FailingEachCallOfTheUninstallStopsNothingElse) {
+    InstallHarness probe;
+    ASSERT_TRUE(probe.install());
+    fake::faults().clear();
+    ASSERT_TRUE(probe.uninstall());
+    int total = fake::faults().calls();
+    ASSERT_GT(total, 100);
+    for (int n = 1; n <= total; ++n) {
+        InstallHarness h;
+        MachineSnapshot before = h.machine.snapshot();
+        ASSERT_TRUE(h.install());
+        MachineSnapshot installed = h.machine.snapshot();
+        fake::faults().clear();
+        fake::faults().failCallNumber(n);
+        bool loaded = h.uninstall();
+        std::string call = fake::faults().trace()[std::size_t(n - 1)];
+        SCOPED_TRACE("call " + std::to_string(n) + ": " + call);
+        if (!loaded || call.starts_with("startThread")) {
+            // Without its log, or its thread, nothing is known or done: nothing is touched.
+            EXPECT_TRUE(h.machine.snapshot() == installed);
+        } else {
+            expectOnlyWhatTheCallExplains(call, before, h.machine.snapshot());
+        }
+        if (HasFailure()) break;
+    }
+}
+
+TEST(WorkerUpgrade, TheProductKeyLeadsToThePreviousInstallation) {
+    InstallHarness h;
+    MachineSnapshot clean = h.machine.snapshot();
+    ASSERT_TRUE(h.install());
+    MachineSnapshot first = h.machine.snapshot();
+    h.window.messages.clear();
+    ASSERT_TRUE(h.install());
+    ASSERT_GE(h.window.messages.size(), 1u);
+    EXPECT_EQ(h.window.messages[0].code, ST_PREVIOUS_VERSION);
+    EXPECT_EQ(h.window.messages[0].text, kProductFolder);
+    EXPECT_EQ(h.window.count(ST_PREVIOUS_VERSION), 1);  // the folder step finds no log left
+    MachineSnapshot second = h.machine.snapshot();
+    EXPECT_TRUE(second == first) << describeDifference(first, second);
+    ASSERT_TRUE(h.uninstall());
+    EXPECT_TRUE(h.machine.snapshot() == clean) << describeDifference(clean, h.machine.snapshot());
+}
+
+TEST(WorkerUpgrade, WithoutTheKeyTheFolderLeadsToIt) {
+    InstallHarness h;
+    MachineSnapshot clean = h.machine.snapshot();
+    ASSERT_TRUE(h.install());
+    MachineSnapshot first = h.machine.snapshot();
+    platform::RegistryKey software;
+    ASSERT_TRUE(h.machine.registry.openKey(platform::RegistryRoot::LocalMachine, u"SOFTWARE",
+                                           platform::KeyAccess::AllAccess, software));
+    ASSERT_TRUE(h.machine.registry.deleteKey(software, u"KorvelServerV5"));
+    h.machine.registry.closeKey(software);
+    h.window.messages.clear();
+    ASSERT_TRUE(h.install());
+    EXPECT_EQ(h.window.count(ST_PREVIOUS_VERSION), 1);
+    EXPECT_EQ(h.window.messages[0].text, kProductFolder);
+    EXPECT_TRUE(h.machine.snapshot() == first) << describeDifference(first, h.machine.snapshot());
+    ASSERT_TRUE(h.uninstall());
+    EXPECT_TRUE(h.machine.snapshot() == clean) << describeDifference(clean, h.machine.snapshot());
+}
+
+TEST(WorkerUpgrade, AnOldServiceNamedInTheKeyGoesEvenWithoutALog) {
+    InstallHarness h;
+    h.machine.services.add(u"LegacyPanelService", platform::kServiceRunning);
+    h.machine.registry.addKey(platform::RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5");
+    h.machine.registry.putValue(platform::RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5",
+                                u"MainServiceName",
+                                fake::FakeRegistry::stringValue(u"LegacyPanelService"));
+    h.machine.services.add(u"VantrelScreenService", platform::kServiceRunning);
+    ASSERT_TRUE(h.install());
+    EXPECT_FALSE(h.machine.services.has(u"LegacyPanelService"));
+    EXPECT_FALSE(h.machine.services.has(u"VantrelScreenService"));  // the older service goes too
+    EXPECT_EQ(h.window.count(ST_PREVIOUS_VERSION), 0);
+}
