@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/InstallHarness.h"
+
+using namespace testpkg;
+
+namespace {
+
+std::size_t firstIndex(const std::vector<std::string>& trace, const std::string& prefix) {
+    for (std::size_t i = 0; i < trace.size(); ++i) {
+        if (trace[i].rfind(prefix, 0) == 0) return i;
+    }
+    return trace.size();
+}
+
+void writeLog(FakeMachine& m, const std::u16string& path, UninstallLog& log) {
+    ASSERT_TRUE(saveLog(log, path.c_str()));
+    (void)m;
+}
+
+}  // namespace
+
+TEST(UninstallWorker, StopsAndClosesEverythingBeforeDeletingAnything) {
+    InstallHarness h;
+    ASSERT_TRUE(h.install());
+    fake::faults().clear();
+    ASSERT_TRUE(h.uninstall());
+    const auto& trace = fake::faults().trace();
+    std::size_t firstDelete = firstIndex(trace, "deleteFile");
+    std::size_t panelClosed = firstIndex(trace, "imagePath");
+    std::size_t serviceStopped = firstIndex(trace, "controlStop");
+    std::size_t serviceDeleted = firstIndex(trace, "deleteService");
+    ASSERT_LT(firstDelete, trace.size());
+    EXPECT_LT(panelClosed, firstDelete);
+    EXPECT_LT(serviceStopped, firstDelete);
+    EXPECT_GT(serviceDeleted, firstDelete);  // the log file and shortcuts go before services
+    // Undone in reverse: the log itself first, the first copied file last.
+    EXPECT_EQ(trace[firstDelete], "deleteFile " + utf16ToUtf8(kLogPath));
+    EXPECT_EQ(h.machine.processes.runningWithImage(kProductFolder + u"\\KorvelPanel.exe"), 0);
+    // A pause after every record, and half a second at the end.
+    EXPECT_EQ(h.machine.clock.slept() % 10, 0u);
+}
+
+TEST(UninstallWorker, FilesLeftBehindKeepTheirFoldersAndTheWorkerEndsNormally) {
+    InstallHarness h;
+    ASSERT_TRUE(h.install());
+    h.machine.files.addFile(kProductFolder + u"\\driver\\user-notes.txt");
+    ASSERT_TRUE(h.uninstall());
+    EXPECT_TRUE(h.machine.files.hasFile(kProductFolder + u"\\driver\\user-notes.txt"));
+    EXPECT_TRUE(h.machine.files.hasFolder(u"C:\\Program Files\\Brenmark"));
+    EXPECT_FALSE(h.machine.files.hasFolder(kProductFolder + u"\\driver\\HID"));
+    EXPECT_FALSE(h.machine.files.hasFile(kProductFolder + u"\\KorvelPanel.exe"));
+    EXPECT_FALSE(h.machine.files.hasFolder(u"C:\\Users\\Public\\Documents\\Vantrel"));
+}
+
+TEST(UninstallWorker, UnknownRecordsAreKeptAndSkipped) {
+    FakeMachine m;
+    m.files.addFolder(u"C:\\P");
+    UninstallLog log;
+    copyText(log.root, u"C:\\P");
+    copyText(log.company, u"Co");
+    copyText(log.product, u"Pr");
+    appendText(log, LOG_SERVICE_STARTED, u"Svc");
+    appendRecord(log, 21, "\x01\x02", 2);
+    appendText(log, LOG_DRIVER_SCRIPT, u"");  // an empty command line starts nothing
+    writeLog(m, u"C:\\P\\uninstall.log", log);
+    UninstallJob job;
+    ASSERT_TRUE(loadUninstallJob(job, u"C:\\P\\uninstall.log"));
+    startUninstallJob(job);
+    waitUninstallJob(job);
+    freeUninstallJob(job);
+    EXPECT_TRUE(m.processes.all().empty());
+    EXPECT_TRUE(m.files.hasFolder(u"C:\\P"));
+}
+
+// A log planted in a folder anyone can write must not make the elevated installer delete, run
+// or stop what does not belong to that log's own installation.
+TEST(UninstallWorker, ALogIsTrustedOnlyWithinItsOwnInstallation) {
+    FakeMachine m;
+    m.files.addFolder(u"C:\\Data");
+    m.files.addFolder(u"C:\\Data\\Co");
+    m.files.addFolder(u"C:\\Data\\Co\\Pr");
+    m.files.addFile(u"C:\\Data\\Co\\Pr\\own.dll");
+    m.files.addFile(u"C:\\Windows\\System32\\kernel-ish.dll");
+    m.files.addFolder(u"C:\\Windows\\System32\\drivers");
+    m.files.addFile(u"C:\\Windows\\System32\\drivers\\disk.sys");
+    m.files.addFile(u"C:\\Windows\\System32\\planted.dll");
+    m.files.addFile(u"C:\\Data\\Co\\secret.txt");
+    m.files.addFile(u"C:\\Data\\Co\\PrX\\other.txt");
+    m.services.add(u"WinDefend", platform::kServiceRunning);
+    UninstallLog log;
+    copyText(log.root, u"C:\\Data");
+    copyText(log.company, u"Co");
+    copyText(log.product, u"Pr");
+    appendText(log, LOG_FILE, u"C:\\Data\\Co\\Pr\\own.dll");
+    appendText(log, LOG_FILE, u"C:\\Data\\Co\\Pr\\..\\secret.txt");
+    appendText(log, LOG_FILE, u"C:\\Data\\Co\\Pr/../secret.txt");
+    appendText(log, LOG_FILE, u"C:\\Data\\Co\\PrX\\other.txt");
+    appendText(log, LOG_FILE, u"C:\\Windows\\System32\\kernel-ish.dll");
+    appendText(log, LOG_SYSTEM_FILE, u"C:\\Windows\\System32\\drivers\\disk.sys");
+    appendText(log, LOG_SYSTEM_FILE, u"C:\\Windows\\System32\\planted.dll");
+    appendText(log, LOG_DRIVER_SCRIPT, u"C:\\Windows\\System32\\cmd.exe");
+    appendText(log, LOG_SERVICE, u"C:\\Windows\\WinDefend.exe");
+    writeLog(m, u"C:\\Data\\Co\\Pr\\uninstall.log", log);
+
+    UninstallJob job;
+    ASSERT_TRUE(loadUninstallJob(job, u"C:\\Data\\Co\\Pr\\uninstall.log"));
+    startUninstallJob(job);
+    waitUninstallJob(job);
+    freeUninstallJob(job);
+
+    EXPECT_FALSE(m.files.hasFile(u"C:\\Data\\Co\\Pr\\own.dll"));
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Data\\Co\\secret.txt"));
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Data\\Co\\PrX\\other.txt"));
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\kernel-ish.dll"));
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\drivers\\disk.sys"));
+    EXPECT_FALSE(m.files.hasFile(u"C:\\Windows\\System32\\planted.dll"));  // a system file it may own
+    EXPECT_TRUE(m.processes.all().empty());
+    ASSERT_TRUE(m.services.has(u"WinDefend"));
+    EXPECT_EQ(m.services.find(u"WinDefend")->state, platform::kServiceRunning);
+}
+
+TEST(UninstallWorker, InsideFolderNeedsASeparatorAndNoClimbing) {
+    EXPECT_TRUE(isInsideFolder(u"C:\\A\\B\\x", u"C:\\A\\B"));
+    EXPECT_TRUE(isInsideFolder(u"c:\\a\\b\\x", u"C:\\A\\B"));
+    EXPECT_FALSE(isInsideFolder(u"C:\\A\\Bx\\y", u"C:\\A\\B"));
+    EXPECT_FALSE(isInsideFolder(u"C:\\A\\B", u"C:\\A\\B"));
+    EXPECT_FALSE(isInsideFolder(u"C:\\A\\B\\", u"C:\\A\\B"));
+    EXPECT_FALSE(isInsideFolder(u"C:\\A\\B\\.\\..\\x", u"C:\\A\\B"));
+    EXPECT_FALSE(isInsideFolder(u"C:\\A\\B\\x", u""));
+}
