@@ -1,8 +1,9 @@
 #include "platform/win32/Win32Processes.h"
 
+#include <windows.h>
+
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
 #include "platform/win32/Wide.h"
 
