@@ -55,9 +55,14 @@ struct ScratchFolder {
         std::filesystem::remove_all(root, ignored);
         std::filesystem::create_directories(root);
     }
+    // A process that has just ended may still hold its folder as working folder for a moment.
     ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
+        std::error_code error;
+        for (int tries = 0; tries < 50; ++tries) {
+            std::filesystem::remove_all(root, error);
+            if (!std::filesystem::exists(root)) return;
+            Sleep(100);
+        }
     }
     // Copies a fixture into a subfolder (created when missing) under a new name.
     std::filesystem::path add(const std::wstring& fixture, const std::wstring& subfolder,
