@@ -8,8 +8,13 @@ if(WIN32)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  file(GLOB TS_WIN_TESTS CONFIGURE_DEPENDS tests/windows/*.cpp)
-  add_executable(windows_tests ${TS_WIN_TESTS})
+  file(GLOB TS_WIN_TESTS CONFIGURE_DEPENDS tests/windows/*.cpp tests/support/*.cpp)
+  # Resources of the test program (windres finds the files they name below tests/windows).
+  enable_language(RC)
+  file(GLOB TS_WIN_TEST_RESOURCES CONFIGURE_DEPENDS tests/windows/*.rc)
+  add_executable(windows_tests ${TS_WIN_TESTS} ${TS_WIN_TEST_RESOURCES})
+  set_property(SOURCE ${TS_WIN_TEST_RESOURCES} APPEND PROPERTY INCLUDE_DIRECTORIES
+               ${CMAKE_SOURCE_DIR}/tests/windows)
   target_compile_options(windows_tests PRIVATE ${TS_WARNINGS})
   target_link_libraries(windows_tests PRIVATE touchos touchfakes gmock gtest_main)
   target_link_options(windows_tests PRIVATE -static)
@@ -24,7 +29,7 @@ if(WIN32)
   endforeach()
 else()
   find_package(GTest REQUIRED)
-  file(GLOB TS_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp)
+  file(GLOB TS_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp tests/support/*.cpp)
   add_executable(native_tests ${TS_NATIVE_TESTS})
   target_compile_options(native_tests PRIVATE ${TS_WARNINGS})
   target_link_libraries(native_tests PRIVATE touchos touchfakes GTest::gmock GTest::gtest_main)
@@ -45,9 +50,12 @@ else()
       target_compile_options(${name} PRIVATE ${TS_WARNINGS} -fsanitize=fuzzer)
       target_link_options(${name} PRIVATE -fsanitize=fuzzer)
       target_link_libraries(${name} PRIVATE touchos touchfakes)
-      # A short fixed run: no crash, no leak, no read outside the input.
+      # A short fixed run: no crash, no leak, no read outside the input. New inputs go to the
+      # build folder (libFuzzer writes into its first corpus folder); the seeds stay read-only.
+      file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
       add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=20 -rss_limit_mb=2048
-               -max_len=65536 ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
+               -max_len=65536 ${CMAKE_BINARY_DIR}/fuzz-corpus/${name}
+               ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
     endforeach()
   endif()
 

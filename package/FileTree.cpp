@@ -1,1 +1,217 @@
-// implementation follows
+#include "package/FileTree.h"
+
+#include <cstring>
+#include <map>
+#include <new>
+
+#include "platform/FileSystem.h"
+
+namespace {
+
+// Reads the file block. Every entry claims the bytes it occupies; an entry that runs outside
+// the block or into bytes another entry claimed is a damaged block. This bounds the tree by
+// the block's size, so a looping directory offset cannot build an endless tree.
+class BlockReader {
+public:
+    BlockReader(const std::uint8_t* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
+
+    bool u32(std::size_t pos, std::uint32_t& value) const {
+        if (pos > size_ || size_ - pos < 4) return false;
+        value = readU32(bytes_ + pos);
+        return true;
+    }
+
+    // A NUL-terminated UTF-16LE name of at most 259 units; `end` is set past its terminator.
+    bool name(std::size_t pos, TextBuffer& out, std::size_t& end) const {
+        for (std::size_t n = 0; n < kTextUnits; ++n) {
+            std::size_t at = pos + 2 * n;
+            if (at > size_ || size_ - at < 2) return false;
+            out[n] = readU16(bytes_ + at);
+            if (out[n] == 0) {
+                end = at + 2;
+                return true;
+            }
+        }
+        out[0] = 0;
+        return false;
+    }
+
+    bool claim(std::size_t begin, std::size_t end) {
+        if (end <= begin) return true;
+        auto next = claims_.lower_bound(begin);
+        if (next != claims_.end() && next->first < end) return false;
+        if (next != claims_.begin() && std::prev(next)->second > begin) return false;
+        claims_.emplace(begin, end);
+        return true;
+    }
+
+    bool fits(std::size_t pos, std::size_t count) const {
+        return pos <= size_ && size_ - pos >= count;
+    }
+    const std::uint8_t* at(std::size_t pos) const { return bytes_ + pos; }
+
+private:
+    const std::uint8_t* bytes_;
+    std::size_t size_;
+    std::map<std::size_t, std::size_t> claims_;
+};
+
+// Reads `count` file entries from `pos`, prepending each to `list` and to allFiles.
+bool readFiles(BlockReader& in, std::size_t& pos, std::uint32_t count, DirNode* parent,
+               PackageRoot& root, FileNode*& list) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint32_t size = 0;
+        std::size_t afterName = 0;
+        auto node = new FileNode;
+        node->parent = parent;
+        node->root = &root;
+        node->next = list;
+        list = node;
+        node->nextInAll = root.allFiles;
+        root.allFiles = node;
+        if (!in.u32(pos, size) || !in.name(pos + 4, node->name, afterName)) return false;
+        if (!in.fits(afterName, size) || !in.claim(pos, afterName + size)) return false;
+        node->size = size;
+        if (size > 0) {
+            node->contents = new std::uint8_t[size];
+            std::memcpy(node->contents, in.at(afterName), size);
+        }
+        pos = afterName + size;
+    }
+    return true;
+}
+
+// Reads `count` directory entries from `pos`, prepending each to `list`.
+bool readDirectories(BlockReader& in, std::size_t& pos, std::uint32_t count, DirNode*& list) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        auto dir = new DirNode;
+        dir->next = list;
+        list = dir;
+        std::size_t afterName = 0;
+        if (!in.u32(pos, dir->contentOffset) || !in.u32(pos + 4, dir->fileCount) ||
+            !in.u32(pos + 8, dir->dirCount) || !in.name(pos + 12, dir->name, afterName) ||
+            !in.claim(pos, afterName)) {
+            return false;
+        }
+        pos = afterName;
+    }
+    return true;
+}
+
+bool readTree(BlockReader& in, PackageRoot& root) {
+    std::size_t pos = 0;
+    if (!in.u32(4, root.fileCount) || !in.u32(8, root.dirCount) || !in.name(12, root.name, pos) ||
+        !in.claim(0, pos)) {
+        return false;
+    }
+    if (!readFiles(in, pos, root.fileCount, nullptr, root, root.files) ||
+        !readDirectories(in, pos, root.dirCount, root.dirs)) {
+        return false;
+    }
+    bool ok = true;
+    forEachDirectory(root, [&](DirNode& dir) {
+        std::size_t at = dir.contentOffset;
+        ok = ok && readFiles(in, at, dir.fileCount, &dir, root, dir.files) &&
+             readDirectories(in, at, dir.dirCount, dir.subdirs);
+    });
+    return ok;
+}
+
+void ensureFolder(std::u16string_view path) {
+    TextBuffer buf;
+    if (!copyText(buf, path)) return;
+    auto& fs = platform::files();
+    if (!fs.exists(buf)) fs.createFolder(buf);
+}
+
+bool clearFolder(const char16_t* folder, bool deleteFiles) {
+    auto& fs = platform::files();
+    std::vector<platform::DirEntry> entries;
+    if (fs.listFolder(folder, entries)) {
+        for (const auto& e : entries) {
+            TextBuffer child;
+            if (e.name.empty() || !joinPath(child, viewOf(folder), e.name)) continue;
+            if (e.isDirectory) {
+                if (e.name[0] != u'.') clearFolder(child, deleteFiles);
+            } else if (deleteFiles) {
+                fs.deleteFile(child);
+            }
+        }
+    }
+    return fs.removeFolder(folder);
+}
+
+}  // namespace
+
+bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot& root) {
+    freeFileTree(root);
+    BlockReader in(block, available);
+    if (readTree(in, root)) return true;
+    freeFileTree(root);
+    root.name[0] = 0;
+    return false;
+}
+
+void freeFileTree(PackageRoot& root) {
+    for (FileNode* f = root.allFiles; f;) {
+        FileNode* next = f->nextInAll;
+        delete[] f->contents;
+        delete f;
+        f = next;
+    }
+    std::vector<DirNode*> dirs;
+    forEachDirectory(root, [&dirs](DirNode& d) { dirs.push_back(&d); });
+    for (DirNode* d : dirs) delete d;
+    root.fileCount = root.dirCount = 0;
+    root.files = nullptr;
+    root.dirs = nullptr;
+    root.allFiles = nullptr;
+}
+
+FileNode* findPackageFile(const PackageRoot& root, std::u16string_view path) {
+    if (!path.empty() && path[0] == u'.') {
+        path.remove_prefix(path.size() < 2 ? path.size() : 2);
+    } else if (!path.empty() && path[0] == u'\\') {
+        path.remove_prefix(1);
+    }
+    if (path.size() >= kTextUnits) return nullptr;
+    std::size_t cut = path.rfind(u'\\');
+    if (cut != std::u16string_view::npos && cut >= 1) {
+        std::u16string_view folder = path.substr(0, cut), name = path.substr(cut + 1);
+        for (FileNode* f = root.allFiles; f; f = f->nextInAll) {
+            if (f->parent && viewOf(f->parent->name) == folder && viewOf(f->name) == name) return f;
+        }
+        return nullptr;
+    }
+    for (FileNode* f = root.files; f; f = f->next) {
+        if (!f->parent && viewOf(f->name) == path) return f;
+    }
+    return nullptr;
+}
+
+bool targetPathOf(const FileNode& file, TextBuffer& path) {
+    if (file.parent) {
+        return joinPath(path, viewOf(file.root->targetPath), viewOf(file.parent->name),
+                        viewOf(file.name));
+    }
+    return joinPath(path, viewOf(file.root->targetPath), viewOf(file.name));
+}
+
+void createTargetFolders(const PackageRoot& root) {
+    ensureFolder(viewOf(root.targetPath));
+    forEachDirectory(root, [&root](DirNode& dir) {
+        TextBuffer path;
+        if (joinPath(path, viewOf(root.targetPath), viewOf(dir.name))) ensureFolder(viewOf(path));
+    });
+}
+
+bool writePackageFile(const FileNode& file, const char16_t* path) {
+    auto result = platform::files().writeFile(path, file.contents, file.size);
+    // A truncated program left behind would never be logged, so nothing would remove it.
+    if (result == platform::WriteResult::ShortWrite) platform::files().deleteFile(path);
+    return result == platform::WriteResult::Written;
+}
+
+bool deleteFolderTree(const char16_t* folder) { return clearFolder(folder, true); }
+
+bool removeEmptyFolders(const char16_t* folder) { return clearFolder(folder, false); }

@@ -52,10 +52,41 @@ FileNode* findPackageFile(const PackageRoot& root, std::u16string_view path);
 // root target\dir\name or root target\name; false when it does not fit 260 units.
 bool targetPathOf(const FileNode& file, TextBuffer& path);
 
+// The root's target folder and every directory beneath it, parents first, each only when
+// missing. Results are not checked: a folder that cannot be made shows up as a failed write.
 void createTargetFolders(const PackageRoot& root);
 
-enum class WriteOutcome { Written, CannotCreate, ShortWrite };
-WriteOutcome writePackageFile(const FileNode& file, const char16_t* path);
+// Creates or overwrites the file with the node's contents in one write. False when the file
+// cannot be created or the write comes up short: a truncated program must not count as
+// installed.
+bool writePackageFile(const FileNode& file, const char16_t* path);
 
+// Both skip (neither enter nor remove) subfolders whose names begin with "."; both end with
+// removing the folder itself and return whether that worked.
 bool deleteFolderTree(const char16_t* folder);
 bool removeEmptyFolders(const char16_t* folder);
+
+// Directories of the tree in creation order: each root directory in list order, followed by
+// its subtree, depth first. Iterative, so a deeply nested package cannot exhaust a stack.
+template <typename Visit>
+void forEachDirectory(const PackageRoot& root, Visit visit);
+
+#include <algorithm>
+#include <vector>
+
+template <typename Visit>
+void forEachDirectory(const PackageRoot& root, Visit visit) {
+    std::vector<DirNode*> pending;
+    auto pushChildren = [&pending](DirNode* first) {
+        std::size_t at = pending.size();
+        for (DirNode* d = first; d; d = d->next) pending.push_back(d);
+        std::reverse(pending.begin() + std::ptrdiff_t(at), pending.end());
+    };
+    pushChildren(root.dirs);
+    while (!pending.empty()) {
+        DirNode* dir = pending.back();
+        pending.pop_back();
+        visit(*dir);  // may read the directory's own entries, so children come after
+        pushChildren(dir->subdirs);
+    }
+}

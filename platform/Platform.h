@@ -16,6 +16,7 @@ class Threads;
 class UsbBus;
 class Pictures;
 class Codepage;
+class XmlFiles;
 
 struct Platform {
     FileSystem* files = nullptr;
@@ -29,6 +30,7 @@ struct Platform {
     UsbBus* usb = nullptr;
     Pictures* pictures = nullptr;
     Codepage* codepage = nullptr;
+    XmlFiles* xml = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.

@@ -15,6 +15,7 @@ public:
     struct Node {
         bool isDirectory = false;
         std::vector<std::uint8_t> bytes;
+        bool operator==(const Node&) const = default;
     };
 
     FakeFileSystem();

@@ -51,6 +51,8 @@ public:
     Service* find(const std::u16string& name);
     bool has(const std::u16string& name) { return find(name) != nullptr; }
     std::size_t count() const { return services_.size(); }
+    // Every service by its case-folded name, for tests that compare the machine before and after.
+    const std::map<std::u16string, Service>& table() const { return services_; }
     // Handles opened and not yet closed.
     std::size_t openHandles() const { return handles_.size(); }
 

@@ -3,6 +3,7 @@
 namespace fake {
 
 bool FaultPlan::shouldFail(const std::string& operation, const std::string& detail) {
+    if (onCall) onCall(calls_ + 1, operation);
     ++calls_;
     int nth = ++seen_[operation];
     trace_.push_back(detail.empty() ? operation : operation + " " + detail);
@@ -23,6 +24,7 @@ void FaultPlan::clear() {
     byName_.clear();
     seen_.clear();
     trace_.clear();
+    onCall = nullptr;
 }
 
 FaultPlan& faults() {

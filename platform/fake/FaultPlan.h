@@ -3,6 +3,7 @@
 // the order of the calls that were made.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ public:
     // Fails the nth call (1-based) of an operation, or every call when nth is 0.
     void failOperation(const std::string& operation, int nth = 0) { byName_[operation] = nth; }
     void clear();
+
+    // Called before each call is counted: lets a test act at call N (cancel a worker, say).
+    std::function<void(int call, const std::string& operation)> onCall;
 
     int calls() const { return calls_; }
     const std::vector<std::string>& trace() const { return trace_; }

@@ -12,7 +12,8 @@
 namespace posix {
 
 std::string nativePath(const char16_t* path) {
-    std::string p = utf16ToUtf8(viewOf(path));
+    // The whole path, however long: cutting it at 260 units would name another file.
+    std::string p = utf16ToUtf8(std::u16string_view(path, textLength(path)));
     for (char& c : p) {
         if (c == '\\') c = '/';
     }

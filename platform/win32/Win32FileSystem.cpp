@@ -55,7 +55,7 @@ platform::WriteResult Win32FileSystem::writeFile(const char16_t* path, const std
 }
 
 bool Win32FileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) {
-    HANDLE file = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD high = 0;

@@ -2,12 +2,126 @@
 
 #include <windows.h>
 
-#include "common/Text.h"
-#include "platform/win32/Win32FileSystem.h"
+#include <algorithm>
 
-TEST(Win32FileSystem, SpecialFoldersExist) {
+#include "common/Text.h"
+#include "package/Package.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "tests/support/ShippedPackage.h"
+
+namespace {
+
+// A fresh folder under the temp folder, with the real Win32 layer installed for the test.
+class Win32Files : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = platform::os().files;
+        platform::os().files = &fs;
+        wchar_t temp[MAX_PATH];
+        ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+        base = reinterpret_cast<const char16_t*>(temp);
+        if (base.back() == u'\\') base.pop_back();
+        base += u"\\touchsetup files \u00e9\u4e2d " + utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"-" + utf8ToUtf16(std::to_string(counter_++));
+        deleteFolderTree(base.c_str());
+        ASSERT_TRUE(fs.createFolder(base.c_str()));
+    }
+    void TearDown() override {
+        deleteFolderTree(base.c_str());
+        platform::os().files = saved_;
+    }
+    std::u16string at(const std::u16string& rel) const { return base + u"\\" + rel; }
+
     win32::Win32FileSystem fs;
-    std::u16string path;
-    ASSERT_TRUE(fs.specialFolder(platform::SpecialFolder::System, path));
-    EXPECT_TRUE(fs.exists(path.c_str()));
+    std::u16string base;
+
+private:
+    platform::FileSystem* saved_ = nullptr;
+    static inline int counter_ = 0;
+};
+
+}  // namespace
+
+TEST_F(Win32Files, FoldersAndFilesBehaveAsTheCoreExpects) {
+    EXPECT_TRUE(fs.exists(base.c_str()));
+    EXPECT_FALSE(fs.createFolder(base.c_str()));  // already there
+    EXPECT_FALSE(fs.createFolder(at(u"a\\b").c_str()));  // one level only
+    ASSERT_TRUE(fs.createFolder(at(u"a").c_str()));
+    std::vector<std::uint8_t> bytes = {1, 2, 3, 0, 255};
+    EXPECT_EQ(fs.writeFile(at(u"a\\f.bin").c_str(), bytes.data(), bytes.size()),
+              platform::WriteResult::Written);
+    std::vector<std::uint8_t> back;
+    ASSERT_TRUE(fs.readFile(at(u"a\\f.bin").c_str(), back));
+    EXPECT_EQ(back, bytes);
+    // Overwrite with fewer bytes truncates.
+    EXPECT_EQ(fs.writeFile(at(u"a\\f.bin").c_str(), bytes.data(), 2), platform::WriteResult::Written);
+    ASSERT_TRUE(fs.readFile(at(u"a\\f.bin").c_str(), back));
+    EXPECT_EQ(back.size(), 2u);
+    EXPECT_EQ(fs.writeFile(at(u"a\\empty").c_str(), nullptr, 0), platform::WriteResult::Written);
+    EXPECT_TRUE(fs.exists(at(u"a\\empty").c_str()));
+    EXPECT_EQ(fs.writeFile(at(u"missing\\f").c_str(), bytes.data(), 1),
+              platform::WriteResult::CannotCreate);
+
+    EXPECT_FALSE(fs.removeFolder(at(u"a").c_str()));  // not empty
+    EXPECT_FALSE(fs.deleteFile(at(u"a").c_str()));    // a folder is no file
+    EXPECT_TRUE(fs.deleteFile(at(u"a\\f.bin").c_str()));
+    EXPECT_TRUE(fs.deleteFile(at(u"a\\empty").c_str()));
+    EXPECT_TRUE(fs.removeFolder(at(u"a").c_str()));
+    EXPECT_FALSE(fs.exists(at(u"a").c_str()));
+}
+
+TEST_F(Win32Files, ListingReportsNamesAndTheDirectoryFlag) {
+    fs.createFolder(at(u"sub").c_str());
+    fs.writeFile(at(u"x.txt").c_str(), nullptr, 0);
+    std::vector<platform::DirEntry> entries;
+    ASSERT_TRUE(fs.listFolder(base.c_str(), entries));
+    auto find = [&](const std::u16string& n) {
+        return std::find_if(entries.begin(), entries.end(),
+                            [&](const platform::DirEntry& e) { return e.name == n; });
+    };
+    ASSERT_NE(find(u"sub"), entries.end());
+    EXPECT_TRUE(find(u"sub")->isDirectory);
+    ASSERT_NE(find(u"x.txt"), entries.end());
+    EXPECT_FALSE(find(u"x.txt")->isDirectory);
+    EXPECT_FALSE(fs.listFolder(at(u"nothing").c_str(), entries));
+}
+
+TEST_F(Win32Files, SpecialFoldersExist) {
+    using platform::SpecialFolder;
+    for (auto which : {SpecialFolder::ProgramFiles, SpecialFolder::Programs, SpecialFolder::Desktop,
+                       SpecialFolder::System, SpecialFolder::CommonDocuments}) {
+        std::u16string path;
+        ASSERT_TRUE(fs.specialFolder(which, path));
+        EXPECT_TRUE(fs.exists(path.c_str())) << utf16ToUtf8(path);
+    }
+}
+
+TEST_F(Win32Files, ThePackageExtractsOntoRealFilesAndIsRemovedAgain) {
+    auto blob = testpkg::shippedPackage();
+    auto* config = new InstallConfig;
+    ASSERT_TRUE(loadPackage(blob.data(), blob.size(), *config));
+    PackageRoot& root = *config->fileTree;
+    ASSERT_TRUE(copyText(root.targetPath, at(u"KorvelServerV6")));
+    createTargetFolders(root);
+    int written = 0;
+    for (FileNode* f = root.allFiles; f; f = f->nextInAll) {
+        TextBuffer path;
+        ASSERT_TRUE(targetPathOf(*f, path));
+        ASSERT_TRUE(writePackageFile(*f, path)) << utf16ToUtf8(viewOf(path));
+        std::vector<std::uint8_t> back;
+        ASSERT_TRUE(fs.readFile(path, back));
+        EXPECT_EQ(back, std::vector<std::uint8_t>(f->contents, f->contents + f->size));
+        ++written;
+    }
+    EXPECT_EQ(written, 52);
+    EXPECT_TRUE(fs.exists(at(u"KorvelServerV6\\driver\\USB\\V6PDrv\\i386\\devcon.exe").c_str()));
+
+    fs.createFolder(at(u"KorvelServerV6\\.keep").c_str());
+    EXPECT_FALSE(removeEmptyFolders(root.targetPath));
+    EXPECT_TRUE(fs.exists(at(u"KorvelServerV6\\License.txt").c_str()));
+    EXPECT_FALSE(deleteFolderTree(root.targetPath));  // the dot folder stays, so does its parent
+    EXPECT_FALSE(fs.exists(at(u"KorvelServerV6\\driver").c_str()));
+    fs.removeFolder(at(u"KorvelServerV6\\.keep").c_str());
+    EXPECT_TRUE(deleteFolderTree(root.targetPath));
+    EXPECT_FALSE(fs.exists(root.targetPath));
+    releaseInstallConfig(config);
 }

@@ -1,0 +1,45 @@
+#include "device/DeviceArrival.h"
+
+#include "common/Text.h"
+#include "device/UsbDevices.h"
+#include "platform/UsbBus.h"
+
+namespace {
+
+// DEV_BROADCAST_HDR, then for a device interface the class GUID and the name.
+constexpr std::size_t kHeaderBytes = 12;
+constexpr std::size_t kNameOffset = 28;
+
+}  // namespace
+
+bool registerDeviceArrival(void* window) {
+    return platform::usb().registerArrivalNotices(window);
+}
+
+bool isTouchDeviceName(std::u16string_view name) {
+    if (name.empty()) return false;
+    return containsIgnoringAsciiCase(name, u"vid_aaec");
+}
+
+bool deviceInterfaceName(const std::uint8_t* broadcast, std::size_t size, std::u16string& name) {
+    name.clear();
+    if (!broadcast || size < kHeaderBytes) return false;
+    std::size_t declared = readU32(broadcast);
+    if (declared < size) size = declared;
+    if (readU32(broadcast + 4) != kDeviceTypeInterface || size < kNameOffset) return false;
+    for (std::size_t at = kNameOffset; at + 2 <= size; at += 2) {
+        char16_t unit = readU16(broadcast + at);
+        if (unit == 0) break;
+        name.push_back(unit);
+    }
+    return true;
+}
+
+bool mayBeTouchArrival(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size) {
+    if (wParam == kDeviceArrival) {
+        std::u16string name;
+        return deviceInterfaceName(broadcast, size, name) && isTouchDeviceName(name);
+    }
+    if (wParam == kDeviceRemoveComplete) return false;
+    return countTouchDevices() > 0;
+}

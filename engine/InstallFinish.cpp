@@ -1,0 +1,60 @@
+// The end of a successful installation: data folder, panel file, services started, the log
+// saved, the product's programs launched. Nothing here looks at the running flag any more.
+#include "engine/PanelConfig.h"
+#include "engine/RunProgram.h"
+#include "engine/Services.h"
+#include "engine/WorkerRun.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+void renewDataFolder(WorkerRun& run) {
+    std::u16string documents;
+    TextBuffer folder, panelFile;
+    if (!platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents) ||
+        !joinPath(folder, documents, u"Vantrel")) {
+        return;
+    }
+    deleteFolderTree(folder);
+    if (!platform::files().exists(folder)) platform::files().createFolder(folder);
+    if (!joinPath(panelFile, viewOf(folder), u"PanelConfig.ini")) return;
+    PanelEndpoint endpoint{std::uint16_t(run.parameter().language & 0xFFFF), {127, 0, 0, 1}, 6550};
+    writePanelConfig(panelFile, endpoint);
+}
+
+void removeOlderService() {
+    const char16_t* older = u"VantrelScreenService";
+    if (!serviceExists(older)) return;
+    stopServiceByName(older);
+    deleteServiceByName(older);
+}
+
+void startServices(WorkerRun& run) {
+    for (ServiceEntry* s = run.config.services; s; s = s->next) {
+        TextBuffer name;
+        serviceNameOfFile(*s->file, name);
+        reportProgress(run, ST_STARTING_SERVICE, name, 500);
+        startServiceByName(name);
+        appendText(run.log, LOG_SERVICE_STARTED, viewOf(name));
+    }
+}
+
+void launchPrograms(WorkerRun& run) {
+    const char16_t* arguments = run.parameter().showPanel ? u"" : u"-h";
+    for (FileRef* r = run.config.launchAfterInstall; r; r = r->next) {
+        TextBuffer path;
+        if (targetPathOf(*r->file, path)) runProgram(path, arguments, kNoWait);
+        pauseUnlessQuiet(run, 500);
+    }
+}
+
+}  // namespace
+
+void finishInstallation(WorkerRun& run) {
+    renewDataFolder(run);
+    removeOlderService();
+    startServices(run);
+    if (run.haveLogPath) saveLog(run.log, run.logPath);
+    reportProgress(run, ST_COMPLETE, nullptr, 3000);
+    launchPrograms(run);
+}

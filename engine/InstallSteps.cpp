@@ -1,0 +1,200 @@
+// The installation's own steps between the previous-version removal and the decision: folders,
+// services, programs, files, product key, shortcuts, registry entries.
+#include "engine/ProgramShutdown.h"
+#include "engine/RegistryDesktopMenu.h"
+#include "engine/RegistryKeyRecord.h"
+#include "engine/RegistryProductKey.h"
+#include "engine/RegistryRunEntry.h"
+#include "engine/RegistryUninstallEntry.h"
+#include "engine/RunProgram.h"
+#include "engine/Services.h"
+#include "engine/Shortcuts.h"
+#include "engine/WorkerRun.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+void ensureFolder(const char16_t* path) {
+    if (!platform::files().exists(path)) platform::files().createFolder(path);
+}
+
+// The package-relative name of a file, for an error about a path too long to compose.
+void packagePathOf(const FileNode& file, TextBuffer& out) {
+    if (!file.parent || !joinPath(out, viewOf(file.parent->name), viewOf(file.name))) {
+        copyText(out, viewOf(file.name));
+    }
+}
+
+bool targetOf(const FileNode* file, TextBuffer& path) {
+    return file && file->root->targetPath[0] != 0 && targetPathOf(*file, path);
+}
+
+}  // namespace
+
+void prepareFolders(WorkerRun& run) {
+    copyText(run.log.root, viewOf(run.parameter().installRoot));
+    copyText(run.log.company, viewOf(run.config.company));
+    copyText(run.log.product, viewOf(run.config.product));
+    PackageRoot& root = run.tree();
+    // Without a composed target, every file would land in the drive's root: refuse instead.
+    if (!joinPath(root.targetPath, viewOf(run.parameter().installRoot), viewOf(run.config.company))) {
+        return;
+    }
+    ensureFolder(root.targetPath);
+    copyText(root.name, viewOf(run.config.product));
+    TextBuffer productFolder;
+    if (!joinPath(productFolder, viewOf(root.targetPath), viewOf(root.name))) {
+        root.targetPath[0] = 0;
+        return;
+    }
+    copyText(root.targetPath, viewOf(productFolder));
+    run.targetReady = true;
+    createTargetFolders(root);
+}
+
+void stopRunningServices(WorkerRun& run) {
+    for (ServiceEntry* s = run.config.services; s; s = s->next) {
+        TextBuffer name;
+        serviceNameOfFile(*s->file, name);
+        if (!serviceExists(name)) continue;
+        reportProgress(run, ST_STOPPING_SERVICE, name, 50);
+        stopServiceByName(name);
+    }
+}
+
+void closeRunningPrograms(WorkerRun& run) {
+    if (!run.targetReady) return;
+    for (FileNode* f = run.tree().allFiles; f && run.running(); f = f->nextInAll) {
+        TextBuffer path;
+        if (targetPathOf(*f, path) && platform::files().exists(path) && isExePath(path)) {
+            closeProgram(path);
+        }
+    }
+}
+
+void copyFiles(WorkerRun& run) {
+    for (FileNode* f = run.tree().allFiles; f && run.running(); f = f->nextInAll) {
+        TextBuffer path;
+        if (!run.targetReady || !targetPathOf(*f, path)) {
+            packagePathOf(*f, path);
+            sendStatus(run, ST_FILE_ERROR, path);
+            run.stop();
+            break;
+        }
+        reportProgress(run, ST_COPYING_FILE, path, 50);
+        if (!writePackageFile(*f, path)) {
+            sendStatus(run, ST_FILE_ERROR, path);
+            run.stop();
+            break;
+        }
+        appendText(run.log, LOG_FILE, viewOf(path));
+    }
+}
+
+void writeProductKeyStep(WorkerRun& run) {
+    std::vector<std::uint8_t> record;
+    if (writeProductKey(run.config, &record)) {
+        appendRecord(run.log, LOG_REGISTRY_KEY, record.data(), record.size());
+    }
+}
+
+void createServices(WorkerRun& run) {
+    for (ServiceEntry* s = run.config.services; s && run.running(); s = s->next) {
+        TextBuffer name, path;
+        serviceNameOfFile(*s->file, name);
+        if (serviceExists(name)) {
+            reportProgress(run, ST_REMOVING_SERVICE, name, 50);
+            deleteServiceByName(name);
+        }
+        bool composed = targetOf(s->file, path);
+        if (!composed) packagePathOf(*s->file, path);
+        reportProgress(run, ST_INSTALLING_SERVICE, path, 50);
+        if (!composed || !createService(name, path, s->description)) {
+            sendStatus(run, ST_SERVICE_ERROR, path);
+            run.stop();
+            break;
+        }
+        appendText(run.log, LOG_SERVICE, viewOf(path));
+    }
+}
+
+namespace {
+
+// Creates (when missing) and logs one start-menu folder level; false when it cannot be composed.
+bool addMenuFolder(WorkerRun& run, TextBuffer& folder, const TextBuffer& name) {
+    if (!appendText(folder, u"\\") || !appendText(folder, viewOf(name))) return false;
+    ensureFolder(folder);
+    appendText(run.log, LOG_FOLDER, viewOf(folder));
+    return true;
+}
+
+void createShortcuts(WorkerRun& run, NamedFile* entries, const TextBuffer& folder,
+                     LogRecordType record) {
+    for (NamedFile* e = entries; e && run.running(); e = e->next) {
+        TextBuffer link, target;
+        if (!joinPath(link, viewOf(folder), viewOf(e->name)) || !targetOf(e->file, target)) continue;
+        if (createShortcut(target, link)) appendText(run.log, record, viewOf(link));
+    }
+}
+
+bool specialFolder(platform::SpecialFolder which, TextBuffer& out) {
+    std::u16string path;
+    return platform::files().specialFolder(which, path) && copyText(out, path);
+}
+
+}  // namespace
+
+void createStartMenuShortcuts(WorkerRun& run) {
+    if (!run.config.startMenuShortcuts) return;
+    TextBuffer folder;
+    if (!specialFolder(platform::SpecialFolder::Programs, folder) ||
+        !addMenuFolder(run, folder, run.config.company) ||
+        !addMenuFolder(run, folder, run.config.product)) {
+        return;
+    }
+    createShortcuts(run, run.config.startMenuShortcuts, folder, LOG_START_MENU_SHORTCUT);
+}
+
+void writeDesktopMenus(WorkerRun& run) {
+    for (NamedFile* e = run.config.desktopMenuEntries; e && run.running(); e = e->next) {
+        TextBuffer target;
+        if (targetOf(e->file, target) && writeDesktopMenu(target, e->name)) {
+            appendText(run.log, LOG_DESKTOP_MENU, viewOf(e->name));
+        }
+    }
+}
+
+void copySystemFiles(WorkerRun& run) {
+    TextBuffer system;
+    bool haveSystem = specialFolder(platform::SpecialFolder::System, system);
+    for (FileRef* r = run.config.systemFiles; r && run.running(); r = r->next) {
+        TextBuffer path;
+        if (!haveSystem || !joinPath(path, viewOf(system), viewOf(r->file->name))) continue;
+        if (writePackageFile(*r->file, path)) appendText(run.log, LOG_SYSTEM_FILE, viewOf(path));
+    }
+}
+
+void createDesktopShortcuts(WorkerRun& run) {
+    if (!run.config.desktopShortcuts) return;
+    TextBuffer desktop;
+    if (!specialFolder(platform::SpecialFolder::Desktop, desktop)) return;
+    createShortcuts(run, run.config.desktopShortcuts, desktop, LOG_DESKTOP_SHORTCUT);
+}
+
+void writeUninstallEntryStep(WorkerRun& run) {
+    if (!run.running() || !run.config.uninstaller) return;
+    TextBuffer path;
+    if (targetOf(run.config.uninstaller, path)) {
+        writeUninstallEntry(run.config.product, path, run.config.company);
+    }
+    appendText(run.log, LOG_UNINSTALL_ENTRY, viewOf(run.config.product));
+}
+
+void writeRunEntries(WorkerRun& run) {
+    for (FileRef* r = run.config.runEntries; r && run.running(); r = r->next) {
+        TextBuffer program, command;
+        if (!targetOf(r->file, program) || !runCommandFor(viewOf(program), command)) continue;
+        writeRunEntry(command);
+        appendText(run.log, LOG_RUN_ENTRY, viewOf(command));
+    }
+}

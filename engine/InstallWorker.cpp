@@ -1,0 +1,65 @@
+#include "engine/InstallWorker.h"
+
+#include "engine/WorkerRun.h"
+#include "platform/Clock.h"
+#include "platform/SystemInfo.h"
+
+bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter) {
+    dropWorkerThread(config);
+    config.worker = parameter;
+    config.running = true;
+    config.workerThread = platform::threads().start([&config] { installWorker(config); });
+    return true;
+}
+
+int installWorker(InstallConfig& config) {
+    WorkerRun run(config);
+    platform::systemInfo().enableDebugPrivilege();
+    removePreviousVersions(run);
+    prepareFolders(run);
+    stopRunningServices(run);
+    closeRunningPrograms(run);
+    copyFiles(run);
+    writeProductKeyStep(run);
+    orderDriverSets(config);
+    runDriverScripts(run);
+    createServices(run);
+    createStartMenuShortcuts(run);
+    writeDesktopMenus(run);
+    copySystemFiles(run);
+    createDesktopShortcuts(run);
+    writeUninstallEntryStep(run);
+    writeRunEntries(run);
+    if (run.running()) {
+        finishInstallation(run);
+    } else {
+        rollBackInstallation(run);
+    }
+    sendStatus(run, ST_WORKER_DONE);
+    return 0;
+}
+
+void sendStatus(WorkerRun& run, StatusCode code, const char16_t* text) {
+    platform::StatusChannel* window = run.parameter().window;
+    if (!window) return;
+    if (!text) {
+        window->send(code, nullptr);
+        return;
+    }
+    copyText(run.status, viewOf(text));
+    window->send(code, run.status);
+}
+
+void reportProgress(WorkerRun& run, StatusCode code, const char16_t* text, unsigned pauseMs) {
+    if (!run.parameter().window || run.parameter().quiet) return;
+    sendStatus(run, code, text);
+    if (pauseMs) platform::clock().sleep(pauseMs);
+}
+
+void pauseUnlessQuiet(WorkerRun& run, unsigned ms) {
+    if (!run.parameter().quiet) platform::clock().sleep(ms);
+}
+
+void serviceNameOfFile(const FileNode& file, TextBuffer& name) {
+    copyText(name, stemOf(viewOf(file.name)));
+}

@@ -1,0 +1,39 @@
+#include "engine/PanelConfig.h"
+
+#include <tinyxml.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace {
+
+// The named top-level element, created at the end of the document when it is not there yet.
+TiXmlElement* topElement(TiXmlDocument& document, const char* name) {
+    if (TiXmlElement* found = document.FirstChildElement(name)) return found;
+    return document.LinkEndChild(new TiXmlElement(name))->ToElement();
+}
+
+}  // namespace
+
+bool writePanelConfig(const char16_t* path, const PanelEndpoint& endpoint) {
+    char language[16], address[16];
+    std::snprintf(language, sizeof language, "0x0%x", unsigned(endpoint.language));
+    std::snprintf(address, sizeof address, "%d.%d.%d.%d", endpoint.address[0], endpoint.address[1],
+                  endpoint.address[2], endpoint.address[3]);
+
+    TiXmlDocument document;
+    topElement(document, "Lang")->SetAttribute("Id", language);
+    TiXmlElement* ipEndpoint = topElement(document, "IPEndpoint");
+    ipEndpoint->SetAttribute("IP", address);
+    ipEndpoint->SetAttribute("Port", int(endpoint.port));
+
+    // The file has always been saved in text mode on Windows, so its lines end in CR LF.
+    TiXmlPrinter printer;
+    printer.SetLineBreak("\r\n");
+    document.Accept(&printer);
+    const std::string& text = printer.Str();
+    auto bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    return platform::files().writeFile(path, bytes, text.size()) == platform::WriteResult::Written;
+}

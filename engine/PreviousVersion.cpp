@@ -1,0 +1,52 @@
+// Steps 2 and 3: an earlier installation is removed through its own uninstall.log, found first
+// by the product key and then at the folder the new installation is about to use.
+#include "engine/RegistryProductKey.h"
+#include "engine/Services.h"
+#include "engine/UninstallJob.h"
+#include "engine/WorkerRun.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+void uninstallFromLog(WorkerRun& run, const char16_t* logPath, const char16_t* folder) {
+    if (!platform::files().exists(logPath)) return;
+    UninstallJob job;
+    if (loadUninstallJob(job, logPath)) {
+        reportProgress(run, ST_PREVIOUS_VERSION, folder);
+        startUninstallJob(job);
+        waitUninstallJob(job);
+    }
+    freeUninstallJob(job);
+}
+
+void removeByProductKey(WorkerRun& run) {
+    PreviousInstallation previous;
+    if (!readPreviousInstallation(previous)) return;
+    if (previous.hasServicePath) {
+        TextBuffer folder, logPath;
+        if (copyText(folder, parentOf(viewOf(previous.servicePath))) &&
+            joinPath(logPath, viewOf(folder), u"uninstall.log")) {
+            uninstallFromLog(run, logPath, folder);
+        }
+    }
+    if (previous.hasServiceName) deleteServiceByName(previous.serviceName);
+}
+
+void removeByLocation(WorkerRun& run) {
+    const WorkerParameter& p = run.parameter();
+    TextBuffer folder;
+    if (!joinPath(folder, viewOf(p.installRoot), viewOf(run.config.company),
+                  viewOf(run.tree().name)) ||
+        !joinPath(run.logPath, viewOf(folder), u"uninstall.log")) {
+        return;
+    }
+    run.haveLogPath = true;
+    uninstallFromLog(run, run.logPath, folder);
+}
+
+}  // namespace
+
+void removePreviousVersions(WorkerRun& run) {
+    removeByProductKey(run);
+    removeByLocation(run);
+}

@@ -1,0 +1,68 @@
+// Undoing a cancelled or failed installation from its own log, last change first.
+#include "engine/RegistryDesktopMenu.h"
+#include "engine/RegistryKeyRecord.h"
+#include "engine/RegistryProductKey.h"
+#include "engine/RegistryRunEntry.h"
+#include "engine/RegistryUninstallEntry.h"
+#include "engine/RunProgram.h"
+#include "engine/Services.h"
+#include "engine/WorkerRun.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+void deleteShortcut(const TextBuffer& link) {
+    TextBuffer file;
+    if (copyText(file, viewOf(link)) && appendText(file, u".lnk")) platform::files().deleteFile(file);
+}
+
+void undoRecord(WorkerRun& run, const LogRecord& record) {
+    TextBuffer text;
+    if (record.type == LOG_REGISTRY_KEY) {
+        removeKeyRecord(record);
+        return;
+    }
+    if (!recordText(record, text)) return;
+    switch (record.type) {
+        case LOG_FILE:
+            reportProgress(run, ST_DELETING_FILE, text);
+            platform::files().deleteFile(text);
+            break;
+        case LOG_DRIVER_SCRIPT:
+            reportProgress(run, ST_UNINSTALLING_DRIVER, text);
+            runProgram(text, u"", kRollbackScriptLimitMs);
+            pauseUnlessQuiet(run, 500);
+            break;
+        case LOG_SERVICE: {
+            TextBuffer name;
+            copyText(name, stemOf(viewOf(text)));
+            sendStatus(run, ST_REMOVING_SERVICE, name);
+            deleteServiceByName(name);
+            break;
+        }
+        case LOG_DESKTOP_SHORTCUT:
+        case LOG_START_MENU_SHORTCUT: deleteShortcut(text); break;
+        case LOG_DESKTOP_MENU: removeDesktopMenu(text); break;
+        case LOG_SYSTEM_FILE: platform::files().deleteFile(text); break;
+        case LOG_FOLDER: platform::files().removeFolder(text); break;
+        case LOG_UNINSTALL_ENTRY: removeUninstallEntry(text); break;
+        case LOG_RUN_ENTRY: removeRunEntry(text); break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+void rollBackInstallation(WorkerRun& run) {
+    for (LogRecord* r = run.log.last; r; r = r->prev) {
+        undoRecord(run, *r);
+        pauseUnlessQuiet(run, 30);
+    }
+    const PackageRoot& root = run.tree();
+    if (run.targetReady) removeEmptyFolders(root.targetPath);
+    TextBuffer companyFolder;
+    if (joinPath(companyFolder, viewOf(run.parameter().installRoot), viewOf(run.config.company))) {
+        platform::files().removeFolder(companyFolder);
+    }
+    reportProgress(run, ST_CANCELLED, nullptr, 2000);
+}

@@ -1,0 +1,26 @@
+// The codes of the install worker's status messages (the WM_COPYDATA dwData). The window maps
+// each to its text; the numbers are shared with the window and must not change.
+#pragma once
+
+#include <cstdint>
+
+enum StatusCode : std::uint32_t {
+    ST_COPYING_FILE = 0,
+    ST_DELETING_FILE = 1,
+    ST_INSTALLING_DRIVER = 3,
+    ST_INSTALLING_SERVICE = 4,
+    ST_UNINSTALLING_DRIVER = 5,
+    ST_REMOVING_SERVICE = 6,
+    ST_FILE_ERROR = 11,
+    ST_DRIVER_ERROR = 12,
+    ST_SERVICE_ERROR = 13,
+    ST_CANCELLED = 14,
+    ST_COMPLETE = 15,
+    ST_STARTING_SERVICE = 16,
+    ST_STOPPING_SERVICE = 17,
+    ST_WORKER_DONE = 18,
+    ST_PREVIOUS_VERSION = 23,
+};
+
+// "ST_COPYING_FILE" ..., or none for a number that is no status code.
+const char* statusCodeName(std::uint32_t code);

@@ -1,0 +1,56 @@
+// The working state of one installation run, shared by its steps, its finish and its rollback,
+// and the rules for sending status messages and pausing.
+#pragma once
+
+#include <string_view>
+
+#include "engine/StatusCode.h"
+#include "engine/UninstallLog.h"
+#include "package/InstallConfig.h"
+
+struct WorkerRun {
+    explicit WorkerRun(InstallConfig& c) : config(c) {}
+
+    InstallConfig& config;
+    UninstallLog log;
+    TextBuffer status{};      // every message's text points here
+    TextBuffer logPath{};     // installRoot\company\(package root name)\uninstall.log
+    bool haveLogPath = false;
+    bool targetReady = false;  // the package root's target folder could be composed
+
+    bool running() const { return config.running.load(); }
+    void stop() { config.running = false; }
+    const WorkerParameter& parameter() const { return config.worker; }
+    PackageRoot& tree() { return *config.fileTree; }
+};
+
+// Sent whenever there is a window, whatever `quiet` says (errors, the final message).
+void sendStatus(WorkerRun& run, StatusCode code, const char16_t* text = nullptr);
+// Progress: sent and followed by the pause only with a window and without `quiet`.
+void reportProgress(WorkerRun& run, StatusCode code, const char16_t* text = nullptr,
+                    unsigned pauseMs = 0);
+// A pause that belongs to no message: only `quiet` skips it.
+void pauseUnlessQuiet(WorkerRun& run, unsigned ms);
+
+// The service named after an executable: its file name up to the first ".".
+void serviceNameOfFile(const FileNode& file, TextBuffer& name);
+
+// Steps of the installation, in the order the worker runs them.
+void removePreviousVersions(WorkerRun& run);
+void prepareFolders(WorkerRun& run);
+void stopRunningServices(WorkerRun& run);
+void closeRunningPrograms(WorkerRun& run);
+void copyFiles(WorkerRun& run);
+void writeProductKeyStep(WorkerRun& run);
+void orderDriverSets(InstallConfig& config);
+void runDriverScripts(WorkerRun& run);
+void createServices(WorkerRun& run);
+void createStartMenuShortcuts(WorkerRun& run);
+void writeDesktopMenus(WorkerRun& run);
+void copySystemFiles(WorkerRun& run);
+void createDesktopShortcuts(WorkerRun& run);
+void writeUninstallEntryStep(WorkerRun& run);
+void writeRunEntries(WorkerRun& run);
+
+void finishInstallation(WorkerRun& run);
+void rollBackInstallation(WorkerRun& run);

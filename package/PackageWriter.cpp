@@ -1,0 +1,329 @@
+#include "package/PackageWriter.h"
+
+#include <map>
+
+#include "common/Text.h"
+
+bool packageNameLess(std::u16string_view a, std::u16string_view b) {
+    std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) continue;
+        // Little-endian: the low byte comes first in the package.
+        unsigned lowA = a[i] & 0xFF, lowB = b[i] & 0xFF;
+        if (lowA != lowB) return lowA < lowB;
+        return (a[i] >> 8) < (b[i] >> 8);
+    }
+    return a.size() < b.size();
+}
+
+namespace {
+
+constexpr std::size_t kMaxNameUnits = kTextUnits - 1;
+
+struct NameOrder {
+    bool operator()(const std::u16string& a, const std::u16string& b) const {
+        return packageNameLess(a, b);
+    }
+};
+
+// The file block's shape: files and subfolders of one folder, keyed by their last component.
+struct FolderPlan {
+    std::map<std::u16string, const PackageFile*, NameOrder> files;
+    std::map<std::u16string, FolderPlan, NameOrder> folders;
+};
+
+std::string utf8(std::u16string_view text) {
+    return utf16ToUtf8(text);
+}
+
+bool fail(PackageFault& fault, std::string reason, std::optional<std::size_t> record = {}) {
+    fault.record = record;
+    fault.reason = std::move(reason);
+    return false;
+}
+
+// Walks (and creates) the folders of a "\"-joined path; `last` receives the final component.
+FolderPlan* folderFor(FolderPlan& root, std::u16string_view path, std::u16string& last,
+                      PackageFault& fault) {
+    FolderPlan* folder = &root;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t cut = path.find(u'\\', start);
+        std::u16string_view part = path.substr(start, cut == path.npos ? path.npos : cut - start);
+        if (part.empty()) {
+            fail(fault, "\"" + utf8(path) + "\" has an empty path component");
+            return nullptr;
+        }
+        std::u16string_view soFar = path.substr(0, cut == path.npos ? path.size() : cut);
+        if (soFar.size() > kMaxNameUnits || part.size() > kMaxNameUnits) {
+            fail(fault, "\"" + utf8(soFar) + "\" is longer than 259 UTF-16 units");
+            return nullptr;
+        }
+        if (cut == path.npos) {
+            last.assign(part);
+            return folder;
+        }
+        if (folder->files.count(std::u16string(part))) {
+            fail(fault, "\"" + utf8(soFar) + "\" is both a file and a folder");
+            return nullptr;
+        }
+        folder = &folder->folders[std::u16string(part)];
+        start = cut + 1;
+    }
+}
+
+bool planFolders(const PackageInput& input, FolderPlan& root, PackageFault& fault) {
+    for (const std::u16string& path : input.folders) {
+        std::u16string last;
+        FolderPlan* parent = folderFor(root, path, last, fault);
+        if (!parent) return false;
+        if (parent->files.count(last)) {
+            return fail(fault, "\"" + utf8(path) + "\" is both a file and a folder");
+        }
+        parent->folders[last];
+    }
+    for (const PackageFile& file : input.files) {
+        std::u16string last;
+        FolderPlan* parent = folderFor(root, file.path, last, fault);
+        if (!parent) return false;
+        if (parent->folders.count(last)) {
+            return fail(fault, "\"" + utf8(file.path) + "\" is both a file and a folder");
+        }
+        if (!parent->files.emplace(last, &file).second) {
+            return fail(fault, "\"" + utf8(file.path) + "\" appears twice");
+        }
+        if (file.contents.size() > kMaxPackageSize) {
+            return fail(fault, "\"" + utf8(file.path) + "\" is larger than 4 GiB - 1");
+        }
+    }
+    return true;
+}
+
+bool checkText(std::u16string_view text, const char* what, bool bounded, std::size_t record,
+               PackageFault& fault) {
+    if (text.find(u'\0') != text.npos) {
+        return fail(fault, std::string(what) + " contains a NUL character", record);
+    }
+    if (bounded && text.size() > kMaxNameUnits) {
+        return fail(fault, std::string(what) + " is longer than 259 UTF-16 units", record);
+    }
+    return true;
+}
+
+bool checkRecord(const ScriptRecord& r, std::size_t index, PackageFault& fault) {
+    switch (r.command) {
+        case ScriptCommand::Company:
+        case ScriptCommand::Product:
+            return checkText(r.text, "the text", true, index, fault);
+        case ScriptCommand::StartMenuShortcut:
+        case ScriptCommand::DesktopMenuEntry:
+        case ScriptCommand::DesktopShortcut:
+            return checkText(r.path, "the path", true, index, fault) &&
+                   checkText(r.name, "the name", true, index, fault);
+        case ScriptCommand::Service:
+            return checkText(r.path, "the path", true, index, fault) &&
+                   (!r.description ||
+                    checkText(*r.description, "the description", false, index, fault));
+        case ScriptCommand::DriverScripts:
+            if (!r.driverScripts[0] && !r.driverScripts[1]) {
+                return fail(fault, "a driver script set needs an x86 or x64 install script", index);
+            }
+            for (const auto& path : r.driverScripts) {
+                if (path && !checkText(*path, "the path", true, index, fault)) return false;
+            }
+            return true;
+        case ScriptCommand::MainApp:
+        case ScriptCommand::Uninstaller:
+        case ScriptCommand::SystemFile:
+        case ScriptCommand::Licence:
+        case ScriptCommand::RunEntry:
+        case ScriptCommand::LaunchAfterInstall:
+        case ScriptCommand::ExtraProgram:
+            return checkText(r.path, "the path", true, index, fault);
+    }
+    return fail(fault, "unknown record command " + std::to_string(unsigned(r.command)), index);
+}
+
+// Counts every byte and, given a buffer, also stores it; measuring and writing share one path.
+struct Sink {
+    std::vector<std::uint8_t>* out = nullptr;
+    std::uint64_t size = 0;
+
+    void byte(std::uint8_t b) {
+        ++size;
+        if (out) out->push_back(b);
+    }
+    void u32(std::uint32_t v) {
+        for (int shift = 0; shift < 32; shift += 8) byte(std::uint8_t(v >> shift));
+    }
+    void text(std::u16string_view s) {
+        for (char16_t c : s) {
+            byte(std::uint8_t(c & 0xFF));
+            byte(std::uint8_t(c >> 8));
+        }
+        byte(0);
+        byte(0);
+    }
+    void bytes(std::span<const std::uint8_t> data) {
+        size += data.size();
+        if (out) out->insert(out->end(), data.begin(), data.end());
+    }
+    void patchU32(std::uint64_t at, std::uint32_t v) {
+        if (!out) return;
+        for (int i = 0; i < 4; ++i) (*out)[at + i] = std::uint8_t(v >> (8 * i));
+    }
+};
+
+void putRecord(Sink& sink, const ScriptRecord& r) {
+    sink.byte(std::uint8_t(r.command));
+    sink.byte(0x7E);
+    switch (r.command) {
+        case ScriptCommand::Company:
+        case ScriptCommand::Product:
+            sink.text(r.text);
+            break;
+        case ScriptCommand::StartMenuShortcut:
+        case ScriptCommand::DesktopMenuEntry:
+        case ScriptCommand::DesktopShortcut:
+            sink.text(r.path);
+            sink.text(r.name);
+            break;
+        case ScriptCommand::Service:
+            sink.text(r.path);
+            if (r.description) {
+                sink.byte(0x7E);
+                sink.text(*r.description);
+            }
+            break;
+        case ScriptCommand::DriverScripts: {
+            bool first = true;
+            for (std::uint8_t i = 0; i < 4; ++i) {
+                if (!r.driverScripts[i]) continue;
+                if (!first) sink.byte(0x7E);
+                first = false;
+                sink.byte(i);
+                sink.text(*r.driverScripts[i]);
+            }
+            break;
+        }
+        case ScriptCommand::Licence:
+            sink.byte(r.language);
+            sink.text(r.path);
+            break;
+        default:
+            sink.text(r.path);
+            break;
+    }
+    sink.byte(0x7F);
+}
+
+std::u16string childPath(const std::u16string& folder, const std::u16string& name) {
+    return folder.empty() ? name : folder + u"\\" + name;
+}
+
+void putFiles(Sink& sink, const FolderPlan& folder) {
+    for (const auto& [name, file] : folder.files) {
+        sink.u32(std::uint32_t(file->contents.size()));
+        sink.text(name);
+        sink.bytes(file->contents);
+    }
+}
+
+// Writes the folder entries with their content offsets still open; returns where each is.
+std::vector<std::uint64_t> putFolderEntries(Sink& sink, const FolderPlan& folder,
+                                            const std::u16string& path) {
+    std::vector<std::uint64_t> offsetFields;
+    for (const auto& [name, sub] : folder.folders) {
+        offsetFields.push_back(sink.size);
+        sink.u32(0);
+        sink.u32(std::uint32_t(sub.files.size()));
+        sink.u32(std::uint32_t(sub.folders.size()));
+        sink.text(childPath(path, name));
+    }
+    return offsetFields;
+}
+
+void putContentAreas(Sink& sink, const FolderPlan& folder, const std::u16string& path,
+                     const std::vector<std::uint64_t>& offsetFields, std::uint64_t blockStart) {
+    std::size_t i = 0;
+    for (const auto& [name, sub] : folder.folders) {
+        sink.patchU32(offsetFields[i++], std::uint32_t(sink.size - blockStart));
+        std::u16string subPath = childPath(path, name);
+        putFiles(sink, sub);
+        auto subFields = putFolderEntries(sink, sub, subPath);
+        putContentAreas(sink, sub, subPath, subFields, blockStart);
+    }
+}
+
+void putPackage(Sink& sink, const PackageInput& input, const FolderPlan& root) {
+    sink.u32(0);  // totalSize
+
+    std::uint64_t scriptStart = sink.size;
+    sink.u32(0);
+    for (const ScriptRecord& r : input.records) putRecord(sink, r);
+    sink.patchU32(scriptStart, std::uint32_t(sink.size - scriptStart));
+
+    std::uint64_t blockStart = sink.size;
+    sink.u32(0);
+    sink.u32(std::uint32_t(root.files.size()));
+    sink.u32(std::uint32_t(root.folders.size()));
+    sink.text(input.rootName);
+    putFiles(sink, root);
+    auto fields = putFolderEntries(sink, root, u"");
+    putContentAreas(sink, root, u"", fields, blockStart);
+    sink.patchU32(blockStart, std::uint32_t(sink.size - blockStart));
+
+    sink.patchU32(0, std::uint32_t(sink.size));
+}
+
+// Checks the input and lays out its tree; `size` is what the package will take.
+bool planPackage(const PackageInput& input, FolderPlan& root, std::uint64_t& size,
+                 PackageFault& fault) {
+    if (input.rootName.find(u'\\') != std::u16string::npos ||
+        input.rootName.find(u'\0') != std::u16string::npos) {
+        return fail(fault, "the root name \"" + utf8(input.rootName) + "\" is not a plain name");
+    }
+    if (input.rootName.size() > kMaxNameUnits) {
+        return fail(fault, "the root name is longer than 259 UTF-16 units");
+    }
+    for (std::size_t i = 0; i < input.records.size(); ++i) {
+        if (!checkRecord(input.records[i], i, fault)) return false;
+    }
+    if (!planFolders(input, root, fault)) return false;
+    Sink counter;
+    putPackage(counter, input, root);
+    size = counter.size;
+    if (size > kMaxPackageSize) {
+        return fail(fault, "the package would be " + std::to_string(size) +
+                               " bytes, over the limit of 4 GiB - 1");
+    }
+    return true;
+}
+
+}  // namespace
+
+std::uint64_t measurePackage(const PackageInput& input) {
+    FolderPlan root;
+    PackageFault ignored;
+    planFolders(input, root, ignored);
+    Sink counter;
+    putPackage(counter, input, root);
+    return counter.size;
+}
+
+bool checkPackageInput(const PackageInput& input, PackageFault& fault) {
+    FolderPlan root;
+    std::uint64_t size = 0;
+    return planPackage(input, root, size, fault);
+}
+
+bool writePackage(const PackageInput& input, std::vector<std::uint8_t>& out, PackageFault& fault) {
+    out.clear();
+    FolderPlan root;
+    std::uint64_t size = 0;
+    if (!planPackage(input, root, size, fault)) return false;
+    out.reserve(size);
+    Sink sink{&out};
+    putPackage(sink, input, root);
+    return true;
+}

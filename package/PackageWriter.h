@@ -1,0 +1,82 @@
+// Writing an installer package: the install script from a list of records and the file block
+// from a list of files. The output is the same bytes for the same input whatever order the
+// files come in: siblings are sorted by the bytes of their UTF-16LE names, and every
+// directory's content area follows the entries before it, depth first.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+// The record commands of the install script.
+enum class ScriptCommand : std::uint8_t {
+    Company = 0,
+    MainApp = 1,
+    Uninstaller = 2,
+    StartMenuShortcut = 3,
+    DesktopMenuEntry = 4,
+    SystemFile = 5,
+    DesktopShortcut = 6,
+    Service = 7,
+    DriverScripts = 8,
+    Licence = 9,
+    RunEntry = 10,
+    LaunchAfterInstall = 11,
+    ExtraProgram = 12,
+    Product = 13,
+};
+
+// One record; only the fields its command uses are written.
+struct ScriptRecord {
+    ScriptCommand command = ScriptCommand::Company;
+    std::u16string text;                                         // Company, Product
+    std::u16string path;                                         // every file record
+    std::u16string name;                                         // shortcuts and menu entries
+    std::optional<std::u16string> description;                   // Service
+    std::array<std::optional<std::u16string>, 4> driverScripts;  // installX86 .. uninstallX64
+    std::uint8_t language = 0;                                   // Licence
+};
+
+struct PackageFile {
+    std::u16string path;  // package-relative, components joined by "\"
+    std::span<const std::uint8_t> contents;
+};
+
+struct PackageInput {
+    std::u16string rootName;
+    std::vector<PackageFile> files;
+    // Folders to carry even when they hold no file; the folders of the files are implied.
+    std::vector<std::u16string> folders;
+    std::vector<ScriptRecord> records;
+};
+
+// totalSize is a 32-bit field.
+constexpr std::uint64_t kMaxPackageSize = 0xFFFFFFFFu;
+
+// Why the input cannot be written; `record` is the index of the record at fault, if any.
+struct PackageFault {
+    std::optional<std::size_t> record;
+    std::string reason;
+};
+
+// The size the package would have, computed without touching any file contents. Meaningful
+// only for an input that checkPackageInput accepts.
+std::uint64_t measurePackage(const PackageInput& input);
+
+// Everything the format cannot carry: a name over 259 units (a folder's whole path included,
+// and a file's package path, which no record could name and no installation could write), an
+// empty path component, a duplicate file, a NUL inside a text, a driver set without an install
+// script, a package over kMaxPackageSize. Does not check that record paths name package files.
+bool checkPackageInput(const PackageInput& input, PackageFault& fault);
+
+// Checks the input, then writes the whole package into `out` (replaced). On a refusal `out`
+// is left empty.
+bool writePackage(const PackageInput& input, std::vector<std::uint8_t>& out, PackageFault& fault);
+
+// The order of siblings in the file block: the UTF-16LE bytes of the names compared one by one,
+// a name before any longer name it begins.
+bool packageNameLess(std::u16string_view a, std::u16string_view b);

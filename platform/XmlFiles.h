@@ -1,0 +1,28 @@
+// TinyXML documents kept in files. The library reads and prints through a C stdio stream; each
+// implementation opens that stream its own way (on Windows with _wfopen, since the library's own
+// file-name calls take 8-bit names only), so what lands on disk is exactly the library's output.
+#pragma once
+
+#include "platform/Platform.h"
+
+class TiXmlDocument;
+
+namespace platform {
+
+class XmlFiles {
+public:
+    virtual ~XmlFiles() = default;
+    // TiXmlDocument::LoadFile on the file opened "rb": false when it cannot be opened, is empty
+    // or does not parse.
+    virtual bool load(const char16_t* path, TiXmlDocument& doc) = 0;
+    // TiXmlDocument::SaveFile onto the file opened "w" (a text-mode stream on Windows): the UTF-8
+    // byte-order mark when the document was loaded with one, then the library's own layout.
+    // False when the file cannot be opened or written.
+    virtual bool save(const char16_t* path, const TiXmlDocument& doc) = 0;
+};
+
+inline XmlFiles& xmlFiles() {
+    return *os().xml;
+}
+
+}  // namespace platform

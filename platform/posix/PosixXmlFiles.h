@@ -1,0 +1,14 @@
+// TinyXML documents on native files, named as the posix file system names them.
+#pragma once
+
+#include "platform/XmlFiles.h"
+
+namespace posix {
+
+class PosixXmlFiles : public platform::XmlFiles {
+public:
+    bool load(const char16_t* path, TiXmlDocument& doc) override;
+    bool save(const char16_t* path, const TiXmlDocument& doc) override;
+};
+
+}  // namespace posix

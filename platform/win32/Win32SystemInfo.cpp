@@ -1,0 +1,66 @@
+#include "platform/win32/Win32SystemInfo.h"
+
+#include <windows.h>
+
+namespace win32 {
+
+bool Win32SystemInfo::enableDebugPrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token)) return false;
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    bool ok = LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privileges[0].Luid) &&
+              AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    CloseHandle(token);
+    return ok;
+}
+
+std::uint16_t Win32SystemInfo::nativeArchitecture() {
+    SYSTEM_INFO info = {};
+    GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture;
+}
+
+namespace {
+BOOL CALLBACK countMonitor(HMONITOR, HDC, LPRECT, LPARAM data) {
+    ++*reinterpret_cast<int*>(data);
+    return TRUE;
+}
+
+// Owns the thread handle: dropping it closes the handle without waiting, as CloseHandle does.
+class Win32ThreadHandle : public platform::ThreadHandle {
+public:
+    explicit Win32ThreadHandle(HANDLE handle) : handle_(handle) {}
+    ~Win32ThreadHandle() override { CloseHandle(handle_); }
+    void wait() override { WaitForSingleObject(handle_, INFINITE); }
+
+private:
+    HANDLE handle_;
+};
+
+DWORD WINAPI runBody(LPVOID parameter) {
+    auto* body = static_cast<std::function<void()>*>(parameter);
+    (*body)();
+    delete body;
+    return 0;
+}
+}  // namespace
+
+int Win32SystemInfo::monitorCount() {
+    int count = 0;
+    EnumDisplayMonitors(nullptr, nullptr, countMonitor, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+std::unique_ptr<platform::ThreadHandle> Win32Threads::start(std::function<void()> body) {
+    auto* owned = new std::function<void()>(std::move(body));
+    HANDLE handle = CreateThread(nullptr, 0, runBody, owned, 0, nullptr);
+    if (!handle) {
+        delete owned;
+        return nullptr;
+    }
+    return std::make_unique<Win32ThreadHandle>(handle);
+}
+
+}  // namespace win32

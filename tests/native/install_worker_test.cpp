@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include "engine/PanelConfig.h"
+#include "tests/support/InstallHarness.h"
+
+using namespace testpkg;
+
+namespace {
+
+std::u16string at(const std::u16string& rel) { return kProductFolder + u"\\" + rel; }
+
+std::vector<std::u16string> commandLines(fake::FakeProcesses& processes) {
+    std::vector<std::u16string> out;
+    for (const auto* p : processes.all()) out.push_back(p->commandLine);
+    return out;
+}
+
+std::u16string quoted(const std::u16string& path, const std::u16string& args = u"") {
+    return u"\"" + path + u"\"" + (args.empty() ? u"" : u" " + args);
+}
+
+}  // namespace
+
+TEST(InstallWorker, AFreshInstallationSendsItsMessagesInOrder) {
+    InstallHarness h;
+    ASSERT_TRUE(h.install());
+    const auto& m = h.window.messages;
+    ASSERT_EQ(m.size(), 52u + 2 + 1 + 1 + 1 + 1);
+    std::size_t i = 0;
+    for (FileNode* f = h.package.tree().allFiles; f; f = f->nextInAll, ++i) {
+        TextBuffer path;
+        ASSERT_TRUE(targetPathOf(*f, path));
+        EXPECT_EQ(m[i].code, ST_COPYING_FILE);
+        EXPECT_EQ(m[i].text, viewOf(path));
+    }
+    EXPECT_EQ(m[0].text, at(u"driver\\USB\\V6PDrv\\i386\\devcon.exe"));
+    EXPECT_EQ(m[52].code, ST_INSTALLING_DRIVER);
+    EXPECT_EQ(m[52].text, at(u"driver\\InstallHIDDriverX64.bat"));
+    EXPECT_EQ(m[53].text, at(u"driver\\InstallUsbDriverX64.bat"));
+    EXPECT_EQ(m[54].code, ST_INSTALLING_SERVICE);
+    EXPECT_EQ(m[54].text, at(u"VantrelService.exe"));
+    EXPECT_EQ(m[55].code, ST_STARTING_SERVICE);
+    EXPECT_EQ(m[55].text, u"VantrelService");
+    EXPECT_EQ(m[56].code, ST_COMPLETE);
+    EXPECT_FALSE(m[56].hasText);
+    EXPECT_EQ(m[57].code, ST_WORKER_DONE);
+    // The pauses a reader needs: 50 ms a file, 1 s after each old driver's removal, 50 ms for
+    // the service, 500 ms to start it, 3 s on completion and 500 ms for the launched program.
+    EXPECT_EQ(h.machine.clock.slept(), 52u * 50 + 2 * 1000 + 50 + 500 + 3000 + 500);
+}
+
+TEST(InstallWorker, TheSavedLogRecordsEveryChangeInOrder) {
+    InstallHarness h;
+    ASSERT_TRUE(h.install());
+    std::vector<int> expected(52, LOG_FILE);
+    for (int t : {LOG_REGISTRY_KEY, LOG_DRIVER_SCRIPT, LOG_DRIVER_SCRIPT, LOG_SERVICE, LOG_FOLDER,
+                  LOG_FOLDER, LOG_START_MENU_SHORTCUT, LOG_START_MENU_SHORTCUT,
+                  LOG_DESKTOP_SHORTCUT, LOG_UNINSTALL_ENTRY, LOG_RUN_ENTRY, LOG_SERVICE_STARTED,
+                  LOG_FILE}) {
+        expected.push_back(t);
+    }
+    EXPECT_EQ(h.savedLogTypes(), expected);
+
+    UninstallLog log;
+    ASSERT_TRUE(loadLog(log, kLogPath.c_str()));
+    EXPECT_EQ(viewOf(log.root), u"C:\\Program Files");
+    EXPECT_EQ(viewOf(log.company), u"Brenmark");
+    EXPECT_EQ(viewOf(log.product), u"KorvelServerV6");
+    std::vector<std::u16string> texts;
+    for (LogRecord* r = log.first; r; r = r->next) {
+        TextBuffer t;
+        texts.push_back(r->type == LOG_REGISTRY_KEY ? u"key" : recordText(*r, t) ? std::u16string(viewOf(t)) : u"?");
+    }
+    const std::u16string menu = u"C:\\Users\\admin\\Start Menu\\Programs\\Brenmark";
+    EXPECT_EQ(texts[53], at(u"driver\\UninstallHIDDriverX64.bat"));
+    EXPECT_EQ(texts[54], at(u"driver\\UninstallUsbDriverx64.bat"));
+    EXPECT_EQ(texts[55], at(u"VantrelService.exe"));
+    EXPECT_EQ(texts[56], menu);
+    EXPECT_EQ(texts[57], menu + u"\\KorvelServerV6");
+    EXPECT_EQ(texts[58], menu + u"\\KorvelServerV6\\Uninstall");
+    EXPECT_EQ(texts[59], menu + u"\\KorvelServerV6\\KorvelPanel");
+    EXPECT_EQ(texts[60], u"C:\\Users\\admin\\Desktop\\KorvelPanel");
+    EXPECT_EQ(texts[61], u"KorvelServerV6");
+    EXPECT_EQ(texts[62], quoted(at(u"KorvelPanel.exe"), u"-h"));
+    EXPECT_EQ(texts[63], u"VantrelService");
+    EXPECT_EQ(texts[64], kLogPath);
+}
+
+TEST(InstallWorker, TheMachineHoldsEverythingTheScriptAsksFor) {
+    InstallHarness h;
+    ASSERT_TRUE(h.install());
+    auto& m = h.machine;
+    EXPECT_TRUE(m.files.hasFile(at(u"driver\\HID\\amd64\\hidkmdf.sys")));
+    EXPECT_EQ(m.files.contents(at(u"License.txt"))[0], 0xFF);
+
+    using platform::RegistryRoot;
+    auto text = [](std::u16string_view s) { return fake::FakeRegistry::stringValue(s); };
+    const std::u16string productKey = u"SOFTWARE\\KorvelServerV5";
+    EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"Company"), text(u"Brenmark"));
+    EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"MainAppPath"),
+              text(at(u"VantrelService.exe")));
+    EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"LanguageID"),
+              fake::FakeRegistry::dwordValue(1033));
+    EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"MainServiceName"),
+              text(u"VantrelService"));
+    const std::u16string uninstall = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelServerV6";
+    EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, uninstall, u"UninstallString"),
+              text(at(u"Uninstall.exe")));
+    EXPECT_EQ(m.registry.value(RegistryRoot::CurrentUser, u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                               u"KorvelPanel"),
+              text(quoted(at(u"KorvelPanel.exe"), u"-h")));
+
+    auto* service = m.services.find(u"VantrelService");
+    ASSERT_NE(service, nullptr);
+    EXPECT_EQ(service->binaryPath, quoted(at(u"VantrelService.exe")));
+    EXPECT_EQ(service->description, u"Servicing interface for Brenmark Korvel Multitouch Device");
+    EXPECT_EQ(service->state, platform::kServiceRunning);
+
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Users\\admin\\Desktop\\KorvelPanel.lnk"));
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Users\\admin\\Start Menu\\Programs\\Brenmark\\KorvelServerV6\\Uninstall.lnk"));
+    std::string panel = "<Lang Id=\"0x0409\" />\r\n<IPEndpoint IP=\"127.0.0.1\" Port=\"6550\" />\r\n";
+    EXPECT_EQ(m.files.contents(u"C:\\Users\\Public\\Documents\\Vantrel\\PanelConfig.ini"),
+              std::vector<std::uint8_t>(panel.begin(), panel.end()));
+
+    // Old driver removed before the new one goes in, HID first; the panel launched last,
+    // every program path in quotes and started in its own folder.
+    EXPECT_EQ(commandLines(m.processes),
+              (std::vector<std::u16string>{quoted(at(u"driver\\UninstallHIDDriverX64.bat")),
+                                           quoted(at(u"driver\\InstallHIDDriverX64.bat")),
+                                           quoted(at(u"driver\\UninstallUsbDriverx64.bat")),
+                                           quoted(at(u"driver\\InstallUsbDriverX64.bat")),
+                                           quoted(at(u"KorvelPanel.exe"))}));
+    EXPECT_EQ(m.processes.all().back()->workingFolder, kProductFolder);
+}
+
+TEST(InstallWorker, QuietAndWindowlessRunsSendOnlyWhatTheyMust) {
+    InstallHarness quiet;
+    quiet.parameter.quiet = 1;
+    quiet.parameter.showPanel = 0;
+    ASSERT_TRUE(quiet.install());
+    EXPECT_EQ(quiet.window.codes(), std::vector<std::uint32_t>{ST_WORKER_DONE});
+    EXPECT_EQ(quiet.machine.clock.slept(), 0u);
+    EXPECT_EQ(quiet.machine.processes.all().back()->commandLine,
+              quoted(at(u"KorvelPanel.exe"), u"-h"));
+
+    InstallHarness none;
+    none.parameter.window = nullptr;
+    ASSERT_TRUE(none.install());
+    EXPECT_TRUE(none.window.messages.empty());
+    // Pauses tied to no message still follow `quiet`: the old drivers' and the launch.
+    EXPECT_EQ(none.machine.clock.slept(), 2u * 1000 + 500);
+}
+
+TEST(InstallWorker, DriverScriptsFollowTheProcessorAndTheHidCount) {
+    for (std::uint16_t arch : {0, 6, 12}) {  // x86, IA-64, ARM64: all take the x86 scripts
+        InstallHarness h;
+        h.machine.system.architecture = arch;
+        ASSERT_TRUE(h.install());
+        EXPECT_EQ(commandLines(h.machine.processes)[1], quoted(at(u"driver\\InstallHIDDriverX86.bat")));
+    }
+    fake::FakeProcesses::Behaviour hangs;
+    hangs.runsForMs = fake::FakeProcesses::kHangs;
+    for (int hid : {-2, 0, 3}) {
+        InstallHarness h;
+        h.parameter.hidRunCount = hid;
+        h.machine.processes.program(at(u"driver\\InstallHIDDriverX64.bat"), hangs);
+        ASSERT_TRUE(h.install());
+        int runs = 0;
+        for (const auto& c : commandLines(h.machine.processes)) {
+            runs += c == quoted(at(u"driver\\InstallHIDDriverX64.bat"));
+        }
+        EXPECT_EQ(runs, hid > 0 ? hid : 1);
+        // Every run hung and was ended: the HID set is not logged, the USB set is.
+        auto types = h.savedLogTypes();
+        EXPECT_EQ(std::count(types.begin(), types.end(), LOG_DRIVER_SCRIPT), 1);
+    }
+}
+
+TEST(InstallWorker, AFileThatCannotBeCreatedRollsEverythingBack) {
+    InstallHarness h;
+    MachineSnapshot before = h.machine.snapshot();
+    fake::faults().failOperation("writeFile", 10);
+    EXPECT_FALSE(h.install());
+    EXPECT_EQ(h.machine.snapshot(), before) << describeDifference(before, h.machine.snapshot());
+    auto codes = h.window.codes();
+    ASSERT_GE(codes.size(), 12u);
+    EXPECT_EQ(codes[9], ST_COPYING_FILE);
+    EXPECT_EQ(codes[10], ST_FILE_ERROR);
+    EXPECT_EQ(h.window.messages[10].text, h.window.messages[9].text);
+    EXPECT_EQ(h.window.count(ST_DELETING_FILE), 9);
+    EXPECT_EQ(codes[codes.size() - 2], ST_CANCELLED);
+    EXPECT_EQ(codes.back(), ST_WORKER_DONE);
+    EXPECT_FALSE(h.machine.files.hasFile(kLogPath));
+}
+
+TEST(InstallWorker, AShortWriteIsAFailedFile) {
+    InstallHarness h;
+    MachineSnapshot before = h.machine.snapshot();
+    h.machine.files.makeWritesShort(at(u"VantrelService.exe"));
+    EXPECT_FALSE(h.install());
+    EXPECT_EQ(h.window.count(ST_FILE_ERROR), 1);
+    EXPECT_EQ(h.machine.snapshot(), before) << describeDifference(before, h.machine.snapshot());
+}
+
+TEST(InstallWorker, AServiceThatCannotBeCreatedUndoesDriversToo) {
+    InstallHarness h;
+    MachineSnapshot before = h.machine.snapshot();
+    fake::faults().failOperation("createService");
+    EXPECT_FALSE(h.install());
+    EXPECT_EQ(h.window.count(ST_SERVICE_ERROR), 1);
+    EXPECT_EQ(h.window.count(ST_UNINSTALLING_DRIVER), 2);
+    // The rollback runs the drivers' uninstall scripts, USB (logged last) first.
+    auto lines = commandLines(h.machine.processes);
+    EXPECT_EQ(lines[lines.size() - 2], quoted(at(u"driver\\UninstallUsbDriverx64.bat")));
+    EXPECT_EQ(lines.back(), quoted(at(u"driver\\UninstallHIDDriverX64.bat")));
+    EXPECT_EQ(h.machine.snapshot(), before) << describeDifference(before, h.machine.snapshot());
+}
+
+TEST(InstallWorker, ACancelDuringTheCopyStillWritesAndRemovesKeyAndMenuFolders) {
+    InstallHarness h;
+    MachineSnapshot before = h.machine.snapshot();
+    h.window.onMessage = [&](const StatusRecorder::Message& m) {
+        if (m.code == ST_COPYING_FILE && h.window.count(ST_COPYING_FILE) == 5) h.package.config.running = false;
+    };
+    EXPECT_FALSE(h.install());
+    EXPECT_EQ(h.window.count(ST_COPYING_FILE), 5);
+    EXPECT_EQ(h.window.count(ST_DELETING_FILE), 5);
+    // Step 8 and the folder part of step 13 ran regardless; the rollback removed them.
+    const auto& trace = fake::faults().trace();
+    EXPECT_NE(std::find_if(trace.begin(), trace.end(), [](const std::string& t) {
+                  return t.find("createFolder C:\\Users\\admin\\Start Menu\\Programs\\Brenmark") == 0;
+              }), trace.end());
+    EXPECT_EQ(h.machine.snapshot(), before) << describeDifference(before, h.machine.snapshot());
+}
+
+TEST(InstallWorker, ACancelAfterTheDecisionChangesNothing) {
+    InstallHarness h;
+    h.window.onMessage = [&](const StatusRecorder::Message& m) {
+        if (m.code == ST_STARTING_SERVICE) h.package.config.running = false;
+    };
+    h.install();
+    EXPECT_EQ(h.window.count(ST_COMPLETE), 1);
+    EXPECT_TRUE(h.machine.files.hasFile(kLogPath));
+}
+
+TEST(InstallWorker, PathsThatDoNotFitAreRefusedAndNothingIsWrittenElsewhere) {
+    InstallHarness h;
+    std::u16string deep = u"C:\\" + std::u16string(230, u'd');
+    h.machine.files.addFolder(deep);
+    copyText(h.parameter.installRoot, deep);
+    MachineSnapshot before = h.machine.snapshot();
+    EXPECT_FALSE(h.install());
+    EXPECT_EQ(h.window.count(ST_FILE_ERROR), 1);
+    EXPECT_EQ(h.window.count(ST_COPYING_FILE), 0);
+    EXPECT_EQ(h.machine.snapshot(), before) << describeDifference(before, h.machine.snapshot());
+}
+
+TEST(InstallWorker, StartingClosesAHeldHandleAndSurvivesAFailedThread) {
+    InstallHarness h;
+    fake::faults().failOperation("startThread");
+    EXPECT_TRUE(startInstallWorker(h.package.config, h.parameter));
+    EXPECT_EQ(h.package.config.workerThread, nullptr);
+    EXPECT_TRUE(h.window.messages.empty());
+    EXPECT_TRUE(h.package.config.running);
+}
+
+TEST(InstallWorker, ContainsHidFoldsOnlyAsciiLetters) {
+    EXPECT_TRUE(containsHid(u"InstallHIDDriverX64.bat"));
+    EXPECT_TRUE(containsHid(u"xhidy"));
+    EXPECT_FALSE(containsHid(u"InstallUsbDriver.bat"));
+    EXPECT_FALSE(containsHid(u"H\u0130D"));
+}

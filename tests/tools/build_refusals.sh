@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Every refusal of `pkgtool build`: exit 1, one line on stderr naming the manifest line and the
+# cause, nothing on stdout, and the output file left as it was.
+source "$(dirname "$0")/helpers.bash"
+
+make_payload "$work/payload"
+
+# refused LINE PATTERN WHAT: builds $work/manifest.xml over an existing output and checks the
+# refusal.
+refused() {
+  local line=$1 pattern=$2 what=$3
+  printf 'previous package' >"$work/out.bin"
+  run "$pkgtool" build "$work/manifest.xml" -o "$work/out.bin"
+  expect_eq "$rc" "1" "$what: exit code"
+  expect_eq "$out" "" "$what: stdout"
+  expect_eq "$(wc -l <"$work/stderr")" "1" "$what: one line on stderr"
+  expect_match "$err" "^$work/manifest.xml:$line: .*$pattern" "$what: message"
+  expect_eq "$(cat "$work/out.bin")" "previous package" "$what: output untouched"
+}
+
+# manifest RECORDS...: one record per line, starting on line 2.
+manifest() {
+  { echo '<InstallerPackage root="KorvelServerV6" payload="payload">'
+    for r in "$@"; do echo "  $r"; done
+    echo '</InstallerPackage>'; } >"$work/manifest.xml"
+}
+
+# Sanity: the manifest shape used below builds.
+manifest '<Company name="Brenmark"/>' '<MainApp path="KorvelPanel.exe"/>'
+run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
+expect_eq "$rc:$out:$err" "0::" "a good manifest builds"
+
+manifest '<Company name="Brenmark"/>' '<MainApp path="Missing.exe"/>'
+refused 3 'MainApp: path "Missing.exe" is not in the payload' "record path not in the payload"
+
+# The installer's lookup is case-sensitive: the wrong case would do nothing at install time.
+manifest '<Licence language="0" path="license.txt"/>'
+refused 2 'Licence: path "license.txt" is not in the payload' "path in another case"
+
+manifest '<DriverScripts installX86="driver\InstallUsbDriverX86.bat" uninstallX64="driver\Gone.bat"/>'
+refused 2 'DriverScripts: path "driver\\Gone.bat" is not in the payload' "driver path missing"
+
+manifest '<DriverScripts uninstallX86="driver\UninstallUsbDriverX86.bat"/>'
+refused 2 'DriverScripts: .*needs an x86 or x64 install script' "driver set without install"
+
+manifest '<Company name="Brenmark"/>' '<Company name="Brenmark"/>' '<Shortcut path="KorvelPanel.exe"/>'
+refused 4 'unknown element "Shortcut"' "unknown element"
+
+manifest '<Service path="VantrelService.exe" descripton="typo"/>'
+refused 2 'Service: unknown attribute "descripton"' "unknown attribute"
+
+manifest '<Company name="Brenmark"><Product name="x"/></Company>'
+refused 2 'unknown element "Product" inside Company' "element inside a record"
+
+manifest '<StartMenuShortcut path="KorvelPanel.exe"/>'
+refused 2 'StartMenuShortcut: missing attribute "name"' "missing attribute"
+
+manifest '<Licence language="5" path="License.txt"/>'
+refused 2 'Licence: language "5" is not one of' "licence language out of range"
+
+long=$(printf 'n%.0s' $(seq 260))
+manifest '<Company name="Brenmark"/>' "<StartMenuShortcut path=\"KorvelPanel.exe\" name=\"$long\"/>"
+refused 3 'StartMenuShortcut: the name is longer than 259 UTF-16 units' "name of 260 units"
+manifest "<Product name=\"$long\"/>"
+refused 2 'Product: the text is longer than 259 UTF-16 units' "product of 260 units"
+
+# 259 units still fit.
+manifest "<Product name=\"${long:1}\"/>"
+run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
+expect_eq "$rc:$err" "0:" "a name of 259 units"
+
+# A folder path (the name a directory entry carries) over 259 units, from the payload itself.
+deep="$work/deep"
+make_payload "$deep"
+part=$(printf 'd%.0s' $(seq 130))
+mkdir -p "$deep/$part/$part"
+printf 'x' >"$deep/$part/$part/f.txt"
+sed 's|payload="payload"|payload="deep"|' "$work/manifest.xml" >"$work/m" && mv "$work/m" "$work/manifest.xml"
+refused 1 "is longer than 259 UTF-16 units" "folder path of 261 units"
+
+manifest '<Company name="Brenmark"/>'
+sed -i 's|payload="payload"|payload="nowhere"|' "$work/manifest.xml"
+refused 1 'the payload folder ".*nowhere" does not exist' "missing payload folder"
+
+printf '<InstallerPackage root="R" payload="payload" extra="1"/>\n' >"$work/manifest.xml"
+refused 1 'InstallerPackage: unknown attribute "extra"' "unknown root attribute"
+
+printf '<?xml version="1.0"?>\n<Installer root="R" payload="payload"/>\n' >"$work/manifest.xml"
+refused 2 'the root element is "Installer"' "wrong root element"
+
+printf '<InstallerPackage root="R" payload="payload">\n  <Company name="B">\n</InstallerPackage>\n' \
+  >"$work/manifest.xml"
+refused '[0-9]+' 'not well-formed XML' "malformed XML"
+
+# An unreadable manifest names no line.
+printf 'previous package' >"$work/out.bin"
+run "$pkgtool" build "$work/absent.xml" -o "$work/out.bin"
+expect_eq "$rc" "1" "absent manifest: exit code"
+expect_match "$err" "absent.xml: cannot read the manifest" "absent manifest: message"
+
+# Arguments the tool does not understand are a usage error, not a build.
+run "$pkgtool" build "$work/manifest.xml"
+expect_eq "$rc" "2" "build without -o"
+
+finish

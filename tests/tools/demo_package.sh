@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The demo package lists exactly as expected: every file from the head of the installer's
+# file list, and the install configuration with every list in reverse record order.
+source "$(dirname "$0")/helpers.bash"
+
+run "$pkgtool" build "$src/demo/manifest.xml" -o "$work/package.bin"
+expect_eq "$rc:$out:$err" "0::" "build of the demo"
+
+# A licence for language 0 that the installer will show: UTF-16LE with its byte-order mark.
+expect_eq "$(head -c 2 "$src/demo/payload/License.txt" | od -An -tx1 | tr -d ' ')" "fffe" \
+  "licence byte-order mark"
+
+run "$pkgtool" list "$work/package.bin"
+expect_eq "$rc:$err" "0:" "list"
+expect_file_eq "$work/stdout" "$src/tests/tools/expected/demo-list.txt" "list output"
+
+run "$pkgtool" script "$work/package.bin"
+expect_eq "$rc:$err" "0:" "script"
+expect_file_eq "$work/stdout" "$src/tests/tools/expected/demo-script.txt" "script output"
+
+# The container as the installer checks it: totalSize = L + F + 4, records from offset 8.
+size=$(wc -c <"$work/package.bin")
+u32() { od -An -tu4 -j "$1" -N 4 "$work/package.bin" | tr -d ' '; }
+total=$(u32 0)
+script_size=$(u32 4)
+block_size=$(u32 $((4 + script_size)))
+expect_eq "$total" "$size" "totalSize field"
+expect_eq "$((script_size + block_size + 4))" "$size" "L + F + 4"
+expect_eq "$(od -An -tx1 -j 8 -N 2 "$work/package.bin" | tr -d ' ')" "007e" "first record"
+
+finish

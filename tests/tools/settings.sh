@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# pkgtool settings PATH: reads, completes and prints a settings file as the installer would.
+set -uo pipefail
+pkgtool=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export TOUCHSETUP_ROOT="$work/machine"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+tab=$'\t'
+
+# Missing file: not loaded, exit 1, nothing created.
+err=$("$pkgtool" settings "$work/script.ini" 2>&1 >/dev/null)
+rc=$?
+[ "$rc" -eq 1 ] || fail "missing file exited $rc"
+[ "$err" = "not loaded" ] || fail "missing file said '$err'"
+[ -e "$work/script.ini" ] && fail "missing file was created"
+
+# Empty and malformed files: not loaded and left as they were.
+for text in "" "<Unattended" "<a></b>"; do
+  printf '%s' "$text" >"$work/bad.ini"
+  "$pkgtool" settings "$work/bad.ini" >/dev/null 2>&1
+  rc=$?
+  [ "$rc" -eq 1 ] || fail "file '$text' exited $rc"
+  [ "$(cat "$work/bad.ini")" = "$text" ] || fail "file '$text' was changed"
+done
+
+# A declaration only: defaults, and the file completed in the library's layout.
+printf '<?xml version="1.0"?>' >"$work/script.ini"
+out=$("$pkgtool" settings "$work/script.ini")
+want="language${tab}1033
+licenceAgreed${tab}false
+showPanel${tab}false
+hidMode${tab}1
+installBase${tab}$work/machine\\Program Files"
+[ "$out" = "$want" ] || fail "declaration only printed: $out"
+want_file='<?xml version="1.0" ?>
+<Unattended Lang="English" EndUserLicense="Disagree" ShowPanel="No" HID="1" Path="'"$work"'/machine\Program Files" />'
+[ "$(cat "$work/script.ini")" = "$want_file" ] || fail "declaration only wrote: $(cat "$work/script.ini")"
+
+# A complete file: read as written and left untouched, byte for byte.
+printf '\xEF\xBB\xBF<Unattended Lang="Korean" EndUserLicense="Agree" ShowPanel="Yes" HID="2" Path="D:\\Ber\xC3\xBChren"/>\r\n' >"$work/full.ini"
+cp "$work/full.ini" "$work/full.orig"
+out=$("$pkgtool" settings "$work/full.ini")
+want="language${tab}1042
+licenceAgreed${tab}true
+showPanel${tab}true
+hidMode${tab}2
+installBase${tab}D:\\Berühren"
+[ "$out" = "$want" ] || fail "complete file printed: $out"
+cmp -s "$work/full.ini" "$work/full.orig" || fail "complete file was rewritten"
+
+# A bad HID count is replaced in place; the byte-order mark stays.
+printf '\xEF\xBB\xBF<Unattended HID="two" Lang="english" EndUserLicense="agree" ShowPanel="No" Path="D:\\x"/>' >"$work/hid.ini"
+out=$("$pkgtool" settings "$work/hid.ini")
+[ "$(sed -n 1p <<<"$out")" = "language${tab}1033" ] || fail "lower-case language: $out"
+[ "$(sed -n 2p <<<"$out")" = "licenceAgreed${tab}false" ] || fail "lower-case agree: $out"
+[ "$(sed -n 4p <<<"$out")" = "hidMode${tab}1" ] || fail "bad HID: $out"
+want_file=$'\xEF\xBB\xBF''<Unattended HID="1" Lang="english" EndUserLicense="agree" ShowPanel="No" Path="D:\x" />'
+[ "$(cat "$work/hid.ini")" = "$want_file" ] || fail "bad HID wrote: $(cat "$work/hid.ini")"
+
+"$pkgtool" settings >/dev/null 2>&1
+[ $? -eq 2 ] || fail "settings without PATH should exit 2"
+
+[ "$failures" -eq 0 ] && echo "settings: all checks passed"
+exit "$failures"

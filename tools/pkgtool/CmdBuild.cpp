@@ -1,0 +1,115 @@
+// pkgtool build MANIFEST.xml -o PACKAGE.bin: a package from a manifest and its payload folder.
+// Every refusal names the manifest line and the cause, and leaves the output untouched.
+#include <cstdio>
+
+#include "common/Text.h"
+#include "package/Package.h"
+#include "platform/FileSystem.h"
+#include "tools/pkgtool/Command.h"
+#include "tools/pkgtool/Manifest.h"
+#include "tools/pkgtool/Payload.h"
+#include "tools/pkgtool/ToolText.h"
+
+namespace {
+
+int refuse(const std::string& manifest, int line, const std::string& cause) {
+    if (line > 0) {
+        std::fprintf(stderr, "%s:%d: %s\n", manifest.c_str(), line, cause.c_str());
+    } else {
+        std::fprintf(stderr, "%s: %s\n", manifest.c_str(), cause.c_str());
+    }
+    return 1;
+}
+
+std::vector<std::u16string> pathsOf(const ScriptRecord& record) {
+    std::vector<std::u16string> paths;
+    if (record.command == ScriptCommand::DriverScripts) {
+        for (const auto& path : record.driverScripts) {
+            if (path) paths.push_back(*path);
+        }
+    } else if (record.command != ScriptCommand::Company &&
+               record.command != ScriptCommand::Product) {
+        paths.push_back(record.path);
+    }
+    return paths;
+}
+
+// Resolves every record path the way the installer will, against the package just written: a
+// path that names nothing would make its record silently do nothing at install time.
+bool checkReferences(const std::vector<std::uint8_t>& bytes, const Manifest& manifest, int& line,
+                     std::string& cause) {
+    InstallConfig* config = new InstallConfig;
+    bool ok = loadPackage(bytes.data(), bytes.size(), *config);
+    if (!ok) {
+        line = 0;
+        cause = std::string("the written package does not load: ") + lastPackageRejection;
+    }
+    for (std::size_t i = 0; ok && i < manifest.records.size(); ++i) {
+        for (const std::u16string& path : pathsOf(manifest.records[i])) {
+            if (findPackageFile(*config->fileTree, path)) continue;
+            line = manifest.recordLines[i];
+            cause = manifest.recordElements[i] + ": path \"" + printable(path) +
+                    "\" is not in the payload";
+            ok = false;
+            break;
+        }
+    }
+    releaseInstallConfig(config);
+    return ok;
+}
+
+bool parseArguments(const std::vector<std::string>& args, std::string& manifest,
+                    std::string& output) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size() && output.empty()) {
+            output = args[++i];
+        } else if (manifest.empty() && !args[i].empty() && args[i] != "-o") {
+            manifest = args[i];
+        } else {
+            return false;
+        }
+    }
+    return !manifest.empty() && !output.empty();
+}
+
+int build(const std::vector<std::string>& args) {
+    std::string manifestArg, outputArg;
+    if (!parseArguments(args, manifestArg, outputArg)) {
+        std::fputs("usage: pkgtool build MANIFEST.xml -o PACKAGE.bin\n", stderr);
+        return 2;
+    }
+    Manifest manifest;
+    ManifestError error;
+    if (!readManifest(toolPath(manifestArg), manifest, error)) {
+        return refuse(manifestArg, error.line, error.cause);
+    }
+    Payload payload;
+    std::string cause;
+    if (!readPayload(manifest.payloadFolder, payload, cause)) {
+        return refuse(manifestArg, manifest.rootLine, cause);
+    }
+    PackageInput input = packageInputOf(manifest.rootName, payload, manifest.records);
+    std::vector<std::uint8_t> bytes;
+    PackageFault fault;
+    if (!writePackage(input, bytes, fault)) {
+        if (!fault.record) return refuse(manifestArg, manifest.rootLine, fault.reason);
+        return refuse(manifestArg, manifest.recordLines[*fault.record],
+                      manifest.recordElements[*fault.record] + ": " + fault.reason);
+    }
+    int line = 0;
+    if (!checkReferences(bytes, manifest, line, cause)) return refuse(manifestArg, line, cause);
+
+    std::u16string output = toolPath(outputArg);
+    auto result = platform::files().writeFile(output.c_str(), bytes.data(), bytes.size());
+    if (result != platform::WriteResult::Written) {
+        // A partial package must not pass for a good one.
+        if (result == platform::WriteResult::ShortWrite)
+            platform::files().deleteFile(output.c_str());
+        return toolError("cannot write \"" + outputArg + "\"");
+    }
+    return 0;
+}
+
+const CommandRegistration registration("build", "build MANIFEST.xml -o PACKAGE.bin", build);
+
+}  // namespace

@@ -1,0 +1,204 @@
+#include "tools/pkgtool/Manifest.h"
+
+#include <tinyxml.h>
+
+#include <cstring>
+
+#include "common/Text.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+struct ElementSpec {
+    const char* name;
+    ScriptCommand command;
+    std::vector<const char*> required;
+    std::vector<const char*> optional;
+};
+
+const std::vector<ElementSpec>& elementSpecs() {
+    using C = ScriptCommand;
+    static const std::vector<ElementSpec> specs = {
+        {"Company", C::Company, {"name"}, {}},
+        {"Product", C::Product, {"name"}, {}},
+        {"MainApp", C::MainApp, {"path"}, {}},
+        {"ExtraProgram", C::ExtraProgram, {"path"}, {}},
+        {"Uninstaller", C::Uninstaller, {"path"}, {}},
+        {"LaunchAfterInstall", C::LaunchAfterInstall, {"path"}, {}},
+        {"RunEntry", C::RunEntry, {"path"}, {}},
+        {"StartMenuShortcut", C::StartMenuShortcut, {"path", "name"}, {}},
+        {"DesktopMenuEntry", C::DesktopMenuEntry, {"path", "name"}, {}},
+        {"SystemFile", C::SystemFile, {"path"}, {}},
+        {"DesktopShortcut", C::DesktopShortcut, {"path", "name"}, {}},
+        {"Service", C::Service, {"path"}, {"description"}},
+        {"DriverScripts",
+         C::DriverScripts,
+         {},
+         {"installX86", "installX64", "uninstallX86", "uninstallX64"}},
+        {"Licence", C::Licence, {"language", "path"}, {}},
+    };
+    return specs;
+}
+
+const char* const kDriverSlots[] = {"installX86", "installX64", "uninstallX86", "uninstallX64"};
+
+bool refuse(ManifestError& error, int line, std::string cause) {
+    error.line = line;
+    error.cause = std::move(cause);
+    return false;
+}
+
+bool listed(const std::vector<const char*>& names, const char* name) {
+    for (const char* n : names) {
+        if (std::strcmp(n, name) == 0) return true;
+    }
+    return false;
+}
+
+// Only the spec's attributes, each required one present.
+bool checkAttributes(const TiXmlElement& element, const std::vector<const char*>& required,
+                     const std::vector<const char*>& optional, ManifestError& error) {
+    for (const TiXmlAttribute* a = element.FirstAttribute(); a; a = a->Next()) {
+        if (!listed(required, a->Name()) && !listed(optional, a->Name())) {
+            return refuse(
+                error, a->Row(),
+                std::string(element.Value()) + ": unknown attribute \"" + a->Name() + "\"");
+        }
+    }
+    for (const char* name : required) {
+        if (!element.Attribute(name)) {
+            return refuse(error, element.Row(),
+                          std::string(element.Value()) + ": missing attribute \"" + name + "\"");
+        }
+    }
+    return true;
+}
+
+// Records hold attributes only; comments may sit anywhere.
+bool checkNoContent(const TiXmlElement& element, ManifestError& error) {
+    for (const TiXmlNode* child = element.FirstChild(); child; child = child->NextSibling()) {
+        if (child->ToComment()) continue;
+        if (const TiXmlElement* inner = child->ToElement()) {
+            return refuse(error, inner->Row(),
+                          std::string("unknown element \"") + inner->Value() + "\" inside " +
+                              element.Value());
+        }
+        return refuse(error, child->Row(),
+                      std::string(element.Value()) + ": unexpected text inside the element");
+    }
+    return true;
+}
+
+std::u16string attribute(const TiXmlElement& element, const char* name) {
+    const char* value = element.Attribute(name);
+    return value ? utf8ToUtf16(value) : std::u16string();
+}
+
+bool readLanguage(const TiXmlElement& element, std::uint8_t& language, ManifestError& error) {
+    std::string text = element.Attribute("language");
+    if (text.size() != 1 || text[0] < '0' || text[0] > '4') {
+        return refuse(error, element.Row(),
+                      "Licence: language \"" + text + "\" is not one of 0, 1, 2, 3, 4");
+    }
+    language = std::uint8_t(text[0] - '0');
+    return true;
+}
+
+bool readRecord(const TiXmlElement& element, Manifest& manifest, ManifestError& error) {
+    const ElementSpec* spec = nullptr;
+    for (const ElementSpec& s : elementSpecs()) {
+        if (std::strcmp(s.name, element.Value()) == 0) spec = &s;
+    }
+    if (!spec) {
+        return refuse(error, element.Row(),
+                      std::string("unknown element \"") + element.Value() + "\"");
+    }
+    if (!checkAttributes(element, spec->required, spec->optional, error) ||
+        !checkNoContent(element, error)) {
+        return false;
+    }
+    ScriptRecord record;
+    record.command = spec->command;
+    if (spec->command == ScriptCommand::Company || spec->command == ScriptCommand::Product) {
+        record.text = attribute(element, "name");
+    } else {
+        record.path = attribute(element, "path");
+        record.name = attribute(element, "name");
+    }
+    if (element.Attribute("description")) record.description = attribute(element, "description");
+    for (int i = 0; i < 4; ++i) {
+        if (element.Attribute(kDriverSlots[i])) {
+            record.driverScripts[i] = attribute(element, kDriverSlots[i]);
+        }
+    }
+    if (spec->command == ScriptCommand::Licence && !readLanguage(element, record.language, error)) {
+        return false;
+    }
+    manifest.records.push_back(std::move(record));
+    manifest.recordLines.push_back(element.Row());
+    manifest.recordElements.push_back(spec->name);
+    return true;
+}
+
+bool isAbsolute(std::u16string_view path) {
+    return (!path.empty() && path[0] == u'\\') || (path.size() >= 2 && path[1] == u':');
+}
+
+// The payload folder is relative to the manifest's own folder.
+std::u16string payloadFolderOf(const std::u16string& manifestPath, std::u16string payload) {
+    for (char16_t& c : payload) {
+        if (c == u'/') c = u'\\';
+    }
+    if (isAbsolute(payload)) return payload;
+    std::size_t cut = manifestPath.rfind(u'\\');
+    if (cut == std::u16string::npos) return payload;
+    return manifestPath.substr(0, cut + 1) + payload;
+}
+
+bool readRoot(const TiXmlElement& root, const std::u16string& path, Manifest& manifest,
+              ManifestError& error) {
+    if (std::strcmp(root.Value(), "InstallerPackage") != 0) {
+        return refuse(
+            error, root.Row(),
+            std::string("the root element is \"") + root.Value() + "\", not \"InstallerPackage\"");
+    }
+    if (!checkAttributes(root, {"root", "payload"}, {}, error)) return false;
+    manifest.rootName = attribute(root, "root");
+    manifest.payloadFolder = payloadFolderOf(path, attribute(root, "payload"));
+    manifest.rootLine = root.Row();
+    for (const TiXmlNode* child = root.FirstChild(); child; child = child->NextSibling()) {
+        if (child->ToComment()) continue;
+        const TiXmlElement* element = child->ToElement();
+        if (!element) {
+            return refuse(error, child->Row(), "InstallerPackage: unexpected text between records");
+        }
+        if (!readRecord(*element, manifest, error)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool readManifest(const std::u16string& path, Manifest& manifest, ManifestError& error) {
+    manifest = Manifest{};
+    std::vector<std::uint8_t> bytes;
+    if (!platform::files().readFile(path.c_str(), bytes)) {
+        return refuse(error, 0, "cannot read the manifest");
+    }
+    std::string text(bytes.begin(), bytes.end());
+    TiXmlDocument document;
+    document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
+    if (document.Error()) {
+        return refuse(error, document.ErrorRow(),
+                      std::string("not well-formed XML: ") + document.ErrorDesc());
+    }
+    const TiXmlElement* root = document.RootElement();
+    if (!root) return refuse(error, 0, "no root element");
+    for (const TiXmlNode* n = root->NextSibling(); n; n = n->NextSibling()) {
+        if (n->ToElement()) {
+            return refuse(error, n->Row(),
+                          std::string("unknown element \"") + n->Value() + "\" after the root");
+        }
+    }
+    return readRoot(*root, path, manifest, error);
+}

@@ -1,0 +1,28 @@
+// A package file loaded for inspection, as the installer loads its resource.
+#pragma once
+
+#include <string>
+
+#include "package/Package.h"
+
+class LoadedPackage {
+public:
+    LoadedPackage() : config_(new InstallConfig) {}
+    ~LoadedPackage() { releaseInstallConfig(config_); }
+    LoadedPackage(const LoadedPackage&) = delete;
+    LoadedPackage& operator=(const LoadedPackage&) = delete;
+
+    // Reads and loads the file; on failure prints the reason on stderr ("package rejected:
+    // REASON" for a package the installer would refuse) and returns false.
+    bool load(const std::string& path);
+
+    InstallConfig& config() { return *config_; }
+    const ScriptStop& scriptStop() const { return stop_; }
+
+private:
+    InstallConfig* config_;
+    ScriptStop stop_;
+};
+
+// The package-relative path of a file: "dir\name", the name alone for a root file, "-" for none.
+std::string packagePathOf(const FileNode* file);
