@@ -19,6 +19,7 @@ if(WIN32)
   target_link_libraries(windows_tests PRIVATE touchos touchfakes gmock gtest_main)
   target_link_options(windows_tests PRIVATE -static)
   gtest_discover_tests(windows_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+  add_subdirectory(tests/fixtures)
 
   file(GLOB TS_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.sh)
   foreach(script ${TS_E2E_TESTS})

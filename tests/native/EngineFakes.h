@@ -2,6 +2,9 @@
 // installed into the platform table for the test's lifetime with a clean fault plan.
 #pragma once
 
+#include <algorithm>
+#include <string>
+
 #include "platform/Platform.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeFileSystem.h"
@@ -9,9 +12,6 @@
 #include "platform/fake/FakeServiceManager.h"
 #include "platform/fake/FakeShell.h"
 #include "platform/fake/FaultPlan.h"
-
-#include <algorithm>
-#include <string>
 
 struct EngineFakes {
     fake::FakeFileSystem files;

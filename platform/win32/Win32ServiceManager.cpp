@@ -1,0 +1,69 @@
+#include "platform/win32/Win32ServiceManager.h"
+
+#include <windows.h>
+
+#include "platform/win32/Wide.h"
+
+namespace win32 {
+
+namespace {
+SC_HANDLE sc(platform::ServiceHandle handle) {
+    return static_cast<SC_HANDLE>(handle);
+}
+}  // namespace
+
+platform::ServiceHandle Win32ServiceManager::openManager() {
+    return OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+}
+
+platform::ServiceHandle Win32ServiceManager::openService(platform::ServiceHandle manager,
+                                                         const char16_t* name) {
+    return OpenServiceW(sc(manager), wide(name), SERVICE_ALL_ACCESS);
+}
+
+platform::ServiceHandle Win32ServiceManager::createService(platform::ServiceHandle manager,
+                                                           const char16_t* name,
+                                                           const char16_t* binaryPath) {
+    return CreateServiceW(sc(manager), wide(name), wide(name), SERVICE_ALL_ACCESS,
+                          SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                          wide(binaryPath), nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+bool Win32ServiceManager::setDescription(platform::ServiceHandle service,
+                                         const char16_t* description) {
+    SERVICE_DESCRIPTIONW text;
+    text.lpDescription = const_cast<wchar_t*>(wide(description));
+    return ChangeServiceConfig2W(sc(service), SERVICE_CONFIG_DESCRIPTION, &text) != FALSE;
+}
+
+bool Win32ServiceManager::start(platform::ServiceHandle service) {
+    return StartServiceW(sc(service), 0, nullptr) != FALSE;
+}
+
+bool Win32ServiceManager::controlStop(platform::ServiceHandle service, std::uint32_t& state) {
+    SERVICE_STATUS status = {};
+    if (!ControlService(sc(service), SERVICE_CONTROL_STOP, &status)) return false;
+    state = status.dwCurrentState;
+    return true;
+}
+
+bool Win32ServiceManager::queryState(platform::ServiceHandle service, std::uint32_t& state) {
+    SERVICE_STATUS_PROCESS status = {};
+    DWORD needed = 0;
+    if (!QueryServiceStatusEx(sc(service), SC_STATUS_PROCESS_INFO,
+                              reinterpret_cast<LPBYTE>(&status), sizeof(status), &needed)) {
+        return false;
+    }
+    state = status.dwCurrentState;
+    return true;
+}
+
+bool Win32ServiceManager::remove(platform::ServiceHandle service) {
+    return DeleteService(sc(service)) != FALSE;
+}
+
+void Win32ServiceManager::close(platform::ServiceHandle handle) {
+    if (handle) CloseServiceHandle(sc(handle));
+}
+
+}  // namespace win32

@@ -1,0 +1,23 @@
+// The local service control manager through the advapi32 service calls.
+#pragma once
+
+#include "platform/ServiceManager.h"
+
+namespace win32 {
+
+class Win32ServiceManager : public platform::ServiceManager {
+public:
+    platform::ServiceHandle openManager() override;
+    platform::ServiceHandle openService(platform::ServiceHandle manager,
+                                        const char16_t* name) override;
+    platform::ServiceHandle createService(platform::ServiceHandle manager, const char16_t* name,
+                                          const char16_t* binaryPath) override;
+    bool setDescription(platform::ServiceHandle service, const char16_t* description) override;
+    bool start(platform::ServiceHandle service) override;
+    bool controlStop(platform::ServiceHandle service, std::uint32_t& state) override;
+    bool queryState(platform::ServiceHandle service, std::uint32_t& state) override;
+    bool remove(platform::ServiceHandle service) override;
+    void close(platform::ServiceHandle handle) override;
+};
+
+}  // namespace win32
