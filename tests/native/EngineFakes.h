@@ -1,39 +1,14 @@
-// One fake machine for the engine's tests: files, clock, services, processes and shell links,
-// installed into the platform table for the test's lifetime with a clean fault plan.
+// The fake machine as the engine operations' tests use it: its clock starts well past zero, so
+// that time limits are measured from a real start and not from the clock's origin.
 #pragma once
 
 #include <algorithm>
 #include <string>
 
-#include "platform/Platform.h"
-#include "platform/fake/FakeClock.h"
-#include "platform/fake/FakeFileSystem.h"
-#include "platform/fake/FakeProcesses.h"
-#include "platform/fake/FakeServiceManager.h"
-#include "platform/fake/FakeShell.h"
-#include "platform/fake/FaultPlan.h"
+#include "tests/support/FakeMachine.h"
 
-struct EngineFakes {
-    fake::FakeFileSystem files;
-    fake::FakeClock clock{100000};
-    fake::FakeServiceManager services;
-    fake::FakeProcesses processes{&clock, &files};
-    fake::FakeShell shell{files};
-    platform::Platform saved = platform::os();
-
-    EngineFakes() {
-        fake::faults().clear();
-        auto& table = platform::os();
-        table.files = &files;
-        table.clock = &clock;
-        table.services = &services;
-        table.processes = &processes;
-        table.shell = &shell;
-    }
-    ~EngineFakes() {
-        platform::os() = saved;
-        fake::faults().clear();
-    }
+struct EngineFakes : testpkg::FakeMachine {
+    EngineFakes() { clock.advance(100000); }
 
     // How many traced calls start with `operation` (and the detail, when given).
     static int calls(const std::string& operation) {

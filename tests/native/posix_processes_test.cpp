@@ -153,7 +153,12 @@ TEST(PosixCloseProgram, RunningCopyIsAskedToEnd) {
     };
     ASSERT_TRUE(runProgram(windowsStyle(sleeper).c_str(), u"1000", kNoWait));
     ASSERT_TRUE(runProgram(windowsStyle(other / "TsSleeper").c_str(), u"1000", kNoWait));
-    for (int i = 0; i < 200 && running(windowsStyle(sleeper)).empty(); ++i) usleep(10000);
+    // Both copies must have started (exec'd) before they are looked for, on a busy machine too.
+    for (int i = 0; i < 500 && (running(windowsStyle(sleeper)).empty() ||
+                                running(windowsStyle(other / "TsSleeper")).empty());
+         ++i) {
+        usleep(10000);
+    }
     for (auto id : running(windowsStyle(sleeper))) m.leftovers.push_back(pid_t(id));
     auto others = running(windowsStyle(other / "TsSleeper"));
     for (auto id : others) m.leftovers.push_back(pid_t(id));

@@ -55,7 +55,8 @@ bool listed(const std::vector<const char*>& names, const char* name) {
     return false;
 }
 
-// Only the spec's attributes, each required one present.
+// Only the element's known attributes, each required one present: a misspelt one would
+// otherwise be ignored silently.
 bool checkAttributes(const TiXmlElement& element, const std::vector<const char*>& required,
                      const std::vector<const char*>& optional, ManifestError& error) {
     for (const TiXmlAttribute* a = element.FirstAttribute(); a; a = a->Next()) {
