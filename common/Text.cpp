@@ -41,7 +41,9 @@ bool appendText(TextBuffer& dst, std::u16string_view tail) {
     return true;
 }
 
-bool textEquals(const char16_t* a, const char16_t* b) { return viewOf(a) == viewOf(b); }
+bool textEquals(const char16_t* a, const char16_t* b) {
+    return viewOf(a) == viewOf(b);
+}
 
 std::u16string_view fileNameOf(std::u16string_view path) {
     std::size_t cut = path.rfind(u'\\');
@@ -60,7 +62,9 @@ std::u16string_view parentOf(std::u16string_view path) {
     return path;
 }
 
-char16_t asciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
+char16_t asciiLower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
 
 bool containsIgnoringAsciiCase(std::u16string_view text, std::u16string_view needle) {
     if (needle.size() > text.size()) return false;
@@ -86,7 +90,11 @@ void putUtf16(std::u16string& out, char32_t cp) {
 // Decodes one UTF-8 sequence at text[i]; returns its length, or 0 when it is malformed.
 std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& cp) {
     auto b = static_cast<unsigned char>(text[i]);
-    std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+    std::size_t len = b < 0x80         ? 1
+                      : (b >> 5) == 6  ? 2
+                      : (b >> 4) == 14 ? 3
+                      : (b >> 3) == 30 ? 4
+                                       : 0;
     if (len == 0 || i + len > text.size()) return 0;
     cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
     for (std::size_t k = 1; k < len; ++k) {

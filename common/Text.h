@@ -52,4 +52,6 @@ inline std::uint32_t readU32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
 }
-inline char16_t readU16(const std::uint8_t* p) { return char16_t(p[0] | p[1] << 8); }
+inline char16_t readU16(const std::uint8_t* p) {
+    return char16_t(p[0] | p[1] << 8);
+}

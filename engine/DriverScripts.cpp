@@ -27,7 +27,9 @@ bool runInstallScript(const TextBuffer& path, int times) {
 
 }  // namespace
 
-bool containsHid(std::u16string_view text) { return containsIgnoringAsciiCase(text, u"HID"); }
+bool containsHid(std::u16string_view text) {
+    return containsIgnoringAsciiCase(text, u"HID");
+}
 
 void orderDriverSets(InstallConfig& config) {
     DriverScriptSet* hid = nullptr;
@@ -50,7 +52,8 @@ void runDriverScripts(WorkerRun& run) {
     int repeat = run.parameter().hidRunCount > 0 ? run.parameter().hidRunCount : 1;
     if (run.parameter().hidRunCount == 0) platform::systemInfo().monitorCount();
     bool x64 = platform::systemInfo().nativeArchitecture() == platform::kArchitectureAmd64;
-    for (DriverScriptSet* set = run.config.driverScriptSets; set && run.running(); set = set->next) {
+    for (DriverScriptSet* set = run.config.driverScriptSets; set && run.running();
+         set = set->next) {
         TextBuffer install, uninstall;
         // A script whose path cannot be composed is treated like a missing one.
         if (!scriptPath(x64 ? set->installX64 : set->installX86, install) || install[0] == 0) {

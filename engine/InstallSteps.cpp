@@ -37,7 +37,8 @@ void prepareFolders(WorkerRun& run) {
     copyText(run.log.product, viewOf(run.config.product));
     PackageRoot& root = run.tree();
     // Without a composed target, every file would land in the drive's root: refuse instead.
-    if (!joinPath(root.targetPath, viewOf(run.parameter().installRoot), viewOf(run.config.company))) {
+    if (!joinPath(root.targetPath, viewOf(run.parameter().installRoot),
+                  viewOf(run.config.company))) {
         return;
     }
     ensureFolder(root.targetPath);
@@ -132,7 +133,8 @@ void createShortcuts(WorkerRun& run, NamedFile* entries, const TextBuffer& folde
                      LogRecordType record) {
     for (NamedFile* e = entries; e && run.running(); e = e->next) {
         TextBuffer link, target;
-        if (!joinPath(link, viewOf(folder), viewOf(e->name)) || !targetOf(e->file, target)) continue;
+        if (!joinPath(link, viewOf(folder), viewOf(e->name)) || !targetOf(e->file, target))
+            continue;
         if (createShortcut(target, link)) appendText(run.log, record, viewOf(link));
     }
 }

@@ -13,7 +13,8 @@ namespace {
 
 void deleteShortcut(const TextBuffer& link) {
     TextBuffer file;
-    if (copyText(file, viewOf(link)) && appendText(file, u".lnk")) platform::files().deleteFile(file);
+    if (copyText(file, viewOf(link)) && appendText(file, u".lnk"))
+        platform::files().deleteFile(file);
 }
 
 void undoRecord(WorkerRun& run, const LogRecord& record) {
@@ -41,13 +42,26 @@ void undoRecord(WorkerRun& run, const LogRecord& record) {
             break;
         }
         case LOG_DESKTOP_SHORTCUT:
-        case LOG_START_MENU_SHORTCUT: deleteShortcut(text); break;
-        case LOG_DESKTOP_MENU: removeDesktopMenu(text); break;
-        case LOG_SYSTEM_FILE: platform::files().deleteFile(text); break;
-        case LOG_FOLDER: platform::files().removeFolder(text); break;
-        case LOG_UNINSTALL_ENTRY: removeUninstallEntry(text); break;
-        case LOG_RUN_ENTRY: removeRunEntry(text); break;
-        default: break;
+        case LOG_START_MENU_SHORTCUT:
+            deleteShortcut(text);
+            break;
+        case LOG_DESKTOP_MENU:
+            removeDesktopMenu(text);
+            break;
+        case LOG_SYSTEM_FILE:
+            platform::files().deleteFile(text);
+            break;
+        case LOG_FOLDER:
+            platform::files().removeFolder(text);
+            break;
+        case LOG_UNINSTALL_ENTRY:
+            removeUninstallEntry(text);
+            break;
+        case LOG_RUN_ENTRY:
+            removeRunEntry(text);
+            break;
+        default:
+            break;
     }
 }
 

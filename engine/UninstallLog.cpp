@@ -4,7 +4,9 @@
 
 #include "platform/FileSystem.h"
 
-UninstallLog::~UninstallLog() { freeLog(*this); }
+UninstallLog::~UninstallLog() {
+    freeLog(*this);
+}
 
 bool appendRecord(UninstallLog& log, std::uint8_t type, const void* data, std::size_t length) {
     auto record = new LogRecord;
@@ -138,18 +140,31 @@ bool recordRegistryKey(const LogRecord& record, std::uint32_t& root, TextBuffer&
 
 const char* logRecordTypeName(std::uint8_t type) {
     switch (type) {
-        case LOG_FILE: return "LOG_FILE";
-        case LOG_REGISTRY_KEY: return "LOG_REGISTRY_KEY";
-        case LOG_DRIVER_SCRIPT: return "LOG_DRIVER_SCRIPT";
-        case LOG_SERVICE: return "LOG_SERVICE";
-        case LOG_DESKTOP_SHORTCUT: return "LOG_DESKTOP_SHORTCUT";
-        case LOG_START_MENU_SHORTCUT: return "LOG_START_MENU_SHORTCUT";
-        case LOG_DESKTOP_MENU: return "LOG_DESKTOP_MENU";
-        case LOG_SYSTEM_FILE: return "LOG_SYSTEM_FILE";
-        case LOG_SERVICE_STARTED: return "LOG_SERVICE_STARTED";
-        case LOG_FOLDER: return "LOG_FOLDER";
-        case LOG_UNINSTALL_ENTRY: return "LOG_UNINSTALL_ENTRY";
-        case LOG_RUN_ENTRY: return "LOG_RUN_ENTRY";
-        default: return nullptr;
+        case LOG_FILE:
+            return "LOG_FILE";
+        case LOG_REGISTRY_KEY:
+            return "LOG_REGISTRY_KEY";
+        case LOG_DRIVER_SCRIPT:
+            return "LOG_DRIVER_SCRIPT";
+        case LOG_SERVICE:
+            return "LOG_SERVICE";
+        case LOG_DESKTOP_SHORTCUT:
+            return "LOG_DESKTOP_SHORTCUT";
+        case LOG_START_MENU_SHORTCUT:
+            return "LOG_START_MENU_SHORTCUT";
+        case LOG_DESKTOP_MENU:
+            return "LOG_DESKTOP_MENU";
+        case LOG_SYSTEM_FILE:
+            return "LOG_SYSTEM_FILE";
+        case LOG_SERVICE_STARTED:
+            return "LOG_SERVICE_STARTED";
+        case LOG_FOLDER:
+            return "LOG_FOLDER";
+        case LOG_UNINSTALL_ENTRY:
+            return "LOG_UNINSTALL_ENTRY";
+        case LOG_RUN_ENTRY:
+            return "LOG_RUN_ENTRY";
+        default:
+            return nullptr;
     }
 }

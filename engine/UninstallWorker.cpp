@@ -51,8 +51,8 @@ struct Trust {
 
 Trust trustOf(const UninstallLog& log) {
     Trust t;
-    t.haveProduct = joinPath(t.productFolder, viewOf(log.root), viewOf(log.company),
-                             viewOf(log.product));
+    t.haveProduct =
+        joinPath(t.productFolder, viewOf(log.root), viewOf(log.company), viewOf(log.product));
     std::u16string system;
     t.haveSystem = platform::files().specialFolder(platform::SpecialFolder::System, system) &&
                    copyText(t.systemFolder, system);
@@ -104,14 +104,23 @@ void undoRecord(const LogRecord& r, const Trust& trust) {
                 platform::files().deleteFile(name);
             }
             break;
-        case LOG_DESKTOP_MENU: removeDesktopMenu(text); break;
+        case LOG_DESKTOP_MENU:
+            removeDesktopMenu(text);
+            break;
         case LOG_SYSTEM_FILE:
             if (trust.system(text)) platform::files().deleteFile(text);
             break;
-        case LOG_FOLDER: platform::files().removeFolder(text); break;
-        case LOG_UNINSTALL_ENTRY: removeUninstallEntry(text); break;
-        case LOG_RUN_ENTRY: removeRunEntry(text); break;
-        default: break;
+        case LOG_FOLDER:
+            platform::files().removeFolder(text);
+            break;
+        case LOG_UNINSTALL_ENTRY:
+            removeUninstallEntry(text);
+            break;
+        case LOG_RUN_ENTRY:
+            removeRunEntry(text);
+            break;
+        default:
+            break;
     }
 }
 
@@ -134,7 +143,8 @@ void removeFolders(const UninstallLog& log) {
 
 bool isInsideFolder(std::u16string_view path, std::u16string_view folder) {
     if (folder.empty() || path.size() <= folder.size() + 1 || climbsOut(path)) return false;
-    return path[folder.size()] == u'\\' && sameIgnoringAsciiCase(path.substr(0, folder.size()), folder);
+    return path[folder.size()] == u'\\' &&
+           sameIgnoringAsciiCase(path.substr(0, folder.size()), folder);
 }
 
 int uninstallWorker(UninstallJob& job) {
@@ -176,7 +186,9 @@ bool startUninstallJob(UninstallJob& job) {
     return true;
 }
 
-void waitUninstallJob(UninstallJob& job) { endRunningWorker(job); }
+void waitUninstallJob(UninstallJob& job) {
+    endRunningWorker(job);
+}
 
 void freeUninstallJob(UninstallJob& job) {
     endRunningWorker(job);

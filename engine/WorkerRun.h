@@ -13,8 +13,8 @@ struct WorkerRun {
 
     InstallConfig& config;
     UninstallLog log;
-    TextBuffer status{};      // every message's text points here
-    TextBuffer logPath{};     // installRoot\company\(package root name)\uninstall.log
+    TextBuffer status{};   // every message's text points here
+    TextBuffer logPath{};  // installRoot\company\(package root name)\uninstall.log
     bool haveLogPath = false;
     bool targetReady = false;  // the package root's target folder could be composed
 

@@ -212,6 +212,10 @@ bool writePackageFile(const FileNode& file, const char16_t* path) {
     return result == platform::WriteResult::Written;
 }
 
-bool deleteFolderTree(const char16_t* folder) { return clearFolder(folder, true); }
+bool deleteFolderTree(const char16_t* folder) {
+    return clearFolder(folder, true);
+}
 
-bool removeEmptyFolders(const char16_t* folder) { return clearFolder(folder, false); }
+bool removeEmptyFolders(const char16_t* folder) {
+    return clearFolder(folder, false);
+}

@@ -16,8 +16,8 @@ struct FileNode {
     std::uint8_t* contents = nullptr;  // owned; none when size is 0
     DirNode* parent = nullptr;         // none for files directly under the root
     PackageRoot* root = nullptr;
-    FileNode* next = nullptr;          // next sibling in its folder's file list
-    FileNode* nextInAll = nullptr;     // next file in allFiles
+    FileNode* next = nullptr;       // next sibling in its folder's file list
+    FileNode* nextInAll = nullptr;  // next file in allFiles
 };
 
 struct DirNode {

@@ -136,7 +136,8 @@ bool addDriverScriptSet(ScriptReader& in, InstallConfig& config) {
         if (!in.peek(next) || next != kCommandMarker) break;
         in.byte(next);
     }
-    if (set.installX86 || set.installX64) prepend(config.driverScriptSets, new DriverScriptSet(set));
+    if (set.installX86 || set.installX64)
+        prepend(config.driverScriptSets, new DriverScriptSet(set));
     return true;
 }
 
@@ -157,20 +158,34 @@ bool readName(ScriptReader& in, TextBuffer& field) {
 
 bool readOperands(ScriptReader& in, std::uint8_t command, InstallConfig& config) {
     switch (command) {
-        case 0: return readName(in, config.company);
-        case 1: return readFileRef(in, config, config.mainApp);
-        case 2: return readFileRef(in, config, config.uninstaller);
-        case 3: return addNamedFile(in, config, config.startMenuShortcuts);
-        case 4: return addNamedFile(in, config, config.desktopMenuEntries);
-        case 5: return addFileRef(in, config, config.systemFiles);
-        case 6: return addNamedFile(in, config, config.desktopShortcuts);
-        case 7: return addService(in, config);
-        case 8: return addDriverScriptSet(in, config);
-        case 9: return addLicence(in, config);
-        case 10: return addFileRef(in, config, config.runEntries);
-        case 11: return addFileRef(in, config, config.launchAfterInstall);
-        case 12: return readFileRef(in, config, config.extraProgram);
-        default: return readName(in, config.product);
+        case 0:
+            return readName(in, config.company);
+        case 1:
+            return readFileRef(in, config, config.mainApp);
+        case 2:
+            return readFileRef(in, config, config.uninstaller);
+        case 3:
+            return addNamedFile(in, config, config.startMenuShortcuts);
+        case 4:
+            return addNamedFile(in, config, config.desktopMenuEntries);
+        case 5:
+            return addFileRef(in, config, config.systemFiles);
+        case 6:
+            return addNamedFile(in, config, config.desktopShortcuts);
+        case 7:
+            return addService(in, config);
+        case 8:
+            return addDriverScriptSet(in, config);
+        case 9:
+            return addLicence(in, config);
+        case 10:
+            return addFileRef(in, config, config.runEntries);
+        case 11:
+            return addFileRef(in, config, config.launchAfterInstall);
+        case 12:
+            return readFileRef(in, config, config.extraProgram);
+        default:
+            return readName(in, config.product);
     }
 }
 

@@ -29,7 +29,8 @@ bool loadPackage(const std::uint8_t* blob, std::size_t size, InstallConfig& conf
     if (!blob || size < 8) return reject(config, "shorter than 8 bytes");
     std::uint32_t total = readU32(blob), scriptSize = readU32(blob + 4);
     if (scriptSize < 4) return reject(config, "script block smaller than its size field");
-    if (std::uint64_t(scriptSize) + 8 > size) return reject(config, "script block runs past the end");
+    if (std::uint64_t(scriptSize) + 8 > size)
+        return reject(config, "script block runs past the end");
     std::uint32_t fileBlockSize = readU32(blob + 4 + scriptSize);
     if (total != std::uint32_t(scriptSize + fileBlockSize + 4)) {
         return reject(config, "total size is not script size + file block size + 4");

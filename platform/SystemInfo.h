@@ -20,6 +20,8 @@ public:
     virtual int monitorCount() = 0;
 };
 
-inline SystemInfo& systemInfo() { return *os().system; }
+inline SystemInfo& systemInfo() {
+    return *os().system;
+}
 
 }  // namespace platform

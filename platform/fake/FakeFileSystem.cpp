@@ -8,7 +8,9 @@
 namespace fake {
 
 namespace {
-std::string traceOf(const char16_t* path) { return utf16ToUtf8(viewOf(path)); }
+std::string traceOf(const char16_t* path) {
+    return utf16ToUtf8(viewOf(path));
+}
 }  // namespace
 
 FakeFileSystem::FakeFileSystem() {
@@ -112,11 +114,21 @@ bool FakeFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& b
 bool FakeFileSystem::specialFolder(platform::SpecialFolder which, std::u16string& path) {
     if (faults().shouldFail("specialFolder")) return false;
     switch (which) {
-        case platform::SpecialFolder::ProgramFiles: path = u"C:\\Program Files"; break;
-        case platform::SpecialFolder::Programs: path = u"C:\\Users\\admin\\Start Menu\\Programs"; break;
-        case platform::SpecialFolder::Desktop: path = u"C:\\Users\\admin\\Desktop"; break;
-        case platform::SpecialFolder::System: path = u"C:\\Windows\\System32"; break;
-        case platform::SpecialFolder::CommonDocuments: path = u"C:\\Users\\Public\\Documents"; break;
+        case platform::SpecialFolder::ProgramFiles:
+            path = u"C:\\Program Files";
+            break;
+        case platform::SpecialFolder::Programs:
+            path = u"C:\\Users\\admin\\Start Menu\\Programs";
+            break;
+        case platform::SpecialFolder::Desktop:
+            path = u"C:\\Users\\admin\\Desktop";
+            break;
+        case platform::SpecialFolder::System:
+            path = u"C:\\Windows\\System32";
+            break;
+        case platform::SpecialFolder::CommonDocuments:
+            path = u"C:\\Users\\Public\\Documents";
+            break;
     }
     return true;
 }

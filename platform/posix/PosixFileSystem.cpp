@@ -93,11 +93,21 @@ bool PosixFileSystem::specialFolder(platform::SpecialFolder which, std::u16strin
     const char* root = std::getenv("TOUCHSETUP_ROOT");
     std::u16string base = utf8ToUtf16(root && *root ? root : "machine");
     switch (which) {
-        case platform::SpecialFolder::ProgramFiles: path = base + u"\\Program Files"; break;
-        case platform::SpecialFolder::Programs: path = base + u"\\Start Menu\\Programs"; break;
-        case platform::SpecialFolder::Desktop: path = base + u"\\Desktop"; break;
-        case platform::SpecialFolder::System: path = base + u"\\Windows\\System32"; break;
-        case platform::SpecialFolder::CommonDocuments: path = base + u"\\Public\\Documents"; break;
+        case platform::SpecialFolder::ProgramFiles:
+            path = base + u"\\Program Files";
+            break;
+        case platform::SpecialFolder::Programs:
+            path = base + u"\\Start Menu\\Programs";
+            break;
+        case platform::SpecialFolder::Desktop:
+            path = base + u"\\Desktop";
+            break;
+        case platform::SpecialFolder::System:
+            path = base + u"\\Windows\\System32";
+            break;
+        case platform::SpecialFolder::CommonDocuments:
+            path = base + u"\\Public\\Documents";
+            break;
     }
     return true;
 }

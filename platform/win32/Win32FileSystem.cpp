@@ -1,7 +1,7 @@
 #include "platform/win32/Win32FileSystem.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "common/Text.h"
 #include "platform/win32/Wide.h"
@@ -24,7 +24,9 @@ bool Win32FileSystem::removeFolder(const char16_t* path) {
     return RemoveDirectoryW(wide(path)) != FALSE;
 }
 
-bool Win32FileSystem::deleteFile(const char16_t* path) { return DeleteFileW(wide(path)) != FALSE; }
+bool Win32FileSystem::deleteFile(const char16_t* path) {
+    return DeleteFileW(wide(path)) != FALSE;
+}
 
 bool Win32FileSystem::listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) {
     entries.clear();
@@ -43,9 +45,9 @@ bool Win32FileSystem::listFolder(const char16_t* path, std::vector<platform::Dir
 
 platform::WriteResult Win32FileSystem::writeFile(const char16_t* path, const std::uint8_t* bytes,
                                                  std::size_t size) {
-    HANDLE file = CreateFileW(wide(path), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return platform::WriteResult::CannotCreate;
     DWORD written = 0;
     BOOL ok = size == 0 || WriteFile(file, bytes, DWORD(size), &written, nullptr);
@@ -55,8 +57,8 @@ platform::WriteResult Win32FileSystem::writeFile(const char16_t* path, const std
 }
 
 bool Win32FileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) {
-    HANDLE file = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD high = 0;
     DWORD low = GetFileSize(file, &high);
@@ -74,10 +76,18 @@ bool Win32FileSystem::specialFolder(platform::SpecialFolder which, std::u16strin
     int csidl = CSIDL_PROGRAM_FILES;
     BOOL create = TRUE;
     switch (which) {
-        case platform::SpecialFolder::ProgramFiles: csidl = CSIDL_PROGRAM_FILES; break;
-        case platform::SpecialFolder::Programs: csidl = CSIDL_PROGRAMS; break;
-        case platform::SpecialFolder::Desktop: csidl = CSIDL_DESKTOP; break;
-        case platform::SpecialFolder::System: csidl = CSIDL_SYSTEM; break;
+        case platform::SpecialFolder::ProgramFiles:
+            csidl = CSIDL_PROGRAM_FILES;
+            break;
+        case platform::SpecialFolder::Programs:
+            csidl = CSIDL_PROGRAMS;
+            break;
+        case platform::SpecialFolder::Desktop:
+            csidl = CSIDL_DESKTOP;
+            break;
+        case platform::SpecialFolder::System:
+            csidl = CSIDL_SYSTEM;
+            break;
         case platform::SpecialFolder::CommonDocuments:
             csidl = CSIDL_COMMON_DOCUMENTS;
             create = FALSE;

@@ -29,12 +29,14 @@ TEST(Extraction, WritesEveryFileUnderTheTargetFolder) {
     std::vector<std::u16string> written;
     ASSERT_TRUE(extractAll(c.tree(), &written));
     ASSERT_EQ(written.size(), 52u);
-    EXPECT_EQ(written.front(),
-              u"C:\\Program Files\\Brenmark\\KorvelServerV6\\driver\\USB\\V6PDrv\\i386\\devcon.exe");
+    EXPECT_EQ(
+        written.front(),
+        u"C:\\Program Files\\Brenmark\\KorvelServerV6\\driver\\USB\\V6PDrv\\i386\\devcon.exe");
     EXPECT_EQ(written.back(), u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe");
     auto licence = scope.fs.contents(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\License.txt");
     EXPECT_EQ(licence, (std::vector<std::uint8_t>{0xFF, 0xFE, 'L', 0, 'i', 0, 'c', 0}));
-    EXPECT_TRUE(scope.fs.hasFolder(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\driver\\HID\\tools\\x86"));
+    EXPECT_TRUE(scope.fs.hasFolder(
+        u"C:\\Program Files\\Brenmark\\KorvelServerV6\\driver\\HID\\tools\\x86"));
     // Folders are created parents first, each only when missing.
     const auto& trace = fake::faults().trace();
     auto first = std::find_if(trace.begin(), trace.end(),

@@ -9,8 +9,9 @@ using namespace testpkg;
 namespace {
 
 Bytes smallTree() {
-    return fileBlock(u"P", filesNamed({u"App.exe", u"Svc.exe", u"Lic.txt"}),
-                     {dir(u"drv", filesNamed({u"InstallHid.bat", u"UninstallHid.bat", u"X86.bat"}))});
+    return fileBlock(
+        u"P", filesNamed({u"App.exe", u"Svc.exe", u"Lic.txt"}),
+        {dir(u"drv", filesNamed({u"InstallHid.bat", u"UninstallHid.bat", u"X86.bat"}))});
 }
 
 struct Parsed {

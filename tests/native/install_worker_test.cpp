@@ -7,7 +7,9 @@ using namespace testpkg;
 
 namespace {
 
-std::u16string at(const std::u16string& rel) { return kProductFolder + u"\\" + rel; }
+std::u16string at(const std::u16string& rel) {
+    return kProductFolder + u"\\" + rel;
+}
 
 std::vector<std::u16string> commandLines(fake::FakeProcesses& processes) {
     std::vector<std::u16string> out;
@@ -53,10 +55,10 @@ TEST(InstallWorker, TheSavedLogRecordsEveryChangeInOrder) {
     InstallHarness h;
     ASSERT_TRUE(h.install());
     std::vector<int> expected(52, LOG_FILE);
-    for (int t : {LOG_REGISTRY_KEY, LOG_DRIVER_SCRIPT, LOG_DRIVER_SCRIPT, LOG_SERVICE, LOG_FOLDER,
-                  LOG_FOLDER, LOG_START_MENU_SHORTCUT, LOG_START_MENU_SHORTCUT,
-                  LOG_DESKTOP_SHORTCUT, LOG_UNINSTALL_ENTRY, LOG_RUN_ENTRY, LOG_SERVICE_STARTED,
-                  LOG_FILE}) {
+    for (int t :
+         {LOG_REGISTRY_KEY, LOG_DRIVER_SCRIPT, LOG_DRIVER_SCRIPT, LOG_SERVICE, LOG_FOLDER,
+          LOG_FOLDER, LOG_START_MENU_SHORTCUT, LOG_START_MENU_SHORTCUT, LOG_DESKTOP_SHORTCUT,
+          LOG_UNINSTALL_ENTRY, LOG_RUN_ENTRY, LOG_SERVICE_STARTED, LOG_FILE}) {
         expected.push_back(t);
     }
     EXPECT_EQ(h.savedLogTypes(), expected);
@@ -69,7 +71,9 @@ TEST(InstallWorker, TheSavedLogRecordsEveryChangeInOrder) {
     std::vector<std::u16string> texts;
     for (LogRecord* r = log.first; r; r = r->next) {
         TextBuffer t;
-        texts.push_back(r->type == LOG_REGISTRY_KEY ? u"key" : recordText(*r, t) ? std::u16string(viewOf(t)) : u"?");
+        texts.push_back(r->type == LOG_REGISTRY_KEY ? u"key"
+                        : recordText(*r, t)         ? std::u16string(viewOf(t))
+                                                    : u"?");
     }
     const std::u16string menu = u"C:\\Users\\admin\\Start Menu\\Programs\\Brenmark";
     EXPECT_EQ(texts[53], at(u"driver\\UninstallHIDDriverX64.bat"));
@@ -96,19 +100,22 @@ TEST(InstallWorker, TheMachineHoldsEverythingTheScriptAsksFor) {
     using platform::RegistryRoot;
     auto text = [](std::u16string_view s) { return fake::FakeRegistry::stringValue(s); };
     const std::u16string productKey = u"SOFTWARE\\KorvelServerV5";
-    EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"Company"), text(u"Brenmark"));
+    EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"Company"),
+              text(u"Brenmark"));
     EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"MainAppPath"),
               text(at(u"VantrelService.exe")));
     EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"LanguageID"),
               fake::FakeRegistry::dwordValue(1033));
     EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"MainServiceName"),
               text(u"VantrelService"));
-    const std::u16string uninstall = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelServerV6";
+    const std::u16string uninstall =
+        u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelServerV6";
     EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, uninstall, u"UninstallString"),
               text(at(u"Uninstall.exe")));
-    EXPECT_EQ(m.registry.value(RegistryRoot::CurrentUser, u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                               u"KorvelPanel"),
-              text(quoted(at(u"KorvelPanel.exe"), u"-h")));
+    EXPECT_EQ(
+        m.registry.value(RegistryRoot::CurrentUser,
+                         u"Software\\Microsoft\\Windows\\CurrentVersion\\Run", u"KorvelPanel"),
+        text(quoted(at(u"KorvelPanel.exe"), u"-h")));
 
     auto* service = m.services.find(u"VantrelService");
     ASSERT_NE(service, nullptr);
@@ -117,8 +124,10 @@ TEST(InstallWorker, TheMachineHoldsEverythingTheScriptAsksFor) {
     EXPECT_EQ(service->state, platform::kServiceRunning);
 
     EXPECT_TRUE(m.files.hasFile(u"C:\\Users\\admin\\Desktop\\KorvelPanel.lnk"));
-    EXPECT_TRUE(m.files.hasFile(u"C:\\Users\\admin\\Start Menu\\Programs\\Brenmark\\KorvelServerV6\\Uninstall.lnk"));
-    std::string panel = "<Lang Id=\"0x0409\" />\r\n<IPEndpoint IP=\"127.0.0.1\" Port=\"6550\" />\r\n";
+    EXPECT_TRUE(m.files.hasFile(
+        u"C:\\Users\\admin\\Start Menu\\Programs\\Brenmark\\KorvelServerV6\\Uninstall.lnk"));
+    std::string panel =
+        "<Lang Id=\"0x0409\" />\r\n<IPEndpoint IP=\"127.0.0.1\" Port=\"6550\" />\r\n";
     EXPECT_EQ(m.files.contents(u"C:\\Users\\Public\\Documents\\Vantrel\\PanelConfig.ini"),
               std::vector<std::uint8_t>(panel.begin(), panel.end()));
 
@@ -156,7 +165,8 @@ TEST(InstallWorker, DriverScriptsFollowTheProcessorAndTheHidCount) {
         InstallHarness h;
         h.machine.system.architecture = arch;
         ASSERT_TRUE(h.install());
-        EXPECT_EQ(commandLines(h.machine.processes)[1], quoted(at(u"driver\\InstallHIDDriverX86.bat")));
+        EXPECT_EQ(commandLines(h.machine.processes)[1],
+                  quoted(at(u"driver\\InstallHIDDriverX86.bat")));
     }
     fake::FakeProcesses::Behaviour hangs;
     hangs.runsForMs = fake::FakeProcesses::kHangs;
@@ -220,16 +230,21 @@ TEST(InstallWorker, ACancelDuringTheCopyStillWritesAndRemovesKeyAndMenuFolders) 
     InstallHarness h;
     MachineSnapshot before = h.machine.snapshot();
     h.window.onMessage = [&](const StatusRecorder::Message& m) {
-        if (m.code == ST_COPYING_FILE && h.window.count(ST_COPYING_FILE) == 5) h.package.config.running = false;
+        if (m.code == ST_COPYING_FILE && h.window.count(ST_COPYING_FILE) == 5)
+            h.package.config.running = false;
     };
     EXPECT_FALSE(h.install());
     EXPECT_EQ(h.window.count(ST_COPYING_FILE), 5);
     EXPECT_EQ(h.window.count(ST_DELETING_FILE), 5);
     // Step 8 and the folder part of step 13 ran regardless; the rollback removed them.
     const auto& trace = fake::faults().trace();
-    EXPECT_NE(std::find_if(trace.begin(), trace.end(), [](const std::string& t) {
-                  return t.find("createFolder C:\\Users\\admin\\Start Menu\\Programs\\Brenmark") == 0;
-              }), trace.end());
+    EXPECT_NE(
+        std::find_if(
+            trace.begin(), trace.end(),
+            [](const std::string& t) {
+                return t.find("createFolder C:\\Users\\admin\\Start Menu\\Programs\\Brenmark") == 0;
+            }),
+        trace.end());
     EXPECT_EQ(h.machine.snapshot(), before) << describeDifference(before, h.machine.snapshot());
 }
 

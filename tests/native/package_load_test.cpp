@@ -7,7 +7,9 @@ using namespace testpkg;
 
 namespace {
 
-std::u16string scriptedName(const NamedFile* n) { return std::u16string(viewOf(n->name)); }
+std::u16string scriptedName(const NamedFile* n) {
+    return std::u16string(viewOf(n->name));
+}
 
 }  // namespace
 

@@ -31,7 +31,8 @@ TEST(UninstallLogFile, SavesTheDocumentedBytesAndListsItselfLast) {
     auto folder = bytesOf({0x13, 6, 0, 0, 0, 0x44, 0, 0x3A, 0, 0, 0});
     expected.insert(expected.end(), folder.begin(), folder.end());
     auto self = bytesOf({0, 18, 0, 0, 0});  // eight units and the terminator
-    for (char16_t c : std::u16string(u"C:\\u.log\0", 9)) self.push_back(std::uint8_t(c)), self.push_back(0);
+    for (char16_t c : std::u16string(u"C:\\u.log\0", 9))
+        self.push_back(std::uint8_t(c)), self.push_back(0);
     expected.insert(expected.end(), self.begin(), self.end());
     EXPECT_EQ(scope.fs.contents(u"C:\\u.log"), expected);
     ASSERT_NE(log.last, nullptr);

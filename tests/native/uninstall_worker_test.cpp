@@ -114,7 +114,8 @@ TEST(UninstallWorker, ALogIsTrustedOnlyWithinItsOwnInstallation) {
     EXPECT_TRUE(m.files.hasFile(u"C:\\Data\\Co\\PrX\\other.txt"));
     EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\kernel-ish.dll"));
     EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\drivers\\disk.sys"));
-    EXPECT_FALSE(m.files.hasFile(u"C:\\Windows\\System32\\planted.dll"));  // a system file it may own
+    EXPECT_FALSE(
+        m.files.hasFile(u"C:\\Windows\\System32\\planted.dll"));  // a system file it may own
     EXPECT_TRUE(m.processes.all().empty());
     ASSERT_TRUE(m.services.has(u"WinDefend"));
     EXPECT_EQ(m.services.find(u"WinDefend")->state, platform::kServiceRunning);

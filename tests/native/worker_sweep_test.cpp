@@ -55,6 +55,7 @@ TEST(WorkerSweep, FailingEachCallInTurnLeavesNothingBehind) {
 TEST(WorkerSweep, CancellingAtEachCallInTurnLeavesNothingBehind) {
     int total = callsOfAWholeInstallation();
     int rolledBack = 0;
+    RecordProperty("calls_cancelled_at_in_turn", total);
     for (int n = 1; n <= total; ++n) {
         InstallHarness h;
         MachineSnapshot before = h.machine.snapshot();
@@ -64,7 +65,8 @@ TEST(WorkerSweep, CancellingAtEachCallInTurnLeavesNothingBehind) {
         };
         bool finished = h.install();
         rolledBack += !finished;
-        SCOPED_TRACE(fake::faults().trace()[std::size_t(n - 1)] + (finished ? " (finished)" : " (rolled back)"));
+        SCOPED_TRACE(fake::faults().trace()[std::size_t(n - 1)] +
+                     (finished ? " (finished)" : " (rolled back)"));
         expectCleanAfter(h, finished, before, n);
         if (HasFailure()) break;
     }
@@ -91,15 +93,16 @@ void expectOnlyWhatTheCallExplains(const std::string& call, const MachineSnapsho
     std::u16string path = utf8ToUtf16(call.substr(op.size() + 1, arrow - op.size() - 1));
     // Without the common documents folder the data folder stays (the others are below it too).
     if (op == "specialFolder") path = u"C:\\Users";
-    static const std::set<std::string> fileOps = {"exists", "createFolder", "removeFolder",
-                                                  "deleteFile", "listFolder", "writeFile",
-                                                  "readFile", "specialFolder"};
+    static const std::set<std::string> fileOps = {"exists",     "createFolder", "removeFolder",
+                                                  "deleteFile", "listFolder",   "writeFile",
+                                                  "readFile",   "specialFolder"};
     for (const auto& [name, node] : after.files) {
         if (before.files.count(name)) continue;
         EXPECT_TRUE(fileOps.count(op) && related(name, path)) << utf16ToUtf8(name);
     }
-    bool registryOp = op.find("Key") != std::string::npos || op.find("Value") != std::string::npos ||
-                      op == "queryString" || op == "setString" || op == "setDword";
+    bool registryOp = op.find("Key") != std::string::npos ||
+                      op.find("Value") != std::string::npos || op == "queryString" ||
+                      op == "setString" || op == "setDword";
     if (!registryOp) {
         EXPECT_TRUE(after.registry == before.registry);
     }
@@ -119,6 +122,7 @@ TEST(WorkerSweep, FailingEachCallOfTheUninstallStopsNothingElse) {
     ASSERT_TRUE(probe.uninstall());
     int total = fake::faults().calls();
     ASSERT_GT(total, 100);
+    RecordProperty("uninstall_calls_failed_in_turn", total);
     for (int n = 1; n <= total; ++n) {
         InstallHarness h;
         MachineSnapshot before = h.machine.snapshot();

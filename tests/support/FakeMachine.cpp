@@ -44,11 +44,13 @@ void diffMaps(const char* what, const Map& a, const Map& b, Show show, std::stri
         if (it == b.end()) {
             out += std::string("  ") + what + " gone: " + utf16ToUtf8(k) + "\n";
         } else if (!(it->second == v)) {
-            out += std::string("  ") + what + " changed: " + utf16ToUtf8(k) + " " + show(it->second) + "\n";
+            out += std::string("  ") + what + " changed: " + utf16ToUtf8(k) + " " +
+                   show(it->second) + "\n";
         }
     }
     for (const auto& [k, v] : b) {
-        if (!a.count(k)) out += std::string("  ") + what + " added: " + utf16ToUtf8(k) + " " + show(v) + "\n";
+        if (!a.count(k))
+            out += std::string("  ") + what + " added: " + utf16ToUtf8(k) + " " + show(v) + "\n";
     }
 }
 
@@ -56,13 +58,19 @@ void diffMaps(const char* what, const Map& a, const Map& b, Show show, std::stri
 
 std::string describeDifference(const MachineSnapshot& before, const MachineSnapshot& after) {
     std::string out;
-    diffMaps("file", before.files, after.files,
-             [](const fake::FakeFileSystem::Node& n) { return n.isDirectory ? std::string("(folder)") : std::to_string(n.bytes.size()) + " bytes"; },
-             out);
-    diffMaps("key", before.registry, after.registry,
-             [](const auto& values) { return std::to_string(values.size()) + " values"; }, out);
-    diffMaps("service", before.services, after.services,
-             [](const std::u16string& v) { return utf16ToUtf8(v); }, out);
+    diffMaps(
+        "file", before.files, after.files,
+        [](const fake::FakeFileSystem::Node& n) {
+            return n.isDirectory ? std::string("(folder)")
+                                 : std::to_string(n.bytes.size()) + " bytes";
+        },
+        out);
+    diffMaps(
+        "key", before.registry, after.registry,
+        [](const auto& values) { return std::to_string(values.size()) + " values"; }, out);
+    diffMaps(
+        "service", before.services, after.services,
+        [](const std::u16string& v) { return utf16ToUtf8(v); }, out);
     if (before.runningPrograms != after.runningPrograms) {
         out += "  running programs:";
         for (const auto& p : after.runningPrograms) out += " " + utf16ToUtf8(p);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/StatusCode.h"
+#include "platform/StatusChannel.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeProcesses.h"
@@ -19,7 +20,6 @@
 #include "platform/fake/FakeShell.h"
 #include "platform/fake/FakeSystem.h"
 #include "platform/fake/FaultPlan.h"
-#include "platform/StatusChannel.h"
 
 namespace testpkg {
 

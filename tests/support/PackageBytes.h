@@ -65,7 +65,8 @@ inline std::vector<std::size_t> putDirEntries(Bytes& b, const std::vector<Dir>& 
     }
     return slots;
 }
-inline void putAreas(Bytes& b, const std::vector<Dir>& dirs, const std::vector<std::size_t>& slots) {
+inline void putAreas(Bytes& b, const std::vector<Dir>& dirs,
+                     const std::vector<std::size_t>& slots) {
     for (std::size_t i = 0; i < dirs.size(); ++i) {
         b.patch32(slots[i], std::uint32_t(b.size()));
         putFiles(b, dirs[i].files);
@@ -111,7 +112,9 @@ struct Script {
         }
         b.u8(0x7F);
     }
-    void licence(std::uint8_t index, const std::u16string& p) { head(9), b.u8(index), b.text(p), b.u8(0x7F); }
+    void licence(std::uint8_t index, const std::u16string& p) {
+        head(9), b.u8(index), b.text(p), b.u8(0x7F);
+    }
     void empty(std::uint8_t cmd = 5) { b.u8(cmd), b.u8(0x7F); }
     void raw(std::initializer_list<std::uint8_t> bytes) { b.v.insert(b.v.end(), bytes); }
     void head(std::uint8_t cmd) { b.u8(cmd), b.u8(0x7E); }

@@ -21,38 +21,39 @@ inline Dir dir(const std::u16string& name, std::vector<File> files, std::vector<
 }
 
 inline Bytes shippedFileBlock() {
-    std::vector<File> root = filesNamed({u"KorvelPanel.exe", u"Uninstall.exe",
-                                         u"SdkClientModule.dll", u"VantrelService.exe"});
+    std::vector<File> root = filesNamed(
+        {u"KorvelPanel.exe", u"Uninstall.exe", u"SdkClientModule.dll", u"VantrelService.exe"});
     root.push_back({u"License.txt", {0xFF, 0xFE, 'L', 0, 'i', 0, 'c', 0}});
-    Dir hid = dir(u"driver\\HID", filesNamed({u"KorvelHid.inf", u"readme.txt"}),
-                  {dir(u"driver\\HID\\x86", filesNamed({u"hidkmdf.sys", u"KorvelHid.sys",
-                                                        u"KorvelHid.cat", u"KorvelHid.inf"})),
-                   dir(u"driver\\HID\\amd64", filesNamed({u"hidkmdf.sys", u"KorvelHid.sys",
-                                                          u"KorvelHid.cat", u"KorvelHid.inf"})),
-                   dir(u"driver\\HID\\tools", filesNamed({u"hidtool.exe", u"hidtool.ini"}),
-                       {dir(u"driver\\HID\\tools\\x86", filesNamed({u"devcon.exe"})),
-                        dir(u"driver\\HID\\tools\\amd64", filesNamed({u"devcon.exe"}))})});
-    Dir usb = dir(
-        u"driver\\USB", filesNamed({u"V6PDrv.inf", u"V6PDrv.cat"}),
-        {dir(u"driver\\USB\\V6PDrv",
-             filesNamed({u"V6PDrv.inf", u"V6PDrv.cat"}),
-             {dir(u"driver\\USB\\V6PDrv\\i386",
-                  filesNamed({u"V6PDrv.sys", u"V6PDrv.pdb", u"WdfCoInstaller.inf",
-                              u"WUDFUpdate.dll", u"WdfCoInstaller01009.dll", u"devcon.exe"})),
-              dir(u"driver\\USB\\V6PDrv\\amd64",
-                  filesNamed({u"V6PDrv.sys", u"V6PDrv.pdb", u"WdfCoInstaller.inf",
-                              u"WUDFUpdate.dll", u"WdfCoInstaller01009.dll", u"devcon.exe"}))}),
-         dir(u"driver\\USB\\Docs", filesNamed({u"notes.txt", u"history.txt", u"legal.txt"}),
-             {dir(u"driver\\USB\\Docs\\en", filesNamed({u"guide.txt"})),
-              dir(u"driver\\USB\\Docs\\zh", filesNamed({u"guide.txt"}))})});
+    Dir hid = dir(
+        u"driver\\HID", filesNamed({u"KorvelHid.inf", u"readme.txt"}),
+        {dir(u"driver\\HID\\x86",
+             filesNamed({u"hidkmdf.sys", u"KorvelHid.sys", u"KorvelHid.cat", u"KorvelHid.inf"})),
+         dir(u"driver\\HID\\amd64",
+             filesNamed({u"hidkmdf.sys", u"KorvelHid.sys", u"KorvelHid.cat", u"KorvelHid.inf"})),
+         dir(u"driver\\HID\\tools", filesNamed({u"hidtool.exe", u"hidtool.ini"}),
+             {dir(u"driver\\HID\\tools\\x86", filesNamed({u"devcon.exe"})),
+              dir(u"driver\\HID\\tools\\amd64", filesNamed({u"devcon.exe"}))})});
+    Dir usb =
+        dir(u"driver\\USB", filesNamed({u"V6PDrv.inf", u"V6PDrv.cat"}),
+            {dir(u"driver\\USB\\V6PDrv", filesNamed({u"V6PDrv.inf", u"V6PDrv.cat"}),
+                 {dir(u"driver\\USB\\V6PDrv\\i386",
+                      filesNamed({u"V6PDrv.sys", u"V6PDrv.pdb", u"WdfCoInstaller.inf",
+                                  u"WUDFUpdate.dll", u"WdfCoInstaller01009.dll", u"devcon.exe"})),
+                  dir(u"driver\\USB\\V6PDrv\\amd64",
+                      filesNamed({u"V6PDrv.sys", u"V6PDrv.pdb", u"WdfCoInstaller.inf",
+                                  u"WUDFUpdate.dll", u"WdfCoInstaller01009.dll", u"devcon.exe"}))}),
+             dir(u"driver\\USB\\Docs", filesNamed({u"notes.txt", u"history.txt", u"legal.txt"}),
+                 {dir(u"driver\\USB\\Docs\\en", filesNamed({u"guide.txt"})),
+                  dir(u"driver\\USB\\Docs\\zh", filesNamed({u"guide.txt"}))})});
     // Lists are built by prepending, so the first entry (USB, V6PDrv, i386) is read last.
-    Dir driver = dir(u"driver",
-                     filesNamed({u"InstallUsbDriverX86.bat", u"InstallUsbDriverX64.bat",
-                                 u"UninstallUsbDriverX86.bat", u"UninstallUsbDriverx64.bat",
-                                 u"InstallHIDDriverX86.bat", u"InstallHIDDriverX64.bat",
-                                 u"UninstallHIDDriverX86.bat", u"UninstallHIDDriverX64.bat",
-                                 u"devcon.exe", u"DriverSetup.ini", u"InstallLog.txt", u"README.txt"}),
-                     {usb, hid});
+    Dir driver =
+        dir(u"driver",
+            filesNamed({u"InstallUsbDriverX86.bat", u"InstallUsbDriverX64.bat",
+                        u"UninstallUsbDriverX86.bat", u"UninstallUsbDriverx64.bat",
+                        u"InstallHIDDriverX86.bat", u"InstallHIDDriverX64.bat",
+                        u"UninstallHIDDriverX86.bat", u"UninstallHIDDriverX64.bat", u"devcon.exe",
+                        u"DriverSetup.ini", u"InstallLog.txt", u"README.txt"}),
+            {usb, hid});
     return fileBlock(u"KorvelServerV6", root, {driver});
 }
 
@@ -83,6 +84,8 @@ inline Script shippedScript() {
     return s;
 }
 
-inline std::vector<std::uint8_t> shippedPackage() { return package(shippedScript(), shippedFileBlock()); }
+inline std::vector<std::uint8_t> shippedPackage() {
+    return package(shippedScript(), shippedFileBlock());
+}
 
 }  // namespace testpkg

@@ -21,7 +21,9 @@ protected:
         ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
         base = reinterpret_cast<const char16_t*>(temp);
         if (base.back() == u'\\') base.pop_back();
-        base += u"\\touchsetup files \u00e9\u4e2d " + utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"-" + utf8ToUtf16(std::to_string(counter_++));
+        base += u"\\touchsetup files \u00e9\u4e2d " +
+                utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"-" +
+                utf8ToUtf16(std::to_string(counter_++));
         deleteFolderTree(base.c_str());
         ASSERT_TRUE(fs.createFolder(base.c_str()));
     }
@@ -43,7 +45,7 @@ private:
 
 TEST_F(Win32Files, FoldersAndFilesBehaveAsTheCoreExpects) {
     EXPECT_TRUE(fs.exists(base.c_str()));
-    EXPECT_FALSE(fs.createFolder(base.c_str()));  // already there
+    EXPECT_FALSE(fs.createFolder(base.c_str()));         // already there
     EXPECT_FALSE(fs.createFolder(at(u"a\\b").c_str()));  // one level only
     ASSERT_TRUE(fs.createFolder(at(u"a").c_str()));
     std::vector<std::uint8_t> bytes = {1, 2, 3, 0, 255};
@@ -53,7 +55,8 @@ TEST_F(Win32Files, FoldersAndFilesBehaveAsTheCoreExpects) {
     ASSERT_TRUE(fs.readFile(at(u"a\\f.bin").c_str(), back));
     EXPECT_EQ(back, bytes);
     // Overwrite with fewer bytes truncates.
-    EXPECT_EQ(fs.writeFile(at(u"a\\f.bin").c_str(), bytes.data(), 2), platform::WriteResult::Written);
+    EXPECT_EQ(fs.writeFile(at(u"a\\f.bin").c_str(), bytes.data(), 2),
+              platform::WriteResult::Written);
     ASSERT_TRUE(fs.readFile(at(u"a\\f.bin").c_str(), back));
     EXPECT_EQ(back.size(), 2u);
     EXPECT_EQ(fs.writeFile(at(u"a\\empty").c_str(), nullptr, 0), platform::WriteResult::Written);

@@ -60,8 +60,10 @@ int run(const std::vector<std::string>& args) {
     parameter.showPanel = 0;
     std::string packagePath;
     if (!parseOptions(args, parameter, packagePath)) {
-        std::fputs("usage: pkgtool install PACKAGE.bin --root DIR [--lang LANGID] [--quiet] "
-                   "[--show-panel] [--hid N]\n", stderr);
+        std::fputs(
+            "usage: pkgtool install PACKAGE.bin --root DIR [--lang LANGID] [--quiet] "
+            "[--show-panel] [--hid N]\n",
+            stderr);
         return 2;
     }
     if (!platform::os().registry || !platform::os().services || !platform::os().shell) {

@@ -20,7 +20,8 @@ std::map<std::string, Command>& commands() {
 
 int usage() {
     std::fputs("usage:\n", stderr);
-    for (const auto& [name, command] : commands()) std::fprintf(stderr, "  pkgtool %s\n", command.usage);
+    for (const auto& [name, command] : commands())
+        std::fprintf(stderr, "  pkgtool %s\n", command.usage);
     return 2;
 }
 
