@@ -2,7 +2,6 @@
 // services, programs, files, product key, shortcuts, registry entries.
 #include "engine/ProgramShutdown.h"
 #include "engine/RegistryDesktopMenu.h"
-#include "engine/RegistryKeyRecord.h"
 #include "engine/RegistryProductKey.h"
 #include "engine/RegistryRunEntry.h"
 #include "engine/RegistryUninstallEntry.h"

@@ -1,21 +1,12 @@
 // Undoing a cancelled or failed installation from its own log, last change first.
-#include "engine/RegistryDesktopMenu.h"
 #include "engine/RegistryKeyRecord.h"
-#include "engine/RegistryProductKey.h"
-#include "engine/RegistryRunEntry.h"
-#include "engine/RegistryUninstallEntry.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
+#include "engine/UndoRecord.h"
 #include "engine/WorkerRun.h"
 #include "platform/FileSystem.h"
 
 namespace {
-
-void deleteShortcut(const TextBuffer& link) {
-    TextBuffer file;
-    if (copyText(file, viewOf(link)) && appendText(file, u".lnk"))
-        platform::files().deleteFile(file);
-}
 
 void undoRecord(WorkerRun& run, const LogRecord& record) {
     TextBuffer text;
@@ -41,26 +32,11 @@ void undoRecord(WorkerRun& run, const LogRecord& record) {
             deleteServiceByName(name);
             break;
         }
-        case LOG_DESKTOP_SHORTCUT:
-        case LOG_START_MENU_SHORTCUT:
-            deleteShortcut(text);
-            break;
-        case LOG_DESKTOP_MENU:
-            removeDesktopMenu(text);
-            break;
         case LOG_SYSTEM_FILE:
             platform::files().deleteFile(text);
             break;
-        case LOG_FOLDER:
-            platform::files().removeFolder(text);
-            break;
-        case LOG_UNINSTALL_ENTRY:
-            removeUninstallEntry(text);
-            break;
-        case LOG_RUN_ENTRY:
-            removeRunEntry(text);
-            break;
         default:
+            undoSimpleRecord(record.type, text);
             break;
     }
 }

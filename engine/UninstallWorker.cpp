@@ -1,12 +1,10 @@
 #include "engine/ProgramShutdown.h"
-#include "engine/RegistryDesktopMenu.h"
 #include "engine/RegistryKeyRecord.h"
-#include "engine/RegistryProductKey.h"
-#include "engine/RegistryRunEntry.h"
-#include "engine/RegistryUninstallEntry.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
+#include "engine/UndoRecord.h"
 #include "engine/UninstallJob.h"
+#include "package/FileTree.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemInfo.h"
@@ -98,28 +96,11 @@ void undoRecord(const LogRecord& r, const Trust& trust) {
             copyText(name, stemOf(viewOf(text)));
             deleteServiceByName(name);
             break;
-        case LOG_DESKTOP_SHORTCUT:
-        case LOG_START_MENU_SHORTCUT:
-            if (copyText(name, viewOf(text)) && appendText(name, u".lnk")) {
-                platform::files().deleteFile(name);
-            }
-            break;
-        case LOG_DESKTOP_MENU:
-            removeDesktopMenu(text);
-            break;
         case LOG_SYSTEM_FILE:
             if (trust.system(text)) platform::files().deleteFile(text);
             break;
-        case LOG_FOLDER:
-            platform::files().removeFolder(text);
-            break;
-        case LOG_UNINSTALL_ENTRY:
-            removeUninstallEntry(text);
-            break;
-        case LOG_RUN_ENTRY:
-            removeRunEntry(text);
-            break;
         default:
+            undoSimpleRecord(r.type, text);
             break;
     }
 }
