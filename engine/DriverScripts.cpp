@@ -11,9 +11,10 @@ bool isHidSet(const DriverScriptSet& set) {
     return script && containsHid(viewOf(script->name));
 }
 
-bool scriptPath(const FileNode* script, TextBuffer& path) {
-    path[0] = 0;
-    return !script || targetPathOf(*script, path);
+// The script's target path; empty for a missing script or one whose path does not fit (it is
+// treated as missing rather than cut into another path).
+void scriptPath(const FileNode* script, TextBuffer& path) {
+    if (!script || !targetPathOf(*script, path)) path[0] = 0;
 }
 
 // Runs the install script `times` times; the set succeeded when any run did.
@@ -55,11 +56,9 @@ void runDriverScripts(WorkerRun& run) {
     for (DriverScriptSet* set = run.config.driverScriptSets; set && run.running();
          set = set->next) {
         TextBuffer install, uninstall;
-        // A script whose path cannot be composed is treated like a missing one.
-        if (!scriptPath(x64 ? set->installX64 : set->installX86, install) || install[0] == 0) {
-            continue;
-        }
-        if (!scriptPath(x64 ? set->uninstallX64 : set->uninstallX86, uninstall)) continue;
+        scriptPath(x64 ? set->installX64 : set->installX86, install);
+        scriptPath(x64 ? set->uninstallX64 : set->uninstallX86, uninstall);
+        if (install[0] == 0) continue;
         reportProgress(run, ST_INSTALLING_DRIVER, install);
         if (uninstall[0] != 0) {
             runProgram(uninstall, u"", kDriverScriptLimitMs);

@@ -15,6 +15,13 @@ bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter)
 
 int installWorker(InstallConfig& config) {
     WorkerRun run(config);
+    // A rejected package leaves no tree: there is nothing to install, and nothing to undo.
+    if (!config.fileTree) {
+        run.stop();
+        sendStatus(run, ST_FILE_ERROR, config.worker.installRoot);
+        sendStatus(run, ST_WORKER_DONE);
+        return 0;
+    }
     platform::systemInfo().enableDebugPrivilege();
     removePreviousVersions(run);
     prepareFolders(run);

@@ -10,8 +10,9 @@ using platform::RegistryRoot;
 
 namespace {
 
+// Whole texts: a service description may be longer than a path buffer and is never cut.
 void setTextIfAny(RegistryKey key, const char16_t* name, const char16_t* text) {
-    if (text) platform::registry().setString(key, name, viewOf(text));
+    if (text) platform::registry().setString(key, name, std::u16string_view(text));
 }
 
 }  // namespace

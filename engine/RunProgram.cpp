@@ -33,9 +33,11 @@ bool runWithLimit(const std::u16string& commandLine, const TextBuffer& folder,
         procs.close(job);
         job = nullptr;
     }
+    // Only a time-out fails the run: a wait that fails for another reason counts as ended, as
+    // it always has. A script that could not be resumed never ran, so that is a failure too.
     bool ended = false;
     if (procs.resume(started.thread)) {
-        ended = procs.wait(started.process, timeoutMs) == platform::WaitResult::Ended;
+        ended = procs.wait(started.process, timeoutMs) != platform::WaitResult::TimedOut;
     }
     if (!ended) procs.terminate(started.process, 0);
     if (job) {

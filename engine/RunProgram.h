@@ -17,9 +17,10 @@ constexpr std::uint32_t kRollbackScriptLimitMs = 60000;
 //
 // timeoutMs 0: true once the process is created; nothing waits and the program runs on.
 // Otherwise the process is created suspended, put into a kill-on-close job, resumed and waited
-// for. Ended within the limit: true, and whatever it left running in the background is let go.
-// Limit reached or the wait failed: the process is terminated with exit code 0, the job's
-// closing ends everything it started, and the result is false. The exit code is not looked at.
+// for. Ended within the limit (or a wait that failed for another reason): true, and whatever it
+// left running in the background is let go. Limit reached: the process is terminated with exit
+// code 0, the job's closing ends everything it started, and the result is false. The exit code
+// is not looked at.
 // False as well when the path is too long or cannot be quoted, or the process cannot be created
 // or resumed. If no job can be had, the process alone is terminated on time-out.
 bool runProgram(const char16_t* program, const char16_t* arguments, std::uint32_t timeoutMs);

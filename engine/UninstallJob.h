@@ -9,6 +9,7 @@
 
 struct UninstallJob {
     std::unique_ptr<UninstallLog> log;
+    TextBuffer folder{};  // where the log was found
     std::unique_ptr<platform::ThreadHandle> thread;
 };
 
@@ -23,6 +24,8 @@ int uninstallWorker(UninstallJob& job);
 
 // Whether a record of a log found on disk may be acted on. A log lies in a folder that may be
 // writable by anyone, so it is trusted only as far as its own installation reaches: files,
-// driver scripts and service programs inside root\company\product, system files directly in
-// the system folder. A record that fails is skipped.
+// driver scripts and service programs inside the folder the log lies in, and only when its
+// header names that same folder (root\company\product); system files directly in the system
+// folder. A record that fails is skipped. A path with "/" or a "." or ".." component is never
+// inside.
 bool isInsideFolder(std::u16string_view path, std::u16string_view folder);

@@ -47,10 +47,13 @@ struct Trust {
     }
 };
 
-Trust trustOf(const UninstallLog& log) {
+// The header is part of the file and could name any folder: it is only believed when it names
+// the folder the log was actually found in.
+Trust trustOf(const UninstallLog& log, const TextBuffer& logFolder) {
     Trust t;
     t.haveProduct =
-        joinPath(t.productFolder, viewOf(log.root), viewOf(log.company), viewOf(log.product));
+        joinPath(t.productFolder, viewOf(log.root), viewOf(log.company), viewOf(log.product)) &&
+        logFolder[0] != 0 && sameIgnoringAsciiCase(viewOf(t.productFolder), viewOf(logFolder));
     std::u16string system;
     t.haveSystem = platform::files().specialFolder(platform::SpecialFolder::System, system) &&
                    copyText(t.systemFolder, system);
@@ -123,7 +126,10 @@ void removeFolders(const UninstallLog& log) {
 }  // namespace
 
 bool isInsideFolder(std::u16string_view path, std::u16string_view folder) {
-    if (folder.empty() || path.size() <= folder.size() + 1 || climbsOut(path)) return false;
+    if (folder.empty() || path.size() <= folder.size() + 1 || climbsOut(path) ||
+        path.find(u'/') != std::u16string_view::npos) {
+        return false;
+    }
     return path[folder.size()] == u'\\' &&
            sameIgnoringAsciiCase(path.substr(0, folder.size()), folder);
 }
@@ -132,7 +138,7 @@ int uninstallWorker(UninstallJob& job) {
     platform::systemInfo().enableDebugPrivilege();
     if (job.log) {
         UninstallLog& log = *job.log;
-        Trust trust = trustOf(log);
+        Trust trust = trustOf(log, job.folder);
         firstPass(log, trust);
         for (LogRecord* r = log.last; r; r = r->prev) {
             log.cursor = r;
@@ -156,6 +162,7 @@ void endRunningWorker(UninstallJob& job) {
 bool loadUninstallJob(UninstallJob& job, const char16_t* path) {
     endRunningWorker(job);
     job.log = std::make_unique<UninstallLog>();
+    copyText(job.folder, parentOf(viewOf(path)));
     if (loadLog(*job.log, path)) return true;
     job.log.reset();
     return false;

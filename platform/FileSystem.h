@@ -30,7 +30,9 @@ public:
     virtual bool removeFolder(const char16_t* path) = 0;
     virtual bool deleteFile(const char16_t* path) = 0;
     // Entries of a folder, "." and ".." included where the system reports them. False when the
-    // folder cannot be listed.
+    // folder cannot be listed, and for a link to a folder (a junction or symbolic link): the
+    // elevated installer empties the shared data folder, and a link planted there must not lead
+    // it to delete what lies behind it. Removing the folder then removes only the link.
     virtual bool listFolder(const char16_t* path, std::vector<DirEntry>& entries) = 0;
     // Create-or-overwrite with the bytes in one write.
     virtual WriteResult writeFile(const char16_t* path, const std::uint8_t* bytes,

@@ -43,6 +43,8 @@ bool PosixFileSystem::deleteFile(const char16_t* path) {
 bool PosixFileSystem::listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) {
     entries.clear();
     std::string p = nativePath(path);
+    struct stat link;
+    if (::lstat(p.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) return false;
     DIR* dir = ::opendir(p.c_str());
     if (!dir) return false;
     while (dirent* e = ::readdir(dir)) {

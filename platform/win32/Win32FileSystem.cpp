@@ -30,6 +30,10 @@ bool Win32FileSystem::deleteFile(const char16_t* path) {
 
 bool Win32FileSystem::listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) {
     entries.clear();
+    DWORD attributes = GetFileAttributesW(wide(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        return false;
+    }
     TextBuffer pattern;
     if (!joinPath(pattern, viewOf(path), u"*.*")) return false;
     WIN32_FIND_DATAW data;

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/posix/PosixFileSystem.h"
+
 #include "tests/support/PackageFixture.h"
 #include "tests/support/ShippedPackage.h"
 
@@ -125,4 +132,28 @@ TEST(FolderRemoval, RemoveEmptyFoldersKeepsEveryFileAndItsFolders) {
     EXPECT_TRUE(scope.fs.hasFile(u"C:\\T\\full\\keep.txt"));
     EXPECT_TRUE(scope.fs.hasFolder(u"C:\\T"));
     EXPECT_FALSE(removeEmptyFolders(u"C:\\Missing"));
+}
+
+TEST(FolderRemoval, LinksAreRemovedNeverFollowed) {
+    namespace fs = std::filesystem;
+    posix::PosixFileSystem files;
+    platform::FileSystem* saved = platform::os().files;
+    platform::os().files = &files;
+    fs::path base = fs::temp_directory_path() / ("touchsetup-links-" + std::to_string(::getpid()));
+    fs::remove_all(base);
+    fs::create_directories(base / "elsewhere");
+    std::ofstream(base / "elsewhere" / "precious.txt") << "keep";
+    fs::create_directories(base / "data");
+    fs::create_directory_symlink(base / "elsewhere", base / "data" / "planted");
+    fs::create_directory_symlink(base / "elsewhere", base / "linked-data");
+    auto windowsPath = [](const fs::path& p) { return utf8ToUtf16(p.string()); };
+
+    // A link inside the folder goes as a link; a folder that is itself a link is not emptied.
+    EXPECT_TRUE(deleteFolderTree(windowsPath(base / "data").c_str()));
+    EXPECT_FALSE(deleteFolderTree(windowsPath(base / "linked-data").c_str()));
+    EXPECT_TRUE(fs::exists(base / "elsewhere" / "precious.txt"));
+    EXPECT_FALSE(fs::exists(base / "data"));
+
+    platform::os().files = saved;
+    fs::remove_all(base);
 }

@@ -279,6 +279,17 @@ TEST(InstallWorker, StartingClosesAHeldHandleAndSurvivesAFailedThread) {
     EXPECT_TRUE(h.package.config.running);
 }
 
+TEST(InstallWorker, ARejectedPackageInstallsNothingAndSaysSo) {
+    InstallHarness h;
+    std::vector<std::uint8_t> damaged = shippedPackage();
+    damaged[0] ^= 1;
+    ASSERT_FALSE(h.package.load(damaged));
+    MachineSnapshot before = h.machine.snapshot();
+    EXPECT_FALSE(h.install());
+    EXPECT_EQ(h.window.codes(), (std::vector<std::uint32_t>{ST_FILE_ERROR, ST_WORKER_DONE}));
+    EXPECT_TRUE(h.machine.snapshot() == before);
+}
+
 TEST(InstallWorker, ContainsHidFoldsOnlyAsciiLetters) {
     EXPECT_TRUE(containsHid(u"InstallHIDDriverX64.bat"));
     EXPECT_TRUE(containsHid(u"xhidy"));

@@ -118,6 +118,17 @@ ProductKeyValues fullProductValues() {
 
 // --- Product key ---------------------------------------------------------------------------
 
+TEST_F(RegistryRecords, ALongServiceDescriptionIsWrittenWhole) {
+    // Descriptions have no length limit in the install script: the value must not be cut to a
+    // path buffer's size.
+    std::u16string description(300, u'd');
+    ProductKeyValues values = fullProductValues();
+    values.serviceDescription = description.c_str();
+    ASSERT_TRUE(writeProductKeyValues(values, nullptr));
+    EXPECT_EQ(reg.value(HKLM, u"SOFTWARE\\KorvelServerV5", u"MainServiceDescription"),
+              sz(description));
+}
+
 TEST_F(RegistryRecords, ProductKeyHoldsEveryValueWithItsTypeInOrderAndGivesItsLogRecord) {
     std::vector<std::uint8_t> record;
     ASSERT_TRUE(writeProductKeyValues(fullProductValues(), &record));

@@ -129,4 +129,35 @@ TEST(UninstallWorker, InsideFolderNeedsASeparatorAndNoClimbing) {
     EXPECT_FALSE(isInsideFolder(u"C:\\A\\B\\", u"C:\\A\\B"));
     EXPECT_FALSE(isInsideFolder(u"C:\\A\\B\\.\\..\\x", u"C:\\A\\B"));
     EXPECT_FALSE(isInsideFolder(u"C:\\A\\B\\x", u""));
+    EXPECT_FALSE(isInsideFolder(u"C:\\A\\B\\sub/x", u"C:\\A\\B"));  // "/" separates too
+}
+
+TEST(UninstallWorker, AHeaderNamingAnotherFolderEarnsNoTrust) {
+    FakeMachine m;
+    m.files.addFolder(u"C:\\Data");
+    m.files.addFolder(u"C:\\Data\\Co");
+    m.files.addFolder(u"C:\\Data\\Co\\Pr");
+    m.files.addFolder(u"C:\\Windows\\System32\\drivers");
+    m.files.addFile(u"C:\\Windows\\System32\\drivers\\disk.sys");
+    m.files.addFile(u"C:\\Windows\\System32\\drivers\\net.sys");
+    m.services.add(u"WinDefend", platform::kServiceRunning);
+    UninstallLog log;
+    copyText(log.root, u"C:\\Windows");
+    copyText(log.company, u"System32");
+    copyText(log.product, u"drivers");
+    appendText(log, LOG_FILE, u"C:\\Windows\\System32\\drivers\\disk.sys");
+    appendText(log, LOG_SERVICE, u"C:\\Windows\\System32\\drivers\\WinDefend.exe");
+    appendText(log, LOG_DRIVER_SCRIPT, u"C:\\Windows\\System32\\drivers\\run.bat");
+    appendText(log, LOG_SYSTEM_FILE, u"C:\\Windows\\System32\\drivers/net.sys");
+    writeLog(m, u"C:\\Data\\Co\\Pr\\uninstall.log", log);
+
+    UninstallJob job;
+    ASSERT_TRUE(loadUninstallJob(job, u"C:\\Data\\Co\\Pr\\uninstall.log"));
+    startUninstallJob(job);
+    waitUninstallJob(job);
+    freeUninstallJob(job);
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\drivers\\disk.sys"));
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\drivers\\net.sys"));
+    EXPECT_TRUE(m.processes.all().empty());
+    EXPECT_EQ(m.services.find(u"WinDefend")->state, platform::kServiceRunning);
 }
