@@ -13,9 +13,17 @@ std::size_t firstIndex(const std::vector<std::string>& trace, const std::string&
     return trace.size();
 }
 
-void writeLog(FakeMachine& m, const std::u16string& path, UninstallLog& log) {
+void headerOf(UninstallLog& log, const char16_t* root, const char16_t* company,
+              const char16_t* product) {
+    copyText(log.root, root);
+    copyText(log.company, company);
+    copyText(log.product, product);
+}
+
+// Saves the log where a later installation would find it, and uninstalls from it.
+void uninstallFrom(UninstallLog& log, const std::u16string& path) {
     ASSERT_TRUE(saveLog(log, path.c_str()));
-    (void)m;
+    ASSERT_TRUE(runUninstallJob(path));
 }
 
 }  // namespace
@@ -57,18 +65,11 @@ TEST(UninstallWorker, UnknownRecordsAreKeptAndSkipped) {
     FakeMachine m;
     m.files.addFolder(u"C:\\P");
     UninstallLog log;
-    copyText(log.root, u"C:\\P");
-    copyText(log.company, u"Co");
-    copyText(log.product, u"Pr");
+    headerOf(log, u"C:\\P", u"Co", u"Pr");
     appendText(log, LOG_SERVICE_STARTED, u"Svc");
     appendRecord(log, 21, "\x01\x02", 2);
     appendText(log, LOG_DRIVER_SCRIPT, u"");  // an empty command line starts nothing
-    writeLog(m, u"C:\\P\\uninstall.log", log);
-    UninstallJob job;
-    ASSERT_TRUE(loadUninstallJob(job, u"C:\\P\\uninstall.log"));
-    startUninstallJob(job);
-    waitUninstallJob(job);
-    freeUninstallJob(job);
+    uninstallFrom(log, u"C:\\P\\uninstall.log");
     EXPECT_TRUE(m.processes.all().empty());
     EXPECT_TRUE(m.files.hasFolder(u"C:\\P"));
 }
@@ -89,9 +90,7 @@ TEST(UninstallWorker, ALogIsTrustedOnlyWithinItsOwnInstallation) {
     m.files.addFile(u"C:\\Data\\Co\\PrX\\other.txt");
     m.services.add(u"WinDefend", platform::kServiceRunning);
     UninstallLog log;
-    copyText(log.root, u"C:\\Data");
-    copyText(log.company, u"Co");
-    copyText(log.product, u"Pr");
+    headerOf(log, u"C:\\Data", u"Co", u"Pr");
     appendText(log, LOG_FILE, u"C:\\Data\\Co\\Pr\\own.dll");
     appendText(log, LOG_FILE, u"C:\\Data\\Co\\Pr\\..\\secret.txt");
     appendText(log, LOG_FILE, u"C:\\Data\\Co\\Pr/../secret.txt");
@@ -101,13 +100,7 @@ TEST(UninstallWorker, ALogIsTrustedOnlyWithinItsOwnInstallation) {
     appendText(log, LOG_SYSTEM_FILE, u"C:\\Windows\\System32\\planted.dll");
     appendText(log, LOG_DRIVER_SCRIPT, u"C:\\Windows\\System32\\cmd.exe");
     appendText(log, LOG_SERVICE, u"C:\\Windows\\WinDefend.exe");
-    writeLog(m, u"C:\\Data\\Co\\Pr\\uninstall.log", log);
-
-    UninstallJob job;
-    ASSERT_TRUE(loadUninstallJob(job, u"C:\\Data\\Co\\Pr\\uninstall.log"));
-    startUninstallJob(job);
-    waitUninstallJob(job);
-    freeUninstallJob(job);
+    uninstallFrom(log, u"C:\\Data\\Co\\Pr\\uninstall.log");
 
     EXPECT_FALSE(m.files.hasFile(u"C:\\Data\\Co\\Pr\\own.dll"));
     EXPECT_TRUE(m.files.hasFile(u"C:\\Data\\Co\\secret.txt"));
@@ -142,20 +135,12 @@ TEST(UninstallWorker, AHeaderNamingAnotherFolderEarnsNoTrust) {
     m.files.addFile(u"C:\\Windows\\System32\\drivers\\net.sys");
     m.services.add(u"WinDefend", platform::kServiceRunning);
     UninstallLog log;
-    copyText(log.root, u"C:\\Windows");
-    copyText(log.company, u"System32");
-    copyText(log.product, u"drivers");
+    headerOf(log, u"C:\\Windows", u"System32", u"drivers");
     appendText(log, LOG_FILE, u"C:\\Windows\\System32\\drivers\\disk.sys");
     appendText(log, LOG_SERVICE, u"C:\\Windows\\System32\\drivers\\WinDefend.exe");
     appendText(log, LOG_DRIVER_SCRIPT, u"C:\\Windows\\System32\\drivers\\run.bat");
     appendText(log, LOG_SYSTEM_FILE, u"C:\\Windows\\System32\\drivers/net.sys");
-    writeLog(m, u"C:\\Data\\Co\\Pr\\uninstall.log", log);
-
-    UninstallJob job;
-    ASSERT_TRUE(loadUninstallJob(job, u"C:\\Data\\Co\\Pr\\uninstall.log"));
-    startUninstallJob(job);
-    waitUninstallJob(job);
-    freeUninstallJob(job);
+    uninstallFrom(log, u"C:\\Data\\Co\\Pr\\uninstall.log");
     EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\drivers\\disk.sys"));
     EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\drivers\\net.sys"));
     EXPECT_TRUE(m.processes.all().empty());

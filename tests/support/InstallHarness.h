@@ -13,6 +13,18 @@ namespace testpkg {
 inline const std::u16string kProductFolder = u"C:\\Program Files\\Brenmark\\KorvelServerV6";
 inline const std::u16string kLogPath = kProductFolder + u"\\uninstall.log";
 
+// Loads the log at `path` into a job, runs its worker and waits, as the next installer does.
+inline bool runUninstallJob(const std::u16string& path) {
+    UninstallJob job;
+    bool loaded = loadUninstallJob(job, path.c_str());
+    if (loaded) {
+        startUninstallJob(job);
+        waitUninstallJob(job);
+    }
+    freeUninstallJob(job);
+    return loaded;
+}
+
 struct InstallHarness {
     FakeMachine machine;
     LoadedConfig package;
@@ -38,16 +50,7 @@ struct InstallHarness {
     }
 
     // Removes the installation through its saved log, as the next installer would.
-    bool uninstall(const std::u16string& log = kLogPath) {
-        UninstallJob job;
-        bool loaded = loadUninstallJob(job, log.c_str());
-        if (loaded) {
-            startUninstallJob(job);
-            waitUninstallJob(job);
-        }
-        freeUninstallJob(job);
-        return loaded;
-    }
+    bool uninstall(const std::u16string& log = kLogPath) { return runUninstallJob(log); }
 
     std::vector<int> savedLogTypes(const std::u16string& log = kLogPath) {
         UninstallLog saved;
