@@ -49,7 +49,7 @@ else()
       add_executable(${name} ${src})
       target_compile_options(${name} PRIVATE ${TS_WARNINGS} -fsanitize=fuzzer)
       target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-      target_link_libraries(${name} PRIVATE touchos touchfakes)
+      target_link_libraries(${name} PRIVATE touchos touchfakes pkgtool_manifest)
       # A short fixed run: no crash, no leak, no read outside the input. New inputs go to the
       # build folder (libFuzzer writes into its first corpus folder); the seeds stay read-only.
       file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})

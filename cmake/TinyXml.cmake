@@ -1,6 +1,7 @@
 # TinyXML from Debian: the system library natively; for MinGW, Debian's patched source
-# (fetched by scripts/fetch-tinyxml) compiled with the cross compiler.
-if(WIN32)
+# (fetched by scripts/fetch-tinyxml) compiled with the cross compiler. The fuzz build compiles
+# the same source too, so that the fuzzers see inside the parser and the sanitizers watch it.
+if(WIN32 OR TS_FUZZ)
   set(TS_TINYXML_SRC "${CMAKE_SOURCE_DIR}/build/deps/tinyxml" CACHE PATH "Debian tinyxml source")
   if(NOT EXISTS "${TS_TINYXML_SRC}/tinyxml.cpp")
     message(FATAL_ERROR "TinyXML source missing in ${TS_TINYXML_SRC}: run scripts/fetch-tinyxml")
@@ -11,6 +12,8 @@ if(WIN32)
   target_include_directories(tinyxml_lib SYSTEM PUBLIC ${TS_TINYXML_SRC})
   target_compile_definitions(tinyxml_lib PUBLIC TIXML_USE_STL)
   target_compile_options(tinyxml_lib PRIVATE -w)
+  # Its asserts are off, as in every release build: the fuzz build must run the shipped code.
+  target_compile_definitions(tinyxml_lib PRIVATE NDEBUG)
 else()
   find_library(TS_TINYXML_LIBRARY tinyxml REQUIRED)
   find_path(TS_TINYXML_INCLUDE tinyxml.h REQUIRED)

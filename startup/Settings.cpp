@@ -5,102 +5,66 @@
 #include <cstring>
 #include <string>
 
-#include "platform/FileSystem.h"
 #include "platform/XmlFiles.h"
-#include "startup/SettingsValues.h"
+#include "platform/XmlText.h"
+#include "startup/SettingsElement.h"
 
 std::unique_ptr<UnattendedSettings> settings;
 
 namespace {
 
-constexpr const char* kElement = "Unattended";
-
-void setDefaults(UnattendedSettings& record) {
-    record.language = 1033;
-    record.licenceAgreed = false;
-    record.showPanel = false;
-    record.hidMode = 1;
-    record.installBase[0] = u'\0';
-    std::u16string folder;
-    if (platform::files().specialFolder(platform::SpecialFolder::ProgramFiles, folder)) {
-        copyText(record.installBase, folder);
-    }
+bool sameRecord(const UnattendedSettings& a, const UnattendedSettings& b) {
+    return a.language == b.language && a.licenceAgreed == b.licenceAgreed &&
+           a.showPanel == b.showPanel && a.hidMode == b.hidMode &&
+           textEquals(a.installBase, b.installBase);
 }
 
-const char* yesNo(bool value) {
-    return value ? "Yes" : "No";
-}
-const char* agreement(bool value) {
-    return value ? "Agree" : "Disagree";
-}
-
-// An unknown default folder (or one the code page cannot hold) is left out rather than written
-// as a wrong or empty path; the next run tries again.
-bool addPath(TiXmlElement& element, const UnattendedSettings& record) {
-    std::string path;
-    if (record.installBase[0] == u'\0' || !narrowPath(record.installBase, path)) return false;
-    element.SetAttribute("Path", path.c_str());
-    return true;
+bool sameAttributes(const TiXmlElement& a, const TiXmlElement& b) {
+    const TiXmlAttribute* x = a.FirstAttribute();
+    const TiXmlAttribute* y = b.FirstAttribute();
+    for (; x && y; x = x->Next(), y = y->Next()) {
+        if (std::strcmp(x->Name(), y->Name()) != 0 || std::strcmp(x->Value(), y->Value()) != 0) {
+            return false;
+        }
+    }
+    return !x && !y;
 }
 
-// Reads the element's attributes into the record, adding what is missing and replacing an HID
-// count that is not a number. True when the element changed.
-bool completeElement(TiXmlElement& element, UnattendedSettings& record) {
-    bool changed = false;
-    if (const char* lang = element.Attribute("Lang")) {
-        record.language = languageFromName(lang);
-    } else {
-        element.SetAttribute("Lang", "English");
-        changed = true;
+// The library reads some text that it cannot print faithfully (an unquoted value holding bytes
+// that are not UTF-8 after a byte-order mark comes back with its closing quote swallowed), so
+// the text about to be written is first read again as the next run will read it. It must give
+// the same element, the same settings with nothing left to add, and print as the same text;
+// otherwise the file keeps what it says and only this run uses the values read.
+bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaults,
+                      const UnattendedSettings& record) {
+    std::string text;
+    std::string reprinted;
+    TiXmlDocument again;
+    if (!platform::printXml(doc, text) || !platform::parseXml(text, again) ||
+        !platform::printXml(again, reprinted) || reprinted != text) {
+        return false;
     }
-    if (const char* licence = element.Attribute("EndUserLicense")) {
-        record.licenceAgreed = std::strcmp(licence, "Agree") == 0;
-    } else {
-        element.SetAttribute("EndUserLicense", agreement(record.licenceAgreed));
-        changed = true;
-    }
-    if (const char* panel = element.Attribute("ShowPanel")) {
-        record.showPanel = std::strcmp(panel, "Yes") == 0;
-    } else {
-        element.SetAttribute("ShowPanel", yesNo(record.showPanel));
-        changed = true;
-    }
-    const char* hid = element.Attribute("HID");
-    if (!hid || !readDecimal(hid, record.hidMode)) {
-        element.SetAttribute("HID", record.hidMode);
-        changed = true;
-    }
-    if (const char* path = element.Attribute("Path")) {
-        widenPath(path, record.installBase);
-    } else if (addPath(element, record)) {
-        changed = true;
-    }
-    return changed;
-}
-
-void appendDefaultElement(TiXmlDocument& doc, const UnattendedSettings& record) {
-    TiXmlElement element(kElement);
-    element.SetAttribute("Lang", "English");
-    element.SetAttribute("EndUserLicense", agreement(record.licenceAgreed));
-    element.SetAttribute("ShowPanel", yesNo(record.showPanel));
-    element.SetAttribute("HID", record.hidMode);
-    addPath(element, record);
-    doc.InsertEndChild(element);
+    const TiXmlElement* written = doc.FirstChildElement(kSettingsElement);
+    TiXmlElement* read = again.FirstChildElement(kSettingsElement);
+    if (!written || !read || !sameAttributes(*written, *read)) return false;
+    UnattendedSettings next = defaults;
+    return !completeElement(*read, next) && sameRecord(next, record);
 }
 
 }  // namespace
 
 bool readSettingsFile(const char16_t* path, UnattendedSettings& record) {
-    setDefaults(record);
+    setDefaultSettings(record);
+    const UnattendedSettings defaults = record;
     TiXmlDocument doc;
     if (!platform::xmlFiles().load(path, doc)) return false;
     bool changed = true;
-    if (TiXmlElement* element = doc.FirstChildElement(kElement)) {
+    if (TiXmlElement* element = doc.FirstChildElement(kSettingsElement)) {
         changed = completeElement(*element, record);
     } else {
         appendDefaultElement(doc, record);
     }
     // A file that cannot be opened for writing keeps what it says; the settings read still hold.
-    if (changed) platform::xmlFiles().save(path, doc);
+    if (changed && readsBackTheSame(doc, defaults, record)) platform::xmlFiles().save(path, doc);
     return true;
 }

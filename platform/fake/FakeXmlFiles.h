@@ -11,6 +11,8 @@ class FakeXmlFiles : public platform::XmlFiles {
 public:
     bool load(const char16_t* path, TiXmlDocument& doc) override;
     bool save(const char16_t* path, const TiXmlDocument& doc) override;
+    // Fails as "scratchStream".
+    std::FILE* scratchStream() override;
 };
 
 }  // namespace fake

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "platform/XmlText.h"
 #include "platform/posix/PosixFileSystem.h"
 
 namespace posix {
@@ -14,7 +15,8 @@ bool PosixXmlFiles::load(const char16_t* path, TiXmlDocument& doc) {
     if (!file) return false;
     // A folder opens for reading here, unlike on Windows, and its size is no byte count.
     struct stat st;
-    bool loaded = ::fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode) && doc.LoadFile(file);
+    bool loaded = ::fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode) &&
+                  platform::loadFromStream(file, scratchStream(), doc);
     std::fclose(file);
     return loaded;
 }
@@ -24,6 +26,11 @@ bool PosixXmlFiles::save(const char16_t* path, const TiXmlDocument& doc) {
     if (!file) return false;
     bool printed = doc.SaveFile(file);
     return std::fclose(file) == 0 && printed;
+}
+
+// Unlinked before it is returned: no name anyone could open or replace.
+std::FILE* PosixXmlFiles::scratchStream() {
+    return std::tmpfile();
 }
 
 }  // namespace posix

@@ -9,6 +9,7 @@ class PosixXmlFiles : public platform::XmlFiles {
 public:
     bool load(const char16_t* path, TiXmlDocument& doc) override;
     bool save(const char16_t* path, const TiXmlDocument& doc) override;
+    std::FILE* scratchStream() override;
 };
 
 }  // namespace posix

@@ -10,6 +10,7 @@ class Win32XmlFiles : public platform::XmlFiles {
 public:
     bool load(const char16_t* path, TiXmlDocument& doc) override;
     bool save(const char16_t* path, const TiXmlDocument& doc) override;
+    std::FILE* scratchStream() override;
 };
 
 }  // namespace win32

@@ -6,6 +6,7 @@
 
 #include "common/Text.h"
 #include "platform/FileSystem.h"
+#include "platform/XmlText.h"
 
 namespace {
 
@@ -180,16 +181,12 @@ bool readRoot(const TiXmlElement& root, const std::u16string& path, Manifest& ma
 
 }  // namespace
 
-bool readManifest(const std::u16string& path, Manifest& manifest, ManifestError& error) {
+bool parseManifest(const std::vector<std::uint8_t>& bytes, const std::u16string& path,
+                   Manifest& manifest, ManifestError& error) {
     manifest = Manifest{};
-    std::vector<std::uint8_t> bytes;
-    if (!platform::files().readFile(path.c_str(), bytes)) {
-        return refuse(error, 0, "cannot read the manifest");
-    }
-    std::string text(bytes.begin(), bytes.end());
     TiXmlDocument document;
-    document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
-    if (document.Error()) {
+    if (!platform::parseXmlText(std::string(bytes.begin(), bytes.end()), TIXML_ENCODING_UTF8,
+                                document)) {
         return refuse(error, document.ErrorRow(),
                       std::string("not well-formed XML: ") + document.ErrorDesc());
     }
@@ -202,4 +199,13 @@ bool readManifest(const std::u16string& path, Manifest& manifest, ManifestError&
         }
     }
     return readRoot(*root, path, manifest, error);
+}
+
+bool readManifest(const std::u16string& path, Manifest& manifest, ManifestError& error) {
+    manifest = Manifest{};
+    std::vector<std::uint8_t> bytes;
+    if (!platform::files().readFile(path.c_str(), bytes)) {
+        return refuse(error, 0, "cannot read the manifest");
+    }
+    return parseManifest(bytes, path, manifest, error);
 }

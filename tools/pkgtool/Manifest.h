@@ -2,6 +2,7 @@
 // XML element per install script record, in document order.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,3 +26,7 @@ struct ManifestError {
 // Reads and checks the manifest at `path`: well-formed XML, known elements and attributes
 // only, the required attributes present, licence languages 0 to 4.
 bool readManifest(const std::u16string& path, Manifest& manifest, ManifestError& error);
+// The same checks on a manifest's bytes; `path` is where it lies, which the payload folder is
+// relative to.
+bool parseManifest(const std::vector<std::uint8_t>& bytes, const std::u16string& path,
+                   Manifest& manifest, ManifestError& error);

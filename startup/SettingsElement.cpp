@@ -1,0 +1,84 @@
+#include "startup/SettingsElement.h"
+
+#include <tinyxml.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "startup/SettingsValues.h"
+
+namespace {
+
+const char* yesNo(bool value) {
+    return value ? "Yes" : "No";
+}
+const char* agreement(bool value) {
+    return value ? "Agree" : "Disagree";
+}
+
+// An unknown default folder (or one the code page cannot hold) is left out rather than written
+// as a wrong or empty path; the next run tries again.
+bool addPath(TiXmlElement& element, const UnattendedSettings& record) {
+    std::string path;
+    if (record.installBase[0] == u'\0' || !narrowPath(record.installBase, path)) return false;
+    element.SetAttribute("Path", path.c_str());
+    return true;
+}
+
+}  // namespace
+
+void setDefaultSettings(UnattendedSettings& record) {
+    record.language = 1033;
+    record.licenceAgreed = false;
+    record.showPanel = false;
+    record.hidMode = 1;
+    record.installBase[0] = u'\0';
+    std::u16string folder;
+    if (platform::files().specialFolder(platform::SpecialFolder::ProgramFiles, folder)) {
+        copyText(record.installBase, folder);
+    }
+}
+
+bool completeElement(TiXmlElement& element, UnattendedSettings& record) {
+    bool changed = false;
+    if (const char* lang = element.Attribute("Lang")) {
+        record.language = languageFromName(lang);
+    } else {
+        element.SetAttribute("Lang", "English");
+        changed = true;
+    }
+    if (const char* licence = element.Attribute("EndUserLicense")) {
+        record.licenceAgreed = std::strcmp(licence, "Agree") == 0;
+    } else {
+        element.SetAttribute("EndUserLicense", agreement(record.licenceAgreed));
+        changed = true;
+    }
+    if (const char* panel = element.Attribute("ShowPanel")) {
+        record.showPanel = std::strcmp(panel, "Yes") == 0;
+    } else {
+        element.SetAttribute("ShowPanel", yesNo(record.showPanel));
+        changed = true;
+    }
+    const char* hid = element.Attribute("HID");
+    if (!hid || !readDecimal(hid, record.hidMode)) {
+        element.SetAttribute("HID", record.hidMode);
+        changed = true;
+    }
+    if (const char* path = element.Attribute("Path")) {
+        widenPath(path, record.installBase);
+    } else if (addPath(element, record)) {
+        changed = true;
+    }
+    return changed;
+}
+
+void appendDefaultElement(TiXmlDocument& doc, const UnattendedSettings& record) {
+    TiXmlElement element(kSettingsElement);
+    element.SetAttribute("Lang", "English");
+    element.SetAttribute("EndUserLicense", agreement(record.licenceAgreed));
+    element.SetAttribute("ShowPanel", yesNo(record.showPanel));
+    element.SetAttribute("HID", record.hidMode);
+    addPath(element, record);
+    doc.InsertEndChild(element);
+}
