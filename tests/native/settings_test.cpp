@@ -352,6 +352,76 @@ TEST_P(SettingsFile, SettingsFileNameMayHoldAnyCharacter) {
     EXPECT_NE(machine_->bytes("r\xC3\xA9glages \xE8\xA7\xA6.ini").find("Path="), std::string::npos);
 }
 
+// The library accepts some text that it cannot print back faithfully: an unquoted value holding
+// bytes that are not UTF-8, after a byte-order mark, is printed in quotes that the next read
+// takes as part of a character. Such a file is never rewritten; its settings still hold, and so
+// they do on every later run.
+TEST_P(SettingsFile, TextThatWouldNotReadBackIsNotWritten) {
+    // No settings element yet: a new one would be added after the damaged one.
+    const std::string newElement = kBom +
+                                   "<Unatednde tLang=&Korean\xE3 EndUserLicense=\"Agree\" "
+                                   "ShowPanel=\"Yes\" HID=\"1\" Path=\"D:\\Touch\"/>\r\n";
+    // A settings element whose own names and values hold such bytes and lacks EndUserLicense.
+    const std::string ownElement =
+        kBom +
+        "<Unattended Lang=Patr\x9B\x9E\x91\xE2 E\xB1ndUserLicense=\"Aee\" ShowPanel=\"Ye\" "
+        "HID=\"4\" Path=\":\xBF<Unattended "
+        "LanDnD:\xBF<Unattenaen\xB4\xDF\x9B\x97g=\\fTouch\"/>\r\n";
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(read(newElement));
+        EXPECT_EQ(file(), newElement);
+        EXPECT_EQ(record.language, 1033u);
+        EXPECT_FALSE(record.licenceAgreed);
+        EXPECT_EQ(record.hidMode, 1);
+        EXPECT_EQ(installBase(), machine_->programFiles());
+
+        ASSERT_TRUE(read(ownElement));
+        EXPECT_EQ(file(), ownElement);
+        EXPECT_EQ(record.language, 1033u);
+        EXPECT_FALSE(record.licenceAgreed);
+        EXPECT_FALSE(record.showPanel);
+        EXPECT_EQ(record.hidMode, 4);
+        EXPECT_EQ(installBase(), machine_->programFiles()) << "the path is no UTF-8";
+    }
+}
+
+// After a byte-order mark, a lead byte just before "&" makes the next read take the printed
+// "&amp;" as text: each rewrite would add another "amp;". Neither the settings element nor the
+// rest of the document may drift that way, even when the settings themselves would read back.
+TEST_P(SettingsFile, ValueThatWouldGrowOnEveryRewriteIsNotWritten) {
+    const std::string ownPath = kBom + "<Unattended Lang=\"Korean\" Path=D:\\xx\xC3&/>";
+    ASSERT_TRUE(read(ownPath));
+    EXPECT_EQ(file(), ownPath);
+    EXPECT_EQ(record.language, 1042u);
+    EXPECT_EQ(installBase(), machine_->programFiles()) << "the path is no UTF-8";
+
+    const std::string otherElement =
+        kBom + "<Other a=xx\xC3& c=\"1\"/><Unattended Lang=\"Korean\" Path=\"D:\\x\"/>";
+    ASSERT_TRUE(read(otherElement));
+    EXPECT_EQ(file(), otherElement);
+    EXPECT_EQ(installBase(), u"D:\\x");
+
+    // With a character that is whole, the same ampersand is completed as usual.
+    ASSERT_TRUE(read(kBom + "<Other a=xx\xC3\xA9& c=\"1\"/><Unattended Lang=\"Korean\"/>"));
+    EXPECT_EQ(file(), kBom +
+                          "<Other a=\"xx\xC3\xA9&amp;\" c=\"1\" />\n"
+                          "<Unattended Lang=\"Korean\" EndUserLicense=\"Disagree\" "
+                          "ShowPanel=\"No\" HID=\"1\" Path=\"" +
+                          programFiles() + "\" />\n");
+}
+
+// A UTF-8 file that ends inside a character: the parser must stop at the end of the text, not
+// read on past it (the sanitizer build sees any such read).
+TEST_P(SettingsFile, FileEndingInsideACharacterIsNotLoaded) {
+    for (std::string bad : {kBom + "<Unattended Lang=\"Eng\xF0", kBom + "<Unattended>text\xE3",
+                            kBom + "<Unattended \xB3\xB3"
+                                   "attended =\"KocenD:\\T\x8C\xC1\xF2\n",
+                            std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a b=\"\xEF")}) {
+        EXPECT_FALSE(read(bad)) << bad;
+        EXPECT_EQ(file(), bad);
+    }
+}
+
 // Failures that only the fakes can stage.
 class SettingsFileFaults : public testing::Test {
 protected:
@@ -419,6 +489,16 @@ TEST_F(SettingsFileFaults, UnknownOrUnwritableDefaultFolderIsLeftOutOfTheFile) {
     EXPECT_EQ(
         machine.bytes("script.ini"),
         "<Unattended Lang=\"English\" EndUserLicense=\"Disagree\" ShowPanel=\"No\" HID=\"1\" />\n");
+}
+
+// Without a scratch stream the text to be written cannot be checked, so it is not written.
+TEST_F(SettingsFileFaults, UncheckedTextIsNotWritten) {
+    EXPECT_TRUE(read("<Unattended Lang=\"Deutsch\" HID=\"x\"/>", "scratchStream"));
+    EXPECT_TRUE(fake::faults().injected());
+    EXPECT_EQ(record.language, 1031u);
+    EXPECT_EQ(record.hidMode, 1);
+    EXPECT_FALSE(wrote());
+    EXPECT_EQ(machine.bytes("script.ini"), "<Unattended Lang=\"Deutsch\" HID=\"x\"/>");
 }
 
 TEST_F(SettingsFileFaults, PathThatCannotBeWidenedKeepsTheDefault) {
