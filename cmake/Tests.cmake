@@ -43,6 +43,12 @@ else()
   endforeach()
 
   if(TS_FUZZ)
+    # Executions of each smoke run (corpus replay included): a few seconds on a shared 2-core
+    # machine. A target much slower per input than the others gets its own count.
+    set(TS_FUZZ_SMOKE_RUNS 20000 CACHE STRING "Executions of each fuzz smoke run")
+    set(TS_FUZZ_SMOKE_RUNS_settings_fuzz 6000)
+    set(TS_FUZZ_SMOKE_RUNS_device_broadcast_fuzz 10000)
+    set(TS_FUZZ_SMOKE_RUNS_manifest_fuzz 10000)
     file(GLOB TS_FUZZERS CONFIGURE_DEPENDS fuzz/*.cpp)
     foreach(src ${TS_FUZZERS})
       get_filename_component(name ${src} NAME_WE)
@@ -50,12 +56,16 @@ else()
       target_compile_options(${name} PRIVATE ${TS_WARNINGS} -fsanitize=fuzzer)
       target_link_options(${name} PRIVATE -fsanitize=fuzzer)
       target_link_libraries(${name} PRIVATE touchos touchfakes pkgtool_manifest)
-      # A short fixed run: no crash, no leak, no read outside the input. New inputs go to the
-      # build folder (libFuzzer writes into its first corpus folder); the seeds stay read-only.
-      file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
-      add_test(NAME fuzz.${name} COMMAND ${name} -max_total_time=20 -rss_limit_mb=2048
-               -max_len=65536 ${CMAKE_BINARY_DIR}/fuzz-corpus/${name}
-               ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
+      # A short reproducible run: no crash, no leak, no read outside the input.
+      set(runs ${TS_FUZZ_SMOKE_RUNS})
+      if(DEFINED TS_FUZZ_SMOKE_RUNS_${name})
+        set(runs ${TS_FUZZ_SMOKE_RUNS_${name}})
+      endif()
+      add_test(NAME fuzz.${name}
+               COMMAND bash ${CMAKE_SOURCE_DIR}/cmake/fuzz-smoke.sh $<TARGET_FILE:${name}>
+                       ${CMAKE_BINARY_DIR}/fuzz-smoke/${name} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name}
+                       ${runs})
+      set_tests_properties(fuzz.${name} PROPERTIES TIMEOUT 300)
     endforeach()
   endif()
 

@@ -59,6 +59,19 @@ out=$("$pkgtool" settings "$work/hid.ini")
 want_file=$'\xEF\xBB\xBF''<Unattended HID="1" Lang="english" EndUserLicense="agree" ShowPanel="No" Path="D:\x" />'
 [ "$(cat "$work/hid.ini")" = "$want_file" ] || fail "bad HID wrote: $(cat "$work/hid.ini")"
 
+# Text the library would print in a form it cannot read back (unquoted bytes that are not UTF-8
+# after a byte-order mark): read on every run, never rewritten.
+for b64 in \
+  '77u/PFVuYXRlZG5kZSB0TGFuZz0mS29yZWFu4yBFbmRVc2VyTGljZW5zZT0iQWdyZWUiIFNob3dQYW5lbD0iWWVzIiBISUQ9IjEiIFBhdGg9IkQ6XFRvdWNoIi8+DQo=' \
+  '77u/PFVuYXR0ZW5kZWQgTGFuZz1QYXRym56R4iBFsW5kVXNlckxpY2Vuc2U9IkFlZSIgU2hvd1BhbmVsPSJZZSIgSElEPSI0IiBQYXRoPSI6vzxVbmF0dGVuZGVkIExhbkRuRDq/PFVuYXR0ZW5hZW5MIGRkZz1cOr88VW5hdHRlbmFlbrTfm5dnPVxmVG91Y2giLz4NCg=='; do
+  base64 -d <<<"$b64" >"$work/odd.ini"
+  cp "$work/odd.ini" "$work/odd.orig"
+  for run in 1 2; do
+    "$pkgtool" settings "$work/odd.ini" >"$work/odd.out" 2>&1 || fail "odd file run $run: $(cat "$work/odd.out")"
+    cmp -s "$work/odd.ini" "$work/odd.orig" || fail "odd file was rewritten on run $run"
+  done
+done
+
 "$pkgtool" settings >/dev/null 2>&1
 [ $? -eq 2 ] || fail "settings without PATH should exit 2"
 

@@ -105,6 +105,29 @@ TEST_F(Win32Settings, WrittenFileIsTheLibrarysOwnSaveFile) {
     EXPECT_NE(ours.find("<Other>text\r\n    <b />tail\r\n</Other>\r\n"), std::string::npos) << ours;
 }
 
+// Unquoted bytes that are not UTF-8 after a byte-order mark would be printed in a form the
+// library cannot read back: the file is read on every run and never rewritten, and the scratch
+// files the check used are gone.
+TEST_F(Win32Settings, TextThatWouldNotReadBackIsLeftAlone) {
+    const std::string text = kBom +
+                             "<Unatednde tLang=&Korean\xE3 EndUserLicense=\"Agree\" "
+                             "ShowPanel=\"Yes\" HID=\"1\" Path=\"D:\\Touch\"/>\r\n";
+    put(u"script.ini", text);
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(read(u"script.ini"));
+        EXPECT_EQ(record.language, 1033u);
+        EXPECT_EQ(bytes(u"script.ini"), text);
+    }
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    std::u16string pattern = std::u16string(narrow16(temp)) + u"xml" +
+                             utf8ToUtf16(std::to_string(GetCurrentProcessId())) + u"-*";
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(wide(pattern.c_str()), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "a scratch file was left behind";
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
 TEST_F(Win32Settings, CompleteFileIsReadAndNotRewritten) {
     const std::string text =
         "<Unattended\r\n  Lang=\"Deutsch\" EndUserLicense=\"Agree\" ShowPanel=\"Yes\" HID=\" 3\" "
