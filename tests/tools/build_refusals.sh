@@ -92,6 +92,13 @@ printf '<InstallerPackage root="R" payload="payload">\n  <Company name="B">\n</I
   >"$work/manifest.xml"
 refused '[0-9]+' 'not well-formed XML' "malformed XML"
 
+# Text that stops inside a character is refused without reading past its end (the sanitizer
+# build would see such a read).
+for tail in '\xF0' 'x\xE3' '\xC3'; do
+  printf "<InstallerPackage root=\"R$tail" >"$work/manifest.xml"
+  refused '[0-9]+' 'not well-formed XML' "manifest ending inside a character ($tail)"
+done
+
 # An unreadable manifest names no line.
 printf 'previous package' >"$work/out.bin"
 run "$pkgtool" build "$work/absent.xml" -o "$work/out.bin"
