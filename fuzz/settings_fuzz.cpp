@@ -1,12 +1,22 @@
 // Any bytes as a settings file: reading never fails in a way other than "not loaded", and a file
 // the reader has completed is complete: reading it again reads the same and writes nothing.
+// The bytes are also read as the library's own LoadFile reads a file: the in-memory reading must
+// agree with it exactly. The file given to LoadFile holds the bytes up to the first NUL, where
+// both end the text, and then the slack; otherwise a character cut by that NUL would have the
+// library read on into what follows it, or past the end of its buffer.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include <tinyxml.h>
+
+#include <cstdio>
+#include <string>
+
 #include "platform/Platform.h"
+#include "platform/XmlText.h"
 #include "platform/fake/FakeCodepage.h"
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeXmlFiles.h"
@@ -21,6 +31,33 @@ bool sameRecord(const UnattendedSettings& a, const UnattendedSettings& b) {
            textEquals(a.installBase, b.installBase);
 }
 
+void checkReadsLikeLoadFile(const std::uint8_t* data, std::size_t size) {
+    TiXmlDocument ours;
+    bool parsed = platform::parseXmlFile(std::string(data, data + size), ours);
+    TiXmlDocument library;
+    std::FILE* file = std::tmpfile();
+    if (!file) std::abort();
+    const char slack[platform::kXmlParseSlack] = {};
+    std::size_t text = 0;
+    while (text < size && data[text] != 0) ++text;
+    if (size > 0 && (std::fwrite(data, 1, text, file) != text ||
+                     std::fwrite(slack, 1, sizeof slack, file) != sizeof slack)) {
+        std::abort();
+    }
+    std::fflush(file);
+    bool loaded = library.LoadFile(file);
+    std::fclose(file);
+    if (parsed != loaded || ours.ErrorId() != library.ErrorId() ||
+        ours.ErrorRow() != library.ErrorRow() || ours.ErrorCol() != library.ErrorCol()) {
+        std::abort();
+    }
+    std::string a, b;
+    if (!platform::printOnStream(std::tmpfile(), ours, a) ||
+        !platform::printOnStream(std::tmpfile(), library, b) || a != b) {
+        std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -31,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::os().codepage = &codepage;
     platform::os().xml = &xml;
     fake::faults().clear();
+    checkReadsLikeLoadFile(data, size);
 
     const std::u16string path = u"C:\\script.ini";
     files.addFile(path, std::vector<std::uint8_t>(data, data + size));

@@ -14,17 +14,17 @@ namespace platform {
 class XmlFiles {
 public:
     virtual ~XmlFiles() = default;
-    // TiXmlDocument::LoadFile on the bytes of the file opened "rb", passed on through a scratch
-    // stream with the slack that platform/XmlText.h explains: false when it cannot be opened or
-    // read, is empty or does not parse.
+    // The bytes of the file opened "rb", read as TiXmlDocument::LoadFile reads them (with the
+    // slack platform/XmlText.h explains): false when it cannot be opened or read, is empty or
+    // does not parse.
     virtual bool load(const char16_t* path, TiXmlDocument& doc) = 0;
     // TiXmlDocument::SaveFile onto the file opened "w" (a text-mode stream on Windows): the UTF-8
     // byte-order mark when the document was loaded with one, then the library's own layout.
     // False when the file cannot be opened or written.
     virtual bool save(const char16_t* path, const TiXmlDocument& doc) = 0;
     // An empty binary stream open for reading and writing that no other program can reach, gone
-    // once closed; none when the system cannot make one. Lets a document be printed and parsed
-    // by the library's own stream calls without touching any file the caller names.
+    // once closed; none when the system cannot make one. Lets a document be printed by the
+    // library's own SaveFile without touching any file the caller names.
     virtual std::FILE* scratchStream() = 0;
 };
 

@@ -6,50 +6,34 @@ namespace platform {
 
 namespace {
 
-bool readAll(std::FILE* stream, std::string& text) {
-    text.clear();
-    char chunk[4096];
-    while (std::size_t got = std::fread(chunk, 1, sizeof chunk, stream)) text.append(chunk, got);
-    return std::ferror(stream) == 0;
+// The line ends as LoadFile leaves them, up to the first NUL.
+std::string normalisedLines(const std::string& bytes) {
+    std::string text;
+    text.reserve(bytes.size() + kXmlParseSlack);
+    for (std::size_t i = 0; i < bytes.size() && bytes[i] != '\0'; ++i) {
+        if (bytes[i] != '\r') {
+            text.push_back(bytes[i]);
+            continue;
+        }
+        text.push_back('\n');
+        if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    }
+    return text;
 }
 
 }  // namespace
 
-bool printOnStream(std::FILE* scratch, const TiXmlDocument& doc, std::string& text) {
-    if (!scratch) return false;
-    bool printed = doc.SaveFile(scratch) && std::fflush(scratch) == 0 &&
-                   std::fseek(scratch, 0, SEEK_SET) == 0 && readAll(scratch, text);
-    std::fclose(scratch);
-    return printed;
+bool readStream(std::FILE* stream, std::string& bytes) {
+    bytes.clear();
+    char chunk[4096];
+    while (std::size_t got = std::fread(chunk, 1, sizeof chunk, stream)) bytes.append(chunk, got);
+    return std::ferror(stream) == 0;
 }
 
-bool parseFromStream(std::FILE* scratch, const std::string& text, TiXmlDocument& doc) {
-    if (!scratch) return false;
-    // An empty file stays empty, which the library refuses as such.
-    const char slack[kXmlParseSlack] = {};
-    bool loaded =
-        (text.empty() || (std::fwrite(text.data(), 1, text.size(), scratch) == text.size() &&
-                          std::fwrite(slack, 1, sizeof slack, scratch) == sizeof slack)) &&
-        std::fflush(scratch) == 0 && doc.LoadFile(scratch);
-    std::fclose(scratch);
-    return loaded;
-}
-
-bool loadFromStream(std::FILE* file, std::FILE* scratch, TiXmlDocument& doc) {
-    std::string text;
-    if (!readAll(file, text)) {
-        if (scratch) std::fclose(scratch);
-        return false;
-    }
-    return parseFromStream(scratch, text, doc);
-}
-
-bool printXml(const TiXmlDocument& doc, std::string& text) {
-    return printOnStream(xmlFiles().scratchStream(), doc, text);
-}
-
-bool parseXml(const std::string& text, TiXmlDocument& doc) {
-    return parseFromStream(xmlFiles().scratchStream(), text, doc);
+bool parseXmlFile(const std::string& bytes, TiXmlDocument& doc) {
+    doc.Clear();
+    // Empty bytes give an empty text, which the library refuses as an empty document.
+    return parseXmlText(normalisedLines(bytes), TIXML_DEFAULT_ENCODING, doc);
 }
 
 bool parseXmlText(const std::string& text, TiXmlEncoding encoding, TiXmlDocument& doc) {
@@ -57,6 +41,18 @@ bool parseXmlText(const std::string& text, TiXmlEncoding encoding, TiXmlDocument
     padded.append(kXmlParseSlack, '\0');
     doc.Parse(padded.c_str(), nullptr, encoding);
     return !doc.Error();
+}
+
+bool printOnStream(std::FILE* scratch, const TiXmlDocument& doc, std::string& text) {
+    if (!scratch) return false;
+    bool printed = doc.SaveFile(scratch) && std::fflush(scratch) == 0 &&
+                   std::fseek(scratch, 0, SEEK_SET) == 0 && readStream(scratch, text);
+    std::fclose(scratch);
+    return printed;
+}
+
+bool printXml(const TiXmlDocument& doc, std::string& text) {
+    return printOnStream(xmlFiles().scratchStream(), doc, text);
 }
 
 }  // namespace platform

@@ -1,6 +1,6 @@
-// A document as the bytes a save would write, and bytes read as a load reads a file, through
-// the library's own SaveFile and LoadFile on a scratch stream. The only difference from a real
-// file is the "\r\n" a Windows text-mode stream writes for "\n", which loading turns back.
+// Documents as text in memory: read as TiXmlDocument::LoadFile reads a file's bytes, and
+// printed by the library's own SaveFile onto a scratch stream, so that what a save would write
+// can be read again before anything is written.
 //
 // Every parse here is given a few NUL bytes after its text: in UTF-8 the library takes a lead
 // byte's announced length on trust and so steps up to three bytes past the end of a text that
@@ -19,18 +19,22 @@ namespace platform {
 
 constexpr std::size_t kXmlParseSlack = 4;
 
-// These take over `scratch` (an empty stream open for reading and writing) and close it; a null
-// stream is a failure.
-bool printOnStream(std::FILE* scratch, const TiXmlDocument& doc, std::string& text);
-bool parseFromStream(std::FILE* scratch, const std::string& text, TiXmlDocument& doc);
-// Reads `file` (opened "rb") to its end, then parses that as above.
-bool loadFromStream(std::FILE* file, std::FILE* scratch, TiXmlDocument& doc);
+// What LoadFile does with the bytes of a file: empty bytes are refused, "\r\n" and a lone "\r"
+// become "\n", the text ends at its first NUL, and the encoding is the one the text declares
+// (a byte-order mark or the declaration). False when the text does not parse.
+bool parseXmlFile(const std::string& bytes, TiXmlDocument& doc);
 
+// TiXmlDocument::Parse on text as it stands, in the encoding given.
+bool parseXmlText(const std::string& text, TiXmlEncoding encoding, TiXmlDocument& doc);
+
+// The bytes SaveFile writes for `doc` (the byte-order mark when it was loaded with one, then
+// the library's own layout with "\n" line ends), printed onto `scratch` (an empty stream open
+// for reading and writing, closed here; null is a failure).
+bool printOnStream(std::FILE* scratch, const TiXmlDocument& doc, std::string& text);
 // The same on a stream from the installed XmlFiles.
 bool printXml(const TiXmlDocument& doc, std::string& text);
-bool parseXml(const std::string& text, TiXmlDocument& doc);
 
-// TiXmlDocument::Parse on text held in memory (no line-end normalisation, unlike a load).
-bool parseXmlText(const std::string& text, TiXmlEncoding encoding, TiXmlDocument& doc);
+// Everything left in `stream`.
+bool readStream(std::FILE* stream, std::string& bytes);
 
 }  // namespace platform

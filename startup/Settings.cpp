@@ -29,7 +29,7 @@ bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaul
     std::string text;
     std::string reprinted;
     TiXmlDocument again;
-    if (!platform::printXml(doc, text) || !platform::parseXml(text, again) ||
+    if (!platform::printXml(doc, text) || !platform::parseXmlFile(text, again) ||
         !platform::printXml(again, reprinted) || reprinted != text) {
         return false;
     }

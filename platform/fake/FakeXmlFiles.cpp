@@ -16,7 +16,7 @@ bool FakeXmlFiles::load(const char16_t* path, TiXmlDocument& doc) {
     if (faults().shouldFail("loadXml", utf16ToUtf8(viewOf(path)))) return false;
     std::vector<std::uint8_t> bytes;
     if (!platform::files().readFile(path, bytes)) return false;
-    return platform::parseFromStream(std::tmpfile(), std::string(bytes.begin(), bytes.end()), doc);
+    return platform::parseXmlFile(std::string(bytes.begin(), bytes.end()), doc);
 }
 
 bool FakeXmlFiles::save(const char16_t* path, const TiXmlDocument& doc) {

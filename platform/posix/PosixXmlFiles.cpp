@@ -4,6 +4,7 @@
 #include <tinyxml.h>
 
 #include <cstdio>
+#include <string>
 
 #include "platform/XmlText.h"
 #include "platform/posix/PosixFileSystem.h"
@@ -15,10 +16,11 @@ bool PosixXmlFiles::load(const char16_t* path, TiXmlDocument& doc) {
     if (!file) return false;
     // A folder opens for reading here, unlike on Windows, and its size is no byte count.
     struct stat st;
-    bool loaded = ::fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode) &&
-                  platform::loadFromStream(file, scratchStream(), doc);
+    std::string bytes;
+    bool read =
+        ::fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode) && platform::readStream(file, bytes);
     std::fclose(file);
-    return loaded;
+    return read && platform::parseXmlFile(bytes, doc);
 }
 
 bool PosixXmlFiles::save(const char16_t* path, const TiXmlDocument& doc) {

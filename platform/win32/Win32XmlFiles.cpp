@@ -42,9 +42,10 @@ HANDLE createScratchFile() {
 bool Win32XmlFiles::load(const char16_t* path, TiXmlDocument& doc) {
     std::FILE* file = _wfopen(wide(path), L"rb");
     if (!file) return false;
-    bool loaded = platform::loadFromStream(file, scratchStream(), doc);
+    std::string bytes;
+    bool read = platform::readStream(file, bytes);
     std::fclose(file);
-    return loaded;
+    return read && platform::parseXmlFile(bytes, doc);
 }
 
 bool Win32XmlFiles::save(const char16_t* path, const TiXmlDocument& doc) {
