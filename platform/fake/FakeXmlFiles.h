@@ -1,6 +1,6 @@
-// TinyXML documents kept in whatever file system is installed (normally the fake one): the
-// bytes pass through an anonymous temporary stream, so the library's own LoadFile and SaveFile
-// do the reading and printing, exactly as on a real file.
+// TinyXML documents kept in whatever file system is installed (normally the fake one): read
+// from the file's bytes as the real implementations read them, and printed by the library's
+// own SaveFile onto an anonymous temporary stream, exactly as onto a real file.
 #pragma once
 
 #include "platform/XmlFiles.h"
