@@ -34,7 +34,7 @@ struct Platform {
     Codepage* codepage = nullptr;
     XmlFiles* xml = nullptr;
     Resources* resources = nullptr;
-    WindowHost* window = nullptr;
+    WindowHost* windows = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.

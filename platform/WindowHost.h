@@ -17,26 +17,27 @@ class WindowHost {
 public:
     virtual ~WindowHost() = default;
     // ShowWindow with SW_SHOW or SW_HIDE.
-    virtual void show(bool visible) = 0;
-    // SetTimer(window, id, ms, NULL) / KillTimer(window, id).
-    virtual void setTimer(int id, unsigned ms) = 0;
-    virtual void killTimer(int id) = 0;
+    virtual void show(void* window, bool visible) = 0;
+    // SetTimer(window, id, milliseconds, NULL); false when no timer was made.
+    virtual bool startTimer(void* window, int id, unsigned milliseconds) = 0;
+    // KillTimer(window, id).
+    virtual void stopTimer(void* window, int id) = 0;
     // SetCapture(window) / ReleaseCapture().
-    virtual void capture() = 0;
+    virtual void capture(void* window) = 0;
     virtual void releaseCapture() = 0;
     // GetCursorPos, in screen pixels.
     virtual void cursorPos(std::int32_t& x, std::int32_t& y) = 0;
     // PostMessageW(window, WM_CLOSE, 0, 0).
-    virtual void postClose() = 0;
+    virtual void postClose(void* window) = 0;
     // MessageBoxW(window, text, caption, MB_OK); returns when the box is closed.
-    virtual void messageBox(const char16_t* text, const char16_t* caption) = 0;
+    virtual void messageBox(void* window, const char16_t* text, const char16_t* caption) = 0;
     // MonitorFromPoint(MONITOR_DEFAULTTONEAREST) and GetMonitorInfoW: the whole monitor's
     // rectangle. False when the monitor information cannot be read.
     virtual bool monitorAt(std::int32_t x, std::int32_t y, ScreenRect& monitor) = 0;
 };
 
 inline WindowHost& windowHost() {
-    return *os().window;
+    return *os().windows;
 }
 
 }  // namespace platform

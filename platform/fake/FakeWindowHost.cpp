@@ -7,22 +7,24 @@
 
 namespace fake {
 
-void FakeWindowHost::show(bool shown) {
+void FakeWindowHost::show(void*, bool shown) {
     visible = shown;
     calls.push_back(shown ? "show" : "hide");
 }
 
-void FakeWindowHost::setTimer(int id, unsigned ms) {
-    timers[id] = ms;
-    calls.push_back("setTimer " + std::to_string(id) + " " + std::to_string(ms));
+bool FakeWindowHost::startTimer(void*, int id, unsigned milliseconds) {
+    calls.push_back("start " + std::to_string(id) + " " + std::to_string(milliseconds));
+    if (faults().shouldFail("windows.startTimer")) return false;
+    timers[id] = milliseconds;
+    return true;
 }
 
-void FakeWindowHost::killTimer(int id) {
+void FakeWindowHost::stopTimer(void*, int id) {
     timers.erase(id);
-    calls.push_back("killTimer " + std::to_string(id));
+    calls.push_back("stop " + std::to_string(id));
 }
 
-void FakeWindowHost::capture() {
+void FakeWindowHost::capture(void*) {
     captured = true;
     calls.push_back("capture");
 }
@@ -37,12 +39,12 @@ void FakeWindowHost::cursorPos(std::int32_t& x, std::int32_t& y) {
     y = cursorY;
 }
 
-void FakeWindowHost::postClose() {
+void FakeWindowHost::postClose(void*) {
     ++closesPosted;
     calls.push_back("postClose");
 }
 
-void FakeWindowHost::messageBox(const char16_t* text, const char16_t* caption) {
+void FakeWindowHost::messageBox(void*, const char16_t* text, const char16_t* caption) {
     Box box{text ? text : u"", caption ? caption : u""};
     boxes.push_back(box);
     calls.push_back("messageBox");

@@ -18,18 +18,18 @@ public:
         std::u16string caption;
     };
 
-    void show(bool visible) override;
-    void setTimer(int id, unsigned ms) override;
-    void killTimer(int id) override;
-    void capture() override;
+    void show(void* window, bool visible) override;
+    bool startTimer(void* window, int id, unsigned milliseconds) override;
+    void stopTimer(void* window, int id) override;
+    void capture(void* window) override;
     void releaseCapture() override;
     void cursorPos(std::int32_t& x, std::int32_t& y) override;
-    void postClose() override;
-    void messageBox(const char16_t* text, const char16_t* caption) override;
+    void postClose(void* window) override;
+    void messageBox(void* window, const char16_t* text, const char16_t* caption) override;
     bool monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) override;
 
-    // What the wizard did, in order: "show", "hide", "setTimer 1 33", "killTimer 1",
-    // "capture", "releaseCapture", "postClose", "messageBox".
+    // What the wizard did, in order: "show", "hide", "start 1 33", "stop 1", "capture",
+    // "releaseCapture", "postClose", "messageBox".
     std::vector<std::string> calls;
     bool visible = false;
     bool captured = false;

@@ -12,20 +12,20 @@ HWND handle(void* window) {
 }
 }  // namespace
 
-void Win32WindowHost::show(bool visible) {
-    ShowWindow(handle(window_), visible ? SW_SHOW : SW_HIDE);
+void Win32WindowHost::show(void* window, bool visible) {
+    ShowWindow(handle(window), visible ? SW_SHOW : SW_HIDE);
 }
 
-void Win32WindowHost::setTimer(int id, unsigned ms) {
-    SetTimer(handle(window_), UINT_PTR(id), ms, nullptr);
+bool Win32WindowHost::startTimer(void* window, int id, unsigned milliseconds) {
+    return SetTimer(handle(window), UINT_PTR(id), milliseconds, nullptr) != 0;
 }
 
-void Win32WindowHost::killTimer(int id) {
-    KillTimer(handle(window_), UINT_PTR(id));
+void Win32WindowHost::stopTimer(void* window, int id) {
+    KillTimer(handle(window), UINT_PTR(id));
 }
 
-void Win32WindowHost::capture() {
-    SetCapture(handle(window_));
+void Win32WindowHost::capture(void* window) {
+    SetCapture(handle(window));
 }
 
 void Win32WindowHost::releaseCapture() {
@@ -39,12 +39,12 @@ void Win32WindowHost::cursorPos(std::int32_t& x, std::int32_t& y) {
     y = p.y;
 }
 
-void Win32WindowHost::postClose() {
-    PostMessageW(handle(window_), WM_CLOSE, 0, 0);
+void Win32WindowHost::postClose(void* window) {
+    PostMessageW(handle(window), WM_CLOSE, 0, 0);
 }
 
-void Win32WindowHost::messageBox(const char16_t* text, const char16_t* caption) {
-    MessageBoxW(handle(window_), wide(text), wide(caption), MB_OK);
+void Win32WindowHost::messageBox(void* window, const char16_t* text, const char16_t* caption) {
+    MessageBoxW(handle(window), wide(text), wide(caption), MB_OK);
 }
 
 bool Win32WindowHost::monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) {
