@@ -57,7 +57,7 @@ else()
     # Executions of each smoke run (corpus replay included): a few seconds on a shared 2-core
     # machine. A target much slower per input than the others gets its own count.
     set(TS_FUZZ_SMOKE_RUNS 20000 CACHE STRING "Executions of each fuzz smoke run")
-    set(TS_FUZZ_SMOKE_RUNS_settings_fuzz 6000)
+    set(TS_FUZZ_SMOKE_RUNS_settings_fuzz 4000)
     set(TS_FUZZ_SMOKE_RUNS_device_broadcast_fuzz 10000)
     set(TS_FUZZ_SMOKE_RUNS_manifest_fuzz 10000)
     file(GLOB TS_FUZZERS CONFIGURE_DEPENDS fuzz/*.cpp)
