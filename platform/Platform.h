@@ -17,6 +17,9 @@ class UsbBus;
 class Pictures;
 class Codepage;
 class XmlFiles;
+class Drawing;
+class WindowHost;
+class FolderPicker;
 
 struct Platform {
     FileSystem* files = nullptr;
@@ -31,6 +34,9 @@ struct Platform {
     Pictures* pictures = nullptr;
     Codepage* codepage = nullptr;
     XmlFiles* xml = nullptr;
+    Drawing* drawing = nullptr;
+    WindowHost* windows = nullptr;
+    FolderPicker* folders = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.
