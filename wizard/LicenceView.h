@@ -34,9 +34,8 @@ public:
 
 private:
     // Draws the paragraphs from text position p on; false once p passed the box's bottom.
-    void drawPass(platform::Painter& painter, int& p, bool checkFirst,
-                  const platform::Brush& text, const platform::Brush& shadow,
-                  const platform::FontSpec& font);
+    void drawPass(platform::Painter& painter, int& p, bool checkFirst, const platform::Brush& text,
+                  const platform::Brush& shadow, const platform::FontSpec& font);
 };
 
 // The paragraphs of a licence text: one per non-empty line, carrying the blank lines that

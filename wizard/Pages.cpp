@@ -22,7 +22,7 @@ PageLayout licencePage(WizardWidgets& w) {
     page.capture = {&w.licencePicture, &w.titleLabel};
     page.overlay = {&w.licenceView, &w.pathLabel, &w.browseButton, &w.agreeButton,
                     &w.disagreeButton};
-    page.repaint = {&w.titleLabel,  &w.licencePicture, &w.licenceView,   &w.pathLabel,
+    page.repaint = {&w.titleLabel,   &w.licencePicture, &w.licenceView,   &w.pathLabel,
                     &w.browseButton, &w.agreeButton,    &w.disagreeButton};
     page.buttons = {&w.browseButton, &w.agreeButton, &w.disagreeButton};
     return page;

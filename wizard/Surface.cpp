@@ -22,7 +22,8 @@ void paintBackground() {
 }
 
 void drawSeparator() {
-    platform::drawing().paint(platform::Surface::Canvas)
+    platform::drawing()
+        .paint(platform::Surface::Canvas)
         ->line(0, kSeparatorY, kWindowWidth - 1, kSeparatorY, kBorderColour);
 }
 

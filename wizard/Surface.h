@@ -14,7 +14,7 @@ constexpr int kSeparatorY = 305;
 constexpr platform::Rect kPictureArea{1, 1, kWindowWidth - 2, 303};
 
 struct WindowSurface {
-    void* window = nullptr;  // the wizard window, set by the start-up sequence
+    void* window = nullptr;     // the wizard window, set by the start-up sequence
     platform::Point windowPos;  // destination of every push; moved by dragging
     platform::Size windowSize{kWindowWidth, kWindowHeight};
     platform::Point srcPoint;

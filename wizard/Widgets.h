@@ -40,16 +40,16 @@ extern WizardWidgets wizardWidgets;
 // What the buttons do, looked up at the moment of the click, so the page flow can set them
 // before or after the widgets exist. None: the click does nothing.
 struct ClickActions {
-    std::function<void()> close;                    // closeButton, disagreeButton
-    std::function<void()> agree;                    // agreeButton
-    std::function<void(std::uint32_t)> language;    // a language button, with its LANGID
+    std::function<void()> close;                  // closeButton, disagreeButton
+    std::function<void()> agree;                  // agreeButton
+    std::function<void(std::uint32_t)> language;  // a language button, with its LANGID
 };
 
 extern ClickActions clickActions;
 
 struct LanguageButtonSpec {
-    int x, y;            // draw origin
-    int resourceId;      // "PNG" picture of the language's own name
+    int x, y;        // draw origin
+    int resourceId;  // "PNG" picture of the language's own name
     std::uint32_t langId;
 };
 

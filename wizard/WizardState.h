@@ -22,7 +22,7 @@ enum FadeMode : std::uint8_t {
 struct WizardState {
     WizardPage currentPage = LanguagePage;
     std::uint8_t pageAlpha[kPageCount] = {255, 0, 0, 0};  // indexed by page
-    std::uint8_t windowAlpha = 15;  // the constant alpha of every push
+    std::uint8_t windowAlpha = 15;                        // the constant alpha of every push
     std::uint8_t fadeMode = FadeOutHide;
     bool inputEnabled = false;
     bool fullComposePending = true;

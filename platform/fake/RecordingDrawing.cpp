@@ -87,9 +87,8 @@ public:
         op.rect = dest;
         op.opacity = opacity;
     }
-    void text(std::u16string_view text, const platform::FontSpec& f,
-              const platform::RectF& layout, const platform::TextFormat& format,
-              const platform::Brush& b) override {
+    void text(std::u16string_view text, const platform::FontSpec& f, const platform::RectF& layout,
+              const platform::TextFormat& format, const platform::Brush& b) override {
         DrawOp& op = add(DrawOp::Text);
         op.text = std::u16string(text);
         op.font = f;
@@ -187,8 +186,7 @@ void RecordingDrawing::copyRect(platform::Surface from, platform::Surface to,
     ops.push_back(op);
 }
 
-void RecordingDrawing::push(void* window, int x, int y, int width, int height,
-                            std::uint8_t alpha) {
+void RecordingDrawing::push(void* window, int x, int y, int width, int height, std::uint8_t alpha) {
     DrawOp op;
     op.kind = DrawOp::Push;
     op.window = window;
@@ -259,7 +257,8 @@ std::vector<std::string> RecordingDrawing::lines() const {
 }
 
 int RecordingDrawing::count(DrawOp::Kind kind) const {
-    return int(std::count_if(ops.begin(), ops.end(), [&](const DrawOp& op) { return op.kind == kind; }));
+    return int(
+        std::count_if(ops.begin(), ops.end(), [&](const DrawOp& op) { return op.kind == kind; }));
 }
 
 }  // namespace fake

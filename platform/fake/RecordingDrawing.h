@@ -13,20 +13,20 @@ namespace fake {
 
 struct DrawOp {
     enum Kind {
-        Open,     // openSurfaces: window, rect.width/height
-        Close,    // closeSurfaces
-        Paint,    // a painter begins on `surface`
-        EndPaint, // the painter is released
-        Fill,     // rect, colour
-        Frame,    // rect, colour
-        Line,     // rect.x/y to rect.width/height as the end point, colour
-        Picture,  // picture, rect, opacity
-        Text,     // text, font, layout, format, brush
-        Clip,     // rect
-        Copy,     // surface to target, rect
-        Push,     // window, rect (position and size), colour = constant alpha
-        Measure,  // text, font.size, rect.width = layout width
-        PathWidth // text, font
+        Open,      // openSurfaces: window, rect.width/height
+        Close,     // closeSurfaces
+        Paint,     // a painter begins on `surface`
+        EndPaint,  // the painter is released
+        Fill,      // rect, colour
+        Frame,     // rect, colour
+        Line,      // rect.x/y to rect.width/height as the end point, colour
+        Picture,   // picture, rect, opacity
+        Text,      // text, font, layout, format, brush
+        Clip,      // rect
+        Copy,      // surface to target, rect
+        Push,      // window, rect (position and size), colour = constant alpha
+        Measure,   // text, font.size, rect.width = layout width
+        PathWidth  // text, font
     };
     Kind kind = Fill;
     platform::Surface surface = platform::Surface::Canvas;

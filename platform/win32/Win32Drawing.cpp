@@ -7,6 +7,8 @@
 // After the types above.
 #include <gdiplus.h>
 
+#include <string>
+
 #include "platform/Pictures.h"
 #include "platform/win32/Wide.h"
 
@@ -17,6 +19,18 @@ namespace {
 namespace gp = Gdiplus::DllExports;
 
 constexpr float kUnboundedHeight = 32767;
+
+// Wine's GDI+ draws the CR of a CR LF as a missing-glyph box where Windows draws nothing; the
+// LF alone breaks the line the same way on both, so the CR before an LF is not drawn.
+std::u16string withoutCrBeforeLf(std::u16string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
+        out.push_back(text[i]);
+    }
+    return out;
+}
 
 const WCHAR* units(std::u16string_view text) {
     return reinterpret_cast<const WCHAR*>(text.data());
@@ -140,7 +154,8 @@ private:
 class Pen {
 public:
     explicit Pen(std::uint32_t argb) {
-        if (gp::GdipCreatePen1(argb, 1.0f, Gdiplus::UnitWorld, &pen_) != Gdiplus::Ok) pen_ = nullptr;
+        if (gp::GdipCreatePen1(argb, 1.0f, Gdiplus::UnitWorld, &pen_) != Gdiplus::Ok)
+            pen_ = nullptr;
     }
     ~Pen() {
         if (pen_) gp::GdipDeletePen(pen_);
@@ -196,14 +211,15 @@ public:
         matrix.m[3][3] = opacity;
         gp::GdipSetImageAttributesColorMatrix(attributes, Gdiplus::ColorAdjustTypeDefault, TRUE,
                                               &matrix, nullptr, Gdiplus::ColorMatrixFlagsDefault);
-        gp::GdipDrawImageRectRectI(graphics_.get(), image, dest.x, dest.y, dest.width,
-                                   dest.height, 0, 0, dest.width, dest.height, Gdiplus::UnitPixel,
-                                   attributes, nullptr, nullptr);
+        gp::GdipDrawImageRectRectI(graphics_.get(), image, dest.x, dest.y, dest.width, dest.height,
+                                   0, 0, dest.width, dest.height, Gdiplus::UnitPixel, attributes,
+                                   nullptr, nullptr);
         gp::GdipDisposeImageAttributes(attributes);
     }
-    void text(std::u16string_view text, const platform::FontSpec& spec,
+    void text(std::u16string_view original, const platform::FontSpec& spec,
               const platform::RectF& layout, const platform::TextFormat& format,
               const platform::Brush& brushSpec) override {
+        std::u16string text = withoutCrBeforeLf(original);
         Font font(spec);
         StringFormat stringFormat(format);
         Brush brush(brushSpec);
@@ -237,8 +253,8 @@ bool Win32Drawing::openCanvas(Canvas& canvas, void* windowDc) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(static_cast<HDC>(windowDc), &info, DIB_RGB_COLORS, &bits,
-                                      nullptr, 0);
+    HBITMAP bitmap =
+        CreateDIBSection(static_cast<HDC>(windowDc), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) {
         DeleteDC(dc);
         return false;
@@ -265,8 +281,8 @@ bool Win32Drawing::openSurfaces(void* window, int width, int height) {
     screenDc_ = GetDC(nullptr);
     HWND hwnd = static_cast<HWND>(window);
     HDC windowDc = GetDC(hwnd);
-    bool made = screenDc_ && windowDc && openCanvas(canvas_, windowDc) &&
-                openCanvas(background_, windowDc);
+    bool made =
+        screenDc_ && windowDc && openCanvas(canvas_, windowDc) && openCanvas(background_, windowDc);
     if (windowDc) ReleaseDC(hwnd, windowDc);
     if (!made) closeSurfaces();
     return made;
@@ -287,8 +303,7 @@ std::unique_ptr<platform::Painter> Win32Drawing::paint(platform::Surface target)
     return std::make_unique<Win32Painter>(static_cast<HDC>(canvasOf(target).dc));
 }
 
-void Win32Drawing::copyRect(platform::Surface from, platform::Surface to,
-                            const platform::Rect& r) {
+void Win32Drawing::copyRect(platform::Surface from, platform::Surface to, const platform::Rect& r) {
     HDC source = static_cast<HDC>(canvasOf(from).dc);
     HDC dest = static_cast<HDC>(canvasOf(to).dc);
     if (!source || !dest) return;
@@ -305,6 +320,7 @@ void Win32Drawing::push(void* window, int x, int y, int width, int height, std::
                         static_cast<HDC>(canvas_.dc), &source, 0, &blend, ULW_ALPHA);
 }
 
+// Measured with its CRs: Wine then counts a trailing blank line as Windows does.
 platform::Size Win32Drawing::measureText(std::u16string_view text, float size, int layoutWidth) {
     if (text.empty()) return {};
     // Measured on the screen's context, also before the canvases exist.

@@ -29,9 +29,9 @@ public:
 
 private:
     struct Canvas {
-        void* dc = nullptr;       // HDC
-        void* bitmap = nullptr;   // HBITMAP
-        void* saved = nullptr;    // the object selected before the bitmap
+        void* dc = nullptr;      // HDC
+        void* bitmap = nullptr;  // HBITMAP
+        void* saved = nullptr;   // the object selected before the bitmap
         std::uint32_t* bits = nullptr;
     };
     bool openCanvas(Canvas& canvas, void* windowDc);
