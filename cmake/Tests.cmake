@@ -21,6 +21,22 @@ if(WIN32)
   gtest_discover_tests(windows_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
   add_subdirectory(tests/fixtures)
 
+  # The wizard's pages drawn by the real GDI+: a program of its own that carries the wizard's
+  # pictures the way setup.exe does, plus the demo licence texts.
+  include(cmake/Art.cmake)
+  file(GLOB TS_WIZARD_TESTS CONFIGURE_DEPENDS tests/windows/wizard/*.cpp)
+  file(GLOB TS_WIZARD_TEST_RESOURCES CONFIGURE_DEPENDS tests/windows/wizard/*.rc)
+  add_executable(wizard_tests ${TS_WIZARD_TESTS} ${TS_WIZARD_TEST_RESOURCES})
+  set_property(SOURCE ${TS_WIZARD_TEST_RESOURCES} APPEND PROPERTY INCLUDE_DIRECTORIES
+               ${CMAKE_SOURCE_DIR})
+  ts_add_wizard_pictures(wizard_tests)
+  target_compile_options(wizard_tests PRIVATE ${TS_WARNINGS})
+  target_compile_definitions(wizard_tests PRIVATE TS_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                             TS_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(wizard_tests PRIVATE touchos touchfakes gmock gtest_main)
+  target_link_options(wizard_tests PRIVATE -static)
+  gtest_discover_tests(wizard_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
+
   file(GLOB TS_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.sh)
   foreach(script ${TS_E2E_TESTS})
     get_filename_component(name ${script} NAME_WE)
