@@ -141,8 +141,10 @@ bool stepWidgets() {
     changed |= isDirty(w.licenceView);
     w.licenceView.scrollStep();
     changed |= stepSlideshow(w.licencePicture);
-    changed |= isDirty(w.pathLabel) | isDirty(w.browseButton) | isDirty(w.agreeButton) |
-               isDirty(w.disagreeButton);
+    changed |= isDirty(w.pathLabel);
+    changed |= isDirty(w.browseButton);
+    changed |= isDirty(w.agreeButton);
+    changed |= isDirty(w.disagreeButton);
     changed |= stepSlideshow(w.progressSlideshow);
     changed |= isDirty(w.statusLabel);
     return changed;

@@ -371,3 +371,34 @@ TEST(StartupGeometry, CentringTruncatesTowardZero) {
     EXPECT_TRUE(settingsPathBeside(u"C:\\Users\\a\\Downloads\\setup.exe") ==
                 u"C:\\Users\\a\\Downloads\\script.ini");
 }
+
+// The worker on a real thread: the window must not free what the worker reads.
+
+TEST(WorkerLifetime, DestroyingTheWindowWhileTheWorkerRunsWaitsForItsRollback) {
+    WizardMachine w(true);
+    w.settingsFile(R"(<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" )"
+                   R"(HID="1" Path="C:\Program Files"/>)");
+    MachineSnapshot before = w.machine.snapshot();
+    w.plugTouchDevice();
+    w.start();
+    // Closed from outside at once: the worker is told to stop, its messages are served while
+    // the window waits, and only then the configuration goes.
+    int status = onDestroy();
+    EXPECT_EQ(status, kExitRolledBack);
+    EXPECT_EQ(installConfig, nullptr);
+    MachineSnapshot after = w.machine.snapshot();
+    after.files.erase(kScriptIni);
+    before.files.erase(kScriptIni);
+    EXPECT_TRUE(after == before) << describeDifference(before, after);
+}
+
+TEST(WorkerLifetime, AWorkerOnItsOwnThreadInstallsWhileTheWindowTicks) {
+    WizardMachine w(true);
+    toLicencePage(w);
+    w.plugTouchDevice();
+    w.click(kAgreeX, kButtonY);
+    w.runUntilClosed(1000000);
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    EXPECT_TRUE(w.machine.files.hasFile(kLogPath));
+    EXPECT_TRUE(shows(w, u"Installation Complete!"));
+}

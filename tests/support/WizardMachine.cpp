@@ -1,5 +1,7 @@
 #include "tests/support/WizardMachine.h"
 
+#include <thread>
+
 #include "startup/MessageTable.h"
 #include "startup/Settings.h"
 #include "startup/StartupSequence.h"
@@ -57,17 +59,84 @@ std::vector<std::uint8_t> pngOfSize(unsigned width, unsigned height) {
 }
 
 void WindowChannel::send(std::uint32_t code, const char16_t* text) {
-    codes.push_back(code);
-    std::vector<std::uint8_t> bytes;
-    if (text) bytes = bytesWithTerminator(text);
-    onWorkerStatus(code, bytes.empty() ? nullptr : bytes.data(), bytes.size());
-    const std::u16string& status = wizardWidgets.statusLabel.text;
-    if (statusLines.empty() || statusLines.back() != status) statusLines.push_back(status);
-    if (afterMessage) afterMessage(code);
+    Message m{code, text ? bytesWithTerminator(text) : std::vector<std::uint8_t>{}};
+    if (!queued) {
+        deliver(m);
+        return;
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    waiting_.push_back(&m);
+    changed_.notify_all();
+    changed_.wait(lock, [&m] { return m.handled; });
 }
 
-WizardMachine::WizardMachine() {
+bool WindowChannel::serve() {
+    bool any = false;
+    for (;;) {
+        Message* m = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (waiting_.empty()) return any;
+            m = waiting_.front();
+            waiting_.pop_front();
+        }
+        deliver(*m);
+        any = true;
+        std::lock_guard<std::mutex> lock(mutex_);
+        m->handled = true;
+        changed_.notify_all();
+    }
+}
+
+void WindowChannel::deliver(Message& m) {
+    codes.push_back(m.code);
+    onWorkerStatus(m.code, m.bytes.empty() ? nullptr : m.bytes.data(), m.bytes.size());
+    const std::u16string& status = wizardWidgets.statusLabel.text;
+    if (statusLines.empty() || statusLines.back() != status) statusLines.push_back(status);
+    if (afterMessage) afterMessage(m.code);
+}
+
+namespace {
+
+class ServingHandle : public platform::ThreadHandle {
+public:
+    ServingHandle(std::function<void()> body, WindowChannel& channel) : channel_(channel) {
+        thread_ = std::thread([this, body = std::move(body)] {
+            body();
+            ended_ = true;
+        });
+    }
+    ~ServingHandle() override {
+        if (thread_.joinable()) thread_.detach();
+    }
+    void wait() override {
+        if (thread_.joinable()) thread_.join();
+    }
+    void waitServingMessages() override {
+        while (!ended_.load()) {
+            if (!channel_.serve()) std::this_thread::yield();
+        }
+        wait();
+    }
+
+private:
+    WindowChannel& channel_;
+    std::atomic<bool> ended_{false};
+    std::thread thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::ThreadHandle> ServingThreads::start(std::function<void()> body) {
+    return std::make_unique<ServingHandle>(std::move(body), channel_);
+}
+
+WizardMachine::WizardMachine(bool realThreads) {
     platform::Platform& os = platform::os();
+    if (realThreads) {
+        os.threads = &servingThreads;
+        window.queued = true;
+    }
     os.drawing = &drawing;
     os.windows = &host;
     os.resources = &resources;
@@ -119,7 +188,9 @@ void WizardMachine::destroyIfClosePosted() {
 
 void WizardMachine::tick() {
     if (closed_) return;
+    window.serve();
     if (host.timers.count(kWizardTimer)) onTimer();
+    window.serve();
     destroyIfClosePosted();
 }
 

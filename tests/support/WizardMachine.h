@@ -5,8 +5,12 @@
 // the window and gives the exit status.
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,20 +31,49 @@ inline const std::u16string kScriptIni = kSetupFolder + u"\\script.ini";
 inline void* const kWizardWindow = reinterpret_cast<void*>(0x5E7);
 
 // The worker's messages as SendMessageW delivers them: handled on the window side before the
-// worker goes on. With a worker on a real thread, the window side serves them from its loop.
+// worker goes on. A worker on a real thread waits in send() until the window thread served
+// its message from its loop (serve()), as the real window procedure does.
 class WindowChannel : public platform::StatusChannel {
 public:
     void send(std::uint32_t code, const char16_t* text) override;
+    // On the window thread: handles every message waiting now. True when there was one.
+    bool serve();
+    // Messages are queued for the window thread instead of handled at once.
+    bool queued = false;
     // Runs after the page flow handled a message (a click between two messages, say).
     std::function<void(std::uint32_t code)> afterMessage;
     std::vector<std::uint32_t> codes;
     // Every text the status label showed, in order.
     std::vector<std::u16string> statusLines;
+
+private:
+    struct Message {
+        std::uint32_t code;
+        std::vector<std::uint8_t> bytes;
+        bool handled = false;
+    };
+    void deliver(Message& m);
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Message*> waiting_;
+};
+
+// Worker threads that are real threads, whose wait on the window thread serves the window's
+// sent messages meanwhile.
+class ServingThreads : public platform::Threads {
+public:
+    explicit ServingThreads(WindowChannel& channel) : channel_(channel) {}
+    std::unique_ptr<platform::ThreadHandle> start(std::function<void()> body) override;
+
+private:
+    WindowChannel& channel_;
 };
 
 class WizardMachine {
 public:
-    WizardMachine();
+    // `realThreads`: the worker runs on a thread of its own and talks to the window through
+    // the queue; otherwise it runs inside the call that starts it.
+    explicit WizardMachine(bool realThreads = false);
     ~WizardMachine();
 
     // Writes script.ini next to the executable before the start.
@@ -73,6 +106,7 @@ public:
     fake::FakeCodepage codepage;
     fake::FakeXmlFiles xml;
     WindowChannel window;
+    ServingThreads servingThreads{window};
 
 private:
     void destroyIfClosePosted();
