@@ -34,6 +34,14 @@ struct WorkerRecord {
 };
 WorkerRecord workerRecord;
 
+// What a language put on the licence page, for the test build's record.
+void traceLanguage() {
+    if (!wizardTrace) return;
+    trace("folder", wizardWidgets.pathLabel.text);
+    const auto& paragraphs = wizardWidgets.licenceView.paragraphs;
+    trace("licence", paragraphs.empty() ? std::u16string_view() : paragraphs.front().text);
+}
+
 void startTimer() {
     if (wizardState.timerRunning != 0) return;
     platform::windowHost().startTimer(windowSurface.window, kWizardTimer, kTickMs);
@@ -182,6 +190,7 @@ void runStartupDecision() {
         return;
     }
     initInstaller(settings->language);
+    traceLanguage();
     if (!settings->licenceAgreed) {
         if (s.timerRunning != 0) return;
         s.pageAlpha[LanguagePage] = 0;
@@ -301,6 +310,7 @@ int onDestroy() {
 
 void languageAction(std::uint32_t langId) {
     initInstaller(langId);
+    traceLanguage();
     wizardState.currentPage = LicencePage;
     wizardState.inputEnabled = false;
 }
