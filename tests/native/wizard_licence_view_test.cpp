@@ -151,6 +151,12 @@ TEST_F(Licence, TheWrappedPassChecksTheBottomBeforeAddingEachParagraph) {
     // 225, drawn before the check finds 225 past 120 + 100.
     EXPECT_EQ(tops(), (std::vector<int>{76, 91, 136, 151, 166, 181}));
 
+    // A paragraph starting exactly at the bottom is not past it: the one after it is drawn too.
+    view.scrollOffset = 125;
+    drawing.clear();
+    view.draw(255, true);
+    EXPECT_EQ(tops(), (std::vector<int>{71, 86, 131, 146, 161, 176, 191}));
+
     // Before any text: clip and brushes, but no text.
     LicenceView empty;
     empty.width = empty.height = 10;
