@@ -88,10 +88,10 @@ TEST_F(Surface, TheLanguagePageComposesOverTheBackgroundWithItsSeparatorAbove240
     show(LanguagePage);
     ComposeFullFrame();
     Lines expected = {kFullRestore, kCloseFrame, "picture 1,1 536x304 1"};
-    for (const LanguageButtonSpec& spec : kLanguageButtonSpecs) {
-        expected.push_back("picture " + std::to_string(spec.x) + "," + std::to_string(spec.y) +
+    for (const LanguageButtonPlace& place : kLanguageButtonPlaces) {
+        expected.push_back("picture " + std::to_string(place.x) + "," + std::to_string(place.y) +
                            " 60x16 1");
-        expected.push_back("frame " + std::to_string(spec.x) + ",330 60x16 FE969696");
+        expected.push_back("frame " + std::to_string(place.x) + ",330 60x16 FE969696");
     }
     expected.insert(expected.end(), {kCapture, kSeparator, "push 100,50 538x375 alpha 15"});
     EXPECT_EQ(outline(), expected);

@@ -1,7 +1,7 @@
 // The shell's folder chooser on a real display: it opens showing the fixed Chinese title, and
 // cancelling it leaves the installation root and the path label as they were. The chooser is
 // modal and waits for a person, so this test runs only when tests/e2e/folder_picker.sh drives
-// it (the script cancels the chooser with a key sent through xdotool).
+// it (the script cancels the chooser with a key sent through xdotool); CTest does not list it.
 #include <windows.h>
 // After windows.h.
 #include <objbase.h>
