@@ -17,8 +17,9 @@ class UsbBus;
 class Pictures;
 class Codepage;
 class XmlFiles;
-class Drawing;
+class Resources;
 class WindowHost;
+class Drawing;
 class FolderPicker;
 
 struct Platform {
@@ -34,8 +35,9 @@ struct Platform {
     Pictures* pictures = nullptr;
     Codepage* codepage = nullptr;
     XmlFiles* xml = nullptr;
-    Drawing* drawing = nullptr;
+    Resources* resources = nullptr;
     WindowHost* windows = nullptr;
+    Drawing* drawing = nullptr;
     FolderPicker* folders = nullptr;
 };
 
