@@ -41,10 +41,10 @@ enum class Surface : std::uint8_t { Canvas, Background };
 enum class Align : std::uint8_t { Near = 0, Centre = 1, Far = 2 };
 
 // Arial of a pixel size (the generic sans-serif family when Arial is missing).
-struct FontSpec {
+struct TextFont {
     float size = 12;
     bool bold = false;
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const TextFont&) const = default;
 };
 
 // A string format without flags: only the two alignments.
@@ -85,7 +85,7 @@ public:
     virtual void picture(Picture& picture, const Rect& dest, float opacity) = 0;
     // A layout rectangle of 0 x 0 means no bounds: the text is placed around the point by the
     // alignments.
-    virtual void text(std::u16string_view text, const FontSpec& font, const RectF& layout,
+    virtual void text(std::u16string_view text, const TextFont& font, const RectF& layout,
                       const TextFormat& format, const Brush& brush) = 0;
     // Replaces the clip.
     virtual void clip(const Rect& rect) = 0;
@@ -112,7 +112,7 @@ public:
     // lines broken at the width and at line feeds, trailing spaces counted.
     virtual Size measureText(std::u16string_view text, float size, int layoutWidth) = 0;
     // Width of the text's outline, centred on the origin.
-    virtual float pathTextWidth(std::u16string_view text, const FontSpec& font) = 0;
+    virtual float pathTextWidth(std::u16string_view text, const TextFont& font) = 0;
 };
 
 inline Drawing& drawing() {

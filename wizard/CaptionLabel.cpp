@@ -4,7 +4,7 @@ namespace {
 
 // Text placed in a 0 x 0 layout rectangle is centred on the point.
 void centredOn(platform::Painter& painter, const std::u16string& text,
-               const platform::FontSpec& font, int cx, int cy, std::uint32_t colour) {
+               const platform::TextFont& font, int cx, int cy, std::uint32_t colour) {
     painter.text(text, font, {float(cx), float(cy), 0, 0},
                  {platform::Align::Centre, platform::Align::Centre},
                  platform::Brush::solid(colour));
@@ -50,7 +50,7 @@ void CaptionLabel::draw(std::uint8_t alpha, bool force) {
     std::uint32_t textBrush = scaledByAlpha(textColour, alpha);
     std::uint32_t shadow = shadowOf(alpha, 80);
     std::uint32_t linePen = scaledByAlpha(lineColour, alpha);
-    platform::FontSpec font = makeFont(fontSize, fontSize > 20);
+    platform::TextFont font = makeFont(fontSize, fontSize > 20);
     if (!linesOn) {
         if (!text.empty()) centredOn(*painter, text, font, x + width / 3, y + 1, textBrush);
         return;

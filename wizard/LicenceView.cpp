@@ -63,7 +63,7 @@ void LicenceView::scrollStep() {
 
 void LicenceView::drawPass(platform::Painter& painter, int& p, bool checkFirst,
                            const platform::Brush& text, const platform::Brush& shadow,
-                           const platform::FontSpec& font) {
+                           const platform::TextFont& font) {
     const platform::TextFormat format;
     for (const Paragraph& paragraph : paragraphs) {
         if (p + paragraph.height > scrollOffset) {
@@ -88,7 +88,7 @@ void LicenceView::draw(std::uint8_t alpha, bool force) {
     std::uint32_t clear = colour & 0x00FFFFFF;
     platform::Brush text = fade({x, y, width, height}, clear, scaledByAlpha(colour, alpha));
     platform::Brush shadow = fade({x + 1, y + 1, width, height}, clear, shadowOf(alpha, 100));
-    platform::FontSpec font = makeFont(fontSize, false);
+    platform::TextFont font = makeFont(fontSize, false);
     int p = 0;
     drawPass(*painter, p, false, text, shadow, font);
     p += kLicenceGap;

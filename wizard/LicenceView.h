@@ -35,7 +35,7 @@ public:
 private:
     // Draws the paragraphs from text position p on; false once p passed the box's bottom.
     void drawPass(platform::Painter& painter, int& p, bool checkFirst, const platform::Brush& text,
-                  const platform::Brush& shadow, const platform::FontSpec& font);
+                  const platform::Brush& shadow, const platform::TextFont& font);
 };
 
 // The paragraphs of a licence text: one per non-empty line, carrying the blank lines that

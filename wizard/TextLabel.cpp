@@ -16,7 +16,7 @@ void TextLabel::draw(std::uint8_t alpha, bool force) {
     dirty = false;
     if (text.empty()) return;
     auto painter = canvasPainter();
-    platform::FontSpec font = makeFont(fontSize, false);
+    platform::TextFont font = makeFont(fontSize, false);
     platform::TextFormat format{alignmentOf(horizontalAlign), alignmentOf(verticalAlign)};
     platform::RectF box{float(x), float(y), float(width), float(height)};
     platform::RectF shadowBox = box;

@@ -38,8 +38,8 @@ constexpr float pictureOpacity(std::uint8_t alpha) {
 }
 
 // Arial of the size, bold or regular.
-inline platform::FontSpec makeFont(float size, bool bold) {
-    return platform::FontSpec{size, bold};
+inline platform::TextFont makeFont(float size, bool bold) {
+    return platform::TextFont{size, bold};
 }
 
 // A draw opens its own painter on the canvas for its duration.

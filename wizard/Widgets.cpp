@@ -7,7 +7,7 @@
 WizardWidgets wizardWidgets;
 ClickActions clickActions;
 
-const LanguageButtonSpec kLanguageButtonSpecs[kLanguageButtons] = {
+const LanguageButtonPlace kLanguageButtonPlaces[kLanguageButtons] = {
     {160, 330, 207, 2052},  // Simplified Chinese
     {230, 330, 210, 1033},  // English
     {300, 330, 229, 1040},  // Italian
@@ -61,14 +61,14 @@ void createCloseButton(ImageButton& b) {
 }
 
 // A button whose picture is missing keeps its frame but stays disabled: creation failed.
-void createLanguageButton(ImageButton& b, const LanguageButtonSpec& spec) {
-    b.createWithPicture(spec.x, spec.y, spec.resourceId);
-    b.x = spec.x;
-    b.y = spec.y;
-    setHitRect(b, spec.x, kLanguageFrameTop, 60, 16);
+void createLanguageButton(ImageButton& b, const LanguageButtonPlace& place) {
+    b.createWithPicture(place.x, place.y, place.resourceId);
+    b.x = place.x;
+    b.y = place.y;
+    setHitRect(b, place.x, kLanguageFrameTop, 60, 16);
     b.flags = kDrawPicture | kDrawFrame;
     setFrameColours(b, kFrameNormal, kFramePressed, kFrameHover);
-    std::uint32_t langId = spec.langId;
+    std::uint32_t langId = place.langId;
     b.onClick = [langId] {
         if (clickActions.language) clickActions.language(langId);
     };
@@ -103,7 +103,7 @@ void createLanguagePage(WizardWidgets& w) {
     w.selectLanguageLabel.setFontSize(14);
     w.selectLanguageLabel.linesOn = false;
     for (int i = 0; i < kLanguageButtons; ++i) {
-        createLanguageButton(w.languageButtons[i], kLanguageButtonSpecs[i]);
+        createLanguageButton(w.languageButtons[i], kLanguageButtonPlaces[i]);
     }
 }
 

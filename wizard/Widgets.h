@@ -47,13 +47,13 @@ struct ClickActions {
 
 extern ClickActions clickActions;
 
-struct LanguageButtonSpec {
+struct LanguageButtonPlace {
     int x, y;        // draw origin
     int resourceId;  // "PNG" picture of the language's own name
     std::uint32_t langId;
 };
 
-extern const LanguageButtonSpec kLanguageButtonSpecs[kLanguageButtons];
+extern const LanguageButtonPlace kLanguageButtonPlaces[kLanguageButtons];
 
 // Creates every widget in build order, with the texts the message table holds (the surface
 // build selects English first). Each starts dirty.

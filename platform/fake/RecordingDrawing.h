@@ -36,7 +36,7 @@ struct DrawOp {
     const platform::Picture* picture = nullptr;
     float opacity = 0;
     std::u16string text;
-    platform::FontSpec font;
+    platform::TextFont font;
     platform::RectF layout;
     platform::TextFormat format;
     platform::Brush brush;
@@ -56,7 +56,7 @@ public:
                   const platform::Rect& rect) override;
     void push(void* window, int x, int y, int width, int height, std::uint8_t alpha) override;
     platform::Size measureText(std::u16string_view text, float size, int layoutWidth) override;
-    float pathTextWidth(std::u16string_view text, const platform::FontSpec& font) override;
+    float pathTextWidth(std::u16string_view text, const platform::TextFont& font) override;
 
     std::vector<DrawOp> ops;
     bool open = false;

@@ -19,7 +19,7 @@ public:
                   const platform::Rect& rect) override;
     void push(void* window, int x, int y, int width, int height, std::uint8_t alpha) override;
     platform::Size measureText(std::u16string_view text, float size, int layoutWidth) override;
-    float pathTextWidth(std::u16string_view text, const platform::FontSpec& font) override;
+    float pathTextWidth(std::u16string_view text, const platform::TextFont& font) override;
 
     // The pixels of a canvas, top row first, each 0xAARRGGBB as GDI+ left it (the colour
     // premultiplied by its alpha); none while the surfaces are closed.
