@@ -18,14 +18,20 @@ platform::FolderChoice Win32FolderPicker::browse(const char16_t* title, TextBuff
     info.ulFlags = 0;
     info.lpfn = nullptr;
     info.lParam = 0;
+    // The shell's dialog needs COM on the calling thread; the window thread has none otherwise.
+    HRESULT com = CoInitialize(nullptr);
     PIDLIST_ABSOLUTE items = SHBrowseForFolderW(&info);
-    if (!items) return platform::FolderChoice::Cancelled;
+    if (!items) {
+        if (SUCCEEDED(com)) CoUninitialize();
+        return platform::FolderChoice::Cancelled;
+    }
     bool hasPath = SHGetPathFromIDListW(items, wide(path)) != FALSE;
     IMalloc* allocator = nullptr;
     if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
         allocator->Free(items);
         allocator->Release();
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     return hasPath ? platform::FolderChoice::Chosen : platform::FolderChoice::NoPath;
 }
 
