@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "engine/StatusCode.h"
 #include "startup/Settings.h"
@@ -380,12 +383,25 @@ TEST(WorkerLifetime, DestroyingTheWindowWhileTheWorkerRunsWaitsForItsRollback) {
                    R"(HID="1" Path="C:\Program Files"/>)");
     MachineSnapshot before = w.machine.snapshot();
     w.plugTouchDevice();
+    // The worker holds at its first system call until the window tells it to stop, so the
+    // window is destroyed while the worker certainly still runs.
+    std::atomic<bool> held{false};
+    const std::thread::id window = std::this_thread::get_id();
+    fake::faults().onCall = [&held, window](int, const std::string&) {
+        if (std::this_thread::get_id() == window || held.load()) return;
+        held = true;
+        for (int i = 0; i < 10000 && installConfig->running.load(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
     w.start();
-    // Closed from outside at once: the worker is told to stop, its messages are served while
-    // the window waits, and only then the configuration goes.
+    while (!held.load()) std::this_thread::yield();
+    // Closed from outside: the worker is told to stop, its messages are served while the
+    // window waits, and only then the configuration goes.
     int status = onDestroy();
     EXPECT_EQ(status, kExitRolledBack);
     EXPECT_EQ(installConfig, nullptr);
+    fake::faults().onCall = nullptr;
     MachineSnapshot after = w.machine.snapshot();
     after.files.erase(kScriptIni);
     before.files.erase(kScriptIni);
