@@ -20,6 +20,7 @@ if(WIN32)
   target_link_options(windows_tests PRIVATE -static)
   gtest_discover_tests(windows_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
   add_subdirectory(tests/fixtures)
+  add_subdirectory(tests/stub)
 
   file(GLOB TS_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.sh)
   foreach(script ${TS_E2E_TESTS})
