@@ -4,6 +4,10 @@
 
 namespace {
 
+bool fitsU32(std::uint64_t v) {
+    return v <= UINT32_MAX;
+}
+
 void putU32(std::vector<std::uint8_t>& out, std::uint64_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(v >> (8 * i)));
 }
@@ -19,7 +23,7 @@ bool writeImageBundle(const std::vector<std::vector<std::uint8_t>>& pictures,
         return false;
     }
     for (const auto& picture : pictures) {
-        if (picture.empty() || std::uint64_t(picture.size()) > UINT32_MAX) {
+        if (picture.empty() || !fitsU32(picture.size())) {
             reason = "a picture is empty or too large";
             return false;
         }

@@ -38,6 +38,7 @@ bool readHeaders(std::span<const std::uint8_t> file, Layout& layout, std::uint16
     layout.coffOffset = peOffset + 4;
     sectionCount = getU16(file, layout.coffOffset + 2);
     layout.symbolTable = getU32(file, layout.coffOffset + kSymbolTableField);
+    layout.symbolCount = getU32(file, layout.coffOffset + kSymbolTableField + 4);
     std::uint16_t optionalSize = getU16(file, layout.coffOffset + 16);
     layout.optionalOffset = layout.coffOffset + kCoffHeaderSize;
     if (optionalSize < kDirectoriesField ||

@@ -45,6 +45,7 @@ struct Layout {
     std::uint32_t sectionAlignment = 0;
     std::uint32_t sizeOfHeaders = 0;
     std::uint32_t symbolTable = 0;       // PointerToSymbolTable, 0 for none
+    std::uint32_t symbolCount = 0;       // NumberOfSymbols (18 bytes each, then the strings)
     std::vector<Directory> directories;  // NumberOfRvaAndSizes of them, at most 16
     std::vector<Section> sections;       // in the order of the section table
 };

@@ -118,7 +118,13 @@ bool checkDirectories(const Layout& layout, const Plan& plan, std::string& reaso
     for (std::size_t i = 0; i < layout.directories.size(); ++i) {
         std::uint32_t rva = layout.directories[i].address;
         if (i == kCertificateDirectory || i == kResourceDirectory || rva == 0) continue;
-        if (sectionAt(layout, rva) == &r) {
+        const Section* holder = sectionAt(layout, rva);
+        if (!holder) {
+            // It could end up inside the rebuilt section.
+            return refuse(reason,
+                          "data directory " + std::to_string(i) + " points outside every section");
+        }
+        if (holder == &r) {
             return refuse(reason, "data directory " + std::to_string(i) +
                                       " lies inside the resource section");
         }
@@ -168,6 +174,20 @@ bool planDebugDirectory(std::span<const std::uint8_t> file, const Layout& layout
     return true;
 }
 
+// Where the sections and the symbol table with its strings end: what a signing tool padded
+// after that, up to the 8-byte boundary of its certificate table, is not part of the image.
+std::uint64_t contentEnd(std::span<const std::uint8_t> file, const Layout& layout) {
+    std::uint64_t end = 0;
+    for (const Section& s : layout.sections)
+        end = std::max(end, std::uint64_t(s.rawOffset) + s.rawSize);
+    std::uint64_t strings =
+        std::uint64_t(layout.symbolTable) + 18 * std::uint64_t(layout.symbolCount);
+    if (layout.symbolTable != 0 && strings + 4 <= file.size()) {
+        end = std::max(end, strings + getU32(file, std::size_t(strings)));
+    }
+    return end;
+}
+
 bool planCut(std::span<const std::uint8_t> file, const Layout& layout, Plan& plan,
              std::string& reason) {
     plan.cut = file.size();
@@ -178,6 +198,12 @@ bool planCut(std::span<const std::uint8_t> file, const Layout& layout, Plan& pla
         return refuse(reason, "the certificate table is not at the end of the file");
     }
     plan.cut = c.address;
+    std::uint64_t end = contentEnd(file, layout);
+    if (end >= plan.oldRawEnd && end < plan.cut && plan.cut - end < 8 &&
+        std::all_of(file.begin() + std::ptrdiff_t(end), file.begin() + std::ptrdiff_t(plan.cut),
+                    [](std::uint8_t b) { return b == 0; })) {
+        plan.cut = end;
+    }
     return true;
 }
 
@@ -260,6 +286,7 @@ void patchHeaders(std::vector<std::uint8_t>& out, const Layout& layout, const Pl
 
 bool readResources(std::span<const std::uint8_t> file, std::vector<Resource>& resources,
                    std::string& reason) {
+    resources.clear();
     Layout layout;
     return readLayout(file, layout, reason) && readResourceTree(file, layout, resources, reason);
 }

@@ -39,7 +39,8 @@ public:
 
     bool readTable(std::uint32_t at, int level, Resource& path) {
         if (!visited_.insert(at).second) return fail("a resource table is reached twice");
-        if (!fits(area_.size(), at, kTableHeader)) return fail("a resource table lies outside");
+        if (!fits(area_.size(), at, kTableHeader))
+            return fail("a resource table lies outside the resource section");
         std::size_t count = std::size_t(getU16(area_, at + 12)) + getU16(area_, at + 14);
         if (!fits(area_.size(), at + kTableHeader, count * kEntrySize)) {
             return fail("a resource table's entries run outside the resource section");
@@ -71,9 +72,11 @@ private:
             return true;
         }
         std::uint32_t at = field & ~kHighBit;
-        if (!fits(area_.size(), at, 2)) return fail("a resource name lies outside");
+        if (!fits(area_.size(), at, 2))
+            return fail("a resource name lies outside the resource section");
         std::size_t length = getU16(area_, at);
-        if (!fits(area_.size(), at + 2, 2 * length)) return fail("a resource name runs outside");
+        if (!fits(area_.size(), at + 2, 2 * length))
+            return fail("a resource name runs outside the resource section");
         std::u16string name;
         for (std::size_t i = 0; i < length; ++i)
             name.push_back(char16_t(getU16(area_, at + 2 + 2 * i)));
@@ -92,7 +95,8 @@ private:
     }
 
     bool readData(std::uint32_t at, const Resource& path) {
-        if (!fits(area_.size(), at, kDataEntrySize)) return fail("a resource entry lies outside");
+        if (!fits(area_.size(), at, kDataEntrySize))
+            return fail("a resource entry lies outside the resource section");
         std::uint32_t rva = getU32(area_, at);
         std::uint32_t size = getU32(area_, at + 4);
         copied_ += size;

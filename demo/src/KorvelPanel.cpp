@@ -3,8 +3,9 @@
 //   KorvelPanel.exe          show the panel (an instance already running shows its window)
 //   KorvelPanel.exe -h       start hidden, as the logon Run entry does
 //   KorvelPanel.exe --print  print what the window would show, key=value lines, and end
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -203,7 +204,12 @@ int runWindow(HINSTANCE instance, bool hidden) {
                                   CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return 3;
-    if (!hidden) ShowWindow(window, SW_SHOWNORMAL);
+    if (!hidden) {
+        // The first ShowWindow of a program started with STARTF_USESHOWWINDOW takes the
+        // starter's choice instead (an installer starts its programs hidden); ask again.
+        ShowWindow(window, SW_SHOWNORMAL);
+        if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOWNORMAL);
+    }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -2,8 +2,9 @@
    setup carries (setup_stub.rc) and reads them back the way setup.exe does, with
    FindResourceW, printing one line per resource: its size and SHA-256, or "absent". Then the
    title string 105, whether icon 107 loads, and the version resource's description. */
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <wincrypt.h>
 
 #include <stdio.h>
 
