@@ -17,6 +17,8 @@ class UsbBus;
 class Pictures;
 class Codepage;
 class XmlFiles;
+class Resources;
+class WindowHost;
 
 struct Platform {
     FileSystem* files = nullptr;
@@ -31,6 +33,8 @@ struct Platform {
     Pictures* pictures = nullptr;
     Codepage* codepage = nullptr;
     XmlFiles* xml = nullptr;
+    Resources* resources = nullptr;
+    WindowHost* windows = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.
