@@ -159,7 +159,10 @@ w "$pkgtool" uninstall "$product\\uninstall.log" >"$work/uninstall.txt"
 check "uninstall exits 0" test "$?" -eq 0
 state >"$work/after.txt"
 check "uninstall leaves the machine as before" diff "$work/clean.txt" "$work/after.txt"
-check "the panel was closed" grep -qx 'running=no' <(w "$drive/lonely/KorvelPanel.exe" --print)
+w "$drive/lonely/KorvelPanel.exe" --print >"$work/after-print.txt"
+check "the panel was closed" grep -qx 'running=no' "$work/after-print.txt"
+check "without PanelConfig.ini the panel says so" grep -qx 'problem=PanelConfig.ini is missing' "$work/after-print.txt"
+check "without PanelConfig.ini no language is made up" grep -qx 'language=none' "$work/after-print.txt"
 check "the service stopped before it was removed" \
   test "$(tr -d '\r' <"$logs/VantrelService.log" | tail -1 | sed 's/^.*: //')" = 'VantrelService stopped on request'
 check "the uninstall ran the x64 uninstall scripts, USB first" \
