@@ -149,7 +149,8 @@ bool checkRelocations(std::span<const std::uint8_t> file, const Layout& layout, 
     for (std::size_t pos = 0; pos + kRelocationBlockHeader <= d.size;) {
         std::uint32_t page = getU32(file, at + pos);
         std::uint32_t blockSize = getU32(file, at + pos + 4);
-        if (blockSize < kRelocationBlockHeader) break;
+        // A block that claims more than is left ends the table (and cannot wrap the position).
+        if (blockSize < kRelocationBlockHeader || blockSize > d.size - pos) break;
         if (isAfter(layout, plan, page) ||
             sectionAt(layout, page) == &layout.sections[plan.index]) {
             return refuse(reason, "relocations patch a section that would move");
@@ -164,7 +165,8 @@ bool checkRelocations(std::span<const std::uint8_t> file, const Layout& layout, 
 bool planDebugDirectory(std::span<const std::uint8_t> file, const Layout& layout, Plan& plan,
                         std::string& reason) {
     std::uint32_t rva = directoryAddress(layout, kDebugDirectory);
-    if (rva == 0 || layout.directories[kDebugDirectory].size == 0) return true;
+    bool moves = plan.virtualShift != 0 || plan.rawShift != 0;
+    if (!moves || rva == 0 || layout.directories[kDebugDirectory].size == 0) return true;
     std::uint32_t size = layout.directories[kDebugDirectory].size;
     if (!fileOffsetOf(layout, file.size(), rva, size, plan.debugTable) ||
         plan.debugTable + size > layout.sections[plan.index].rawOffset) {

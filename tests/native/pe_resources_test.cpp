@@ -227,6 +227,11 @@ TEST(PeResources, RefusesToMoveWhatCodeMayPointAt) {
     EXPECT_FALSE(pe::rewriteResources(test::buildPe(tls), grow, out, why));
     EXPECT_EQ(why, "data directory 9 lies in a section after the resources");
 
+    // A relocation block claiming more than the table holds ends the table.
+    PeSpec oversized = linkerSpec(setupResources());
+    pe::putU32(oversized.sections[2].data, 4, 0xFFFFFFF8u);
+    EXPECT_TRUE(pe::rewriteResources(test::buildPe(oversized), grow, out, why)) << why;
+
     PeSpec relocated = linkerSpec(setupResources());
     pe::putU32(relocated.sections[2].data, 0, test::sectionRva(relocated, 3));
     EXPECT_FALSE(pe::rewriteResources(test::buildPe(relocated), grow, out, why));
