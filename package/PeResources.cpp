@@ -213,6 +213,15 @@ std::uint32_t shifted(std::uint32_t value, std::int64_t by) {
     return std::uint32_t(std::int64_t(value) + by);
 }
 
+// A file pointer past the resource section moves with the bytes it names. One into the old
+// resource section, the dropped certificate table or beyond the file names nothing any more and
+// becomes 0: left as it was, it could come to name bytes of the rewritten file.
+std::uint32_t movedPointer(std::uint32_t pointer, const Layout& layout, const Plan& plan) {
+    if (pointer < layout.sections[plan.index].rawOffset) return pointer;
+    if (pointer >= plan.oldRawEnd && pointer < plan.cut) return shifted(pointer, plan.rawShift);
+    return 0;
+}
+
 void patchSections(std::vector<std::uint8_t>& out, const Layout& layout, const Plan& plan) {
     const Section& r = layout.sections[plan.index];
     putU32(out, r.headerOffset + 8, plan.virtualSize);
@@ -225,8 +234,7 @@ void patchSections(std::vector<std::uint8_t>& out, const Layout& layout, const P
     for (const Section& s : layout.sections) {
         for (std::size_t field : {std::size_t(24), std::size_t(28)}) {
             std::uint32_t pointer = getU32(out, s.headerOffset + field);
-            if (pointer >= plan.oldRawEnd)
-                putU32(out, s.headerOffset + field, shifted(pointer, plan.rawShift));
+            putU32(out, s.headerOffset + field, movedPointer(pointer, layout, plan));
         }
     }
 }
@@ -254,9 +262,7 @@ void patchDebugEntries(std::vector<std::uint8_t>& out, const Layout& layout, con
         if (address != 0 && isAfter(layout, plan, address)) {
             putU32(out, entry + 20, shifted(address, plan.virtualShift));
         }
-        if (pointer >= plan.oldRawEnd && pointer < plan.cut) {
-            putU32(out, entry + 24, shifted(pointer, plan.rawShift));
-        }
+        putU32(out, entry + 24, movedPointer(pointer, layout, plan));
     }
 }
 
@@ -276,10 +282,9 @@ void patchHeaders(std::vector<std::uint8_t>& out, const Layout& layout, const Pl
         &last == &r ? last.virtualAddress : shifted(last.virtualAddress, plan.virtualShift);
     putU32(out, layout.optionalOffset + kSizeOfImageField,
            std::uint32_t(alignUp(lastAddress + lastExtent, layout.sectionAlignment)));
-    if (layout.symbolTable >= plan.oldRawEnd) {
-        putU32(out, layout.coffOffset + kSymbolTableField,
-               shifted(layout.symbolTable, plan.rawShift));
-    }
+    std::uint32_t symbols = movedPointer(layout.symbolTable, layout, plan);
+    putU32(out, layout.coffOffset + kSymbolTableField, symbols);
+    if (symbols == 0) putU32(out, layout.coffOffset + kSymbolTableField + 4, 0);
     std::size_t checksum = layout.optionalOffset + kCheckSumField;
     putU32(out, checksum, checksumOf(out, checksum));
 }

@@ -185,6 +185,22 @@ TEST(PeResources, ACertificateTableIsDroppedWithThePaddingBeforeIt) {
     EXPECT_EQ(out[out.size() - 2], 'g');
 }
 
+TEST(PeResources, FilePointersToNothingAreClearedSoThatARewriteIsStable) {
+    std::vector<std::uint8_t> image = test::buildPe(linkerSpec(setupResources()));
+    pe::putU32(image, test::kPeCoff + 8, 0xFFFFFF80u);  // a symbol table beyond the file
+    pe::putU32(image, test::kPeCoff + 12, 7);
+    pe::putU32(image, sectionHeader(3) + 28, 0x00FFFF00u);  // line numbers beyond it too
+    std::vector<Resource> grown = withPackage(setupResources(), 7000);
+    std::vector<std::uint8_t> once, twice;
+    std::string why;
+    ASSERT_TRUE(pe::rewriteResources(image, grown, once, why)) << why;
+    EXPECT_EQ(u32(once, test::kPeCoff + 8), 0u);
+    EXPECT_EQ(u32(once, test::kPeCoff + 12), 0u);
+    EXPECT_EQ(u32(once, sectionHeader(3) + 28), 0u);
+    ASSERT_TRUE(pe::rewriteResources(once, grown, twice, why)) << why;
+    EXPECT_EQ(once, twice);
+}
+
 TEST(PeResources, DebugEntriesFollowTheDataTheyName) {
     PeSpec spec = linkerSpec(setupResources());
     // A debug directory in .text whose one entry names data in the last, discardable section.
