@@ -20,6 +20,7 @@ if(WIN32)
   target_link_options(windows_tests PRIVATE -static)
   gtest_discover_tests(windows_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
   add_subdirectory(tests/fixtures)
+  add_subdirectory(tests/stub)
 
   # The wizard's pages drawn by the real GDI+: a program of its own that carries the wizard's
   # pictures the way setup.exe does, plus the demo licence texts.

@@ -53,7 +53,7 @@ w() {
 }
 
 # The product this setup.exe carries, as its own package tool reads it.
-w "$pkgtool" script 'Z:'"$(sed 's|/|\\|g' <<<"$build/setup/package.bin")" >"$work/script.txt"
+w "$pkgtool" script 'Z:'"$(sed 's|/|\\|g' <<<"$build/demo/package.bin")" >"$work/script.txt"
 company=$(sed -n 's/^company\t//p' "$work/script.txt")
 product=$(sed -n 's/^product\t//p' "$work/script.txt")
 [ -n "$company" ] && [ -n "$product" ] || { echo "FAIL: no company/product in the package"; cat "$work/script.txt"; exit 1; }
@@ -188,7 +188,7 @@ check "cancel: nothing left" same_state "$work/after-cancel.txt"
 
 # --- a file that cannot be created: the error box, OK, rollback
 mkdir -p "$productDir/uninstall.log.blocked"
-first=$(w "$pkgtool" list 'Z:'"$(sed 's|/|\\|g' <<<"$build/setup/package.bin")" | head -1 | cut -f2)
+first=$(w "$pkgtool" list 'Z:'"$(sed 's|/|\\|g' <<<"$build/demo/package.bin")" | head -1 | cut -f2)
 blocker="$productDir/${first//\\//}"
 mkdir -p "$blocker" && touch "$blocker/keep"
 rm -rf "$productDir/uninstall.log.blocked"
