@@ -19,6 +19,8 @@ class Codepage;
 class XmlFiles;
 class Resources;
 class WindowHost;
+class Drawing;
+class FolderPicker;
 
 struct Platform {
     FileSystem* files = nullptr;
@@ -35,6 +37,8 @@ struct Platform {
     XmlFiles* xml = nullptr;
     Resources* resources = nullptr;
     WindowHost* windows = nullptr;
+    Drawing* drawing = nullptr;
+    FolderPicker* folders = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.
