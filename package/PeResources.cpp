@@ -201,6 +201,10 @@ bool planCut(std::span<const std::uint8_t> file, const Layout& layout, Plan& pla
     }
     plan.cut = c.address;
     std::uint64_t end = contentEnd(file, layout);
+    // Section data or symbols that run on into the table would be cut off with it, leaving an
+    // image whose headers name bytes it no longer holds.
+    if (end > plan.cut)
+        return refuse(reason, "the certificate table is not at the end of the file");
     if (end >= plan.oldRawEnd && end < plan.cut && plan.cut - end < 8 &&
         std::all_of(file.begin() + std::ptrdiff_t(end), file.begin() + std::ptrdiff_t(plan.cut),
                     [](std::uint8_t b) { return b == 0; })) {

@@ -185,6 +185,28 @@ TEST(PeResources, ACertificateTableIsDroppedWithThePaddingBeforeIt) {
     EXPECT_EQ(out[out.size() - 2], 'g');
 }
 
+// Dropping the certificate table must not cut off anything the headers still name: a section
+// or a string table running on into it makes the image refused, not damaged.
+TEST(PeResources, DataRunningIntoTheCertificateTableIsRefused) {
+    PeSpec spec = linkerSpec(setupResources());
+    spec.certificate = std::vector<std::uint8_t>(64, 0xCE);
+    std::vector<std::uint8_t> image = test::buildPe(spec);
+    std::vector<std::uint8_t> out(1, 0);
+    std::string why;
+    ASSERT_TRUE(pe::rewriteResources(image, setupResources(), out, why)) << why;
+
+    std::vector<std::uint8_t> sectionInto = image;
+    pe::putU32(sectionInto, sectionHeader(3) + 16, u32(image, sectionHeader(3) + 16) + 0x10);
+    EXPECT_FALSE(pe::rewriteResources(sectionInto, setupResources(), out, why));
+    EXPECT_EQ(why, "the certificate table is not at the end of the file");
+    EXPECT_TRUE(out.empty());
+
+    spec.symbols = {29, 0, 0, 0, 'a', 'b', 'c', 'd', 0, 'e', 'f', 'g', 0};  // claims 16 more
+    std::vector<std::uint8_t> stringsInto = test::buildPe(spec);
+    EXPECT_FALSE(pe::rewriteResources(stringsInto, setupResources(), out, why));
+    EXPECT_EQ(why, "the certificate table is not at the end of the file");
+}
+
 TEST(PeResources, FilePointersToNothingAreClearedSoThatARewriteIsStable) {
     std::vector<std::uint8_t> image = test::buildPe(linkerSpec(setupResources()));
     pe::putU32(image, test::kPeCoff + 8, 0xFFFFFF80u);  // a symbol table beyond the file
