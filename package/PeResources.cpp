@@ -168,7 +168,10 @@ bool planDebugDirectory(std::span<const std::uint8_t> file, const Layout& layout
     bool moves = plan.virtualShift != 0 || plan.rawShift != 0;
     if (!moves || rva == 0 || layout.directories[kDebugDirectory].size == 0) return true;
     std::uint32_t size = layout.directories[kDebugDirectory].size;
+    // Its entries are patched in place: inside the headers (a section whose data starts there)
+    // they would overwrite the section table the rewrite has just written.
     if (!fileOffsetOf(layout, file.size(), rva, size, plan.debugTable) ||
+        plan.debugTable < layout.sizeOfHeaders ||
         plan.debugTable + size > layout.sections[plan.index].rawOffset) {
         return refuse(reason, "the debug directory lies outside the sections before the resources");
     }

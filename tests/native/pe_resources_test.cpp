@@ -185,6 +185,20 @@ TEST(PeResources, ACertificateTableIsDroppedWithThePaddingBeforeIt) {
     EXPECT_EQ(out[out.size() - 2], 'g');
 }
 
+// A section whose data starts inside the headers puts its debug entries over the section
+// table: patching them would overwrite the headers just written, so the image is refused.
+TEST(PeResources, DebugEntriesInsideTheHeadersAreRefused) {
+    PeSpec spec = linkerSpec(setupResources());
+    spec.directories.push_back({6, 0, 0x100, 28});
+    std::vector<std::uint8_t> image = test::buildPe(spec);
+    pe::putU32(image, sectionHeader(0) + 20, 0x100);  // .text's data from 0x100: entry at 0x200
+    std::vector<std::uint8_t> out;
+    std::string why;
+    EXPECT_FALSE(pe::rewriteResources(image, withPackage(setupResources(), 5000), out, why));
+    EXPECT_EQ(why, "the debug directory lies outside the sections before the resources");
+    EXPECT_TRUE(out.empty());
+}
+
 // Dropping the certificate table must not cut off anything the headers still name: a section
 // or a string table running on into it makes the image refused, not damaged.
 TEST(PeResources, DataRunningIntoTheCertificateTableIsRefused) {
