@@ -17,6 +17,7 @@ class UsbBus;
 class Pictures;
 class Codepage;
 class XmlFiles;
+class Security;
 
 struct Platform {
     FileSystem* files = nullptr;
@@ -31,6 +32,7 @@ struct Platform {
     Pictures* pictures = nullptr;
     Codepage* codepage = nullptr;
     XmlFiles* xml = nullptr;
+    Security* security = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.
