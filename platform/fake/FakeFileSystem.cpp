@@ -230,6 +230,7 @@ bool FakeFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& b
     const Entry* e = find(r);
     if (!e || e->node.isDirectory || e->node.bytes.size() > limit) return false;
     bytes = e->node.bytes;
+    bytesRead_ += bytes.size();
     return true;
 }
 

@@ -74,6 +74,8 @@ public:
     std::map<std::u16string, Node> snapshot() const;
     // Makes writes of this path (case-insensitive) come up short.
     void makeWritesShort(const std::u16string& path);
+    // Bytes handed out by readFile so far.
+    std::size_t bytesRead() const { return bytesRead_; }
 
     // The path as Windows spells it before looking anything up ("/", "\\", ".", "..",
     // trailing dots and spaces of the last name), letter case kept.
@@ -101,6 +103,7 @@ private:
 
     std::map<std::u16string, Entry> entries_;  // by folded resolved path
     std::vector<std::u16string> shortWrites_;
+    std::size_t bytesRead_ = 0;
 };
 
 }  // namespace fake
