@@ -43,7 +43,7 @@ bool sameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
-bool isPlainPathInside(std::u16string_view path, std::u16string_view folder) {
+bool isInsideFolder(std::u16string_view path, std::u16string_view folder) {
     if (folder.empty() || path.size() <= folder.size() + 1 || path[folder.size()] != u'\\') {
         return false;
     }
@@ -51,7 +51,7 @@ bool isPlainPathInside(std::u16string_view path, std::u16string_view folder) {
            isPlainRelativePath(path.substr(folder.size() + 1));
 }
 
-bool isPlainPathDirectlyIn(std::u16string_view path, std::u16string_view folder) {
-    return isPlainPathInside(path, folder) &&
+bool isDirectlyInFolder(std::u16string_view path, std::u16string_view folder) {
+    return isInsideFolder(path, folder) &&
            path.find(u'\\', folder.size() + 1) == std::u16string_view::npos;
 }

@@ -18,7 +18,7 @@ bool sameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
 
 // `path` is `folder`, a backslash and a plain relative path below it. No other spelling of a
 // path below the folder counts: an 8.3 alias, a second backslash or a ".." never does.
-bool isPlainPathInside(std::u16string_view path, std::u16string_view folder);
+bool isInsideFolder(std::u16string_view path, std::u16string_view folder);
 
 // `path` is `folder`, a backslash and one plain name.
-bool isPlainPathDirectlyIn(std::u16string_view path, std::u16string_view folder);
+bool isDirectlyInFolder(std::u16string_view path, std::u16string_view folder);

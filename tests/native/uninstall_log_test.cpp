@@ -144,7 +144,8 @@ TEST(UninstallLogFile, SaveFailsWhenTheFileCannotBeWritten) {
 // A planted log may be as large as the disk allows; it is refused by its size before a byte of
 // it is read, instead of becoming one heap record per five bytes.
 TEST(UninstallLogFile, ALogOverTheSizeLimitIsRefusedBeforeItIsRead) {
-    const std::size_t limit = 16u * 1024 * 1024;
+    const std::size_t limit = kMaxLogBytes;
+    EXPECT_EQ(limit, 16u * 1024 * 1024);
     auto file = headerCoPr();
     std::size_t data = limit - file.size() - 5;
     file.push_back(21);  // one unknown record fills the rest

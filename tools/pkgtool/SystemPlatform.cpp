@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Pictures.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Security.h"
 #include "platform/win32/Win32ServiceManager.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32SystemInfo.h"
@@ -40,6 +41,8 @@ void installSystemPlatform() {
     static win32::Win32UsbBus usb;
     static win32::GdiplusSession gdiplus;
     static win32::Win32Pictures pictures;
+    static win32::Win32Security security;
+    os.security = &security;
     os.registry = &registry;
     os.services = &services;
     os.shell = &shell;
