@@ -76,10 +76,13 @@ private:
     std::vector<std::vector<std::uint8_t>> sids_;
 };
 
-// The owner is trusted and no entry that applies to the object itself lets anyone else write.
+}  // namespace
+
 // An entry of a kind not judged here (callback, object, compound) could grant anything.
-bool onlyTrustedMayWrite(PSID owner, PACL dacl) {
+bool onlyTrustedMayWrite(const void* ownerSid, const void* daclBytes) {
     static const TrustedPrincipals trusted;
+    auto owner = const_cast<PSID>(ownerSid);
+    auto dacl = static_cast<PACL>(const_cast<void*>(daclBytes));
     if (!trusted.contains(owner) || !dacl) return false;
     ACL_SIZE_INFORMATION size = {};
     if (!GetAclInformation(dacl, &size, sizeof size, AclSizeInformation)) return false;
@@ -95,8 +98,6 @@ bool onlyTrustedMayWrite(PSID owner, PACL dacl) {
     }
     return true;
 }
-
-}  // namespace
 
 bool Win32Security::isWritableOnlyByTrusted(const char16_t* path) {
     // Wine reports its links only through the path, Windows through a handle on the link

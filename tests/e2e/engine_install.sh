@@ -109,10 +109,11 @@ q() { w reg query "$1" /v "$2" | grep -F "$3"; }
 check "product key MainServicePath" q 'HKLM\SOFTWARE\KorvelServerV5' MainServicePath "$product\\VantrelService.exe"
 check "product key MainServiceName" q 'HKLM\SOFTWARE\KorvelServerV5' MainServiceName 'VantrelService'
 check "product key LanguageID" q 'HKLM\SOFTWARE\KorvelServerV5' LanguageID '0x409'
-check "uninstall entry" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' UninstallString "$product\\Uninstall.exe"
+check "uninstall entry, launch string quoted" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' UninstallString "\"$product\\Uninstall.exe\""
+check "uninstall entry icon a plain path" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' DisplayIcon "REG_SZ    $product\\Uninstall.exe"
 check "Run value quoted, named KorvelPanel" q 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' KorvelPanel "\"$product\\KorvelPanel.exe\" -h"
 check "context menu Icon" q 'HKCR\DesktopBackground\Shell\KorvelPanel' Icon "$product\\KorvelPanel.exe"
-check "context menu command" q 'HKCR\DesktopBackground\Shell\KorvelPanel\command' '' "$product\\KorvelPanel.exe"
+check "context menu command quoted" q 'HKCR\DesktopBackground\Shell\KorvelPanel\command' '' "\"$product\\KorvelPanel.exe\""
 w "$fixtures/fixture_service_query.exe" VantrelService >"$work/service.txt"
 check "service binary path quoted" grep -qxF "binary=\"$product\\VantrelService.exe\"" "$work/service.txt"
 check "service starts automatically" grep -qx 'start=2' "$work/service.txt"
