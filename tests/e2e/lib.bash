@@ -82,3 +82,12 @@ for r in records:
 open(out, 'wb').write(data)
 PY
 }
+
+# drop_service_trace C:\PRODUCT: the test service writes a trace file beside itself once it runs,
+# which no installation knows of; it is waited for and taken away before an uninstall.
+drop_service_trace() {
+  local trace
+  trace=$(unix "$1\\VantrelService.exe.trace")
+  for _ in $(seq 50); do [ -e "$trace" ] && break; sleep 0.1; done
+  rm -f "$trace"
+}

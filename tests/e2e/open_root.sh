@@ -27,8 +27,7 @@ check "the company folder is not writable by others" only_trusted_write 'C:\Tool
 check "the product folder is not writable by others" only_trusted_write 'C:\Tools\Brenmark\KorvelServerV6'
 w "$fixtures/fixture_acl.exe" show 'C:\Tools\Brenmark\KorvelServerV6' >"$work/product-acl.txt"
 check "the service program was installed" test -f "$(unix 'C:\Tools\Brenmark\KorvelServerV6\VantrelService.exe')"
-# The test service leaves a trace file beside itself, which no installation knows of.
-rm -f "$(unix 'C:\Tools\Brenmark\KorvelServerV6\VantrelService.exe.trace')"
+drop_service_trace 'C:\Tools\Brenmark\KorvelServerV6'
 w "$pkgtool" uninstall 'C:\Tools\Brenmark\KorvelServerV6\uninstall.log' >"$work/uninstall.txt"
 check "the next run believes the log it left (exit 0)" test "$?" -eq 0
 check "... and removes the installation" test ! -e "$(unix 'C:\Tools\Brenmark')"

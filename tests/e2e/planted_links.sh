@@ -41,7 +41,7 @@ check "nothing was written through the data folder link" canaries_intact
 
 # --- the uninstall empties the data folder too
 rm -rf "$data" && plant_inside
-rm -f "$(unix 'C:\Program Files\Brenmark\KorvelServerV6\VantrelService.exe.trace')"
+drop_service_trace 'C:\Program Files\Brenmark\KorvelServerV6'
 w "$pkgtool" uninstall 'C:\Program Files\Brenmark\KorvelServerV6\uninstall.log' >"$work/uninstall.txt"
 check "uninstall exits 0" test "$?" -eq 0
 check "the uninstall deleted nothing behind the links" canaries_intact
