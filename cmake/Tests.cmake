@@ -28,6 +28,17 @@ if(WIN32)
     # 77: the test could not check what it is about on this system, and says why.
     set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 600 RUN_SERIAL ON SKIP_RETURN_CODE 77)
   endforeach()
+elseif(TS_TSAN)
+  # Only the tests that put the workers on real threads; everything else runs single-threaded
+  # in the other tiers.
+  find_package(GTest REQUIRED)
+  file(GLOB TS_RACE_TESTS CONFIGURE_DEPENDS tests/race/*.cpp tests/support/*.cpp)
+  add_executable(race_tests ${TS_RACE_TESTS})
+  target_compile_options(race_tests PRIVATE ${TS_WARNINGS})
+  target_link_libraries(race_tests PRIVATE touchos touchfakes GTest::gmock GTest::gtest_main)
+  target_compile_definitions(race_tests PRIVATE TS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(race_tests PROPERTIES TIMEOUT 600
+                       ENVIRONMENT "TSAN_OPTIONS=halt_on_error=1 second_deadlock_stack=1")
 else()
   find_package(GTest REQUIRED)
   file(GLOB TS_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp tests/support/*.cpp)

@@ -18,6 +18,8 @@ class Pictures;
 class Codepage;
 class XmlFiles;
 class Security;
+class Resources;
+class WindowHost;
 
 struct Platform {
     FileSystem* files = nullptr;
@@ -33,6 +35,8 @@ struct Platform {
     Codepage* codepage = nullptr;
     XmlFiles* xml = nullptr;
     Security* security = nullptr;
+    Resources* resources = nullptr;
+    WindowHost* windows = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.

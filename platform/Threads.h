@@ -14,6 +14,10 @@ public:
     virtual ~ThreadHandle() = default;
     // WaitForSingleObject without a time limit.
     virtual void wait() = 0;
+    // The same on a window thread: messages that other threads send to its windows meanwhile
+    // (a worker blocked in SendMessageW) are handled, so waiting for such a thread cannot
+    // deadlock.
+    virtual void waitServingMessages() { wait(); }
 };
 
 class Threads {

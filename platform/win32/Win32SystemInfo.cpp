@@ -34,6 +34,14 @@ public:
     explicit Win32ThreadHandle(HANDLE handle) : handle_(handle) {}
     ~Win32ThreadHandle() override { CloseHandle(handle_); }
     void wait() override { WaitForSingleObject(handle_, INFINITE); }
+    void waitServingMessages() override {
+        while (MsgWaitForMultipleObjects(1, &handle_, FALSE, INFINITE, QS_SENDMESSAGE) ==
+               WAIT_OBJECT_0 + 1) {
+            MSG message;
+            // Peeking delivers the messages sent to this thread's windows.
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
 
 private:
     HANDLE handle_;

@@ -88,7 +88,8 @@ state() {
   echo "== files"
   (cd "$drive" && find "Program Files/Brenmark" users/Public/Documents/Vantrel \
       "$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brenmark" \
-      "$user/Desktop" windows/system32/SdkClientModule.dll 2>/dev/null | sort)
+      "$user/Desktop" windows/syswow64/SdkClientModule.dll windows/system32/SdkClientModule.dll \
+      2>/dev/null | sort)
 }
 product='C:\Program Files\Brenmark\KorvelServerV6'
 productDir="$drive/Program Files/Brenmark/KorvelServerV6"
@@ -104,7 +105,11 @@ check "quiet install exits 0" test "$?" -eq 0
 check "a quiet run sends only ST_WORKER_DONE" test "$(cat "$work/install1.txt")" = "ST_WORKER_DONE"
 check "program files copied" cmp "$payload/VantrelService.exe" "$productDir/VantrelService.exe"
 check "driver scripts copied" test -f "$productDir/driver/UninstallUsbDriverx64.bat"
-check "system file copied" test -f "$drive/windows/system32/SdkClientModule.dll"
+# pkgtool.exe is 32-bit, as setup.exe is: on 64-bit Windows its system folder is SysWOW64 and
+# its HKLM\SOFTWARE is the 32-bit view (WOW6432Node); plain `reg` here is the 32-bit reg.exe.
+check "system file copied into the 32-bit system folder" test -f "$drive/windows/syswow64/SdkClientModule.dll"
+check "nothing written into the 64-bit system folder" test ! -e "$drive/windows/system32/SdkClientModule.dll"
+check "product key in the 32-bit registry view" w reg query 'HKLM\SOFTWARE\WOW6432Node\KorvelServerV5' /reg:64
 q() { w reg query "$1" /v "$2" | grep -F "$3"; }
 check "product key MainServicePath" q 'HKLM\SOFTWARE\KorvelServerV5' MainServicePath "$product\\VantrelService.exe"
 check "product key MainServiceName" q 'HKLM\SOFTWARE\KorvelServerV5' MainServiceName 'VantrelService'

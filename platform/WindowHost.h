@@ -1,0 +1,43 @@
+// What the wizard asks of its one window and of the desktop around it: showing and hiding,
+// the animation timer, mouse capture, the cursor, closing itself, error boxes and the monitor
+// a point lies on. The frames themselves are pushed by the drawing surface.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+struct ScreenRect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class WindowHost {
+public:
+    virtual ~WindowHost() = default;
+    // ShowWindow with SW_SHOW or SW_HIDE.
+    virtual void show(void* window, bool visible) = 0;
+    // SetTimer(window, id, milliseconds, NULL); false when no timer was made.
+    virtual bool startTimer(void* window, int id, unsigned milliseconds) = 0;
+    // KillTimer(window, id).
+    virtual void stopTimer(void* window, int id) = 0;
+    // SetCapture(window) / ReleaseCapture().
+    virtual void capture(void* window) = 0;
+    virtual void releaseCapture() = 0;
+    // GetCursorPos, in screen pixels.
+    virtual void cursorPos(std::int32_t& x, std::int32_t& y) = 0;
+    // PostMessageW(window, WM_CLOSE, 0, 0).
+    virtual void postClose(void* window) = 0;
+    // MessageBoxW(window, text, caption, MB_OK); returns when the box is closed.
+    virtual void messageBox(void* window, const char16_t* text, const char16_t* caption) = 0;
+    // MonitorFromPoint(MONITOR_DEFAULTTONEAREST) and GetMonitorInfoW: the whole monitor's
+    // rectangle. False when the monitor information cannot be read.
+    virtual bool monitorAt(std::int32_t x, std::int32_t y, ScreenRect& monitor) = 0;
+};
+
+inline WindowHost& windowHost() {
+    return *os().windows;
+}
+
+}  // namespace platform

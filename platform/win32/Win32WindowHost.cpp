@@ -1,0 +1,61 @@
+#include "platform/win32/Win32WindowHost.h"
+
+#include <windows.h>
+
+#include "platform/win32/Wide.h"
+
+namespace win32 {
+
+namespace {
+HWND handle(void* window) {
+    return static_cast<HWND>(window);
+}
+}  // namespace
+
+void Win32WindowHost::show(void* window, bool visible) {
+    ShowWindow(handle(window), visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32WindowHost::startTimer(void* window, int id, unsigned milliseconds) {
+    return SetTimer(handle(window), UINT_PTR(id), milliseconds, nullptr) != 0;
+}
+
+void Win32WindowHost::stopTimer(void* window, int id) {
+    KillTimer(handle(window), UINT_PTR(id));
+}
+
+void Win32WindowHost::capture(void* window) {
+    SetCapture(handle(window));
+}
+
+void Win32WindowHost::releaseCapture() {
+    ReleaseCapture();
+}
+
+void Win32WindowHost::cursorPos(std::int32_t& x, std::int32_t& y) {
+    POINT p{};
+    GetCursorPos(&p);
+    x = p.x;
+    y = p.y;
+}
+
+void Win32WindowHost::postClose(void* window) {
+    PostMessageW(handle(window), WM_CLOSE, 0, 0);
+}
+
+void Win32WindowHost::messageBox(void* window, const char16_t* text, const char16_t* caption) {
+    MessageBoxW(handle(window), wide(text), wide(caption), MB_OK);
+}
+
+bool Win32WindowHost::monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) {
+    HMONITOR found = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST);
+    MONITORINFOEXW info{};
+    static_assert(sizeof(info) == 104);
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(found, &info)) return false;
+    monitor = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right,
+               info.rcMonitor.bottom};
+    return true;
+}
+
+}  // namespace win32
