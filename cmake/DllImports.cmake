@@ -54,6 +54,11 @@ endforeach()
 add_custom_target(touch_delay_import_libs DEPENDS ${TOUCH_DELAY_LIBS})
 add_library(touch_delayed_imports INTERFACE)
 target_link_libraries(touch_delayed_imports INTERFACE ${TOUCH_DELAY_LIBS})
+# A function the SDK headers declare dllimport is called through its import pointer, and in a
+# 32-bit delay-load library made by binutils 2.40 that pointer is never resolved (the call jumps
+# to address 0). Without the import decoration the call goes through the library's own thunk,
+# which resolves it. The GDI+ flat API carries no such decoration; the common controls do.
+target_compile_definitions(touch_delayed_imports INTERFACE WINCOMMCTRLAPI=)
 
 function(touch_harden_dll_imports target)
   target_link_libraries(${target} PRIVATE touch_delayed_imports)
