@@ -206,3 +206,33 @@ TEST(PlantedLog, ALogOthersCouldHaveWrittenIsNotActedOnAtAll) {
         EXPECT_TRUE(after == before) << describeDifference(before, after);
     }
 }
+
+// The installer finds a log through the product key, in a folder others can write: it is no
+// earlier installation it knows of. Nothing the log names goes, nothing is announced, and the
+// installation itself goes ahead.
+TEST(PlantedLog, TheInstallerTakesNoNoticeOfALogItCannotBelieve) {
+    InstallHarness h;
+    auto& m = h.machine;
+    m.files.addFolder(u"C:\\Apps");
+    m.files.addFolder(u"C:\\Apps\\Co");
+    m.files.addFolder(kFolder);
+    m.files.addFile(kFolder + u"\\own.dll", {1});
+    m.files.addFile(u"C:\\Windows\\System32\\victim.dll", {2});
+    UninstallLog log;
+    copyText(log.root, u"C:\\Apps");
+    copyText(log.company, u"Co");
+    copyText(log.product, u"Pr");
+    appendText(log, LOG_FILE, kFolder + u"\\own.dll");
+    appendText(log, LOG_SYSTEM_FILE, u"C:\\Windows\\System32\\victim.dll");
+    ASSERT_TRUE(saveLog(log, kLog.c_str()));
+    m.security.openToUsers(u"C:\\Apps");
+    m.registry.addKey(RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5");
+    m.registry.putValue(RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5", u"MainServicePath",
+                        fake::FakeRegistry::stringValue(kFolder + u"\\PrService.exe"));
+    ASSERT_TRUE(h.install());
+    EXPECT_EQ(h.window.count(ST_PREVIOUS_VERSION), 0);
+    EXPECT_TRUE(m.files.hasFile(kFolder + u"\\own.dll"));
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\victim.dll"));
+    EXPECT_TRUE(m.files.hasFile(kLog));
+    EXPECT_TRUE(m.files.hasFile(kProductFolder + u"\\uninstall.log"));
+}
