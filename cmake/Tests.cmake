@@ -20,6 +20,28 @@ if(WIN32)
   target_link_options(windows_tests PRIVATE -static)
   gtest_discover_tests(windows_tests DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT 300)
   add_subdirectory(tests/fixtures)
+  add_subdirectory(tests/stub)
+
+  # The wizard's pages drawn by the real GDI+: a program of its own that carries the wizard's
+  # pictures the way setup.exe does, plus the demo licence texts.
+  include(cmake/Art.cmake)
+  file(GLOB TS_WIZARD_TESTS CONFIGURE_DEPENDS tests/windows/wizard/*.cpp)
+  file(GLOB TS_WIZARD_TEST_RESOURCES CONFIGURE_DEPENDS tests/windows/wizard/*.rc)
+  add_executable(wizard_tests ${TS_WIZARD_TESTS} ${TS_WIZARD_TEST_RESOURCES})
+  set_property(SOURCE ${TS_WIZARD_TEST_RESOURCES} APPEND PROPERTY INCLUDE_DIRECTORIES
+               ${CMAKE_SOURCE_DIR})
+  ts_add_wizard_pictures(wizard_tests)
+  target_compile_options(wizard_tests PRIVATE ${TS_WARNINGS})
+  target_compile_definitions(wizard_tests PRIVATE TS_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                             TS_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(wizard_tests PRIVATE touchos touchfakes gmock gtest_main)
+  target_link_options(wizard_tests PRIVATE -static)
+  # The folder chooser waits for a key: only tests/e2e/folder_picker.sh runs that test.
+  gtest_discover_tests(wizard_tests DISCOVERY_TIMEOUT 120 TEST_FILTER "-FolderPicker.*"
+                       PROPERTIES TIMEOUT 300)
+  if(TS_BENCH)
+    include(cmake/WindowsBenchmarks.cmake)
+  endif()
 
   file(GLOB TS_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.sh)  # lib.bash is shared, not a test
   foreach(script ${TS_E2E_TESTS})
@@ -42,7 +64,8 @@ elseif(TS_TSAN)
 else()
   find_package(GTest REQUIRED)
   file(GLOB TS_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp tests/support/*.cpp)
-  add_executable(native_tests ${TS_NATIVE_TESTS})
+  # The test build's simulated USB bus is portable: its tests run here too.
+  add_executable(native_tests ${TS_NATIVE_TESTS} app/setup/SimulatedUsbBus.cpp)
   target_compile_options(native_tests PRIVATE ${TS_WARNINGS})
   target_link_libraries(native_tests PRIVATE touchos touchfakes GTest::gmock GTest::gtest_main)
   target_compile_definitions(native_tests PRIVATE TS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")

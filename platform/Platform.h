@@ -20,6 +20,8 @@ class XmlFiles;
 class Security;
 class Resources;
 class WindowHost;
+class Drawing;
+class FolderPicker;
 
 struct Platform {
     FileSystem* files = nullptr;
@@ -37,6 +39,8 @@ struct Platform {
     Security* security = nullptr;
     Resources* resources = nullptr;
     WindowHost* windows = nullptr;
+    Drawing* drawing = nullptr;
+    FolderPicker* folders = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.

@@ -3,6 +3,7 @@
 namespace fake {
 
 bool FaultPlan::shouldFail(const std::string& operation, const std::string& detail) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     ++calls_;
     int nth = ++seen_[operation];
     trace_.push_back(detail.empty() ? operation : operation + " " + detail);
@@ -18,6 +19,7 @@ bool FaultPlan::shouldFail(const std::string& operation, const std::string& deta
 }
 
 void FaultPlan::clear() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     calls_ = 0;
     failAt_ = 0;
     injected_ = false;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ public:
     bool injected() const { return injected_; }
 
 private:
+    // The window thread and a worker thread may both call fakes; onCall may call fakes again.
+    std::recursive_mutex mutex_;
     int calls_ = 0;
     int failAt_ = 0;
     bool injected_ = false;

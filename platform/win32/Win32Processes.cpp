@@ -108,8 +108,15 @@ bool Win32Processes::imagePath(platform::OsHandle process, std::u16string& path)
     // Room for any path the system can give, so that an image is never compared cut short.
     std::u16string buffer(32768, u'\0');
     DWORD size = DWORD(buffer.size());
-    DWORD n =
-        GetModuleFileNameExW(static_cast<HANDLE>(process), nullptr, wide(buffer.data()), size);
+    HANDLE handle = static_cast<HANDLE>(process);
+    DWORD n = GetModuleFileNameExW(handle, nullptr, wide(buffer.data()), size);
+    if (n == 0) {
+        // A 32-bit installer cannot read the modules of a 64-bit process; the system still
+        // names its image.
+        DWORD length = size;
+        if (!QueryFullProcessImageNameW(handle, 0, wide(buffer.data()), &length)) return false;
+        n = length;
+    }
     if (n == 0 || n >= size - 1) return false;
     path.assign(buffer.data(), n);
     return true;

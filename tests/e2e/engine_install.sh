@@ -142,6 +142,7 @@ check "the previous version is removed first" test "$(head -1 "$work/install2.tx
 check "second install completes" grep -qx 'ST_COMPLETE' "$work/install2.txt"
 check "service running again" grep -qx 'state=4' <(w "$fixtures/fixture_service_query.exe" VantrelService)
 
+
 # --- uninstall: back to the clean machine. The test service leaves a trace file beside itself,
 # which no installation knows of: take it away first.
 rm -f "$productDir/VantrelService.exe.trace"
@@ -149,6 +150,23 @@ w "$pkgtool" uninstall "$product\\uninstall.log" >"$work/uninstall.txt"
 check "uninstall exits 0" test "$?" -eq 0
 state >"$work/after-uninstall.txt"
 check "uninstall leaves the machine as before" diff "$work/clean.txt" "$work/after-uninstall.txt"
+
+# --- a 64-bit copy of a product program runs from the path the installation writes: the 32-bit
+# installer still finds it by its image path and asks it to close before the file is replaced.
+win64="$drive/e2e-win64"
+mkdir -p "$win64" "$productDir"
+cp "$fixtures/fixture_window64.exe" "$productDir/KorvelPanel.exe"
+(cd "$productDir" && wine "$product\\KorvelPanel.exe" 'C:\e2e-win64' </dev/null >/dev/null 2>&1 &)
+for i in $(seq 1 50); do [ -e "$win64/ready" ] && break; sleep 0.2; done
+check "a 64-bit product program runs" test -e "$win64/ready"
+w "$pkgtool" install 'C:\e2e\package.bin' --root 'C:\Program Files' --quiet >/dev/null
+check "the 32-bit installer closed the running 64-bit program" test -e "$win64/closed"
+check "and replaced its file" cmp "$payload/KorvelPanel.exe" "$productDir/KorvelPanel.exe"
+rm -f "$productDir/VantrelService.exe.trace"
+w "$pkgtool" uninstall "$product\\uninstall.log" >/dev/null
+rm -rf "$win64"
+state >"$work/after-win64.txt"
+check "and the machine is clean again" diff "$work/clean.txt" "$work/after-win64.txt"
 
 # --- a file that cannot be created: the folder of that name blocks it
 mkdir -p "$productDir/SdkClientModule.dll"

@@ -4,7 +4,7 @@
 # bad record prints what was read and then where and why it stopped.
 source "$(dirname "$0")/helpers.bash"
 
-"$pkgtool" build "$src/demo/manifest.xml" -o "$work/good.bin" || fail "demo build"
+"$pkgtool" build "$demo/manifest.xml" -o "$work/good.bin" || fail "demo build"
 
 u32() { od -An -tu4 -j "$2" -N 4 "$1" | tr -d ' '; }
 # put_u32 FILE OFFSET VALUE, little-endian, in place.

@@ -3,11 +3,11 @@
 # file list, and the install configuration with every list in reverse record order.
 source "$(dirname "$0")/helpers.bash"
 
-run "$pkgtool" build "$src/demo/manifest.xml" -o "$work/package.bin"
+run "$pkgtool" build "$demo/manifest.xml" -o "$work/package.bin"
 expect_eq "$rc:$out:$err" "0::" "build of the demo"
 
 # A licence for language 0 that the installer will show: UTF-16LE with its byte-order mark.
-expect_eq "$(head -c 2 "$src/demo/payload/License.txt" | od -An -tx1 | tr -d ' ')" "fffe" \
+expect_eq "$(head -c 2 "$demo/payload/License.txt" | od -An -tx1 | tr -d ' ')" "fffe" \
   "licence byte-order mark"
 
 run "$pkgtool" list "$work/package.bin"

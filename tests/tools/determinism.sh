@@ -4,20 +4,20 @@
 # byte order of their UTF-16LE names, whatever the folder listing says.
 source "$(dirname "$0")/helpers.bash"
 
-"$pkgtool" build "$src/demo/manifest.xml" -o "$work/a.bin" || fail "first build"
-"$pkgtool" build "$src/demo/manifest.xml" -o "$work/b.bin" || fail "second build"
+"$pkgtool" build "$demo/manifest.xml" -o "$work/a.bin" || fail "first build"
+"$pkgtool" build "$demo/manifest.xml" -o "$work/b.bin" || fail "second build"
 cmp -s "$work/a.bin" "$work/b.bin" || fail "two builds of the demo differ"
 
 # The same payload, every folder and file created in reverse order, with other times.
 mkdir -p "$work/copy/payload"
-(cd "$src/demo/payload" && find . -mindepth 1 -type d | sort -r) | while read -r d; do
+(cd "$demo/payload" && find . -mindepth 1 -type d | sort -r) | while read -r d; do
   mkdir -p "$work/copy/payload/$d"
 done
-(cd "$src/demo/payload" && find . -type f | sort -r) | while read -r f; do
-  cp "$src/demo/payload/$f" "$work/copy/payload/$f"
+(cd "$demo/payload" && find . -type f | sort -r) | while read -r f; do
+  cp "$demo/payload/$f" "$work/copy/payload/$f"
   touch -d "2001-02-03 04:05:06" "$work/copy/payload/$f"
 done
-cp "$src/demo/manifest.xml" "$work/copy/manifest.xml"
+cp "$demo/manifest.xml" "$work/copy/manifest.xml"
 "$pkgtool" build "$work/copy/manifest.xml" -o "$work/c.bin" || fail "build of the copy"
 cmp -s "$work/a.bin" "$work/c.bin" || fail "the reordered payload gives other bytes"
 

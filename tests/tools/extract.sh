@@ -2,17 +2,17 @@
 # extract writes the tree the way the installation does: folders first, then every file.
 source "$(dirname "$0")/helpers.bash"
 
-"$pkgtool" build "$src/demo/manifest.xml" -o "$work/demo.bin" || fail "demo build"
+"$pkgtool" build "$demo/manifest.xml" -o "$work/demo.bin" || fail "demo build"
 run "$pkgtool" extract "$work/demo.bin" "$work/out"
 expect_eq "$rc:$err" "0:" "extract"
-diff -r "$src/demo/payload" "$work/out" >&2 || fail "extracted tree differs from the payload"
+diff -r "$demo/payload" "$work/out" >&2 || fail "extracted tree differs from the payload"
 
 # Over an existing tree: every file is overwritten, other files stay.
 printf 'stale' >"$work/out/KorvelPanel.exe"
 printf 'mine' >"$work/out/notes.txt"
 run "$pkgtool" extract "$work/demo.bin" "$work/out/"
 expect_eq "$rc:$err" "0:" "extract again"
-cmp -s "$src/demo/payload/KorvelPanel.exe" "$work/out/KorvelPanel.exe" || fail "file not overwritten"
+cmp -s "$demo/payload/KorvelPanel.exe" "$work/out/KorvelPanel.exe" || fail "file not overwritten"
 expect_eq "$(cat "$work/out/notes.txt")" "mine" "other file kept"
 
 # Only one folder level is created: under a missing parent the first write fails.

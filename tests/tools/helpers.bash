@@ -53,3 +53,8 @@ make_payload() {
   printf '@echo off\r\n' >"$dir/driver/UninstallUsbDriverX86.bat"
   printf 'sys' >"$dir/driver/USB/korvelusb.sys"
 }
+
+# The demo product with stand-in programs (the real ones need the windows build): $demo holds
+# manifest.xml and payload/, as demo/assemble lays them out.
+demo=$work/demo
+"$src/demo/assemble" "$demo" || fail "demo assembly"

@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "tools/pkgtool/Command.h"
 #include "tools/pkgtool/Manifest.h"
+#include "tools/pkgtool/PackageBuild.h"
 #include "tools/pkgtool/Payload.h"
 #include "tools/pkgtool/ToolText.h"
 
@@ -78,26 +79,8 @@ int build(const std::vector<std::string>& args) {
         std::fputs("usage: pkgtool build MANIFEST.xml -o PACKAGE.bin\n", stderr);
         return 2;
     }
-    Manifest manifest;
-    ManifestError error;
-    if (!readManifest(toolPath(manifestArg), manifest, error)) {
-        return refuse(manifestArg, error.line, error.cause);
-    }
-    Payload payload;
-    std::string cause;
-    if (!readPayload(manifest.payloadFolder, payload, cause)) {
-        return refuse(manifestArg, manifest.rootLine, cause);
-    }
-    PackageInput input = packageInputOf(manifest.rootName, payload, manifest.records);
     std::vector<std::uint8_t> bytes;
-    PackageFault fault;
-    if (!writePackage(input, bytes, fault)) {
-        if (!fault.record) return refuse(manifestArg, manifest.rootLine, fault.reason);
-        return refuse(manifestArg, manifest.recordLines[*fault.record],
-                      manifest.recordElements[*fault.record] + ": " + fault.reason);
-    }
-    int line = 0;
-    if (!checkReferences(bytes, manifest, line, cause)) return refuse(manifestArg, line, cause);
+    if (int status = buildPackageBytes(manifestArg, bytes)) return status;
 
     std::u16string output = toolPath(outputArg);
     auto result = platform::files().writeFile(output.c_str(), bytes.data(), bytes.size());
@@ -113,3 +96,26 @@ int build(const std::vector<std::string>& args) {
 const CommandRegistration registration("build", "build MANIFEST.xml -o PACKAGE.bin", build);
 
 }  // namespace
+
+int buildPackageBytes(const std::string& manifestArg, std::vector<std::uint8_t>& bytes) {
+    Manifest manifest;
+    ManifestError error;
+    if (!readManifest(toolPath(manifestArg), manifest, error)) {
+        return refuse(manifestArg, error.line, error.cause);
+    }
+    Payload payload;
+    std::string cause;
+    if (!readPayload(manifest.payloadFolder, payload, cause)) {
+        return refuse(manifestArg, manifest.rootLine, cause);
+    }
+    PackageInput input = packageInputOf(manifest.rootName, payload, manifest.records);
+    PackageFault fault;
+    if (!writePackage(input, bytes, fault)) {
+        if (!fault.record) return refuse(manifestArg, manifest.rootLine, fault.reason);
+        return refuse(manifestArg, manifest.recordLines[*fault.record],
+                      manifest.recordElements[*fault.record] + ": " + fault.reason);
+    }
+    int line = 0;
+    if (!checkReferences(bytes, manifest, line, cause)) return refuse(manifestArg, line, cause);
+    return 0;
+}

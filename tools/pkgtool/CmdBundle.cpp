@@ -4,15 +4,12 @@
 
 #include "common/Text.h"
 #include "package/ImageBundle.h"
+#include "package/ImageBundleWriter.h"
 #include "package/PictureFormat.h"
 #include "platform/FileSystem.h"
 #include "tools/pkgtool/Command.h"
 
 namespace {
-
-void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(v >> (8 * i)));
-}
 
 bool readPicture(const std::string& path, std::vector<std::uint8_t>& bytes) {
     if (!platform::files().readFile(utf8ToUtf16(path).c_str(), bytes)) {
@@ -41,13 +38,15 @@ int runBundle(const std::vector<std::string>& args) {
                      kPictureSlots);
         return 1;
     }
+    std::vector<std::vector<std::uint8_t>> pictures(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!readPicture(args[i + 1], pictures[i])) return 1;
+    }
     std::vector<std::uint8_t> bundle;
-    putU32(bundle, std::uint32_t(count));
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        std::vector<std::uint8_t> picture;
-        if (!readPicture(args[i], picture)) return 1;
-        putU32(bundle, std::uint32_t(picture.size()));
-        bundle.insert(bundle.end(), picture.begin(), picture.end());
+    std::string reason;
+    if (!writeImageBundle(pictures, bundle, reason)) {
+        std::fprintf(stderr, "bundle: %s\n", reason.c_str());
+        return 1;
     }
     if (platform::files().writeFile(utf8ToUtf16(args[0]).c_str(), bundle.data(), bundle.size()) !=
         platform::WriteResult::Written) {

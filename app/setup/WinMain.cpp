@@ -1,0 +1,101 @@
+// The process entry of setup.exe: names the window after string 105, starts GDI+, reads the
+// settings next to the executable, creates the hidden layered window, starts the wizard and
+// runs the message loop. The exit status says whether the installation completed.
+#include <windows.h>
+// GDI+ needs the COM types the lean windows.h leaves out.
+#include <objidl.h>
+#include <wtypes.h>
+// After the types above.
+#include <gdiplus.h>
+
+#include <string>
+
+#include "app/setup/SetupPlatform.h"
+#include "app/setup/WindowProcedure.h"
+#include "platform/win32/Wide.h"
+#include "startup/StartupSequence.h"
+#include "wizard/PageFlow.h"
+
+namespace {
+
+constexpr int kTitleString = 105;
+constexpr int kIcon = 107;
+constexpr int kNameUnits = 100;
+
+ULONG_PTR gdiplusToken = 0;
+
+void stopGdiplus() {
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+}
+
+// The executable's full path, however long.
+std::u16string executablePath() {
+    std::u16string path(MAX_PATH, u'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, wide(path.data()), DWORD(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+ATOM registerWizardClass(HINSTANCE instance, const wchar_t* className) {
+    WNDCLASSEXW wc{};
+    static_assert(sizeof(wc) == 48);
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = wizardWindowProcedure;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIcon));
+    wc.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(kIcon));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = className;
+    return RegisterClassExW(&wc);
+}
+
+int runMessageLoop(HINSTANCE instance) {
+    // There is no accelerator table: no key is ever translated as one.
+    HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(kTitleString));
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0)) {
+        if (!TranslateAcceleratorW(message.hwnd, accelerators, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return int(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Before anything loads a DLL: only the system folder is searched, never the folder the
+    // installer was started from (a downloads folder holds whatever a web page saved there).
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+
+    wchar_t title[kNameUnits] = {};
+    wchar_t className[kNameUnits] = {};
+    LoadStringW(instance, kTitleString, title, kNameUnits);
+    LoadStringW(instance, kTitleString, className, kNameUnits);
+    int length = lstrlenW(className);
+    if (length + 5 < kNameUnits) wsprintfW(className + length, L"Class");
+
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
+    shutDownGraphics = stopGdiplus;
+
+    std::u16string path = executablePath();
+    installSetupPlatform(path.substr(0, path.rfind(u'\\')));
+    prepareWizard(path);
+    registerWizardClass(instance, className);
+    HWND window = CreateWindowExW(WS_EX_LAYERED, className, title, WS_POPUP, CW_USEDEFAULT, 0,
+                                  CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
+    // Nothing was installed: a deployment tool must not read this as success.
+    if (!window) return kExitNotStarted;
+    setupStatusChannel().attach(window);
+    startWizard(window, &setupStatusChannel());
+    return runMessageLoop(instance);
+}

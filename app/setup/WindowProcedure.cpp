@@ -1,0 +1,80 @@
+#include "app/setup/WindowProcedure.h"
+
+#include <dbt.h>
+
+#include <cstdint>
+
+#include "platform/win32/Win32UsbBus.h"
+#include "wizard/PageFlow.h"
+
+void (*shutDownGraphics)() = nullptr;
+
+namespace {
+
+// The halves of lParam, read as unsigned values.
+int lowWord(LPARAM lParam) {
+    return int(std::uint32_t(lParam) & 0xFFFF);
+}
+int highWord(LPARAM lParam) {
+    return int((std::uint32_t(lParam) >> 16) & 0xFFFF);
+}
+
+void copyData(LPARAM lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (!data) return;
+    // A code that does not fit 32 bits is no status code of ours.
+    if (std::uint64_t(data->dwData) >> 32 != 0) return;
+    onWorkerStatus(std::uint32_t(data->dwData), static_cast<const std::uint8_t*>(data->lpData),
+                   data->lpData ? data->cbData : 0);
+}
+
+void deviceChange(WPARAM wParam, LPARAM lParam) {
+    const std::uint8_t* broadcast = nullptr;
+    std::size_t size = 0;
+    // Only an arrival carries a broadcast structure to read.
+    if (wParam == DBT_DEVICEARRIVAL) win32::deviceBroadcast(lParam, broadcast, size);
+    onDeviceChange(wParam, broadcast, size);
+}
+
+void destroy() {
+    int status = onDestroy();
+    if (shutDownGraphics) shutDownGraphics();
+    PostQuitMessage(status);
+}
+
+}  // namespace
+
+LRESULT CALLBACK wizardWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DESTROY:
+            destroy();
+            return 0;
+        case WM_PAINT: {
+            // The layered window is drawn by UpdateLayeredWindow alone.
+            PAINTSTRUCT paint;
+            BeginPaint(window, &paint);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_COPYDATA:
+            copyData(lParam);
+            return 0;
+        case WM_TIMER:
+            onTimer();
+            return 0;
+        case WM_MOUSEMOVE:
+            onMouseMove(lowWord(lParam), highWord(lParam));
+            return 0;
+        case WM_LBUTTONDOWN:
+            onMouseDown(lowWord(lParam), highWord(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            onMouseUp(lowWord(lParam), highWord(lParam));
+            return 0;
+        case WM_DEVICECHANGE:
+            deviceChange(wParam, lParam);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,282 @@
+// The wizard's painting on the real GDI+, against the 33 ms timer tick that drives it: a full
+// compose (one page, and a cross-fade step drawing two), the dirty repaint after one licence
+// scroll step, after a hover change of one button and after one slideshow tick, and an idle
+// tick, which must push nothing. Each push goes to a layered window when a display exists.
+#include <benchmark/benchmark.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "package/ImageBundle.h"
+#include "platform/fake/FakeFolderPicker.h"
+#include "platform/win32/Win32Drawing.h"
+#include "platform/win32/Win32Pictures.h"
+#include "platform/win32/Win32WindowHost.h"
+#include "startup/MessageTable.h"
+#include "wizard/Records.h"
+#include "wizard/Surface.h"
+#include "wizard/Widgets.h"
+#include "wizard/WizardState.h"
+
+namespace {
+
+constexpr double kTickMs = 33.0;
+
+// Counts the pushes on the way to the real drawing.
+class CountingDrawing : public platform::Drawing {
+public:
+    explicit CountingDrawing(platform::Drawing& real) : real_(real) {}
+    bool openSurfaces(void* window, int width, int height) override {
+        return real_.openSurfaces(window, width, height);
+    }
+    void closeSurfaces() override { real_.closeSurfaces(); }
+    std::unique_ptr<platform::Painter> paint(platform::Surface target) override {
+        return real_.paint(target);
+    }
+    void copyRect(platform::Surface from, platform::Surface to,
+                  const platform::Rect& rect) override {
+        real_.copyRect(from, to, rect);
+    }
+    void push(void* window, int x, int y, int width, int height, std::uint8_t alpha) override {
+        ++pushes;
+        real_.push(window, x, y, width, height, alpha);
+    }
+    platform::Size measureText(std::u16string_view text, float size, int layoutWidth) override {
+        return real_.measureText(text, size, layoutWidth);
+    }
+    float pathTextWidth(std::u16string_view text, const platform::TextFont& font) override {
+        return real_.pathTextWidth(text, font);
+    }
+
+    long pushes = 0;
+
+private:
+    platform::Drawing& real_;
+};
+
+struct Wizard {
+    win32::GdiplusSession session;
+    win32::Win32Drawing gdiplus;
+    CountingDrawing drawing{gdiplus};
+    win32::Win32Pictures pictures;
+    win32::Win32WindowHost host;
+    fake::FakeFolderPicker picker;
+    HWND window = nullptr;
+
+    Wizard() {
+        platform::os().drawing = &drawing;
+        platform::os().pictures = &pictures;
+        platform::os().windows = &host;
+        platform::os().folders = &picker;
+        window = makeWindow();
+        windowSurface.window = window;
+        windowSurface.windowPos = {40, 40};
+        BuildWindowSurface();
+        wizardState.windowAlpha = 255;
+        loadTexts();
+    }
+    ~Wizard() {
+        DestroyWindowSurface();
+        if (window) DestroyWindow(window);
+    }
+
+    static HWND makeWindow() {
+        WNDCLASSEXW type = {};
+        type.cbSize = sizeof type;
+        type.lpfnWndProc = DefWindowProcW;
+        type.hInstance = GetModuleHandleW(nullptr);
+        type.lpszClassName = L"BenchWizard";
+        RegisterClassExW(&type);
+        HWND hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"BenchWizard", L"bench",
+                                    WS_POPUP, 40, 40, kWindowWidth, kWindowHeight, nullptr, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+        if (hwnd) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+        return hwnd;
+    }
+
+    // English texts, a licence of forty paragraphs, the bundle's pictures.
+    static void loadTexts() {
+        buildMessageTable(1033);
+        renewWidgetTexts();
+        std::u16string licence;
+        for (int i = 0; i < 40; ++i) {
+            licence +=
+                u"Paragraph of the licence agreement that runs over a whole line of the "
+                u"box and wraps onto a second one.\r\n\r\n";
+        }
+        wizardWidgets.licenceView.setText(licence);
+        wizardWidgets.licenceView.scrollOffset = 0;
+        wizardWidgets.licenceView.scrolling = true;
+        wizardWidgets.pathLabel.setText(u"C:\\Program Files (x86)\\Brenmark\\KorvelServerV6");
+        HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(250), L"RES_IMAGE_DATA");
+        if (found) {
+            auto* bundle =
+                static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, found)));
+            loadImageBundle(bundle, SizeofResource(nullptr, found), *bundlePictures);
+        }
+        wizardWidgets.progressSlideshow.frames = bundlePictures.get();
+    }
+
+    void show(WizardPage page) {
+        for (int p = 0; p < kPageCount; ++p) wizardState.pageAlpha[p] = p == page ? 255 : 0;
+        wizardState.currentPage = page;
+        ComposeFullFrame();
+    }
+};
+
+Wizard& wizard() {
+    static Wizard w;
+    return w;
+}
+
+void reportPushes(benchmark::State& state, long before) {
+    state.counters["pushes/tick"] = double(wizard().drawing.pushes - before) /
+                                    double(std::max<std::int64_t>(1, state.iterations()));
+}
+
+void BM_FullComposeLanguagePage(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(LanguagePage);
+    long before = w.drawing.pushes;
+    for (auto _ : state) ComposeFullFrame();
+    reportPushes(state, before);
+}
+BENCHMARK(BM_FullComposeLanguagePage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FullComposeOnePage(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(LicencePage);
+    long before = w.drawing.pushes;
+    for (auto _ : state) ComposeFullFrame();
+    reportPushes(state, before);
+}
+BENCHMARK(BM_FullComposeOnePage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FullComposeCrossFade(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(LicencePage);
+    wizardState.pageAlpha[LicencePage] = 120;
+    wizardState.pageAlpha[DevicePage] = 135;
+    long before = w.drawing.pushes;
+    for (auto _ : state) ComposeFullFrame();
+    reportPushes(state, before);
+}
+BENCHMARK(BM_FullComposeCrossFade)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ScrollStepRepaint(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(LicencePage);
+    LicenceView& view = wizardWidgets.licenceView;
+    long before = w.drawing.pushes;
+    for (auto _ : state) {
+        // The stepper moves the text one pixel every second tick; each move is one repaint.
+        view.scrollStep();
+        view.scrollStep();
+        RepaintDirtyWidgets();
+    }
+    reportPushes(state, before);
+}
+BENCHMARK(BM_ScrollStepRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_HoverRepaint(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(LanguagePage);
+    ImageButton& english = wizardWidgets.languageButtons[1];
+    bool inside = false;
+    long before = w.drawing.pushes;
+    for (auto _ : state) {
+        inside = !inside;
+        english.hoverTest(inside ? 240 : 10, inside ? 335 : 10, true);
+        RepaintDirtyWidgets();
+    }
+    reportPushes(state, before);
+}
+BENCHMARK(BM_HoverRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SlideshowTickRepaint(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(ProgressPage);
+    long before = w.drawing.pushes;
+    for (auto _ : state) {
+        wizardWidgets.progressSlideshow.dirty = true;
+        RepaintDirtyWidgets();
+    }
+    reportPushes(state, before);
+}
+BENCHMARK(BM_SlideshowTickRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_IdleTick(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(LanguagePage);
+    wizardState.fullComposePending = false;
+    long before = w.drawing.pushes;
+    // Nothing moved: the stepper reports no change and no compose is pending.
+    for (auto _ : state) paintTick(false);
+    reportPushes(state, before);
+}
+BENCHMARK(BM_IdleTick)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Prints each benchmark's time as a share of the tick after the table.
+class TickReporter : public benchmark::ConsoleReporter {
+public:
+    TickReporter() : ConsoleReporter(OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+            double ms = run.GetAdjustedRealTime(), cpu = run.GetAdjustedCPUTime();
+            if (run.time_unit == benchmark::kMicrosecond) {
+                ms /= 1000;
+                cpu /= 1000;
+            }
+            double pushes = 0;
+            auto it = run.counters.find("pushes/tick");
+            if (it != run.counters.end()) pushes = it->second;
+            results_[run.benchmark_name()] = {ms, cpu, pushes};
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void printRatio(const char* label, const char* name, const char* goal) const {
+        auto it = results_.find(name);
+        if (it == results_.end()) return;
+        // Wall time counts what a busy machine takes away; CPU time is the program's own.
+        const Result& r = it->second;
+        std::printf(
+            "%-44s %6.3f of the tick wall (%.2f ms), %5.3f cpu (%.2f ms), %.0f push%s%s%s\n", label,
+            r.ms / kTickMs, r.ms, r.cpu / kTickMs, r.cpu, r.pushes, r.pushes == 1 ? "" : "es",
+            goal[0] ? "; goal " : "", goal);
+    }
+
+private:
+    struct Result {
+        double ms = 0, cpu = 0, pushes = 0;
+    };
+    std::map<std::string, Result> results_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    std::printf("wizard painting under GDI+, pushes %s\n",
+                wizard().window ? "to a layered window" : "without a window (no display)");
+    TickReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatio("full compose, language page:", "BM_FullComposeLanguagePage/real_time",
+                        "< 0.25");
+    reporter.printRatio("full compose, licence page:", "BM_FullComposeOnePage/real_time", "< 0.25");
+    reporter.printRatio(
+        "full compose, cross-fade of two pages:", "BM_FullComposeCrossFade/real_time", "< 0.25");
+    reporter.printRatio(
+        "dirty repaint after a licence scroll step:", "BM_ScrollStepRepaint/real_time", "< 0.05");
+    reporter.printRatio("dirty repaint after a hover change:", "BM_HoverRepaint/real_time", "");
+    reporter.printRatio(
+        "dirty repaint after a slideshow tick:", "BM_SlideshowTickRepaint/real_time", "");
+    reporter.printRatio("idle tick:", "BM_IdleTick/real_time", "no push");
+    benchmark::Shutdown();
+    return 0;
+}

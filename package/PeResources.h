@@ -1,0 +1,35 @@
+// Reading and replacing the resources of a 32-bit PE executable without a compiler or linker:
+// the resource section is rebuilt from a list and everything else is kept byte for byte, so
+// that one setup executable can carry another product's package and pictures.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "package/ResourceTree.h"
+
+namespace pe {
+
+// Every resource of the image (an empty list for an image without any).
+bool readResources(std::span<const std::uint8_t> file, std::vector<Resource>& resources,
+                   std::string& reason);
+
+// The image with its resource section rebuilt from `resources`. The section keeps its place;
+// when its size changes, the sections after it move with it, which is only done for sections
+// nothing but the base-relocation directory points into and that are marked discardable (the
+// relocations and debugging data a linker puts last). The rest of the image is copied as it
+// is, with the section table, the resource and relocation directories, SizeOfImage,
+// SizeOfInitializedData and the symbol-table pointer fixed. A certificate table is dropped
+// (the signature would no longer match) and the checksum is computed afresh, so the same
+// inputs always give the same bytes.
+bool rewriteResources(std::span<const std::uint8_t> file, const std::vector<Resource>& resources,
+                      std::vector<std::uint8_t>& out, std::string& reason);
+
+// Puts `data` in place of every language of the resource `type`/`name`, in the language and
+// code page of the first one replaced; a new resource gets the neutral language 0.
+void setResource(std::vector<Resource>& resources, const ResourceId& type, const ResourceId& name,
+                 std::vector<std::uint8_t> data);
+
+}  // namespace pe

@@ -1,0 +1,53 @@
+// The resource tree of a PE image (type, then name, then language, then the data) read into a
+// flat list, and a list written back as the bytes of a resource section.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "package/PeImage.h"
+
+namespace pe {
+
+// A resource type or name: a 16-bit number, or a UTF-16 string.
+struct ResourceId {
+    bool named = false;
+    std::uint16_t number = 0;
+    std::u16string name;
+
+    static ResourceId of(std::uint16_t n) { return ResourceId{false, n, {}}; }
+    static ResourceId of(std::u16string s) { return ResourceId{true, 0, std::move(s)}; }
+};
+
+// The loader finds names without regard to ASCII letter case; so does this.
+bool sameId(const ResourceId& a, const ResourceId& b);
+// The order of a directory table: names first, by their upper-cased units, then numbers.
+bool idLess(const ResourceId& a, const ResourceId& b);
+// "RES_DATA" or "199", for messages.
+std::string describeId(const ResourceId& id);
+
+struct Resource {
+    ResourceId type;
+    ResourceId name;
+    std::uint16_t language = 0;
+    std::uint32_t codePage = 0;
+    std::vector<std::uint8_t> data;
+};
+
+// Reads every resource below the image's resource directory, in the order of the tree. The
+// tree must be exactly three levels deep; every table, name and data entry must lie inside the
+// resource section and every resource's data inside one section of the file; no table may be
+// reached twice, and the data copied may not add up to more than the file (shared data would
+// otherwise multiply). An image without resources gives an empty list.
+bool readResourceTree(std::span<const std::uint8_t> file, const Layout& layout,
+                      std::vector<Resource>& resources, std::string& reason);
+
+// The resource section for `resources` when it is placed at `sectionRva`: every directory
+// table, then the data entries, the names and the data, each resource's data 8-byte aligned.
+// Refuses two resources with the same type, name and language.
+bool buildResourceSection(const std::vector<Resource>& resources, std::uint32_t sectionRva,
+                          std::vector<std::uint8_t>& section, std::string& reason);
+
+}  // namespace pe

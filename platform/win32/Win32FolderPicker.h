@@ -1,0 +1,13 @@
+// The shell's folder chooser (SHBrowseForFolderW).
+#pragma once
+
+#include "platform/FolderPicker.h"
+
+namespace win32 {
+
+class Win32FolderPicker : public platform::FolderPicker {
+public:
+    platform::FolderChoice browse(const char16_t* title, TextBuffer& path) override;
+};
+
+}  // namespace win32

@@ -1,0 +1,420 @@
+// The wizard's page flow on the fake machine, tick by tick: the interactive road from the
+// language page to the closed window, the device arriving early, late or during a fade, cancels
+// at many points of the installation, every start-up decision of a settings file, and the
+// process's exit status.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "engine/StatusCode.h"
+#include "startup/Settings.h"
+#include "startup/StartupSequence.h"
+#include "tests/support/InstallHarness.h"
+#include "tests/support/WizardMachine.h"
+#include "wizard/PageFlow.h"
+#include "wizard/Records.h"
+#include "wizard/Surface.h"
+#include "wizard/Widgets.h"
+#include "wizard/WizardState.h"
+
+using namespace testpkg;
+
+namespace {
+
+constexpr int kEnglishX = 250, kFlagY = 338;  // inside the English flag
+constexpr int kAgreeX = 400, kButtonY = 355;  // inside Agree
+constexpr int kCloseX = 520, kCloseY = 15;    // inside the close button
+
+bool shows(const WizardMachine& w, std::u16string_view text) {
+    const auto& lines = w.statusLines();
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::u16string& l) { return l.find(text) != l.npos; });
+}
+
+// From the start to the licence page, fully shown, in English.
+void toLicencePage(WizardMachine& w) {
+    w.start();
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    w.click(kEnglishX, kFlagY);
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.pageAlpha[LicencePage] == 255; }));
+}
+
+struct PageFlow : testing::Test {
+    WizardMachine w;
+    MachineSnapshot before;
+    void SetUp() override { before = w.machine.snapshot(); }
+    void expectMachineUntouched() {
+        MachineSnapshot after = w.machine.snapshot();
+        // The settings file may have been completed; everything else is as it was.
+        after.files.erase(kScriptIni);
+        MachineSnapshot was = before;
+        was.files.erase(kScriptIni);
+        EXPECT_TRUE(after == was) << describeDifference(was, after);
+    }
+};
+
+}  // namespace
+
+TEST_F(PageFlow, TheInteractiveRoadEndsInAnInstalledProductAndExitStatusZero) {
+    w.start();
+    EXPECT_TRUE(w.host.visible);
+    EXPECT_EQ(w.host.calls.front(), "start 1 33");
+    // The window fades in over 12 ticks; a flag clicked before that does nothing.
+    for (int i = 0; i < 11; ++i) w.tick();
+    EXPECT_FALSE(wizardState.inputEnabled);
+    w.click(kEnglishX, kFlagY);
+    EXPECT_EQ(wizardState.currentPage, LanguagePage);
+    w.tick();
+    EXPECT_EQ(wizardState.windowAlpha, 255);
+    EXPECT_TRUE(wizardState.inputEnabled);
+
+    w.click(kEnglishX, kFlagY);
+    EXPECT_EQ(wizardState.currentPage, LicencePage);
+    EXPECT_FALSE(wizardState.inputEnabled);
+    EXPECT_TRUE(wizardWidgets.pathLabel.text == u"C:\\Program Files\\Brenmark\\KorvelServerV6");
+    EXPECT_EQ(wizardWidgets.licenceView.paragraphs.size(), 1u);
+    for (int i = 0; i < 17; ++i) w.tick();  // a cross-fade is 17 steps of 15
+    EXPECT_EQ(wizardState.pageAlpha[LicencePage], 255);
+    EXPECT_EQ(wizardState.pageAlpha[LanguagePage], 0);
+    EXPECT_TRUE(wizardWidgets.licenceView.scrolling);
+
+    w.click(kAgreeX, kButtonY);
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.pageAlpha[DevicePage] == 255; }));
+    EXPECT_EQ(wizardState.currentPage, DevicePage);  // no device yet: the page waits
+    for (int i = 0; i < 30; ++i) w.tick();
+    EXPECT_EQ(wizardState.currentPage, DevicePage);
+
+    w.plugTouchDevice();
+    onDeviceChange(0x0007, nullptr, 0);
+    EXPECT_EQ(wizardState.currentPage, ProgressPage);
+    EXPECT_TRUE(shows(w, u"Copying file \r\nC:\\Program Files\\Brenmark\\KorvelServerV6\\"));
+    EXPECT_TRUE(wizardWidgets.statusLabel.text == u"Installation Complete!");
+    EXPECT_EQ(wizardState.fadeMode, FadeOutClose);
+
+    w.runUntilClosed();
+    EXPECT_TRUE(w.closed());
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    EXPECT_FALSE(w.host.visible);
+    EXPECT_TRUE(w.machine.files.hasFile(kLogPath));
+    EXPECT_TRUE(w.host.timers.empty());
+    EXPECT_FALSE(windowSurface.open);
+}
+
+TEST_F(PageFlow, ADevicePresentOnArrivalStartsInTheTickThatCompletesTheFade) {
+    toLicencePage(w);
+    w.plugTouchDevice();
+    w.click(kAgreeX, kButtonY);
+    int ticks = 0;
+    while (wizardState.currentPage == DevicePage && ticks < 40) {
+        w.tick();
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 17);
+    EXPECT_EQ(wizardState.pageAlpha[DevicePage], 255);
+    EXPECT_EQ(wizardState.currentPage, ProgressPage);
+    // The progress page started fading in within the same tick.
+    EXPECT_EQ(wizardState.pageAlpha[ProgressPage], 15);
+    EXPECT_TRUE(wizardWidgets.progressSlideshow.running);
+}
+
+TEST_F(PageFlow, DeviceMessagesOnOtherPagesOrDuringTheFadeStartNothing) {
+    w.start();
+    w.plugTouchDevice();
+    onDeviceChange(0x0007, nullptr, 0);  // language page
+    EXPECT_EQ(wizardState.currentPage, LanguagePage);
+    toLicencePage(w);
+    onDeviceChange(0x0007, nullptr, 0);
+    EXPECT_EQ(wizardState.currentPage, LicencePage);
+    w.unplug();
+    w.click(kAgreeX, kButtonY);
+    w.tick();
+    w.plugTouchDevice();
+    onDeviceChange(0x0007, nullptr, 0);  // during the fade-in: ignored ...
+    EXPECT_EQ(wizardState.currentPage, DevicePage);
+    EXPECT_TRUE(w.window.codes.empty());
+    // ... and caught by the count at the end of the fade.
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.currentPage == ProgressPage; }));
+    EXPECT_EQ(wizardState.pageAlpha[DevicePage], 255);
+}
+
+TEST_F(PageFlow, RemovalNoticesAndUnknownArrivalsNeverChangeThePage) {
+    toLicencePage(w);
+    w.click(kAgreeX, kButtonY);
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.pageAlpha[DevicePage] == 255; }));
+    w.plugTouchDevice();
+    onDeviceChange(0x8004, nullptr, 0);  // DBT_DEVICEREMOVECOMPLETE
+    onDeviceChange(0x8000, nullptr, 0);  // an arrival without a device-interface name
+    EXPECT_EQ(wizardState.currentPage, DevicePage);
+}
+
+TEST_F(PageFlow, ClosingBeforeAnyInstallationExitsWithTwo) {
+    w.start();
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    w.click(kCloseX, kCloseY);
+    EXPECT_EQ(wizardState.fadeMode, FadeOutClose);
+    EXPECT_FALSE(wizardState.inputEnabled);
+    EXPECT_EQ(wizardWidgets.closeButton.state, ButtonState::Normal);
+    EXPECT_EQ(w.runUntilClosed(), 13);  // 12 steps down to 15, then hidden and closed
+    EXPECT_EQ(w.exitStatus(), kExitNotStarted);
+    EXPECT_EQ(w.host.closesPosted, 1);
+    expectMachineUntouched();
+}
+
+TEST_F(PageFlow, DisagreeClosesTheWindow) {
+    toLicencePage(w);
+    w.click(490, kButtonY);
+    w.runUntilClosed();
+    EXPECT_EQ(w.exitStatus(), kExitNotStarted);
+}
+
+TEST_F(PageFlow, APressThatIsReleasedOutsideTheButtonFiresNothing) {
+    w.start();
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    onMouseDown(kEnglishX, kFlagY);
+    EXPECT_EQ(wizardWidgets.languageButtons[1].state, ButtonState::Pressed);
+    EXPECT_FALSE(wizardState.dragging);
+    onMouseUp(kEnglishX + 100, kFlagY);
+    EXPECT_EQ(wizardState.currentPage, LanguagePage);
+    EXPECT_EQ(wizardWidgets.languageButtons[1].state, ButtonState::Normal);
+    // The release on the button's left edge is not inside it either.
+    onMouseDown(230, kFlagY);
+    onMouseUp(230, kFlagY);
+    EXPECT_EQ(wizardState.currentPage, LanguagePage);
+    EXPECT_EQ(w.host.count("capture"), 2);
+    EXPECT_EQ(w.host.count("releaseCapture"), 2);
+}
+
+TEST_F(PageFlow, APressOutsideEveryButtonDragsTheWindowWithTheCursor) {
+    w.start();
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    platform::Point start = windowSurface.windowPos;
+    onMouseDown(100, 100);
+    EXPECT_TRUE(wizardState.dragging);
+    w.drawing.clear();
+    w.host.cursorX = 700;
+    w.host.cursorY = 400;
+    onMouseMove(300, 300);
+    EXPECT_EQ(windowSurface.windowPos, (platform::Point{600, 300}));
+    ASSERT_EQ(w.drawing.count(fake::DrawOp::Push), 1);  // the same canvas, moved
+    EXPECT_EQ(w.drawing.count(fake::DrawOp::Copy), 0);
+    onMouseUp(300, 300);
+    EXPECT_FALSE(wizardState.dragging);
+    EXPECT_NE(windowSurface.windowPos, start);
+}
+
+TEST_F(PageFlow, HoveringMovesTheHoverFromButtonToButton) {
+    w.start();
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    onMouseMove(kEnglishX, kFlagY);
+    EXPECT_EQ(wizardWidgets.languageButtons[1].state, ButtonState::Hover);
+    onMouseMove(320, kFlagY);
+    EXPECT_EQ(wizardWidgets.languageButtons[1].state, ButtonState::Normal);
+    EXPECT_EQ(wizardWidgets.languageButtons[2].state, ButtonState::Hover);
+}
+
+namespace {
+
+struct CancelOutcome {
+    bool finished = false;
+    int exitStatus = -1;
+    bool cancelledShown = false;
+};
+
+// The interactive road with the close button clicked right after the worker's message number
+// `k` was shown.
+CancelOutcome cancelAfterMessage(WizardMachine& w, std::size_t k, const MachineSnapshot& before) {
+    toLicencePage(w);
+    w.plugTouchDevice();
+    w.window.afterMessage = [&w, k](std::uint32_t) {
+        if (w.window.codes.size() == k) {
+            onMouseDown(kCloseX, kCloseY);
+            onMouseUp(kCloseX, kCloseY);
+        }
+    };
+    w.click(kAgreeX, kButtonY);
+    w.runUntilClosed();
+    CancelOutcome out;
+    out.exitStatus = w.exitStatus();
+    out.finished = out.exitStatus == kExitInstalled;
+    out.cancelledShown = shows(w, u"Installation Cancelled!");
+    if (out.finished) {
+        EXPECT_TRUE(runUninstallJob(kLogPath)) << k;
+    }
+    MachineSnapshot after = w.machine.snapshot();
+    EXPECT_TRUE(after == before) << "cancel after message " << k << "\n"
+                                 << describeDifference(before, after);
+    return out;
+}
+
+}  // namespace
+
+TEST(PageFlowCancel, ClosingDuringTheInstallationRollsBackAtEveryPoint) {
+    std::size_t total = 0;
+    {
+        WizardMachine w;
+        toLicencePage(w);
+        w.plugTouchDevice();
+        w.click(kAgreeX, kButtonY);
+        w.runUntilClosed();
+        total = w.window.codes.size();
+    }
+    ASSERT_GT(total, 52u);
+    int rolledBack = 0;
+    for (std::size_t k = 1; k <= total; k += 3) {
+        WizardMachine w;
+        MachineSnapshot before = w.machine.snapshot();
+        CancelOutcome out = cancelAfterMessage(w, k, before);
+        if (!out.finished) {
+            ++rolledBack;
+            EXPECT_EQ(out.exitStatus, kExitRolledBack) << k;
+            EXPECT_TRUE(out.cancelledShown) << k;
+            // Only one cancel: the buttons stay disabled after the press.
+            EXPECT_FALSE(wizardState.inputEnabled);
+        }
+        if (testing::Test::HasFailure()) return;
+    }
+    EXPECT_GT(rolledBack, 15);
+}
+
+TEST_F(PageFlow, AFileThatCannotBeCreatedShowsTheErrorBoxAndRollsBack) {
+    toLicencePage(w);
+    // A folder in the way of a file (with something in it, so the rollback keeps it).
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark");
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark\\KorvelServerV6");
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe");
+    w.machine.files.addFile(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe\\x");
+    before = w.machine.snapshot();
+    w.plugTouchDevice();
+    w.click(kAgreeX, kButtonY);
+    w.runUntilClosed();
+    ASSERT_EQ(w.host.boxes.size(), 1u);
+    EXPECT_TRUE(w.host.boxes[0].caption == u"Error creating files!");
+    EXPECT_TRUE(w.host.boxes[0].text ==
+                u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe");
+    EXPECT_TRUE(shows(w, u"Installation Cancelled!"));
+    EXPECT_EQ(w.exitStatus(), kExitRolledBack);
+    expectMachineUntouched();
+}
+
+// Settings files and the start-up decision.
+
+TEST_F(PageFlow, SettingsWithoutTheLicenceOpenOnTheLicencePageInTheirLanguage) {
+    w.settingsFile(R"(<Unattended Lang="Deutsch" EndUserLicense="Disagree" ShowPanel="No" )"
+                   R"(HID="1" Path="D:\Tools"/>)");
+    w.start();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(wizardState.currentPage, LicencePage);
+    EXPECT_EQ(wizardState.pageAlpha[LicencePage], 255);
+    EXPECT_EQ(wizardState.pageAlpha[LanguagePage], 0);
+    EXPECT_TRUE(w.host.visible);
+    EXPECT_TRUE(wizardWidgets.licenceView.scrolling);
+    EXPECT_TRUE(wizardWidgets.agreeButton.text == u"Stimme zu");
+    EXPECT_TRUE(wizardWidgets.pathLabel.text == u"D:\\Tools\\Brenmark\\KorvelServerV6");
+    EXPECT_EQ(workerParameter.language, 1031u);
+}
+
+TEST_F(PageFlow, SettingsWithTheLicenceAndNoDeviceWaitOnTheDevicePage) {
+    w.settingsFile(R"(<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="Yes" )"
+                   R"(HID="3" Path="C:\Program Files"/>)");
+    w.start();
+    EXPECT_EQ(wizardState.currentPage, DevicePage);
+    EXPECT_EQ(wizardState.pageAlpha[DevicePage], 255);
+    EXPECT_TRUE(w.host.visible);
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    w.plugTouchDevice();
+    onDeviceChange(0x0007, nullptr, 0);
+    // Unattended: the page stays, the window fades away and the worker runs quietly.
+    EXPECT_EQ(wizardState.currentPage, DevicePage);
+    EXPECT_EQ(workerParameter.quiet, 1);
+    EXPECT_EQ(workerParameter.showPanel, 1);
+    EXPECT_EQ(workerParameter.hidRunCount, 3);
+    EXPECT_EQ(w.window.codes, (std::vector<std::uint32_t>{ST_WORKER_DONE}));
+    w.runUntilClosed();
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
+}
+
+TEST_F(PageFlow, SettingsWithTheLicenceAndTheDeviceInstallWithoutEverShowingTheWindow) {
+    w.settingsFile(R"(<Unattended Lang="Korean" EndUserLicense="Agree" ShowPanel="No" )"
+                   R"(HID="1" Path="C:\Program Files"/>)");
+    w.plugTouchDevice();
+    w.start();
+    EXPECT_EQ(w.host.count("show"), 0);
+    EXPECT_EQ(w.window.codes, (std::vector<std::uint32_t>{ST_WORKER_DONE}));
+    EXPECT_EQ(wizardState.fadeMode, FadeOutClose);
+    EXPECT_EQ(wizardState.windowAlpha, 15);
+    // The first tick hides the hidden window and closes it.
+    EXPECT_EQ(w.runUntilClosed(), 1);
+    EXPECT_EQ(w.host.count("show"), 0);
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    EXPECT_TRUE(w.machine.files.hasFile(kLogPath));
+    EXPECT_EQ(workerParameter.language, 1042u);
+}
+
+TEST_F(PageFlow, AnUnreadableSettingsFileMeansAnInteractiveRun) {
+    w.settingsFile("not xml at all <");
+    w.start();
+    EXPECT_EQ(settings, nullptr);
+    EXPECT_EQ(wizardState.currentPage, LanguagePage);
+    EXPECT_EQ(wizardState.fadeMode, FadeIn);
+}
+
+TEST_F(PageFlow, TheWindowIsCentredOnTheMonitorUnderTheCursor) {
+    w.host.monitors = {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}};
+    w.host.cursorX = 2500;
+    w.start();
+    EXPECT_EQ(windowSurface.windowPos, (platform::Point{2611, 352}));
+}
+
+TEST(StartupGeometry, CentringTruncatesTowardZero) {
+    EXPECT_EQ(centredOn({0, 0, 1025, 768}), (platform::Point{243, 196}));
+    EXPECT_EQ(centredOn({0, 0, 400, 300}), (platform::Point{-69, -37}));
+    EXPECT_TRUE(settingsPathBeside(u"C:\\Users\\a\\Downloads\\setup.exe") ==
+                u"C:\\Users\\a\\Downloads\\script.ini");
+}
+
+// The worker on a real thread: the window must not free what the worker reads.
+
+TEST(WorkerLifetime, DestroyingTheWindowWhileTheWorkerRunsWaitsForItsRollback) {
+    WizardMachine w(true);
+    w.settingsFile(R"(<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" )"
+                   R"(HID="1" Path="C:\Program Files"/>)");
+    MachineSnapshot before = w.machine.snapshot();
+    w.plugTouchDevice();
+    // The worker holds at its first system call until the window tells it to stop, so the
+    // window is destroyed while the worker certainly still runs.
+    std::atomic<bool> held{false};
+    const std::thread::id window = std::this_thread::get_id();
+    fake::faults().onCall = [&held, window](int, const std::string&) {
+        if (std::this_thread::get_id() == window || held.load()) return;
+        held = true;
+        for (int i = 0; i < 10000 && installConfig->running.load(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    w.start();
+    while (!held.load()) std::this_thread::yield();
+    // Closed from outside: the worker is told to stop, its messages are served while the
+    // window waits, and only then the configuration goes.
+    int status = onDestroy();
+    EXPECT_EQ(status, kExitRolledBack);
+    EXPECT_EQ(installConfig, nullptr);
+    fake::faults().onCall = nullptr;
+    MachineSnapshot after = w.machine.snapshot();
+    after.files.erase(kScriptIni);
+    before.files.erase(kScriptIni);
+    EXPECT_TRUE(after == before) << describeDifference(before, after);
+}
+
+TEST(WorkerLifetime, AWorkerOnItsOwnThreadInstallsWhileTheWindowTicks) {
+    WizardMachine w(true);
+    toLicencePage(w);
+    w.plugTouchDevice();
+    w.click(kAgreeX, kButtonY);
+    w.runUntilClosed(1000000);
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    EXPECT_TRUE(w.machine.files.hasFile(kLogPath));
+    EXPECT_TRUE(shows(w, u"Installation Complete!"));
+}

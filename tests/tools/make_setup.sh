@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# make-setup on real MinGW stubs (tests/stub, compiled here): the package and pictures land in
+# the resources a setup reads, every other resource and section survives byte for byte, the
+# headers stay consistent (checked with objdump, wrestool and an independent checksum), the
+# same inputs give the same bytes, bad stubs and pictures are refused with nothing written,
+# and a signed setup verifies with osslsigncode.
+source "$(dirname "$0")/helpers.bash"
+
+stubsrc=$src/tests/stub
+data=$src/tests/windows/data
+# compile_stub ARCH OUT [RC]: the stub program, with the given resource script (or none).
+compile_stub() {
+  local arch=$1 out=$2 rc=${3:-}
+  local objects=()
+  if [ -n "$rc" ]; then
+    "$arch-w64-mingw32-windres" -I "$stubsrc" -I "$data" "$rc" -O coff -o "$out.res.o" || return 1
+    objects=("$out.res.o")
+  fi
+  "$arch-w64-mingw32-gcc" -municode -static -O2 "$stubsrc/setup_stub.c" "${objects[@]}" \
+    -lversion -o "$out"
+}
+compile_stub i686 "$work/stub.exe" "$stubsrc/setup_stub.rc" || fail "stub build"
+compile_stub x86_64 "$work/stub64.exe" "$stubsrc/setup_stub.rc" || fail "64-bit stub build"
+compile_stub i686 "$work/bare.exe" || fail "stub without resources"
+printf '107 ICON "stub.ico"\n' >"$work/icon-only.rc"
+compile_stub i686 "$work/icon-only.exe" "$work/icon-only.rc" || fail "stub without a package"
+
+"$pkgtool" build "$demo/manifest.xml" -o "$work/package.bin" || fail "package build"
+
+# resource FILE TYPE NAME: the raw bytes of one resource.
+resource() { wrestool -x --raw --type="$2" --name="$3" "$1"; }
+# The file offset of a header field: the PE header's offset is at 0x3C; the optional header
+# starts 24 bytes after it.
+u32at() { od -An -tu4 -j "$2" -N 4 "$1" | tr -d ' '; }
+optional() { echo $(($(u32at "$1" 60) + 24)); }
+# The PE checksum computed here, independently: 16-bit words with the carry folded in, the
+# checksum field counted as zero, plus the file length.
+pe_checksum() {
+  local field=$(($(optional "$1") + 64))
+  od -An -v -tu1 -w2 "$1" | awk -v f="$field" -v size="$(stat -c %s "$1")" '
+    { pos = (NR - 1) * 2; if (pos == f || pos == f + 2) next
+      sum += $1 + 256 * ($2 == "" ? 0 : $2); sum = sum % 65536 + int(sum / 65536) }
+    END { sum = sum % 65536 + int(sum / 65536); print sum + size }'
+}
+sections() { i686-w64-mingw32-objdump -h "$1" | awk '$1 ~ /^[0-9]+$/ { print $2 }'; }
+
+# --- the package replaces RES_DATA 199; everything else stays as the stub had it
+run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/setup.exe" --stub "$work/stub.exe"
+expect_eq "$rc:$out:$err" "0::" "make-setup"
+resource "$work/setup.exe" RES_DATA 199 >"$work/res199.bin"
+expect_file_eq "$work/res199.bin" "$work/package.bin" "RES_DATA 199 is the package"
+for r in "RES_IMAGE_DATA 250" "PNG 200" "BMP 204" "3 1" "14 107" "6 7" "16 1" "24 1"; do
+  set -- $r
+  cmp -s <(resource "$work/stub.exe" "$1" "$2") <(resource "$work/setup.exe" "$1" "$2") ||
+    fail "resource $r changed"
+  [ "$(resource "$work/setup.exe" "$1" "$2" | wc -c)" -gt 0 ] || fail "resource $r is empty"
+done
+expect_eq "$(wrestool -l "$work/setup.exe" | wc -l)" "$(wrestool -l "$work/stub.exe" | wc -l)" \
+  "the same number of resources"
+expect_eq "$(sections "$work/setup.exe" | tr '\n' ' ')" "$(sections "$work/stub.exe" | tr '\n' ' ')" \
+  "section names and order (long names still resolve)"
+# The package is larger than the stub's: the sections after the resources moved, intact.
+expect_match "$(i686-w64-mingw32-objdump -h "$work/setup.exe" | grep -c ' \.reloc ')" "^1$" ".reloc kept"
+for s in .reloc .text .debug_info; do
+  cmp -s <(i686-w64-mingw32-objcopy -O binary --only-section="$s" "$work/stub.exe" /dev/stdout) \
+         <(i686-w64-mingw32-objcopy -O binary --only-section="$s" "$work/setup.exe" /dev/stdout) ||
+    fail "section $s changed"
+done
+dump=$(i686-w64-mingw32-objdump -p "$work/setup.exe")
+reloc_vma=$(i686-w64-mingw32-objdump -h "$work/setup.exe" | awk '$2 == ".reloc" { print $4 }')
+expect_match "$dump" "Entry 5 0*$(printf '%x' $((0x$reloc_vma - 0x400000)))" \
+  "the relocation directory follows .reloc"
+last=$(i686-w64-mingw32-objdump -h "$work/setup.exe" | awk '$1 ~ /^[0-9]+$/ { v = $4; s = $3 } END { print v, s }')
+image_end=$(( (0x${last% *} + 0x${last#* } - 0x400000 + 0xFFF) / 0x1000 * 0x1000 ))
+expect_match "$dump" "SizeOfImage[[:space:]]+0*$(printf '%x' $image_end)" "SizeOfImage covers the last section"
+expect_eq "$(u32at "$work/setup.exe" $(($(optional "$work/setup.exe") + 64)))" \
+  "$(pe_checksum "$work/setup.exe")" "checksum"
+
+# The same inputs twice give the same bytes; so does making it from the result again.
+"$pkgtool" make-setup "$demo/manifest.xml" -o "$work/again.exe" --stub "$work/stub.exe" ||
+  fail "second make-setup"
+cmp -s "$work/setup.exe" "$work/again.exe" || fail "two runs differ"
+"$pkgtool" make-setup "$demo/manifest.xml" -o "$work/third.exe" --stub "$work/setup.exe" ||
+  fail "make-setup from its own output"
+cmp -s "$work/setup.exe" "$work/third.exe" || fail "a setup made from a setup differs"
+
+# A smaller package shrinks the section again: back to the stub's own layout.
+mkdir -p "$work/small/payload"
+printf 'x' >"$work/small/payload/a.txt"
+printf '<InstallerPackage root="R" payload="payload"><Company name="C"/></InstallerPackage>\n' \
+  >"$work/small/manifest.xml"
+"$pkgtool" make-setup "$work/small/manifest.xml" -o "$work/small.exe" --stub "$work/setup.exe" ||
+  fail "shrinking make-setup"
+expect_eq "$(i686-w64-mingw32-objdump -h "$work/small.exe" | awk '$2 == ".reloc" { print $4 }')" \
+  "$(i686-w64-mingw32-objdump -h "$work/stub.exe" | awk '$2 == ".reloc" { print $4 }')" \
+  ".reloc back in place"
+expect_eq "$(u32at "$work/small.exe" $(($(optional "$work/small.exe") + 64)))" \
+  "$(pe_checksum "$work/small.exe")" "checksum after shrinking"
+
+# --- pictures: named pictures replace theirs; slides become RES_IMAGE_DATA 250
+pics=$work/pictures
+mkdir -p "$pics"
+/usr/bin/convert -size 536x304 xc:'#205080' BMP3:"$pics/language.bmp"
+/usr/bin/convert -size 60x16 xc:'#ff0000' "$pics/flag-en.png"
+/usr/bin/convert -size 536x304 xc:'#008000' BMP3:"$pics/slide1.bmp"
+/usr/bin/convert -size 536x304 xc:'#800000' "$pics/Slide2.PNG"
+run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/pictures.exe" --stub "$work/stub.exe" \
+  --pictures "$pics"
+expect_eq "$rc:$out:$err" "0::" "make-setup with pictures"
+expect_file_eq <(resource "$work/pictures.exe" BMP 204) "$pics/language.bmp" "BMP 204 replaced"
+expect_file_eq <(resource "$work/pictures.exe" PNG 210) "$pics/flag-en.png" "PNG 210 added"
+"$pkgtool" bundle "$work/slides.bin" "$pics/slide1.bmp" "$pics/Slide2.PNG" || fail "bundle"
+expect_file_eq <(resource "$work/pictures.exe" RES_IMAGE_DATA 250) "$work/slides.bin" "slides bundle"
+cmp -s <(resource "$work/stub.exe" PNG 200) <(resource "$work/pictures.exe" PNG 200) ||
+  fail "a picture not in the folder changed"
+
+# Refusals name the cause, exit 1 and write nothing.
+refused() { # DESCRIPTION PATTERN ARGS...
+  local what=$1 pattern=$2
+  shift 2
+  rm -f "$work/refused.exe"
+  run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/refused.exe" "$@"
+  expect_eq "$rc" 1 "$what: exit status"
+  expect_eq "$out" "" "$what: stdout"
+  expect_match "$err" "$pattern" "$what: message"
+  [ ! -e "$work/refused.exe" ] || fail "$what: an output was written"
+}
+bad=$work/bad-pictures
+mkdir -p "$bad"
+cp "$pics/language.bmp" "$bad/"
+printf 'notes' >"$bad/readme.txt"
+refused "an unknown picture" 'unknown picture "readme.txt"' --stub "$work/stub.exe" --pictures "$bad"
+rm "$bad/readme.txt"
+/usr/bin/convert -size 60x17 xc:red "$bad/flag-de.png"
+refused "a picture of the wrong size" "flag-de.png is 60x17, the wizard draws it at 60x16" \
+  --stub "$work/stub.exe" --pictures "$bad"
+cp "$pics/flag-en.png" "$bad/flag-de.png"
+cp "$pics/flag-en.png" "$bad/device.bmp"
+refused "a PNG named .bmp" "device.bmp is not a BMP picture" --stub "$work/stub.exe" --pictures "$bad"
+rm "$bad/device.bmp"
+cp "$pics/slide1.bmp" "$bad/slide3.bmp"
+refused "a gap in the slides" "slide 1 is missing" --stub "$work/stub.exe" --pictures "$bad"
+rm "$bad/slide3.bmp"
+cp "$pics/language.bmp" "$bad/LANGUAGE.BMP"
+refused "a picture given twice" "language.bmp is given twice" --stub "$work/stub.exe" --pictures "$bad"
+refused "a missing pictures folder" "cannot list the pictures folder" --stub "$work/stub.exe" \
+  --pictures "$work/none"
+
+# Stubs that cannot be a setup.
+refused "a missing stub" "cannot read the stub" --stub "$work/none.exe"
+refused "a stub that is no executable" "not an executable \(no MZ header\)" --stub "$work/package.bin"
+refused "a 64-bit stub" "not a 32-bit \(PE32\) executable" --stub "$work/stub64.exe"
+refused "a stub without resources" "carries no installer package" --stub "$work/bare.exe"
+refused "a stub without a package" "carries no installer package \(RES_DATA 199\)" \
+  --stub "$work/icon-only.exe"
+head -c 4000 "$work/stub.exe" >"$work/cut.exe"
+refused "a cut-off stub" "the stub .* cannot be used" --stub "$work/cut.exe"
+printf '<InstallerPackage root="R" payload="payload"><Nonsense/></InstallerPackage>\n' \
+  >"$work/small/broken.xml"
+rm -f "$work/refused.exe"
+run "$pkgtool" make-setup "$work/small/broken.xml" -o "$work/refused.exe" --stub "$work/stub.exe"
+expect_eq "$rc" 1 "a broken manifest"
+expect_match "$err" 'broken.xml:1: unknown element "Nonsense"' "a broken manifest names its line"
+[ ! -e "$work/refused.exe" ] || fail "a broken manifest wrote an output"
+
+run "$pkgtool" make-setup "$demo/manifest.xml"
+expect_eq "$rc" 2 "no output: usage"
+run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/x.exe" --sign "$work/only-one.pem"
+expect_eq "$rc" 2 "--sign needs a certificate and a key"
+
+# Without --stub, the setup.exe beside pkgtool.
+mkdir -p "$work/bin"
+cp "$pkgtool" "$work/bin/pkgtool"
+cp "$work/stub.exe" "$work/bin/setup.exe"
+"$work/bin/pkgtool" make-setup "$demo/manifest.xml" -o "$work/default.exe" || fail "default stub"
+cmp -s "$work/default.exe" "$work/setup.exe" || fail "the default stub gives other bytes"
+rm "$work/bin/setup.exe"
+run "$work/bin/pkgtool" make-setup "$demo/manifest.xml" -o "$work/default2.exe"
+expect_match "$err" "cannot read the stub \"$work/bin/setup.exe\"" "a missing default stub is named"
+
+# --- signing
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" \
+  -subj "/CN=Touch Setup Test" -days 2 2>/dev/null || fail "test certificate"
+run env SOURCE_DATE_EPOCH=1700000000 "$pkgtool" make-setup "$demo/manifest.xml" \
+  -o "$work/signed.exe" --stub "$work/stub.exe" --sign "$work/cert.pem" "$work/key.pem"
+expect_eq "$rc:$out:$err" "0::" "signed make-setup"
+[ ! -e "$work/signed.exe.unsigned" ] || fail "the unsigned intermediate is left behind"
+verify=$(osslsigncode verify -CAfile "$work/cert.pem" -in "$work/signed.exe" 2>&1)
+expect_match "$verify" "Signature verification: ok" "osslsigncode verify"
+expect_file_eq <(resource "$work/signed.exe" RES_DATA 199) "$work/package.bin" "the signed setup's package"
+env SOURCE_DATE_EPOCH=1700000000 "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/signed2.exe" \
+  --stub "$work/stub.exe" --sign "$work/cert.pem" "$work/key.pem" || fail "second signing"
+cmp -s "$work/signed.exe" "$work/signed2.exe" || fail "signing with SOURCE_DATE_EPOCH is not reproducible"
+# A signed stub: its signature is dropped, since it no longer matches.
+"$pkgtool" make-setup "$demo/manifest.xml" -o "$work/resigned.exe" --stub "$work/signed.exe" ||
+  fail "make-setup from a signed stub"
+expect_match "$(i686-w64-mingw32-objdump -p "$work/resigned.exe")" "Entry 4 00000000 00000000" \
+  "no certificate table"
+cmp -s "$work/resigned.exe" "$work/setup.exe" || fail "dropping the signature gives other bytes"
+# A key that does not belong to the certificate: refused, nothing left.
+openssl genrsa -out "$work/other.pem" 2048 2>/dev/null
+refused "a key of another certificate" "osslsigncode could not sign" --stub "$work/stub.exe" \
+  --sign "$work/cert.pem" "$work/other.pem"
+[ ! -e "$work/refused.exe.unsigned" ] || fail "a failed signing left its intermediate"
+
+finish

@@ -1,0 +1,339 @@
+#include "wizard/PageFlow.h"
+
+#include <algorithm>
+
+#include "device/DeviceArrival.h"
+#include "device/UsbDevices.h"
+#include "engine/InstallWorker.h"
+#include "platform/WindowHost.h"
+#include "startup/InstallerInit.h"
+#include "startup/Settings.h"
+#include "wizard/Pages.h"
+#include "wizard/Records.h"
+#include "wizard/StatusLines.h"
+#include "wizard/Surface.h"
+#include "wizard/Widgets.h"
+#include "wizard/WizardState.h"
+
+void (*wizardTrace)(const char* event, std::u16string_view text) = nullptr;
+
+namespace {
+
+void trace(const char* event, std::u16string_view text = {}) {
+    if (wizardTrace) wizardTrace(event, text);
+}
+
+constexpr std::uint8_t kPageStep = 15;
+constexpr std::uint8_t kWindowStep = 20;
+constexpr std::uint8_t kWindowHidden = 15;
+
+// What the page flow knows of the one installation it may start.
+struct WorkerRecord {
+    bool started = false;
+    bool ended = false;  // its end message arrived
+};
+WorkerRecord workerRecord;
+
+// What a language put on the licence page, for the test build's record.
+void traceLanguage() {
+    if (!wizardTrace) return;
+    trace("folder", wizardWidgets.pathLabel.text);
+    const auto& paragraphs = wizardWidgets.licenceView.paragraphs;
+    trace("licence", paragraphs.empty() ? std::u16string_view() : paragraphs.front().text);
+}
+
+void startTimer() {
+    if (wizardState.timerRunning != 0) return;
+    platform::windowHost().startTimer(windowSurface.window, kWizardTimer, kTickMs);
+    wizardState.timerRunning = kWizardTimer;
+}
+
+void fadeInWindow() {
+    wizardState.fadeMode = FadeIn;
+    startTimer();
+    platform::windowHost().show(windowSurface.window, true);
+}
+
+void workerEnded() {
+    workerRecord.ended = true;
+    wizardState.fadeMode = FadeOutClose;
+    startTimer();
+    wizardState.inputEnabled = false;
+}
+
+void startWorker() {
+    workerRecord = {true, false};
+    startInstallWorker(*installConfig, workerParameter);
+    // No thread could be made: no end message will come, so the window ends here (exit 1).
+    if (!installConfig->workerThread && !workerRecord.ended) workerEnded();
+}
+
+// The device is there: interactively the progress page comes; unattended the window fades
+// away and the installation runs without questions.
+void beginInstallation() {
+    if (!settings) {
+        workerParameter.quiet = 0;
+        workerParameter.showPanel = 1;
+        workerParameter.hidRunCount = 0;
+        wizardState.currentPage = ProgressPage;
+    } else {
+        workerParameter.quiet = 1;
+        workerParameter.showPanel = settings->showPanel ? 1 : 0;
+        workerParameter.hidRunCount = settings->hidMode;
+        wizardState.fadeMode = FadeOutHide;
+    }
+    startWorker();
+}
+
+void stepPage(int page) {
+    WizardState& s = wizardState;
+    std::uint8_t& alpha = s.pageAlpha[page];
+    if (page == s.currentPage && alpha < 255) {
+        if (alpha == 0 && page == LicencePage) wizardWidgets.licenceView.scrolling = true;
+        if (alpha == 0 && page == ProgressPage) wizardWidgets.progressSlideshow.running = true;
+        alpha = std::uint8_t(std::min(255, alpha + kPageStep));
+        s.fullComposePending = true;
+        if (alpha == 255) {
+            s.inputEnabled = true;
+            static const char* const shown[kPageCount] = {"page 0", "page 1", "page 2", "page 3"};
+            trace(shown[page]);
+            if (page == DevicePage && countTouchDevices() > 0) beginInstallation();
+        }
+    } else if (page != s.currentPage && alpha != 0) {
+        alpha = std::uint8_t(std::max(0, alpha - kPageStep));
+        if (alpha == 0 && s.currentPage == DevicePage) wizardWidgets.licenceView.scrolling = false;
+        s.fullComposePending = true;
+    }
+}
+
+bool stepWindowFade() {
+    WizardState& s = wizardState;
+    if (s.fadeMode == FadeIn) {
+        if (s.windowAlpha >= 255) return false;
+        s.windowAlpha = std::uint8_t(std::min(255, s.windowAlpha + kWindowStep));
+        if (s.windowAlpha == 255) s.inputEnabled = true;
+        return true;
+    }
+    if (s.windowAlpha > kWindowHidden) {
+        s.windowAlpha = std::uint8_t(std::max<int>(kWindowHidden, s.windowAlpha - kWindowStep));
+        return true;
+    }
+    if (s.timerRunning != 0) {
+        platform::windowHost().stopTimer(windowSurface.window, s.timerRunning);
+        s.timerRunning = 0;
+        platform::windowHost().show(windowSurface.window, false);
+    }
+    if (s.fadeMode == FadeOutClose) platform::windowHost().postClose(windowSurface.window);
+    return false;
+}
+
+bool isDirty(const Widget& w) {
+    return w.dirty;
+}
+
+// A running slideshow draws on every tick, building its picture up over the last one.
+bool stepSlideshow(Slideshow& show) {
+    bool changed = show.dirty;
+    if (show.running) {
+        show.dirty = true;
+        changed = true;
+    }
+    return changed;
+}
+
+bool stepWidgets() {
+    WizardWidgets& w = wizardWidgets;
+    bool changed = isDirty(w.closeButton);
+    for (const ImageButton& b : w.languageButtons) changed |= isDirty(b);
+    // A scroll step is painted on the next tick.
+    changed |= isDirty(w.licenceView);
+    w.licenceView.scrollStep();
+    changed |= stepSlideshow(w.licencePicture);
+    changed |= isDirty(w.pathLabel);
+    changed |= isDirty(w.browseButton);
+    changed |= isDirty(w.agreeButton);
+    changed |= isDirty(w.disagreeButton);
+    changed |= stepSlideshow(w.progressSlideshow);
+    changed |= isDirty(w.statusLabel);
+    return changed;
+}
+
+// The buttons the pointer visits on the current page, the close button first.
+template <typename Visit>
+void visitButtons(Visit visit) {
+    if (!visit(wizardWidgets.closeButton)) return;
+    for (ImageButton* b : pageLayout(wizardState.currentPage).buttons) {
+        if (!visit(*b)) return;
+    }
+}
+
+void startDragging(int x, int y) {
+    wizardState.dragging = true;
+    wizardState.dragOffset[0] = x;
+    wizardState.dragOffset[1] = y;
+}
+
+}  // namespace
+
+void installPageFlow() {
+    clickActions.close = closeAction;
+    clickActions.agree = agreeAction;
+    clickActions.language = languageAction;
+    startupDecision = runStartupDecision;
+    workerRecord = {};
+}
+
+void runStartupDecision() {
+    WizardState& s = wizardState;
+    if (!settings) {
+        if (s.timerRunning == 0) fadeInWindow();
+        return;
+    }
+    initInstaller(settings->language);
+    traceLanguage();
+    if (!settings->licenceAgreed) {
+        if (s.timerRunning != 0) return;
+        s.pageAlpha[LanguagePage] = 0;
+        s.pageAlpha[LicencePage] = 255;
+        s.pageAlpha[DevicePage] = s.pageAlpha[ProgressPage] = 0;
+        s.currentPage = LicencePage;
+        wizardWidgets.licenceView.scrolling = true;
+        fadeInWindow();
+    } else if (countTouchDevices() > 0) {
+        workerParameter.quiet = 1;
+        workerParameter.showPanel = settings->showPanel ? 1 : 0;
+        workerParameter.hidRunCount = settings->hidMode;
+        startWorker();
+    } else if (s.timerRunning == 0) {
+        s.currentPage = DevicePage;
+        s.pageAlpha[LanguagePage] = s.pageAlpha[LicencePage] = s.pageAlpha[ProgressPage] = 0;
+        s.pageAlpha[DevicePage] = 255;
+        fadeInWindow();
+    }
+}
+
+bool stepAnimations() {
+    for (int page = 0; page < kPageCount; ++page) stepPage(page);
+    bool changed = wizardState.fullComposePending;
+    changed |= stepWindowFade();
+    changed |= stepWidgets();
+    return changed;
+}
+
+void onTimer() {
+    paintTick(stepAnimations());
+}
+
+void onMouseDown(int x, int y) {
+    bool pressed = false;
+    if (wizardState.inputEnabled) {
+        visitButtons([&](ImageButton& b) {
+            pressed |= b.pressTest(x, y, !pressed);
+            return true;
+        });
+    }
+    if (!pressed) startDragging(x, y);
+    platform::windowHost().capture(windowSurface.window);
+}
+
+void onMouseMove(int x, int y) {
+    if (wizardState.inputEnabled) {
+        bool entered = false;
+        visitButtons([&](ImageButton& b) {
+            entered |= b.hoverTest(x, y, !entered);
+            return true;
+        });
+    }
+    if (!wizardState.dragging) return;
+    std::int32_t cx = 0, cy = 0;
+    platform::windowHost().cursorPos(cx, cy);
+    windowSurface.windowPos = {cx - wizardState.dragOffset[0], cy - wizardState.dragOffset[1]};
+    PushFrame();
+}
+
+void onMouseUp(int x, int y) {
+    if (wizardState.inputEnabled) {
+        // A click may change the page (and so its buttons): the list is taken first.
+        std::vector<ImageButton*> buttons{&wizardWidgets.closeButton};
+        for (ImageButton* b : pageLayout(wizardState.currentPage).buttons) buttons.push_back(b);
+        for (ImageButton* b : buttons) b->releaseTest(x, y);
+    }
+    wizardState.dragging = false;
+    platform::windowHost().releaseCapture();
+}
+
+void onDeviceChange(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size) {
+    if (!mayBeTouchArrival(wParam, broadcast, size)) return;
+    // Arrivals during the page's fade-in are caught by the count at the end of the fade.
+    if (wizardState.currentPage != DevicePage || wizardState.pageAlpha[DevicePage] != 255) return;
+    beginInstallation();
+}
+
+void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t size) {
+    StatusEffect effect = statusEffect(code, workerText(text, size));
+    switch (effect.kind) {
+        case StatusEffect::StatusLine:
+            trace("status", effect.text);
+            wizardWidgets.statusLabel.setText(effect.text);
+            break;
+        case StatusEffect::ErrorBox:
+            trace("box", std::u16string(effect.caption) + u"|" + effect.text);
+            platform::windowHost().messageBox(windowSurface.window, effect.text.c_str(),
+                                              effect.caption);
+            break;
+        case StatusEffect::WorkerDone:
+            workerEnded();
+            break;
+        case StatusEffect::Ignore:
+            break;
+    }
+}
+
+int onDestroy() {
+    int status = kExitNotStarted;
+    if (installConfig) {
+        if (installConfig->workerThread) {
+            // Closed from outside while it ran: it rolls back, and its last lines finish.
+            installConfig->running = false;
+            installConfig->workerThread->waitServingMessages();
+            installConfig->workerThread.reset();
+        }
+        if (workerRecord.started)
+            status = installConfig->completed ? kExitInstalled : kExitRolledBack;
+    }
+    DestroyWindowSurface();
+    settings.reset();
+    static const char* const exits[] = {"exit 0", "exit 1", "exit 2"};
+    trace(exits[status]);
+    return status;
+}
+
+void languageAction(std::uint32_t langId) {
+    initInstaller(langId);
+    traceLanguage();
+    wizardState.currentPage = LicencePage;
+    wizardState.inputEnabled = false;
+}
+
+void agreeAction() {
+    wizardState.currentPage = DevicePage;
+    wizardState.inputEnabled = false;
+}
+
+void closeAction() {
+    WizardState& s = wizardState;
+    if (s.currentPage == ProgressPage && workerRecord.started && !workerRecord.ended) {
+        // The window stays: the worker rolls back and its end message closes the window. The
+        // handle is kept so that the teardown can wait for the worker's last lines.
+        installConfig->running = false;
+    } else {
+        s.fadeMode = FadeOutClose;
+        startTimer();
+    }
+    s.inputEnabled = false;
+    ImageButton& close = wizardWidgets.closeButton;
+    if (close.state != ButtonState::Normal) {
+        close.state = ButtonState::Normal;
+        close.dirty = true;
+    }
+}

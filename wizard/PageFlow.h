@@ -1,0 +1,52 @@
+// The wizard's page flow: the start-up decision, the animation step of every timer tick, the
+// click actions, device arrival, the worker's status messages and the end of the window. Plain
+// functions over the wizard state; the window procedure decodes the messages and calls them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+constexpr int kWizardTimer = 1;
+constexpr unsigned kTickMs = 33;
+
+// Exit statuses of the process: a deployment tool tells a rolled-back run from a finished one.
+constexpr int kExitInstalled = 0;
+constexpr int kExitRolledBack = 1;  // cancelled or failed: nothing was installed
+constexpr int kExitNotStarted = 2;  // the window closed before any installation started
+
+// Sets the click actions of the widgets and the surface build's start-up decision.
+void installPageFlow();
+
+// Without settings the window fades in on the language page; with settings the language is
+// loaded and the wizard opens on the licence page, on the device page, or installs at once
+// without showing the window.
+void runStartupDecision();
+
+// One step of every fade and widget animation; true when something visible changed.
+bool stepAnimations();
+// WM_TIMER: steps, then paints a full compose, a dirty repaint, or nothing.
+void onTimer();
+
+void onMouseDown(int x, int y);
+void onMouseMove(int x, int y);
+void onMouseUp(int x, int y);
+
+// WM_DEVICECHANGE with the bytes lParam points to (none for notices without a structure).
+void onDeviceChange(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size);
+
+// WM_COPYDATA from the install worker.
+void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t size);
+
+// WM_DESTROY: a worker that still runs is asked to stop and waited for (its messages are
+// served meanwhile), then the surface, widgets and settings go. Returns the exit status.
+int onDestroy();
+
+// Where the test build of setup.exe records what the wizard showed ("page 2", "status ...",
+// "box CAPTION|TEXT", "exit 0"); none in the shipped setup.exe.
+extern void (*wizardTrace)(const char* event, std::u16string_view text);
+
+// The click actions, for the buttons and the tests.
+void languageAction(std::uint32_t langId);
+void agreeAction();
+void closeAction();

@@ -1,0 +1,109 @@
+#include "wizard/Surface.h"
+
+#include "platform/WindowHost.h"
+#include "startup/MessageTable.h"
+#include "wizard/Pages.h"
+#include "wizard/Records.h"
+#include "wizard/Widgets.h"
+#include "wizard/WizardState.h"
+
+WindowSurface windowSurface;
+void (*startupDecision)() = nullptr;
+
+namespace {
+
+constexpr std::uint32_t kEnglish = 1033;
+constexpr std::uint8_t kHiddenAlpha = 15;  // a page at or below this is not drawn
+
+void paintBackground() {
+    auto painter = platform::drawing().paint(platform::Surface::Background);
+    painter->fillRect({1, 1, kWindowWidth - 2, kWindowHeight - 2}, kBodyColour);
+    painter->frameRect({0, 0, kWindowWidth - 1, kWindowHeight - 1}, kBorderColour);
+}
+
+void drawSeparator() {
+    platform::drawing()
+        .paint(platform::Surface::Canvas)
+        ->line(0, kSeparatorY, kWindowWidth - 1, kSeparatorY, kBorderColour);
+}
+
+void restore(const platform::Rect& rect) {
+    platform::drawing().copyRect(platform::Surface::Background, platform::Surface::Canvas, rect);
+}
+
+}  // namespace
+
+bool BuildWindowSurface() {
+    WindowSurface& s = windowSurface;
+    s.open = platform::drawing().openSurfaces(s.window, s.windowSize.width, s.windowSize.height);
+    paintBackground();
+    buildMessageTable(kEnglish);
+    createWidgets();
+    createInstallRecords();
+    if (startupDecision) startupDecision();
+    return true;
+}
+
+void ComposeFullFrame() {
+    restore({0, 0, kWindowWidth, kWindowHeight});
+    // Inside the picture area: a page picture drawn next covers it as far as its page shows.
+    wizardWidgets.closeButton.draw(255, true);
+    for (int p = 0; p < kPageCount; ++p) {
+        std::uint8_t alpha = wizardState.pageAlpha[p];
+        if (alpha <= kHiddenAlpha) continue;
+        const PageLayout& page = pageLayout(WizardPage(p));
+        for (Widget* w : page.capture) w->draw(alpha, true);
+        platform::drawing().copyRect(platform::Surface::Canvas, platform::Surface::Background,
+                                     kPictureArea);
+        for (Widget* w : page.overlay) w->draw(alpha, true);
+        if (alpha > page.separatorAbove) drawSeparator();
+    }
+    PushFrame();
+}
+
+void RepaintDirtyWidgets() {
+    ImageButton& close = wizardWidgets.closeButton;
+    platform::Rect rect;
+    if (close.dirty && close.restoreRect(rect)) restore(rect);
+    for (int p = 0; p < kPageCount; ++p) {
+        if (wizardState.pageAlpha[p] == 0) continue;
+        for (Widget* w : pageLayout(WizardPage(p)).repaint) {
+            if (w->dirty && w->restoreRect(rect)) restore(rect);
+        }
+    }
+    close.dirty = false;
+    close.draw(255, true);
+    for (int p = 0; p < kPageCount; ++p) {
+        std::uint8_t alpha = wizardState.pageAlpha[p];
+        if (alpha <= kHiddenAlpha) continue;
+        for (Widget* w : pageLayout(WizardPage(p)).repaint) w->draw(alpha, false);
+    }
+    PushFrame();
+}
+
+void PushFrame() {
+    const WindowSurface& s = windowSurface;
+    platform::drawing().push(s.window, s.windowPos.x, s.windowPos.y, s.windowSize.width,
+                             s.windowSize.height, wizardState.windowAlpha);
+}
+
+void paintTick(bool changed) {
+    if (wizardState.fullComposePending) {
+        ComposeFullFrame();
+    } else if (changed) {
+        RepaintDirtyWidgets();
+    }
+    wizardState.fullComposePending = false;
+}
+
+bool DestroyWindowSurface() {
+    if (wizardState.timerRunning != 0) {
+        platform::windowHost().stopTimer(windowSurface.window, wizardState.timerRunning);
+        wizardState.timerRunning = 0;
+    }
+    releaseWidgets();
+    releaseInstallRecords();
+    platform::drawing().closeSurfaces();
+    windowSurface.open = false;
+    return true;
+}

@@ -1,0 +1,44 @@
+// The layered window's surface: the canvas every widget draws into and the clean background
+// it is restored from, the full compose of every visible page, the dirty repaint, the push to
+// the window, and the teardown.
+#pragma once
+
+#include "platform/Drawing.h"
+
+constexpr int kWindowWidth = 538;
+constexpr int kWindowHeight = 375;
+constexpr std::uint32_t kBodyColour = 0xFE3B7EC0;
+constexpr std::uint32_t kBorderColour = 0xFE969696;
+constexpr int kSeparatorY = 305;
+// The area page pictures and captions cover, captured into the background by a full compose.
+constexpr platform::Rect kPictureArea{1, 1, kWindowWidth - 2, 303};
+
+struct WindowSurface {
+    void* window = nullptr;     // the wizard window, set by the start-up sequence
+    platform::Point windowPos;  // destination of every push; moved by dragging
+    platform::Size windowSize{kWindowWidth, kWindowHeight};
+    platform::Point srcPoint;
+    bool open = false;  // the canvases exist
+};
+
+extern WindowSurface windowSurface;
+
+// The start-up decision of the page flow, run at the end of the build; none: nothing runs.
+extern void (*startupDecision)();
+
+// Opens the canvases, paints the background, selects English, creates every widget and the
+// empty install records, then runs the start-up decision. Always true.
+bool BuildWindowSurface();
+// The background into the canvas, the close button, every page above alpha 15 with its
+// capture, overlay and separator, then the push.
+void ComposeFullFrame();
+// Restores and redraws only the dirty widgets of the visible pages, the close button always,
+// then pushes.
+void RepaintDirtyWidgets();
+// The canvas to the window at its position with the window alpha.
+void PushFrame();
+// What a timer tick paints after the animations stepped: a full compose when one is pending,
+// else a dirty repaint when something changed, else nothing.
+void paintTick(bool changed);
+// Stops the timer, frees the widgets and install records, releases the canvases. Always true.
+bool DestroyWindowSurface();

@@ -1,0 +1,3 @@
+#include "wizard/WizardState.h"
+
+WizardState wizardState;
