@@ -91,6 +91,7 @@ setup_folder() {
 
 # --- pkgtool.exe in a Downloads-like folder
 check "pkgtool.exe imports only KnownDLLs at start-up" imports_only_known "$build/tools/pkgtool.exe"
+check "setup.exe imports only KnownDLLs at start-up" imports_only_known "$build/setup/setup.exe"
 dl='C:\Downloads'
 setup_folder "$dl" "$build/tools/pkgtool.exe"
 cp "$src/tests/windows/data/tiny.bmp" "$src/tests/windows/data/tiny.png" "$(unix "$dl")/"
