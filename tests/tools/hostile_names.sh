@@ -46,7 +46,7 @@ manifest '<Company name="Brenmark"/>' '<Product name="OtherName"/>'
 refused "Product other than the root" ':3: Product: name "OtherName" is not the root folder name "KorvelServerV6"'
 
 # --- the loader: a package whose names leave their folder is damaged
-"$pkgtool" build "$src/demo/manifest.xml" -o "$work/demo.bin" || fail "demo build"
+"$pkgtool" build "$demo/manifest.xml" -o "$work/demo.bin" || fail "demo build"
 mkdir -p "$work/p/payload"
 printf 'planted' >"$work/p/payload/PLANTED-0001.txt"
 printf '<InstallerPackage root="R" payload="payload"/>\n' >"$work/p/manifest.xml"
