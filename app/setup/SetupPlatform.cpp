@@ -9,6 +9,7 @@
 #include "platform/win32/Win32Pictures.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Security.h"
 #include "platform/win32/Win32Resources.h"
 #include "platform/win32/Win32ServiceManager.h"
 #include "platform/win32/Win32Shell.h"
@@ -67,6 +68,7 @@ void installSetupPlatform([[maybe_unused]] const std::u16string& executableFolde
     static win32::Win32WindowHost windows;
     static win32::Win32Drawing drawing;
     static win32::Win32FolderPicker folders;
+    static win32::Win32Security security;
     os.files = &files;
     os.codepage = &codepage;
     os.xml = &xml;
@@ -83,6 +85,7 @@ void installSetupPlatform([[maybe_unused]] const std::u16string& executableFolde
     os.windows = &windows;
     os.drawing = &drawing;
     os.folders = &folders;
+    os.security = &security;
 #ifdef TS_SIMULATED_USB
     static SimulatedUsbBus simulated(executableFolder + u"\\usb-devices.txt", usb);
     os.usb = &simulated;
