@@ -4,31 +4,11 @@
 set -uo pipefail
 build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
 source "$src/scripts/wine-env"
-work="$build/e2e-$(basename "$0" .sh).$$"
-rm -rf "$work" && mkdir -p "$work"
-cp -a "$WINEPREFIX" "$work/prefix" || { echo "FAIL: cannot copy the prefix"; exit 1; }
-export WINEPREFIX="$work/prefix"
-trap 'wineserver -k </dev/null >/dev/null 2>&1; rm -rf "$work"' EXIT
-wineserver -p 60 </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
-
-drive="$WINEPREFIX/drive_c"
+source "$src/scripts/lib/wine-session.bash"
+wine_session "$build/e2e-$(basename "$0" .sh).$$"
+work=$session_work
 fixtures="$build/fixtures"
 pkgtool="$build/tools/pkgtool.exe"
-failures=0
-
-# w PROGRAM ARGS...: runs a Windows program; output through a file, carriage returns dropped.
-w() {
-  local out="$work/wine-output.$BASHPID" status
-  timeout 300 wine "$@" </dev/null >"$out" 2>&1
-  status=$?
-  tr -d '\r' <"$out"
-  rm -f "$out"
-  return $status
-}
-check() { # check DESCRIPTION COMMAND...
-  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
 finish() {
   if [ "$failures" -ne 0 ]; then echo "FAIL: $failures checks failed"; exit 1; fi
   echo "PASS"
