@@ -43,11 +43,12 @@ if(WIN32)
     include(cmake/WindowsBenchmarks.cmake)
   endif()
 
-  file(GLOB TS_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.sh)
+  file(GLOB TS_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.sh)  # lib.bash is shared, not a test
   foreach(script ${TS_E2E_TESTS})
     get_filename_component(name ${script} NAME_WE)
     add_test(NAME e2e.${name} COMMAND bash ${script} ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
-    set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
+    # 77: the test could not check what it is about on this system, and says why.
+    set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 600 RUN_SERIAL ON SKIP_RETURN_CODE 77)
   endforeach()
 elseif(TS_TSAN)
   # Only the tests that put the workers on real threads; everything else runs single-threaded

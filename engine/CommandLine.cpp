@@ -12,3 +12,10 @@ bool quotedCommandLine(std::u16string_view program, std::u16string_view argument
     if (!arguments.empty()) commandLine.append(u" ").append(arguments);
     return true;
 }
+
+std::u16string_view programOf(std::u16string_view commandLine) {
+    if (commandLine.empty() || commandLine[0] != u'"') return commandLine;
+    std::size_t close = commandLine.find(u'"', 1);
+    return close == std::u16string_view::npos ? std::u16string_view()
+                                              : commandLine.substr(1, close - 1);
+}

@@ -11,3 +11,7 @@
 // early and turn the rest of the path into arguments.
 bool quotedCommandLine(std::u16string_view program, std::u16string_view arguments,
                        std::u16string& commandLine);
+
+// The program a command line starts: the quoted part when it begins with a quote, otherwise the
+// whole text (binary paths and commands that earlier versions stored unquoted).
+std::u16string_view programOf(std::u16string_view commandLine);

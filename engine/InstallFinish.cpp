@@ -1,5 +1,6 @@
 // The end of a successful installation: data folder, panel file, services started, the log
 // saved, the product's programs launched. Nothing here looks at the running flag any more.
+#include "engine/DataFolder.h"
 #include "engine/PanelConfig.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
@@ -8,18 +9,17 @@
 
 namespace {
 
+// Every user can write the data folder: it is emptied and refilled only through the operations
+// that never follow a link, so a junction swapped in at any moment leads nowhere.
 void renewDataFolder(WorkerRun& run) {
     std::u16string documents;
-    TextBuffer folder, panelFile;
-    if (!platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents) ||
-        !joinPath(folder, documents, u"Vantrel")) {
+    if (!platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {
         return;
     }
-    deleteFolderTree(folder);
-    if (!platform::files().exists(folder)) platform::files().createFolder(folder);
-    if (!joinPath(panelFile, viewOf(folder), u"PanelConfig.ini")) return;
+    deleteTreeBelow(documents.c_str(), kDataFolderName);
+    platform::files().createFolderBelow(documents.c_str(), kDataFolderName);
     PanelEndpoint endpoint{std::uint16_t(run.parameter().language & 0xFFFF), {127, 0, 0, 1}, 6550};
-    writePanelConfig(panelFile, endpoint);
+    writePanelConfigBelow(documents.c_str(), kPanelConfigPath, endpoint);
 }
 
 void removeOlderService() {

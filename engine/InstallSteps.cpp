@@ -1,5 +1,6 @@
 // The installation's own steps between the previous-version removal and the decision: folders,
 // services, programs, files, product key, shortcuts, registry entries.
+#include "common/Names.h"
 #include "engine/ProgramShutdown.h"
 #include "engine/RegistryDesktopMenu.h"
 #include "engine/RegistryProductKey.h"
@@ -10,6 +11,7 @@
 #include "engine/Shortcuts.h"
 #include "engine/WorkerRun.h"
 #include "platform/FileSystem.h"
+#include "platform/Security.h"
 
 namespace {
 
@@ -30,6 +32,51 @@ bool targetOf(const FileNode* file, TextBuffer& path) {
 
 }  // namespace
 
+bool installFolderIsSafe(WorkerRun& run, TextBuffer& refused) {
+    const char16_t* installRoot = run.parameter().installRoot;
+    TextBuffer company, product;
+    bool composed = joinPath(company, viewOf(installRoot), viewOf(run.config.company)) &&
+                    joinPath(product, viewOf(company), viewOf(run.config.product));
+    // A name with "\" or ".." in it would put the installation somewhere else entirely.
+    if (!isPlainName(viewOf(run.config.company)) || !isPlainName(viewOf(run.config.product))) {
+        copyText(refused, composed ? viewOf(product) : viewOf(installRoot));
+        return false;
+    }
+    run.rootProtected = platform::security().isWritableOnlyByTrusted(installRoot);
+    if (run.rootProtected || !composed) return true;
+    for (const TextBuffer* folder : {&company, &product}) {
+        if (platform::files().exists(*folder) &&
+            !platform::security().isWritableOnlyByTrusted(*folder)) {
+            copyText(refused, viewOf(*folder));
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// Under a root others can write, the folder is made with a protected access list; one that
+// stands there anyway (made by someone else a moment ago) must be writable only by the system's
+// own principals. A folder that could not be made is left to fail the first file written into it.
+bool secureFolder(const WorkerRun& run, const char16_t* folder) {
+    if (run.rootProtected) {
+        ensureFolder(folder);
+        return true;
+    }
+    if (!platform::files().exists(folder)) platform::security().createProtectedFolder(folder);
+    return !platform::files().exists(folder) ||
+           platform::security().isWritableOnlyByTrusted(folder);
+}
+
+void refuseFolder(WorkerRun& run, const char16_t* folder) {
+    sendStatus(run, ST_FILE_ERROR, folder);
+    run.stop();
+    run.tree().targetPath[0] = 0;
+}
+
+}  // namespace
+
 void prepareFolders(WorkerRun& run) {
     copyText(run.log.root, viewOf(run.parameter().installRoot));
     copyText(run.log.company, viewOf(run.config.company));
@@ -40,13 +87,14 @@ void prepareFolders(WorkerRun& run) {
                   viewOf(run.config.company))) {
         return;
     }
-    ensureFolder(root.targetPath);
+    if (!secureFolder(run, root.targetPath)) return refuseFolder(run, root.targetPath);
     copyText(root.name, viewOf(run.config.product));
     TextBuffer productFolder;
     if (!joinPath(productFolder, viewOf(root.targetPath), viewOf(root.name))) {
         root.targetPath[0] = 0;
         return;
     }
+    if (!secureFolder(run, productFolder)) return refuseFolder(run, productFolder);
     copyText(root.targetPath, viewOf(productFolder));
     run.targetReady = true;
     createTargetFolders(root);

@@ -23,6 +23,13 @@ int installWorker(InstallConfig& config) {
         return 0;
     }
     platform::systemInfo().enableDebugPrivilege();
+    TextBuffer refused;
+    if (!installFolderIsSafe(run, refused)) {
+        run.stop();
+        sendStatus(run, ST_FILE_ERROR, refused);
+        sendStatus(run, ST_WORKER_DONE);
+        return 0;
+    }
     removePreviousVersions(run);
     prepareFolders(run);
     stopRunningServices(run);

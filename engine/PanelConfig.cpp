@@ -15,9 +15,7 @@ TiXmlElement* topElement(TiXmlDocument& document, const char* name) {
     return document.LinkEndChild(new TiXmlElement(name))->ToElement();
 }
 
-}  // namespace
-
-bool writePanelConfig(const char16_t* path, const PanelEndpoint& endpoint) {
+void panelConfigText(const PanelEndpoint& endpoint, std::string& text) {
     char language[16], address[16];
     std::snprintf(language, sizeof language, "0x0%x", unsigned(endpoint.language));
     std::snprintf(address, sizeof address, "%d.%d.%d.%d", endpoint.address[0], endpoint.address[1],
@@ -33,7 +31,23 @@ bool writePanelConfig(const char16_t* path, const PanelEndpoint& endpoint) {
     TiXmlPrinter printer;
     printer.SetLineBreak("\r\n");
     document.Accept(&printer);
-    const std::string& text = printer.Str();
+    text.assign(printer.CStr(), printer.Size());
+}
+
+}  // namespace
+
+bool writePanelConfig(const char16_t* path, const PanelEndpoint& endpoint) {
+    std::string text;
+    panelConfigText(endpoint, text);
     auto bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     return platform::files().writeFile(path, bytes, text.size()) == platform::WriteResult::Written;
+}
+
+bool writePanelConfigBelow(const char16_t* base, const char16_t* relative,
+                           const PanelEndpoint& endpoint) {
+    std::string text;
+    panelConfigText(endpoint, text);
+    auto bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    return platform::files().writeFileBelow(base, relative, bytes, text.size()) ==
+           platform::WriteResult::Written;
 }

@@ -17,3 +17,8 @@ struct PanelEndpoint {
 // The language is printed with "0x0%x", the address with "%d.%d.%d.%d" and the port with "%d".
 // True when the whole file was written.
 bool writePanelConfig(const char16_t* path, const PanelEndpoint& endpoint);
+
+// The same file at base\relative in a folder others can write, never through a link
+// (FileSystem::writeFileBelow).
+bool writePanelConfigBelow(const char16_t* base, const char16_t* relative,
+                           const PanelEndpoint& endpoint);

@@ -1,4 +1,4 @@
-// Steps 2 and 3: an earlier installation is removed through its own uninstall.log, found first
+// An earlier installation is removed through its own uninstall.log, found first
 // by the product key and then at the folder the new installation is about to use.
 #include "engine/RegistryProductKey.h"
 #include "engine/Services.h"
@@ -11,7 +11,9 @@ namespace {
 void uninstallFromLog(WorkerRun& run, const char16_t* logPath, const char16_t* folder) {
     if (!platform::files().exists(logPath)) return;
     UninstallJob job;
-    if (loadUninstallJob(job, logPath)) {
+    // A log that is not believed is no earlier installation this installer knows of: nothing is
+    // said and nothing is done, as when there is no log at all.
+    if (loadUninstallJob(job, logPath) && job.trust.believed) {
         reportProgress(run, ST_PREVIOUS_VERSION, folder);
         startUninstallJob(job);
         waitUninstallJob(job);
@@ -32,11 +34,14 @@ void removeByProductKey(WorkerRun& run) {
     if (previous.hasServiceName) deleteServiceByName(previous.serviceName);
 }
 
+// The folder this installation is about to use, named after the product: the files of an
+// earlier installation of the same package lie there, and so does its log, whatever the
+// package's root folder is called.
 void removeByLocation(WorkerRun& run) {
     const WorkerParameter& p = run.parameter();
     TextBuffer folder;
     if (!joinPath(folder, viewOf(p.installRoot), viewOf(run.config.company),
-                  viewOf(run.tree().name)) ||
+                  viewOf(run.config.product)) ||
         !joinPath(run.logPath, viewOf(folder), u"uninstall.log")) {
         return;
     }

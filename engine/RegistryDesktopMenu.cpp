@@ -1,6 +1,9 @@
 #include "engine/RegistryDesktopMenu.h"
 
+#include <string>
+
 #include "common/Text.h"
+#include "engine/CommandLine.h"
 #include "engine/RegistryPaths.h"
 #include "platform/Registry.h"
 
@@ -32,7 +35,8 @@ void undoWrite(const char16_t* entryPath, const char16_t* name, bool entryIsNew,
 bool writeDesktopMenu(const char16_t* targetPath, const char16_t* name) {
     std::u16string_view target = viewOf(targetPath);
     TextBuffer entryPath, commandPath;
-    if (viewOf(name).empty() || target.size() >= kTextUnits ||
+    std::u16string launch;
+    if (viewOf(name).empty() || !quotedCommandLine(target, {}, launch) ||
         !joinPath(entryPath, kDesktopShellPath, viewOf(name)) ||
         !joinPath(commandPath, viewOf(entryPath), u"command")) {
         return false;
@@ -53,7 +57,7 @@ bool writeDesktopMenu(const char16_t* targetPath, const char16_t* name) {
         undoWrite(entryPath, name, entryIsNew, false);
         return false;
     }
-    bool command = registry.setString(key, nullptr, target);
+    bool command = registry.setString(key, nullptr, launch);
     registry.closeKey(key);
     if (!command) undoWrite(entryPath, name, entryIsNew, commandIsNew);
     return command;

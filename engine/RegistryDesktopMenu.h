@@ -3,10 +3,11 @@
 #pragma once
 
 // Writes the entry <name>: "Icon" = targetPath and "Position" = "Bottom", then the subkey
-// "command" whose default value is targetPath. True when all three were set. The install worker
-// logs only an entry that was written, so on failure the keys this call created are deleted
-// again and a failed entry leaves nothing behind. False without touching the registry for an
-// empty name (it would name the Shell key itself) or when a key path would not fit 260 units.
+// "command" whose default value is targetPath in double quotes (the command the shell runs). True
+// when all three were set. The install worker logs only an entry that was written, so on failure
+// the keys this call created are deleted again and a failed entry leaves nothing behind. False
+// without touching the registry for an empty name (it would name the Shell key itself), when a key
+// path would not fit 260 units or when the path cannot be quoted.
 bool writeDesktopMenu(const char16_t* targetPath, const char16_t* name);
 
 // Deletes the entry named stemOf(text): its "command" subkey first, as a key with subkeys cannot

@@ -1,6 +1,9 @@
 #include "engine/RegistryUninstallEntry.h"
 
+#include <string>
+
 #include "common/Text.h"
+#include "engine/CommandLine.h"
 #include "engine/RegistryPaths.h"
 #include "platform/Registry.h"
 
@@ -10,8 +13,9 @@ using platform::RegistryRoot;
 bool writeUninstallEntry(const char16_t* name, const char16_t* uninstallerPath,
                          const char16_t* publisher) {
     TextBuffer path;
-    if (viewOf(name).empty() || viewOf(uninstallerPath).size() >= kTextUnits ||
-        viewOf(publisher).size() >= kTextUnits ||
+    std::u16string launch;
+    if (viewOf(name).empty() || viewOf(publisher).size() >= kTextUnits ||
+        !quotedCommandLine(viewOf(uninstallerPath), {}, launch) ||
         !joinPath(path, kUninstallListPath, viewOf(name))) {
         return false;
     }
@@ -24,7 +28,7 @@ bool writeUninstallEntry(const char16_t* name, const char16_t* uninstallerPath,
     bool written = registry.setString(key, u"DisplayIcon", viewOf(uninstallerPath)) &&
                    registry.setString(key, u"DisplayName", viewOf(name)) &&
                    registry.setString(key, u"Publisher", viewOf(publisher)) &&
-                   registry.setString(key, u"UninstallString", viewOf(uninstallerPath));
+                   registry.setString(key, u"UninstallString", launch);
     registry.closeKey(key);
     return written;
 }

@@ -3,11 +3,12 @@
 
 // Creates HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\<name> and sets
 // "DisplayIcon" = uninstallerPath, "DisplayName" = name, "Publisher" = publisher and
-// "UninstallString" = uninstallerPath in this order, stopping at the first that fails. True
+// "UninstallString" = uninstallerPath in double quotes (a launch string: unquoted, a path with
+// spaces could start "C:\Program.exe") in this order, stopping at the first that fails. True
 // only when all four were set. The install worker logs the entry whatever the result, so a
 // half-written entry is removed with the rest. False without touching the registry for an empty
-// name (the key would be the list itself), or when the key path or a text would not fit 260
-// units.
+// name (the key would be the list itself), when the key path or a text would not fit 260
+// units, or when the path cannot be quoted (it holds a quote).
 bool writeUninstallEntry(const char16_t* name, const char16_t* uninstallerPath,
                          const char16_t* publisher);
 

@@ -81,6 +81,12 @@ bool stopService(ServiceHandle service) {
     return pollUntil(service, since, state, stopped);
 }
 
+bool serviceBinaryPath(const char16_t* name, std::u16string& binaryPath) {
+    return withService(name, [&binaryPath](ServiceHandle service) {
+        return platform::services().queryBinaryPath(service, binaryPath);
+    });
+}
+
 bool startServiceByName(const char16_t* name) {
     return withService(name, startService);
 }

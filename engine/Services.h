@@ -4,6 +4,7 @@
 // still pending as it is.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "common/Text.h"
@@ -28,6 +29,9 @@ bool startService(platform::ServiceHandle service);
 // is. False when a query fails, the stop request fails, or it is still not stopped after the
 // wait.
 bool stopService(platform::ServiceHandle service);
+
+// The command line the named service is registered to run. False when it cannot be read.
+bool serviceBinaryPath(const char16_t* name, std::u16string& binaryPath);
 
 // Opens the service by name and starts or stops it as above. False when it cannot be opened.
 bool startServiceByName(const char16_t* name);

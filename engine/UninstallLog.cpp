@@ -104,7 +104,7 @@ bool parseLog(UninstallLog& log, const std::uint8_t* bytes, std::size_t size, Lo
 bool loadLog(UninstallLog& log, const char16_t* path, LogDamage* damage) {
     freeLog(log);
     std::vector<std::uint8_t> bytes;
-    if (!platform::files().readFile(path, bytes)) return false;
+    if (!platform::files().readFile(path, bytes, kMaxLogBytes)) return false;
     return parseLog(log, bytes.data(), bytes.size(), damage);
 }
 

@@ -61,7 +61,14 @@ struct LogDamage {
     std::size_t offset = 0;
 };
 
-// Replaces the records with the file's. False when the file cannot be read or a header text
+// The largest uninstall.log read: 16 MiB. The longest record is 525 bytes, so this holds some
+// 32,000 records of the longest paths, hundreds of times what any installation writes; a file
+// found on disk that is larger is refused by its size before anything is read, instead of
+// becoming one heap record per five bytes.
+constexpr std::size_t kMaxLogBytes = 16u * 1024 * 1024;
+
+// Replaces the records with the file's. False when the file cannot be read, is larger than
+// kMaxLogBytes, or a header text
 // is damaged (unterminated or over 259 units). A record that runs past the end of the file
 // ends the load there: the records before it are kept and `damage` tells where.
 bool loadLog(UninstallLog& log, const char16_t* path, LogDamage* damage = nullptr);

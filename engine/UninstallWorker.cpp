@@ -1,3 +1,4 @@
+#include "engine/DataFolder.h"
 #include "engine/ProgramShutdown.h"
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RunProgram.h"
@@ -11,73 +12,27 @@
 
 namespace {
 
-bool sameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    }
-    return true;
-}
-
-// A path component "." or ".." (with either separator) could climb out of the folder.
-bool climbsOut(std::u16string_view path) {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == u'\\' || path[i] == u'/') {
-            std::u16string_view part = path.substr(start, i - start);
-            if (part == u"." || part == u"..") return true;
-            start = i + 1;
-        }
-    }
-    return false;
-}
-
-struct Trust {
-    TextBuffer productFolder{};
-    TextBuffer systemFolder{};
-    bool haveProduct = false;
-    bool haveSystem = false;
-
-    bool product(const TextBuffer& path) const {
-        return haveProduct && isInsideFolder(viewOf(path), viewOf(productFolder));
-    }
-    bool system(const TextBuffer& path) const {
-        return haveSystem && isInsideFolder(viewOf(path), viewOf(systemFolder)) &&
-               viewOf(path).find(u'\\', textLength(systemFolder) + 1) == std::u16string_view::npos;
-    }
-};
-
-// The header is part of the file and could name any folder: it is only believed when it names
-// the folder the log was actually found in.
-Trust trustOf(const UninstallLog& log, const TextBuffer& logFolder) {
-    Trust t;
-    t.haveProduct =
-        joinPath(t.productFolder, viewOf(log.root), viewOf(log.company), viewOf(log.product)) &&
-        logFolder[0] != 0 && sameIgnoringAsciiCase(viewOf(t.productFolder), viewOf(logFolder));
-    std::u16string system;
-    t.haveSystem = platform::files().specialFolder(platform::SpecialFolder::System, system) &&
-                   copyText(t.systemFolder, system);
-    return t;
-}
-
 void closeIfProgram(const TextBuffer& path) {
     if (platform::files().exists(path) && isExePath(path)) closeProgram(path);
 }
 
-void firstPass(const UninstallLog& log, const Trust& trust) {
+void firstPass(const UninstallLog& log, const FoundLogTrust& trust) {
     for (const LogRecord* r = log.last; r; r = r->prev) {
         TextBuffer text;
-        if (!recordText(*r, text)) continue;
-        if (r->type == LOG_FILE && trust.product(text)) closeIfProgram(text);
-        if (r->type == LOG_SERVICE && trust.product(text)) {
+        if ((r->type != LOG_FILE && r->type != LOG_SERVICE) || !recordText(*r, text) ||
+            !mayUndo(*r, trust)) {
+            continue;
+        }
+        if (r->type == LOG_FILE) closeIfProgram(text);
+        if (r->type == LOG_SERVICE) {
             TextBuffer name;
-            copyText(name, stemOf(viewOf(text)));
-            stopServiceByName(name);
+            if (serviceNameOf(viewOf(text), name)) stopServiceByName(name);
         }
     }
 }
 
-void undoRecord(const LogRecord& r, const Trust& trust) {
+void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
+    if (!mayUndo(r, trust)) return;
     TextBuffer text, name;
     if (r.type == LOG_REGISTRY_KEY) {
         removeKeyRecord(r);
@@ -86,21 +41,18 @@ void undoRecord(const LogRecord& r, const Trust& trust) {
     if (!recordText(r, text)) return;
     switch (r.type) {
         case LOG_FILE:
-            if (!trust.product(text) || !platform::files().exists(text)) break;
+            if (!platform::files().exists(text)) break;
             closeIfProgram(text);
             platform::files().deleteFile(text);
             break;
         case LOG_DRIVER_SCRIPT:
-            // An empty command line starts nothing, as it always has.
-            if (text[0] == 0 || trust.product(text)) runProgram(text, u"", kDriverScriptLimitMs);
+            runProgram(text, u"", kDriverScriptLimitMs);
             break;
         case LOG_SERVICE:
-            if (!trust.product(text)) break;
-            copyText(name, stemOf(viewOf(text)));
-            deleteServiceByName(name);
+            if (serviceNameOf(viewOf(text), name)) deleteServiceByName(name);
             break;
         case LOG_SYSTEM_FILE:
-            if (trust.system(text)) platform::files().deleteFile(text);
+            platform::files().deleteFile(text);
             break;
         default:
             undoSimpleRecord(r.type, text);
@@ -108,44 +60,33 @@ void undoRecord(const LogRecord& r, const Trust& trust) {
     }
 }
 
-void removeFolders(const UninstallLog& log) {
-    TextBuffer folder;
-    if (joinPath(folder, viewOf(log.root), viewOf(log.company), viewOf(log.product))) {
-        removeEmptyFolders(folder);
-    }
-    if (joinPath(folder, viewOf(log.root), viewOf(log.company))) {
-        platform::files().removeFolder(folder);
+// The product folders the header names (only what ends up empty goes) and the shared data
+// folder, which is emptied without following any link a user put in it.
+void removeFolders(const FoundLogTrust& trust) {
+    removeEmptyFolders(trust.productFolder);
+    TextBuffer company;
+    if (copyText(company, parentOf(viewOf(trust.productFolder)))) {
+        platform::files().removeFolder(company);
     }
     std::u16string documents;
-    if (platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents) &&
-        joinPath(folder, documents, u"Vantrel")) {
-        deleteFolderTree(folder);
+    if (platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {
+        deleteTreeBelow(documents.c_str(), kDataFolderName);
     }
 }
 
 }  // namespace
 
-bool isInsideFolder(std::u16string_view path, std::u16string_view folder) {
-    if (folder.empty() || path.size() <= folder.size() + 1 || climbsOut(path) ||
-        path.find(u'/') != std::u16string_view::npos) {
-        return false;
-    }
-    return path[folder.size()] == u'\\' &&
-           sameIgnoringAsciiCase(path.substr(0, folder.size()), folder);
-}
-
 int uninstallWorker(UninstallJob& job) {
     platform::systemInfo().enableDebugPrivilege();
-    if (job.log) {
+    if (job.log && job.trust.believed) {
         UninstallLog& log = *job.log;
-        Trust trust = trustOf(log, job.folder);
-        firstPass(log, trust);
+        firstPass(log, job.trust);
         for (LogRecord* r = log.last; r; r = r->prev) {
             log.cursor = r;
-            undoRecord(*r, trust);
+            undoRecord(*r, job.trust);
             platform::clock().sleep(30);
         }
-        removeFolders(log);
+        removeFolders(job.trust);
     }
     platform::clock().sleep(500);
     return 0;
@@ -162,8 +103,11 @@ void endRunningWorker(UninstallJob& job) {
 bool loadUninstallJob(UninstallJob& job, const char16_t* path) {
     endRunningWorker(job);
     job.log = std::make_unique<UninstallLog>();
-    copyText(job.folder, parentOf(viewOf(path)));
-    if (loadLog(*job.log, path)) return true;
+    job.trust = FoundLogTrust{};
+    if (loadLog(*job.log, path)) {
+        job.trust = judgeFoundLog(*job.log, path);
+        return true;
+    }
     job.log.reset();
     return false;
 }

@@ -14,9 +14,10 @@ struct WorkerRun {
     InstallConfig& config;
     UninstallLog log;
     TextBuffer status{};   // every message's text points here
-    TextBuffer logPath{};  // installRoot\company\(package root name)\uninstall.log
+    TextBuffer logPath{};  // installRoot\company\product\uninstall.log
     bool haveLogPath = false;
-    bool targetReady = false;  // the package root's target folder could be composed
+    bool targetReady = false;    // the package root's target folder could be composed
+    bool rootProtected = false;  // nobody but the system's own can write installRoot
 
     bool running() const { return config.running.load(); }
     void stop() { config.running = false; }
@@ -35,7 +36,10 @@ void pauseUnlessQuiet(WorkerRun& run, unsigned ms);
 // The service named after an executable: its file name up to the first ".".
 void serviceNameOfFile(const FileNode& file, TextBuffer& name);
 
-// Steps of the installation, in the order the worker runs them.
+// Steps of the installation, in the order the worker runs them. The first refuses an
+// installation folder that others could already have written (or names that would leave it),
+// before anything is changed; `refused` is the folder to name.
+bool installFolderIsSafe(WorkerRun& run, TextBuffer& refused);
 void removePreviousVersions(WorkerRun& run);
 void prepareFolders(WorkerRun& run);
 void stopRunningServices(WorkerRun& run);

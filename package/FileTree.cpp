@@ -4,6 +4,7 @@
 #include <map>
 #include <new>
 
+#include "common/Names.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -45,6 +46,13 @@ public:
         return true;
     }
 
+    // A name the target path is built from must name exactly one thing below the target folder.
+    bool refuseName() {
+        badName_ = true;
+        return false;
+    }
+    bool badName() const { return badName_; }
+
     bool fits(std::size_t pos, std::size_t count) const {
         return pos <= size_ && size_ - pos >= count;
     }
@@ -54,6 +62,7 @@ private:
     const std::uint8_t* bytes_;
     std::size_t size_;
     std::map<std::size_t, std::size_t> claims_;
+    bool badName_ = false;
 };
 
 // Reads `count` file entries from `pos`, prepending each to `list` and to allFiles.
@@ -70,6 +79,7 @@ bool readFiles(BlockReader& in, std::size_t& pos, std::uint32_t count, DirNode* 
         node->nextInAll = root.allFiles;
         root.allFiles = node;
         if (!in.u32(pos, size) || !in.name(pos + 4, node->name, afterName)) return false;
+        if (!isPlainName(viewOf(node->name))) return in.refuseName();
         if (!in.fits(afterName, size) || !in.claim(pos, afterName + size)) return false;
         node->size = size;
         if (size > 0) {
@@ -93,6 +103,7 @@ bool readDirectories(BlockReader& in, std::size_t& pos, std::uint32_t count, Dir
             !in.claim(pos, afterName)) {
             return false;
         }
+        if (!isPlainRelativePath(viewOf(dir->name))) return in.refuseName();
         pos = afterName;
     }
     return true;
@@ -104,6 +115,9 @@ bool readTree(BlockReader& in, PackageRoot& root) {
         !in.claim(0, pos)) {
         return false;
     }
+    // The root's name is replaced by the product's before anything is written; an empty one
+    // names nothing, any other must be plain all the same.
+    if (root.name[0] != 0 && !isPlainName(viewOf(root.name))) return in.refuseName();
     if (!readFiles(in, pos, root.fileCount, nullptr, root, root.files) ||
         !readDirectories(in, pos, root.dirCount, root.dirs)) {
         return false;
@@ -143,10 +157,13 @@ bool clearFolder(const char16_t* folder, bool deleteFiles) {
 
 }  // namespace
 
-bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot& root) {
+bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot& root,
+                   bool* badName) {
     freeFileTree(root);
     BlockReader in(block, available);
-    if (readTree(in, root)) return true;
+    bool read = readTree(in, root);
+    if (badName) *badName = in.badName();
+    if (read) return true;
     freeFileTree(root);
     root.name[0] = 0;
     return false;
@@ -218,4 +235,26 @@ bool deleteFolderTree(const char16_t* folder) {
 
 bool removeEmptyFolders(const char16_t* folder) {
     return clearFolder(folder, false);
+}
+
+bool deleteTreeBelow(const char16_t* base, std::u16string_view relative) {
+    auto& fs = platform::files();
+    TextBuffer folder;
+    if (!copyText(folder, relative)) return false;
+    std::vector<platform::DirEntry> entries;
+    if (fs.listBelow(base, folder, entries)) {
+        for (const auto& e : entries) {
+            TextBuffer child;
+            if (e.name.empty() || e.name == u"." || e.name == u".." ||
+                !joinPath(child, relative, e.name)) {
+                continue;
+            }
+            if (e.isDirectory) {
+                if (e.name[0] != u'.') deleteTreeBelow(base, viewOf(child));
+            } else {
+                fs.removeBelow(base, child);
+            }
+        }
+    }
+    return fs.removeBelow(base, folder);
 }

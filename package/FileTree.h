@@ -42,8 +42,13 @@ struct PackageRoot {
 
 // Builds the tree from the file block at `block` (its size field), of `available` bytes that
 // may be read. False when the block is damaged: a count, offset, size or name that points
-// outside it, or a name over 259 units; the root is then left empty.
-bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot& root);
+// outside it, a name over 259 units, or a name that is not plain (a file name, or a root name
+// other than the empty one, that is not one plain name, a directory path that is not plain names
+// joined by backslashes: "..",
+// ".", "/", ":", a control character or a trailing dot would name a file outside the target
+// folder); the root is then left empty. `badName` tells the last case apart.
+bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot& root,
+                   bool* badName = nullptr);
 void freeFileTree(PackageRoot& root);
 
 // Exact, case-sensitive lookup; a leading ".\" or "\" is ignored.
@@ -65,6 +70,11 @@ bool writePackageFile(const FileNode& file, const char16_t* path);
 // removing the folder itself and return whether that worked.
 bool deleteFolderTree(const char16_t* folder);
 bool removeEmptyFolders(const char16_t* folder);
+
+// deleteFolderTree for a folder below `base` that other users can write: the same walk, through
+// the file-system operations that never follow a link below `base` (a link found on the way is
+// removed itself, what it leads to is never touched).
+bool deleteTreeBelow(const char16_t* base, std::u16string_view relative);
 
 // Directories of the tree in creation order: each root directory in list order, followed by
 // its subtree, depth first. Iterative, so a deeply nested package cannot exhaust a stack.

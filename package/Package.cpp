@@ -39,8 +39,10 @@ bool loadPackage(const std::uint8_t* blob, std::size_t size, InstallConfig& conf
         return reject(config, "file block runs past the end");
     }
     config.fileTree = new PackageRoot;
-    if (!buildFileTree(blob + 4 + scriptSize, fileBlockSize, *config.fileTree)) {
-        return reject(config, "file block points outside itself");
+    bool badName = false;
+    if (!buildFileTree(blob + 4 + scriptSize, fileBlockSize, *config.fileTree, &badName)) {
+        return reject(config, badName ? "a name in the file block would leave its folder"
+                                      : "file block points outside itself");
     }
     parseInstallScript(blob + 4, scriptSize, config, scriptStop);
     return true;

@@ -37,9 +37,29 @@ public:
     // Create-or-overwrite with the bytes in one write.
     virtual WriteResult writeFile(const char16_t* path, const std::uint8_t* bytes,
                                   std::size_t size) = 0;
-    virtual bool readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) = 0;
+    // The whole file; false when it cannot be read or holds more than `limit` bytes, which is
+    // found out before anything is read.
+    virtual bool readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
+                          std::size_t limit = SIZE_MAX) = 0;
     // SHGetSpecialFolderPathW; false when the system has no such folder.
     virtual bool specialFolder(SpecialFolder which, std::u16string& path) = 0;
+
+    // Inside a folder that other users can write (the shared data folder, a folder pkgtool
+    // extracts into): `base` is trusted and reached as the system resolves it; `relative` is
+    // plain names joined by backslashes. Each operation opens the object itself, never what a
+    // link leads to, checks through that handle that it is the very object at base\relative
+    // (no link anywhere below `base`), and acts through the same handle, so a link swapped in
+    // between a check and an act is never followed. False for anything not plain, and when a
+    // link stands on the way.
+    virtual bool listBelow(const char16_t* base, const char16_t* relative,
+                           std::vector<DirEntry>& entries) = 0;
+    // Removes a file, an empty folder, or a link at the end (only the link goes).
+    virtual bool removeBelow(const char16_t* base, const char16_t* relative) = 0;
+    // One folder level.
+    virtual bool createFolderBelow(const char16_t* base, const char16_t* relative) = 0;
+    // Create-or-overwrite a file (never through a link at its name) in one write.
+    virtual WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
+                                       const std::uint8_t* bytes, std::size_t size) = 0;
 };
 
 inline FileSystem& files() {

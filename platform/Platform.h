@@ -17,6 +17,7 @@ class UsbBus;
 class Pictures;
 class Codepage;
 class XmlFiles;
+class Security;
 class Resources;
 class WindowHost;
 class Drawing;
@@ -35,6 +36,7 @@ struct Platform {
     Pictures* pictures = nullptr;
     Codepage* codepage = nullptr;
     XmlFiles* xml = nullptr;
+    Security* security = nullptr;
     Resources* resources = nullptr;
     WindowHost* windows = nullptr;
     Drawing* drawing = nullptr;

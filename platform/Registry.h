@@ -60,6 +60,9 @@ public:
     // RegQueryValueExW into a 260-unit buffer (520 bytes), then registryText. A value larger
     // than the buffer fails. `name` none or empty is the default value.
     virtual bool queryString(RegistryKey key, const char16_t* name, TextBuffer& text) = 0;
+    // RegQueryValueExW of a REG_DWORD value; false for a missing value or one of another type
+    // or size.
+    virtual bool queryDword(RegistryKey key, const char16_t* name, std::uint32_t& value) = 0;
     // RegSetValueExW REG_SZ with a byte count of 2 x the text's length, without the terminator.
     // (Windows itself stores a terminator when the unit just past the count is a NUL, as it is
     // for every terminated text; the fake stores exactly what was counted.) `name` none is the

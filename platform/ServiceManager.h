@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -37,6 +38,8 @@ public:
     virtual bool controlStop(ServiceHandle service, std::uint32_t& state) = 0;
     // QueryServiceStatusEx(SC_STATUS_PROCESS_INFO); `state` is dwCurrentState.
     virtual bool queryState(ServiceHandle service, std::uint32_t& state) = 0;
+    // QueryServiceConfigW: the binary path (the command line) the service is registered with.
+    virtual bool queryBinaryPath(ServiceHandle service, std::u16string& binaryPath) = 0;
     // DeleteService.
     virtual bool remove(ServiceHandle service) = 0;
     // CloseServiceHandle; none is ignored.

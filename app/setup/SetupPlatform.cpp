@@ -1,21 +1,8 @@
 #include "app/setup/SetupPlatform.h"
 
 #include "platform/Platform.h"
-#include "platform/win32/Win32Clock.h"
-#include "platform/win32/Win32Codepage.h"
-#include "platform/win32/Win32Drawing.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32FolderPicker.h"
-#include "platform/win32/Win32Pictures.h"
-#include "platform/win32/Win32Processes.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32Resources.h"
-#include "platform/win32/Win32ServiceManager.h"
-#include "platform/win32/Win32Shell.h"
-#include "platform/win32/Win32SystemInfo.h"
+#include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32UsbBus.h"
-#include "platform/win32/Win32WindowHost.h"
-#include "platform/win32/Win32XmlFiles.h"
 #ifdef TS_SIMULATED_USB
 #include <cstdio>
 
@@ -50,42 +37,11 @@ WindowStatusChannel& setupStatusChannel() {
 }
 
 void installSetupPlatform([[maybe_unused]] const std::u16string& executableFolder) {
-    platform::Platform& os = platform::os();
-    static win32::Win32FileSystem files;
-    static win32::Win32Codepage codepage;
-    static win32::Win32XmlFiles xml;
-    static win32::Win32Clock clock;
-    static win32::Win32Processes processes;
-    static win32::Win32Threads threads;
-    static win32::Win32Registry registry;
-    static win32::Win32ServiceManager services;
-    static win32::Win32Shell shell;
-    static win32::Win32SystemInfo system;
-    static win32::Win32UsbBus usb;
-    static win32::Win32Pictures pictures;
-    static win32::Win32Resources resources;
-    static win32::Win32WindowHost windows;
-    static win32::Win32Drawing drawing;
-    static win32::Win32FolderPicker folders;
-    os.files = &files;
-    os.codepage = &codepage;
-    os.xml = &xml;
-    os.clock = &clock;
-    os.processes = &processes;
-    os.threads = &threads;
-    os.registry = &registry;
-    os.services = &services;
-    os.shell = &shell;
-    os.system = &system;
-    os.usb = &usb;
-    os.pictures = &pictures;
-    os.resources = &resources;
-    os.windows = &windows;
-    os.drawing = &drawing;
-    os.folders = &folders;
+    win32::installWin32Platform();
 #ifdef TS_SIMULATED_USB
+    static win32::Win32UsbBus usb;
     static SimulatedUsbBus simulated(executableFolder + u"\\usb-devices.txt", usb);
-    os.usb = &simulated;
+    platform::os().usb = &simulated;
     traceFile = executableFolder + u"\\wizard-trace.txt";
     wizardTrace = appendTrace;
 #endif

@@ -12,6 +12,7 @@
 
 #include "app/setup/SetupPlatform.h"
 #include "app/setup/WindowProcedure.h"
+#include "platform/win32/DllSafety.h"
 #include "platform/win32/Wide.h"
 #include "startup/StartupSequence.h"
 #include "wizard/PageFlow.h"
@@ -74,7 +75,7 @@ int runMessageLoop(HINSTANCE instance) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Before anything loads a DLL: only the system folder is searched, never the folder the
     // installer was started from (a downloads folder holds whatever a web page saved there).
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    win32::restrictDllSearchToSystem();
 
     wchar_t title[kNameUnits] = {};
     wchar_t className[kNameUnits] = {};

@@ -2,15 +2,44 @@
 
 #include <algorithm>
 
+#include "common/Names.h"
 #include "common/Text.h"
 #include "platform/fake/FaultPlan.h"
 
 namespace fake {
 
 namespace {
+
+constexpr int kLinkDepth = 32;  // more links than this on one path is a loop
+
 std::string traceOf(const char16_t* path) {
     return utf16ToUtf8(viewOf(path));
 }
+
+std::string traceOf(const char16_t* base, const char16_t* relative) {
+    return utf16ToUtf8(viewOf(base)) + "\\" + utf16ToUtf8(viewOf(relative));
+}
+
+std::vector<std::u16string> namesOf(std::u16string_view path) {
+    std::vector<std::u16string> names;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != u'\\') continue;
+        if (i > start) names.emplace_back(path.substr(start, i - start));
+        start = i + 1;
+    }
+    return names;
+}
+
+std::u16string joined(const std::vector<std::u16string>& names, std::size_t count) {
+    std::u16string out;
+    for (std::size_t i = 0; i < count && i < names.size(); ++i) {
+        if (i) out += u'\\';
+        out += names[i];
+    }
+    return out;
+}
+
 }  // namespace
 
 FakeFileSystem::FakeFileSystem() {
@@ -23,66 +52,163 @@ FakeFileSystem::FakeFileSystem() {
     }
 }
 
-std::u16string FakeFileSystem::key(std::u16string_view path) {
+std::u16string FakeFileSystem::lexical(std::u16string_view path) {
+    std::u16string text(path);
+    std::replace(text.begin(), text.end(), u'/', u'\\');
+    std::vector<std::u16string> names = namesOf(text);
+    if (!names.empty()) {
+        std::u16string& last = names.back();
+        while (!last.empty() && (last.back() == u'.' || last.back() == u' ')) last.pop_back();
+        if (last.empty()) names.pop_back();
+    }
+    std::vector<std::u16string> kept;
+    for (const std::u16string& name : names) {
+        if (name == u".") continue;
+        if (name == u"..") {
+            if (kept.size() > 1) kept.pop_back();  // never above the drive
+            continue;
+        }
+        kept.push_back(name);
+    }
+    return joined(kept, kept.size());
+}
+
+std::u16string FakeFileSystem::fold(std::u16string_view path) {
     std::u16string k(path);
-    while (!k.empty() && k.back() == u'\\') k.pop_back();
     std::transform(k.begin(), k.end(), k.begin(), asciiLower);
     return k;
 }
 
-bool FakeFileSystem::parentIsFolder(const std::u16string& k) const {
-    std::size_t cut = k.rfind(u'\\');
+bool FakeFileSystem::resolve(std::u16string_view path, bool followLast, std::u16string& out) const {
+    std::vector<std::u16string> names = namesOf(lexical(path));
+    for (int depth = 0; depth < kLinkDepth; ++depth) {
+        bool followed = false;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            bool last = i + 1 == names.size();
+            const Entry* e = find(joined(names, i + 1));
+            if (!e || !e->node.isLink() || (last && !followLast)) continue;
+            std::vector<std::u16string> target = namesOf(lexical(e->node.linkTarget));
+            target.insert(target.end(), names.begin() + std::ptrdiff_t(i + 1), names.end());
+            names = namesOf(lexical(joined(target, target.size())));
+            followed = true;
+            break;
+        }
+        if (!followed) {
+            out = joined(names, names.size());
+            return !out.empty();
+        }
+    }
+    return false;
+}
+
+bool FakeFileSystem::strictlyBelow(const char16_t* base, const char16_t* relative,
+                                   bool lastMayBeLink, std::u16string& out) const {
+    std::u16string_view rel = viewOf(relative);
+    if (!isPlainRelativePath(rel) || !resolve(viewOf(base), true, out)) return false;
+    const Entry* b = find(out);
+    if (!b || !b->node.isDirectory || b->node.isLink()) return false;
+    std::vector<std::u16string> names = namesOf(rel);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        out += u"\\" + names[i];
+        const Entry* e = find(out);
+        if (e && e->node.isLink() && !(lastMayBeLink && i + 1 == names.size())) return false;
+    }
+    return true;
+}
+
+const FakeFileSystem::Entry* FakeFileSystem::find(const std::u16string& resolved) const {
+    auto it = entries_.find(fold(resolved));
+    return it == entries_.end() ? nullptr : &it->second;
+}
+
+bool FakeFileSystem::parentIsFolder(const std::u16string& resolved) const {
+    std::size_t cut = resolved.rfind(u'\\');
     if (cut == std::u16string::npos) return false;
-    auto it = entries_.find(k.substr(0, cut));
-    return it != entries_.end() && it->second.node.isDirectory;
+    const Entry* parent = find(resolved.substr(0, cut));
+    return parent && parent->node.isDirectory && !parent->node.isLink();
+}
+
+bool FakeFileSystem::hasChildren(const std::u16string& resolved) const {
+    std::u16string prefix = fold(resolved) + u"\\";
+    auto next = entries_.lower_bound(prefix);
+    return next != entries_.end() && next->first.starts_with(prefix);
+}
+
+void FakeFileSystem::list(const std::u16string& resolved,
+                          std::vector<platform::DirEntry>& out) const {
+    out.push_back({u".", true});
+    out.push_back({u"..", true});
+    std::u16string prefix = fold(resolved) + u"\\";
+    for (auto e = entries_.lower_bound(prefix); e != entries_.end(); ++e) {
+        if (!e->first.starts_with(prefix)) break;
+        if (e->first.find(u'\\', prefix.size()) != std::u16string::npos) continue;
+        out.push_back({std::u16string(fileNameOf(e->second.name)), e->second.node.isDirectory});
+    }
+}
+
+platform::WriteResult FakeFileSystem::write(const std::u16string& resolved,
+                                            const std::uint8_t* bytes, std::size_t size) {
+    const Entry* existing = find(resolved);
+    if ((existing && existing->node.isDirectory) || !parentIsFolder(resolved)) {
+        return platform::WriteResult::CannotCreate;
+    }
+    std::u16string k = fold(resolved);
+    bool isShort = std::find(shortWrites_.begin(), shortWrites_.end(), k) != shortWrites_.end();
+    std::size_t kept = isShort && size > 0 ? size - 1 : size;
+    Entry entry{existing ? existing->name : resolved, Node{}};
+    entry.node.bytes.assign(bytes, bytes + kept);
+    if (existing) entry.node.access = existing->node.access;
+    entries_[k] = std::move(entry);
+    return isShort ? platform::WriteResult::ShortWrite : platform::WriteResult::Written;
 }
 
 bool FakeFileSystem::exists(const char16_t* path) {
     if (faults().shouldFail("exists", traceOf(path))) return false;
-    return entries_.count(key(viewOf(path))) != 0;
+    std::u16string r;
+    return resolve(viewOf(path), false, r) && find(r);
 }
 
 bool FakeFileSystem::createFolder(const char16_t* path) {
     if (faults().shouldFail("createFolder", traceOf(path))) return false;
-    std::u16string k = key(viewOf(path));
-    if (k.empty() || entries_.count(k) || !parentIsFolder(k)) return false;
-    entries_[k] = Entry{std::u16string(viewOf(path)), Node{true, {}}};
+    return makeFolder(std::u16string(viewOf(path)));
+}
+
+bool FakeFileSystem::makeFolder(const std::u16string& path) {
+    std::u16string r;
+    if (!resolve(path, false, r) || find(r) || !parentIsFolder(r)) return false;
+    entries_[fold(r)] = Entry{r, Node{true, {}}};
     return true;
 }
 
 bool FakeFileSystem::removeFolder(const char16_t* path) {
     if (faults().shouldFail("removeFolder", traceOf(path))) return false;
-    std::u16string k = key(viewOf(path));
-    auto it = entries_.find(k);
-    if (it == entries_.end() || !it->second.node.isDirectory) return false;
-    auto next = std::next(it);
-    if (next != entries_.end() && next->first.starts_with(k + u"\\")) return false;
-    entries_.erase(it);
+    std::u16string r;
+    if (!resolve(viewOf(path), false, r)) return false;
+    const Entry* e = find(r);
+    // RemoveDirectoryW takes a junction or directory link away itself, never its target.
+    if (!e || !e->node.isDirectory || (!e->node.isLink() && hasChildren(r))) return false;
+    entries_.erase(fold(r));
     return true;
 }
 
 bool FakeFileSystem::deleteFile(const char16_t* path) {
     if (faults().shouldFail("deleteFile", traceOf(path))) return false;
-    auto it = entries_.find(key(viewOf(path)));
-    if (it == entries_.end() || it->second.node.isDirectory) return false;
-    entries_.erase(it);
+    std::u16string r;
+    if (!resolve(viewOf(path), false, r)) return false;
+    const Entry* e = find(r);
+    if (!e || e->node.isDirectory) return false;
+    entries_.erase(fold(r));
     return true;
 }
 
 bool FakeFileSystem::listFolder(const char16_t* path, std::vector<platform::DirEntry>& out) {
     out.clear();
     if (faults().shouldFail("listFolder", traceOf(path))) return false;
-    std::u16string k = key(viewOf(path));
-    auto it = entries_.find(k);
-    if (it == entries_.end() || !it->second.node.isDirectory) return false;
-    out.push_back({u".", true});
-    out.push_back({u"..", true});
-    std::u16string prefix = k + u"\\";
-    for (auto e = entries_.lower_bound(prefix); e != entries_.end(); ++e) {
-        if (!e->first.starts_with(prefix)) break;
-        if (e->first.find(u'\\', prefix.size()) != std::u16string::npos) continue;
-        out.push_back({std::u16string(fileNameOf(e->second.name)), e->second.node.isDirectory});
-    }
+    std::u16string r;
+    if (!resolve(viewOf(path), false, r)) return false;
+    const Entry* e = find(r);
+    if (!e || !e->node.isDirectory || e->node.isLink()) return false;
+    list(r, out);
     return true;
 }
 
@@ -91,23 +217,20 @@ platform::WriteResult FakeFileSystem::writeFile(const char16_t* path, const std:
     if (faults().shouldFail("writeFile", traceOf(path))) {
         return platform::WriteResult::CannotCreate;
     }
-    std::u16string k = key(viewOf(path));
-    auto it = entries_.find(k);
-    if ((it != entries_.end() && it->second.node.isDirectory) || !parentIsFolder(k)) {
-        return platform::WriteResult::CannotCreate;
-    }
-    std::u16string name = it != entries_.end() ? it->second.name : std::u16string(viewOf(path));
-    bool isShort = std::find(shortWrites_.begin(), shortWrites_.end(), k) != shortWrites_.end();
-    std::size_t kept = isShort && size > 0 ? size - 1 : size;
-    entries_[k] = Entry{name, Node{false, std::vector<std::uint8_t>(bytes, bytes + kept)}};
-    return isShort ? platform::WriteResult::ShortWrite : platform::WriteResult::Written;
+    std::u16string r;
+    if (!resolve(viewOf(path), true, r)) return platform::WriteResult::CannotCreate;
+    return write(r, bytes, size);
 }
 
-bool FakeFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) {
+bool FakeFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
+                              std::size_t limit) {
     if (faults().shouldFail("readFile", traceOf(path))) return false;
-    auto it = entries_.find(key(viewOf(path)));
-    if (it == entries_.end() || it->second.node.isDirectory) return false;
-    bytes = it->second.node.bytes;
+    std::u16string r;
+    if (!resolve(viewOf(path), true, r)) return false;
+    const Entry* e = find(r);
+    if (!e || e->node.isDirectory || e->node.bytes.size() > limit) return false;
+    bytes = e->node.bytes;
+    bytesRead_ += bytes.size();
     return true;
 }
 
@@ -133,33 +256,141 @@ bool FakeFileSystem::specialFolder(platform::SpecialFolder which, std::u16string
     return true;
 }
 
+bool FakeFileSystem::listBelow(const char16_t* base, const char16_t* relative,
+                               std::vector<platform::DirEntry>& out) {
+    out.clear();
+    if (faults().shouldFail("listBelow", traceOf(base, relative))) return false;
+    std::u16string r;
+    if (!strictlyBelow(base, relative, false, r)) return false;
+    const Entry* e = find(r);
+    if (!e || !e->node.isDirectory) return false;
+    list(r, out);
+    return true;
+}
+
+bool FakeFileSystem::removeBelow(const char16_t* base, const char16_t* relative) {
+    if (faults().shouldFail("removeBelow", traceOf(base, relative))) return false;
+    std::u16string r;
+    if (!strictlyBelow(base, relative, true, r)) return false;
+    const Entry* e = find(r);
+    if (!e || (e->node.isDirectory && !e->node.isLink() && hasChildren(r))) return false;
+    entries_.erase(fold(r));
+    return true;
+}
+
+bool FakeFileSystem::createFolderBelow(const char16_t* base, const char16_t* relative) {
+    if (faults().shouldFail("createFolderBelow", traceOf(base, relative))) return false;
+    std::u16string r;
+    if (!strictlyBelow(base, relative, false, r) || find(r) || !parentIsFolder(r)) return false;
+    entries_[fold(r)] = Entry{r, Node{true, {}}};
+    return true;
+}
+
+platform::WriteResult FakeFileSystem::writeFileBelow(const char16_t* base, const char16_t* relative,
+                                                     const std::uint8_t* bytes, std::size_t size) {
+    if (faults().shouldFail("writeFileBelow", traceOf(base, relative))) {
+        return platform::WriteResult::CannotCreate;
+    }
+    std::u16string r;
+    if (!strictlyBelow(base, relative, false, r)) return platform::WriteResult::CannotCreate;
+    return write(r, bytes, size);
+}
+
 void FakeFileSystem::addFolder(const std::u16string& path) {
-    entries_[key(path)] = Entry{path, Node{true, {}}};
+    std::u16string r;
+    if (!resolve(path, false, r)) return;
+    entries_[fold(r)] = Entry{r, Node{true, {}}};
 }
 
 void FakeFileSystem::addFile(const std::u16string& path, std::vector<std::uint8_t> bytes) {
-    entries_[key(path)] = Entry{path, Node{false, std::move(bytes)}};
+    std::u16string r;
+    if (!resolve(path, false, r)) return;
+    entries_[fold(r)] = Entry{r, Node{false, std::move(bytes)}};
+}
+
+void FakeFileSystem::addLink(const std::u16string& path, const std::u16string& target,
+                             bool toFolder) {
+    std::u16string r;
+    if (!resolve(path, false, r)) return;
+    entries_[fold(r)] = Entry{r, Node{toFolder, {}, lexical(target)}};
+}
+
+void FakeFileSystem::removeTree(const std::u16string& path) {
+    std::u16string r;
+    if (!resolve(path, false, r)) return;
+    std::u16string k = fold(r);
+    const Entry* e = find(r);
+    bool descend = e && e->node.isDirectory && !e->node.isLink();
+    entries_.erase(k);
+    if (!descend) return;
+    std::u16string prefix = k + u"\\";
+    for (auto it = entries_.lower_bound(prefix);
+         it != entries_.end() && it->first.starts_with(prefix);) {
+        it = entries_.erase(it);
+    }
 }
 
 bool FakeFileSystem::hasFile(const std::u16string& path) const {
-    auto it = entries_.find(key(path));
-    return it != entries_.end() && !it->second.node.isDirectory;
+    std::u16string r;
+    const Entry* e = resolve(path, false, r) ? find(r) : nullptr;
+    return e && !e->node.isDirectory && !e->node.isLink();
 }
 
 bool FakeFileSystem::hasFolder(const std::u16string& path) const {
-    auto it = entries_.find(key(path));
-    return it != entries_.end() && it->second.node.isDirectory;
+    std::u16string r;
+    const Entry* e = resolve(path, false, r) ? find(r) : nullptr;
+    return e && e->node.isDirectory && !e->node.isLink();
+}
+
+bool FakeFileSystem::hasLink(const std::u16string& path) const {
+    return isLinkAt(path);
+}
+
+bool FakeFileSystem::isLinkAt(const std::u16string& path) const {
+    std::u16string r;
+    const Entry* e = resolve(path, false, r) ? find(r) : nullptr;
+    return e && e->node.isLink();
 }
 
 std::vector<std::uint8_t> FakeFileSystem::contents(const std::u16string& path) const {
-    auto it = entries_.find(key(path));
-    return it == entries_.end() ? std::vector<std::uint8_t>{} : it->second.node.bytes;
+    std::u16string r;
+    const Entry* e = resolve(path, true, r) ? find(r) : nullptr;
+    return e ? e->node.bytes : std::vector<std::uint8_t>{};
+}
+
+bool FakeFileSystem::setAccess(const std::u16string& path, Access access) {
+    std::u16string r;
+    if (!resolve(path, false, r)) return false;
+    auto it = entries_.find(fold(r));
+    if (it == entries_.end()) return false;
+    it->second.node.access = access;
+    return true;
+}
+
+Access FakeFileSystem::effectiveAccess(const std::u16string& path) const {
+    std::u16string r;
+    if (!resolve(path, false, r)) return Access::OnlyTrusted;
+    for (std::vector<std::u16string> names = namesOf(r); !names.empty(); names.pop_back()) {
+        const Entry* e = find(joined(names, names.size()));
+        if (e && e->node.access != Access::Inherited) return e->node.access;
+    }
+    return Access::OnlyTrusted;
+}
+
+Access FakeFileSystem::accessMark(const std::u16string& path) const {
+    std::u16string r;
+    const Entry* e = resolve(path, false, r) ? find(r) : nullptr;
+    return e ? e->node.access : Access::Inherited;
 }
 
 std::map<std::u16string, FakeFileSystem::Node> FakeFileSystem::snapshot() const {
     std::map<std::u16string, Node> out;
     for (const auto& [k, e] : entries_) out[e.name] = e.node;
     return out;
+}
+
+void FakeFileSystem::makeWritesShort(const std::u16string& path) {
+    shortWrites_.push_back(fold(lexical(path)));
 }
 
 }  // namespace fake

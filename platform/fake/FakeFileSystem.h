@@ -1,5 +1,9 @@
-// An in-memory file system with Windows' case-insensitive names. Every operation goes through
-// the fault plan, so any call can be made to fail.
+// An in-memory file system that resolves paths the way Windows does: names compare without
+// regard to ASCII case, "/" separates like "\", repeated separators count once, "." and ".."
+// are taken out before anything is looked up, and trailing dots and spaces of the last name are
+// dropped. Links (junctions and symbolic links) are followed on the way to a name, and at the
+// name itself only by the calls that follow them on Windows (writing and reading). Every
+// operation goes through the fault plan, so any call can be made to fail.
 #pragma once
 
 #include <map>
@@ -10,11 +14,19 @@
 
 namespace fake {
 
+// Who may write an object, as the access-list check of the security fake sees it: inherited
+// from the nearest folder above that says, and writable only by trusted principals when nothing
+// above says anything.
+enum class Access { Inherited, OnlyTrusted, OpenToUsers };
+
 class FakeFileSystem : public platform::FileSystem {
 public:
     struct Node {
-        bool isDirectory = false;
+        bool isDirectory = false;  // a folder, or a link to one
         std::vector<std::uint8_t> bytes;
+        std::u16string linkTarget;  // a link when not empty
+        Access access = Access::Inherited;
+        bool isLink() const { return !linkTarget.empty(); }
         bool operator==(const Node&) const = default;
     };
 
@@ -27,31 +39,71 @@ public:
     bool listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) override;
     platform::WriteResult writeFile(const char16_t* path, const std::uint8_t* bytes,
                                     std::size_t size) override;
-    bool readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) override;
+    bool readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
+                  std::size_t limit = SIZE_MAX) override;
     bool specialFolder(platform::SpecialFolder which, std::u16string& path) override;
+    bool listBelow(const char16_t* base, const char16_t* relative,
+                   std::vector<platform::DirEntry>& entries) override;
+    bool removeBelow(const char16_t* base, const char16_t* relative) override;
+    bool createFolderBelow(const char16_t* base, const char16_t* relative) override;
+    platform::WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
+                                         const std::uint8_t* bytes, std::size_t size) override;
 
-    // Direct access for tests (no fault plan, no trace).
+    // Direct access for tests and the other fakes (no fault plan, no trace). Paths resolve as
+    // above; the added object itself replaces whatever stood at its name.
     void addFolder(const std::u16string& path);
     void addFile(const std::u16string& path, std::vector<std::uint8_t> bytes = {});
+    // A junction or directory symbolic link (`toFolder`), or a file symbolic link.
+    void addLink(const std::u16string& path, const std::u16string& target, bool toFolder = true);
+    // Removes the object at the name and everything below it (a link: only the link).
+    void removeTree(const std::u16string& path);
     bool hasFile(const std::u16string& path) const;
     bool hasFolder(const std::u16string& path) const;
+    bool hasLink(const std::u16string& path) const;
     std::vector<std::uint8_t> contents(const std::u16string& path) const;
-    // Every path with its kind and bytes, keyed by the name as first written: a snapshot to
+    // CreateDirectoryW without the fault plan: one level below an existing folder.
+    bool makeFolder(const std::u16string& path);
+    // The access mark of the object at the name (a link is never followed); false when there is
+    // none. `effectiveAccess` walks up to the nearest folder that says.
+    bool setAccess(const std::u16string& path, Access access);
+    Access effectiveAccess(const std::u16string& path) const;
+    Access accessMark(const std::u16string& path) const;
+    bool isLinkAt(const std::u16string& path) const;
+    // Every object with its kind and bytes, keyed by the name as first written: a snapshot to
     // compare the machine before and after.
     std::map<std::u16string, Node> snapshot() const;
     // Makes writes of this path (case-insensitive) come up short.
-    void makeWritesShort(const std::u16string& path) { shortWrites_.push_back(key(path)); }
+    void makeWritesShort(const std::u16string& path);
+    // Bytes handed out by readFile so far.
+    std::size_t bytesRead() const { return bytesRead_; }
+
+    // The path as Windows spells it before looking anything up ("/", "\\", ".", "..",
+    // trailing dots and spaces of the last name), letter case kept.
+    static std::u16string lexical(std::u16string_view path);
 
 private:
     struct Entry {
         std::u16string name;  // as first created
         Node node;
     };
-    static std::u16string key(std::u16string_view path);
-    bool parentIsFolder(const std::u16string& k) const;
+    static std::u16string fold(std::u16string_view path);
+    // The lexical path with every link on the way followed, and the last one when
+    // `followLast`; false for a loop of links.
+    bool resolve(std::u16string_view path, bool followLast, std::u16string& out) const;
+    // base\relative without following any link below `base`; the last name may be a link only
+    // when `lastMayBeLink`. False for a relative path that is not plain names.
+    bool strictlyBelow(const char16_t* base, const char16_t* relative, bool lastMayBeLink,
+                       std::u16string& out) const;
+    const Entry* find(const std::u16string& resolved) const;
+    bool parentIsFolder(const std::u16string& resolved) const;
+    bool hasChildren(const std::u16string& resolved) const;
+    void list(const std::u16string& resolved, std::vector<platform::DirEntry>& out) const;
+    platform::WriteResult write(const std::u16string& resolved, const std::uint8_t* bytes,
+                                std::size_t size);
 
-    std::map<std::u16string, Entry> entries_;
+    std::map<std::u16string, Entry> entries_;  // by folded resolved path
     std::vector<std::u16string> shortWrites_;
+    std::size_t bytesRead_ = 0;
 };
 
 }  // namespace fake

@@ -171,6 +171,18 @@ bool FakeRegistry::queryString(RegistryKey key, const char16_t* name, TextBuffer
     return platform::registryText(stored.type, stored.bytes.data(), stored.bytes.size(), text);
 }
 
+bool FakeRegistry::queryDword(RegistryKey key, const char16_t* name, std::uint32_t& value) {
+    if (faults().shouldFail("queryDword", traceOf(key, name ? name : u""))) return false;
+    Handle* handle = handleOf(key);
+    if (!handle) return false;
+    auto it = handle->node->values.find(fold(viewOf(name)));
+    if (it == handle->node->values.end()) return false;
+    const Value& stored = it->second.value;
+    if (stored.type != platform::kRegDword || stored.bytes.size() != 4) return false;
+    value = readU32(stored.bytes.data());
+    return true;
+}
+
 bool FakeRegistry::setValue(RegistryKey key, const char16_t* name, Value value) {
     Handle* handle = handleOf(key);
     if (!handle || !handle->writable) return false;

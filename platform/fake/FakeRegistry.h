@@ -35,6 +35,7 @@ public:
     bool openExistingKey(platform::RegistryRoot root, const char16_t* path,
                          platform::RegistryKey& key) override;
     bool queryString(platform::RegistryKey key, const char16_t* name, TextBuffer& text) override;
+    bool queryDword(platform::RegistryKey key, const char16_t* name, std::uint32_t& value) override;
     bool setString(platform::RegistryKey key, const char16_t* name,
                    std::u16string_view text) override;
     bool setDword(platform::RegistryKey key, const char16_t* name, std::uint32_t value) override;

@@ -75,6 +75,14 @@ ServiceHandle FakeServiceManager::createService(ServiceHandle manager, const cha
     return newHandle({false, k});
 }
 
+bool FakeServiceManager::queryBinaryPath(ServiceHandle service, std::u16string& binaryPath) {
+    if (faults().shouldFail("queryBinaryPath")) return false;
+    Service* s = serviceOf(service);
+    if (!s) return false;
+    binaryPath = s->binaryPath;
+    return true;
+}
+
 bool FakeServiceManager::setDescription(ServiceHandle service, const char16_t* description) {
     if (faults().shouldFail("setDescription")) return false;
     Service* s = serviceOf(service);

@@ -4,10 +4,10 @@ namespace fake {
 
 bool FaultPlan::shouldFail(const std::string& operation, const std::string& detail) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (onCall) onCall(calls_ + 1, operation);
     ++calls_;
     int nth = ++seen_[operation];
     trace_.push_back(detail.empty() ? operation : operation + " " + detail);
+    if (onCall) onCall(calls_, operation);
     bool fail = calls_ == failAt_;
     auto it = byName_.find(operation);
     if (it != byName_.end() && (it->second == 0 || it->second == nth)) fail = true;

@@ -21,7 +21,8 @@ public:
     void failOperation(const std::string& operation, int nth = 0) { byName_[operation] = nth; }
     void clear();
 
-    // Called before each call is counted: lets a test act at call N (cancel a worker, say).
+    // Called as each call is made, before it acts or fails, with the call's line already last in
+    // the trace: lets a test act at call N (cancel a worker, swap a folder for a link).
     std::function<void(int call, const std::string& operation)> onCall;
 
     int calls() const { return calls_; }

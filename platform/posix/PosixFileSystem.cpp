@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <utility>
 
+#include "common/Names.h"
 #include "common/Text.h"
 
 namespace posix {
@@ -72,11 +74,12 @@ platform::WriteResult PosixFileSystem::writeFile(const char16_t* path, const std
                                   : platform::WriteResult::ShortWrite;
 }
 
-bool PosixFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) {
+bool PosixFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
+                               std::size_t limit) {
     int fd = ::open(nativePath(path).c_str(), O_RDONLY);
     if (fd < 0) return false;
     struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) <= limit;
     if (ok) {
         bytes.resize(std::size_t(st.st_size));
         std::size_t done = 0;
@@ -112,6 +115,116 @@ bool PosixFileSystem::specialFolder(platform::SpecialFolder which, std::u16strin
             break;
     }
     return true;
+}
+
+namespace {
+
+// An open folder descriptor, closed on scope exit.
+struct Descriptor {
+    int fd = -1;
+    Descriptor() = default;
+    explicit Descriptor(int f) : fd(f) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        std::swap(fd, other.fd);
+        return *this;
+    }
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+std::vector<std::string> namesOf(const char16_t* relative) {
+    std::vector<std::string> names;
+    std::string text = utf16ToUtf8(viewOf(relative));
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != '\\') continue;
+        names.push_back(text.substr(start, i - start));
+        start = i + 1;
+    }
+    return names;
+}
+
+// The folder that holds the last name of `relative`, opened name by name from `base` without
+// following a symbolic link; `leaf` is that last name.
+bool openParentBelow(const char16_t* base, const char16_t* relative, Descriptor& parent,
+                     std::string& leaf) {
+    if (!isPlainRelativePath(viewOf(relative))) return false;
+    parent = Descriptor(::open(nativePath(base).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (parent.fd < 0) return false;
+    std::vector<std::string> names = namesOf(relative);
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
+        int next =
+            ::openat(parent.fd, names[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) return false;
+        parent = Descriptor(next);
+    }
+    leaf = names.back();
+    return true;
+}
+
+}  // namespace
+
+bool PosixFileSystem::listBelow(const char16_t* base, const char16_t* relative,
+                                std::vector<platform::DirEntry>& entries) {
+    entries.clear();
+    Descriptor parent;
+    std::string leaf;
+    if (!openParentBelow(base, relative, parent, leaf)) return false;
+    int fd = ::openat(parent.fd, leaf.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    while (dirent* e = ::readdir(dir)) {
+        struct stat st;
+        bool isDir = ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        entries.push_back({utf8ToUtf16(e->d_name), isDir});
+    }
+    ::closedir(dir);
+    return true;
+}
+
+bool PosixFileSystem::removeBelow(const char16_t* base, const char16_t* relative) {
+    Descriptor parent;
+    std::string leaf;
+    struct stat st;
+    if (!openParentBelow(base, relative, parent, leaf) ||
+        ::fstatat(parent.fd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        return false;
+    }
+    return ::unlinkat(parent.fd, leaf.c_str(), S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0) == 0;
+}
+
+bool PosixFileSystem::createFolderBelow(const char16_t* base, const char16_t* relative) {
+    Descriptor parent;
+    std::string leaf;
+    return openParentBelow(base, relative, parent, leaf) &&
+           ::mkdirat(parent.fd, leaf.c_str(), 0755) == 0;
+}
+
+platform::WriteResult PosixFileSystem::writeFileBelow(const char16_t* base,
+                                                      const char16_t* relative,
+                                                      const std::uint8_t* bytes, std::size_t size) {
+    Descriptor parent;
+    std::string leaf;
+    if (!openParentBelow(base, relative, parent, leaf)) return platform::WriteResult::CannotCreate;
+    int fd = ::openat(parent.fd, leaf.c_str(),
+                      O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return platform::WriteResult::CannotCreate;
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n <= 0) break;
+        done += std::size_t(n);
+    }
+    bool closed = ::close(fd) == 0;
+    return done == size && closed ? platform::WriteResult::Written
+                                  : platform::WriteResult::ShortWrite;
 }
 
 }  // namespace posix

@@ -3,6 +3,9 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <string>
+
+#include "common/Names.h"
 #include "common/Text.h"
 #include "platform/win32/Wide.h"
 
@@ -60,13 +63,14 @@ platform::WriteResult Win32FileSystem::writeFile(const char16_t* path, const std
                                  : platform::WriteResult::ShortWrite;
 }
 
-bool Win32FileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) {
+bool Win32FileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
+                               std::size_t limit) {
     HANDLE file = CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD high = 0;
     DWORD low = GetFileSize(file, &high);
-    bool ok = high == 0 && low != INVALID_FILE_SIZE;
+    bool ok = high == 0 && low != INVALID_FILE_SIZE && low <= limit;
     DWORD got = 0;
     if (ok) {
         bytes.resize(low);
@@ -101,6 +105,191 @@ bool Win32FileSystem::specialFolder(platform::SpecialFolder which, std::u16strin
     if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, create)) return false;
     path = narrow16(buffer);
     return true;
+}
+
+namespace {
+
+// A handle closed on scope exit.
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE h) : h_(h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (valid()) CloseHandle(h_);
+    }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    HANDLE get() const { return h_; }
+    void reset(HANDLE h) {
+        if (valid()) CloseHandle(h_);
+        h_ = h;
+    }
+
+private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// The path of the object behind a handle, as the system resolved it: every link on the way
+// followed, letter case as stored.
+bool finalPathOf(HANDLE handle, std::wstring& path) {
+    DWORD needed = GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS);
+    if (needed == 0) return false;
+    path.assign(needed, L'\0');
+    DWORD got = GetFinalPathNameByHandleW(handle, path.data(), needed, VOLUME_NAME_DOS);
+    if (got == 0 || got >= needed) return false;
+    path.resize(got);
+    return true;
+}
+
+bool sameFinalPath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+bool deleteThrough(HANDLE handle) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                      sizeof disposition) != FALSE;
+}
+
+// An object below a base folder, opened itself and checked to be the very object at
+// base\relative.
+struct Below {
+    std::wstring path;      // base\relative as given
+    std::wstring expected;  // the base as the system resolves it, then the relative names
+    Handle handle;
+    DWORD attributes = 0;
+    bool created = false;  // this open created the file
+};
+
+// Where base\relative must turn out to be. The base may lie behind a link of the system's own
+// (a moved profile folder, say): it is trusted, so it is resolved first and only what lies
+// below it has to match name for name.
+bool locateBelow(const char16_t* base, const char16_t* relative, Below& below) {
+    if (!isPlainRelativePath(viewOf(relative))) return false;
+    Handle folder(CreateFileW(wide(base), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::wstring resolved;
+    if (!folder.valid() || !finalPathOf(folder.get(), resolved)) return false;
+    std::wstring names(reinterpret_cast<const wchar_t*>(relative), textLength(relative));
+    below.path = std::wstring(wide(base)) + L"\\" + names;
+    below.expected = resolved + L"\\" + names;
+    return true;
+}
+
+// Opens the object without following a link at its name and checks the handle: it must be the
+// object at the expected path. Windows opens a link at the name as the link itself, so only a
+// link on the way can lead elsewhere; Wine follows a link even at the name, and both show up
+// as a final path that is not the expected one. A file this open created in the wrong place is
+// deleted again through the same handle.
+bool openBelow(Below& below, DWORD access, DWORD share, DWORD disposition) {
+    // Whatever may create must also be able to take its creation back.
+    if (disposition == OPEN_ALWAYS) access |= DELETE;
+    HANDLE h =
+        CreateFileW(below.path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr, disposition,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    below.created = h != INVALID_HANDLE_VALUE && disposition == OPEN_ALWAYS &&
+                    GetLastError() != ERROR_ALREADY_EXISTS;
+    below.handle.reset(h);
+    if (!below.handle.valid()) return false;
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    std::wstring actual;
+    if (GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+        finalPathOf(h, actual) && sameFinalPath(actual, below.expected)) {
+        below.attributes = tag.FileAttributes;
+        return true;
+    }
+    if (below.created) deleteThrough(h);
+    return false;
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool isPlainFolder(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Every entry of an open folder, read through its handle.
+bool listThrough(HANDLE folder, std::vector<platform::DirEntry>& entries) {
+    alignas(8) std::uint8_t buffer[16384];
+    FILE_INFO_BY_HANDLE_CLASS next = FileIdBothDirectoryRestartInfo;
+    for (;;) {
+        if (!GetFileInformationByHandleEx(folder, next, buffer, sizeof buffer)) {
+            return GetLastError() == ERROR_NO_MORE_FILES;
+        }
+        next = FileIdBothDirectoryInfo;
+        for (std::size_t at = 0;;) {
+            auto* info = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(buffer + at);
+            auto* name = reinterpret_cast<const char16_t*>(info->FileName);
+            entries.push_back({std::u16string(name, info->FileNameLength / 2),
+                               (info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+            if (info->NextEntryOffset == 0) break;
+            at += info->NextEntryOffset;
+        }
+    }
+}
+
+}  // namespace
+
+bool Win32FileSystem::listBelow(const char16_t* base, const char16_t* relative,
+                                std::vector<platform::DirEntry>& entries) {
+    entries.clear();
+    Below below;
+    if (!locateBelow(base, relative, below) ||
+        !openBelow(below, FILE_LIST_DIRECTORY | SYNCHRONIZE, kShareAll, OPEN_EXISTING) ||
+        !isPlainFolder(below.attributes)) {
+        return false;
+    }
+    return listThrough(below.handle.get(), entries);
+}
+
+bool Win32FileSystem::removeBelow(const char16_t* base, const char16_t* relative) {
+    Below below;
+    return locateBelow(base, relative, below) &&
+           openBelow(below, DELETE, kShareAll, OPEN_EXISTING) && deleteThrough(below.handle.get());
+}
+
+bool Win32FileSystem::createFolderBelow(const char16_t* base, const char16_t* relative) {
+    Below below;
+    if (!locateBelow(base, relative, below)) return false;
+    // CreateDirectoryW resolves the names above the new one itself: the folder is checked once
+    // made, and taken away again when a link on the way put it somewhere else.
+    bool made = CreateDirectoryW(below.path.c_str(), nullptr) != FALSE;
+    if (!made) return false;
+    if (openBelow(below, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING) &&
+        isPlainFolder(below.attributes)) {
+        return true;
+    }
+    Handle placed(CreateFileW(below.path.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (placed.valid()) deleteThrough(placed.get());
+    return false;
+}
+
+platform::WriteResult Win32FileSystem::writeFileBelow(const char16_t* base,
+                                                      const char16_t* relative,
+                                                      const std::uint8_t* bytes, std::size_t size) {
+    Below below;
+    if (!locateBelow(base, relative, below) ||
+        !openBelow(below, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                   OPEN_ALWAYS)) {
+        return platform::WriteResult::CannotCreate;
+    }
+    if (below.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (below.created) deleteThrough(below.handle.get());
+        return platform::WriteResult::CannotCreate;
+    }
+    // Opened without truncating, so that nothing was changed before the check: cut it now.
+    FILE_END_OF_FILE_INFO end = {};
+    if (!SetFileInformationByHandle(below.handle.get(), FileEndOfFileInfo, &end, sizeof end)) {
+        return platform::WriteResult::CannotCreate;
+    }
+    DWORD written = 0;
+    BOOL ok = size == 0 || WriteFile(below.handle.get(), bytes, DWORD(size), &written, nullptr);
+    return ok && written == size ? platform::WriteResult::Written
+                                 : platform::WriteResult::ShortWrite;
 }
 
 }  // namespace win32

@@ -14,8 +14,15 @@ public:
     bool listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) override;
     platform::WriteResult writeFile(const char16_t* path, const std::uint8_t* bytes,
                                     std::size_t size) override;
-    bool readFile(const char16_t* path, std::vector<std::uint8_t>& bytes) override;
+    bool readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
+                  std::size_t limit = SIZE_MAX) override;
     bool specialFolder(platform::SpecialFolder which, std::u16string& path) override;
+    bool listBelow(const char16_t* base, const char16_t* relative,
+                   std::vector<platform::DirEntry>& entries) override;
+    bool removeBelow(const char16_t* base, const char16_t* relative) override;
+    bool createFolderBelow(const char16_t* base, const char16_t* relative) override;
+    platform::WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
+                                         const std::uint8_t* bytes, std::size_t size) override;
 };
 
 }  // namespace win32

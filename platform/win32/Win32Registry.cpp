@@ -72,6 +72,18 @@ bool Win32Registry::queryString(platform::RegistryKey key, const char16_t* name,
     return platform::registryText(type, data, size, text);
 }
 
+bool Win32Registry::queryDword(platform::RegistryKey key, const char16_t* name,
+                               std::uint32_t& value) {
+    DWORD data = 0, type = 0, size = sizeof data;
+    if (RegQueryValueExW(handle(key), wide(name), nullptr, &type, reinterpret_cast<BYTE*>(&data),
+                         &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof data) {
+        return false;
+    }
+    value = data;
+    return true;
+}
+
 bool Win32Registry::setString(platform::RegistryKey key, const char16_t* name,
                               std::u16string_view text) {
     if (text.size() > MAXDWORD / 2) return false;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/win32/Wide.h"
 
 namespace win32 {
@@ -55,6 +57,20 @@ bool Win32ServiceManager::queryState(platform::ServiceHandle service, std::uint3
         return false;
     }
     state = status.dwCurrentState;
+    return true;
+}
+
+bool Win32ServiceManager::queryBinaryPath(platform::ServiceHandle service,
+                                          std::u16string& binaryPath) {
+    DWORD needed = 0;
+    QueryServiceConfigW(sc(service), nullptr, 0, &needed);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed < sizeof(QUERY_SERVICE_CONFIGW)) {
+        return false;
+    }
+    std::vector<std::uint8_t> buffer(needed);
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
+    if (!QueryServiceConfigW(sc(service), config, needed, &needed)) return false;
+    binaryPath = config->lpBinaryPathName ? narrow16(config->lpBinaryPathName) : u"";
     return true;
 }
 

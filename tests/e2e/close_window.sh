@@ -1,33 +1,20 @@
 #!/usr/bin/env bash
 # Closing a running program through its top-level windows, on real windows. Wine creates
-# windows only with an X display, and only when its desktop was started with one, so the test
-# runs under Xvfb in a throw-away copy of the project's prefix booted there.
-# Arguments: BUILD_DIR SOURCE_DIR.
+# windows only with an X display, so the test runs under Xvfb in a throw-away copy of the
+# project's prefix. Arguments: BUILD_DIR SOURCE_DIR.
 set -uo pipefail
-build=$1
-source=$2
-source "$source/scripts/wine-env"
-prefix="$build/wineprefix-display.$$"
-log="$build/close_window.log"
-rm -rf "$prefix"
-cp -a "$WINEPREFIX" "$prefix" || { echo "cannot copy $WINEPREFIX"; exit 1; }
-trap 'WINEPREFIX="$prefix" wineserver -k </dev/null >/dev/null 2>&1; rm -rf "$prefix"' EXIT
-export WINEPREFIX="$prefix"
-
-# Boot with every stream redirected, so that no Wine service inherits CTest's pipes.
-xvfb-run -a -s "-screen 0 800x600x24" bash -c '
-  wineserver -p 60 </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1
-  timeout 120 wine "$1/windows_tests.exe" \
-    --gtest_filter=Win32CloseProgram.WindowedProgramClosesOnRequest </dev/null >"$2" 2>&1
-  status=$?
-  wineserver -k </dev/null >/dev/null 2>&1
-  exit $status' _ "$build" "$log"
-status=$?
-cat "$log"
-if [ $status -ne 0 ]; then echo "FAIL: windows_tests exited with $status"; exit 1; fi
-if grep -q "SKIPPED" "$log" || ! grep -q "\[  PASSED  \] 1 test" "$log"; then
-  echo "FAIL: the windowed close test did not run"
-  exit 1
+build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
+if [ -z "${TS_E2E_DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 800x600x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
 fi
+source "$src/scripts/wine-env"
+source "$src/scripts/lib/wine-session.bash"
+wine_session "$build/e2e-close-window.$$"
+w "$build/windows_tests.exe" --gtest_filter=Win32CloseProgram.WindowedProgramClosesOnRequest \
+  >"$session_work/log.txt"
+check "windows_tests exits 0" test $? -eq 0
+cat "$session_work/log.txt"
+check "the windowed close test ran and passed" \
+  bash -c "! grep -q SKIPPED '$session_work/log.txt' && grep -q '\[  PASSED  \] 1 test' '$session_work/log.txt'"
+if [ "$failures" -ne 0 ]; then echo "FAIL: $failures checks failed"; exit 1; fi
 echo "PASS"

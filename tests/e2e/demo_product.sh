@@ -13,44 +13,14 @@ if [ -z "${TS_E2E_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
 fi
 source "$src/scripts/wine-env"
-work="$build/e2e-demo.$$"
-rm -rf "$work" && mkdir -p "$work"
-cp -a "$WINEPREFIX" "$work/prefix" || { echo "FAIL: cannot copy the prefix"; exit 1; }
-export WINEPREFIX="$work/prefix"
-trap 'wineserver -k </dev/null >/dev/null 2>&1; rm -rf "$work"' EXIT
-wineserver -p 60 </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
-
-drive="$WINEPREFIX/drive_c"
-user="users/$(id -un)"
+source "$src/scripts/lib/wine-session.bash"
+wine_session "$build/e2e-demo-product.$$"
+work=$session_work
 pkgtool="$build/tools/pkgtool.exe"
 query="$build/fixtures/fixture_service_query.exe"
 logs="$drive/windows/logs/Brenmark"
 shots="$build/e2e-shots"
 mkdir -p "$shots"
-failures=0
-# Output goes through a file: a program the installer launched keeps running and would hold a
-# pipe open for ever.
-w() {
-  local out="$work/wine-output.$BASHPID" status
-  timeout 120 wine "$@" </dev/null >"$out" 2>&1
-  status=$?
-  tr -d '\r' <"$out"
-  rm -f "$out"
-  return $status
-}
-check() { # check DESCRIPTION COMMAND...
-  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
-# until SECONDS COMMAND...: polls until the command succeeds.
-until_ok() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    [ $SECONDS -lt $end ] || return 1
-    sleep 0.5
-  done
-}
 
 [ -f "$build/demo/package.bin" ] || { echo "FAIL: the demo package was not built"; exit 1; }
 mkdir -p "$drive/e2e"

@@ -11,32 +11,11 @@ if [ -z "${TS_E2E_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 800x600x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
 fi
 source "$src/scripts/wine-env"
-work="$build/e2e-engine.$$"
-rm -rf "$work" && mkdir -p "$work"
-cp -a "$WINEPREFIX" "$work/prefix" || { echo "FAIL: cannot copy the prefix"; exit 1; }
-export WINEPREFIX="$work/prefix"
-trap 'wineserver -k </dev/null >/dev/null 2>&1; rm -rf "$work"' EXIT
-wineserver -p 60 </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
-
-drive="$WINEPREFIX/drive_c"
-user="users/$(id -un)"
+source "$src/scripts/lib/wine-session.bash"
+wine_session "$build/e2e-engine-install.$$"
+work=$session_work
 fixtures="$build/fixtures"
 pkgtool="$build/tools/pkgtool.exe"
-failures=0
-# Output goes through a file: a program the installer launched keeps running and would hold a
-# pipe open for ever.
-w() {
-  local out="$work/wine-output.$BASHPID" status
-  timeout 300 wine "$@" </dev/null >"$out" 2>&1
-  status=$?
-  tr -d '\r' <"$out"
-  rm -f "$out"
-  return $status
-}
-check() { # check DESCRIPTION COMMAND...
-  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
 
 # --- the package: the product's shape, with real programs inside
 payload="$work/payload"
@@ -114,10 +93,11 @@ q() { w reg query "$1" /v "$2" | grep -F "$3"; }
 check "product key MainServicePath" q 'HKLM\SOFTWARE\KorvelServerV5' MainServicePath "$product\\VantrelService.exe"
 check "product key MainServiceName" q 'HKLM\SOFTWARE\KorvelServerV5' MainServiceName 'VantrelService'
 check "product key LanguageID" q 'HKLM\SOFTWARE\KorvelServerV5' LanguageID '0x409'
-check "uninstall entry" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' UninstallString "$product\\Uninstall.exe"
+check "uninstall entry, launch string quoted" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' UninstallString "\"$product\\Uninstall.exe\""
+check "uninstall entry icon a plain path" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' DisplayIcon "REG_SZ    $product\\Uninstall.exe"
 check "Run value quoted, named KorvelPanel" q 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' KorvelPanel "\"$product\\KorvelPanel.exe\" -h"
 check "context menu Icon" q 'HKCR\DesktopBackground\Shell\KorvelPanel' Icon "$product\\KorvelPanel.exe"
-check "context menu command" q 'HKCR\DesktopBackground\Shell\KorvelPanel\command' '' "$product\\KorvelPanel.exe"
+check "context menu command quoted" q 'HKCR\DesktopBackground\Shell\KorvelPanel\command' '' "\"$product\\KorvelPanel.exe\""
 w "$fixtures/fixture_service_query.exe" VantrelService >"$work/service.txt"
 check "service binary path quoted" grep -qxF "binary=\"$product\\VantrelService.exe\"" "$work/service.txt"
 check "service starts automatically" grep -qx 'start=2' "$work/service.txt"

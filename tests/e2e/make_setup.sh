@@ -7,15 +7,12 @@
 set -uo pipefail
 build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
 source "$src/scripts/wine-env"
+source "$src/scripts/lib/wine-session.bash"
 work="$build/e2e-make-setup.$$"
 rm -rf "$work" && mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
+session_work=$work  # the project's prefix itself: this test changes nothing in it
 pkgtool="$build/tools/pkgtool.exe"
-failures=0
-w() { timeout 120 wine "$@" </dev/null 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-check() {
-  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
 digest() { sha256sum "$1" | cut -d' ' -f1; }
 
 cp "$build/stub/setup_stub.exe" "$work/stub.exe"

@@ -15,16 +15,10 @@ if [ -z "${TS_E2E_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x800x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
 fi
 source "$src/scripts/wine-env"
-work="$build/e2e-setup.$$"
-rm -rf "$work" && mkdir -p "$work"
-cp -a "$WINEPREFIX" "$work/prefix" || { echo "FAIL: cannot copy the prefix"; exit 1; }
-export WINEPREFIX="$work/prefix"
-trap 'wineserver -k </dev/null >/dev/null 2>&1; rm -rf "$work"' EXIT
-wineserver -p 60 </dev/null >/dev/null 2>&1
-wine cmd /c exit </dev/null >/dev/null 2>&1
+source "$src/scripts/lib/wine-session.bash"
+wine_session "$build/e2e-setup.$$"
+work=$session_work
 
-drive="$WINEPREFIX/drive_c"
-user="users/$(id -un)"
 setup="$build/setup/setup-usbsim.exe"
 poke="$build/fixtures/wizard_poke.exe"
 query="$build/fixtures/fixture_service_query.exe"
@@ -33,23 +27,10 @@ shots="$build/e2e-shots/setup"
 refs="$src/tests/e2e/ref"
 mkdir -p "$shots"
 rm -f "$shots"/*.png
-title="Multitouch Driver Installation"
-failures=0
 same_state() { # same_state FILE: the machine as it was before, else the difference
   diff "$work/clean.txt" "$1" >"$work/diff.txt" && return 0
   head -20 "$work/diff.txt" | sed 's/^/     /' >&2
   return 1
-}
-check() { # check DESCRIPTION COMMAND...
-  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
-w() {
-  local out="$work/wine-output.$BASHPID" status
-  timeout 300 wine "$@" </dev/null >"$out" 2>&1
-  status=$?
-  tr -d '\r' <"$out"
-  rm -f "$out"
-  return $status
 }
 
 # The product this setup.exe carries, as its own package tool reads it.
@@ -61,61 +42,15 @@ root32='C:\Program Files (x86)'
 productWin="$root32\\$company\\$product"
 productDir="$drive/Program Files (x86)/$company/$product"
 
-# --- one run of setup.exe in its own folder C:\e2e\NAME
-run=""
-runDir=""
-start_setup() { # start_setup NAME [script.ini text]
-  run=$1
-  runDir="$drive/e2e/$run"
-  mkdir -p "$runDir"
-  cp "$setup" "$runDir/setup.exe"
-  [ $# -ge 2 ] && printf '%s' "$2" >"$runDir/script.ini"
-  (cd "$runDir" && timeout 300 wine "C:\\e2e\\$run\\setup.exe" </dev/null >/dev/null 2>&1
-   echo $? >"$runDir/exit-status") &
-}
-wait_exit() { # the exit status of the run, once it ended
-  local i
-  for i in $(seq 1 600); do
-    [ -s "$runDir/exit-status" ] && { cat "$runDir/exit-status"; return; }
-    sleep 0.2
-  done
-  echo "timeout"
-}
-window_id() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | tail -1; }
-# The wizard's window once it is mapped and stays: Wine may map a short-lived window first.
-wait_window() {
-  local i
-  for i in $(seq 1 150); do
-    wid=$(window_id)
-    if [ -n "$wid" ]; then
-      sleep 0.3
-      [ "$(window_id)" = "$wid" ] && xdotool getwindowgeometry "$wid" >/dev/null 2>&1 && return 0
-    fi
-    sleep 0.2
-  done
-  return 1
-}
-# Waits until the wizard recorded a line starting with the text.
-wait_trace() { # wait_trace TEXT [SECONDS]
-  local i limit=$(( ${2:-60} * 5 ))
-  for i in $(seq 1 $limit); do
-    grep -qF -- "$1" "$runDir/wizard-trace.txt" 2>/dev/null && return 0
-    sleep 0.2
-  done
-  echo "     (waited for '$1'; the wizard recorded:)"; sed 's/^/       /' "$runDir/wizard-trace.txt" 2>/dev/null
-  return 1
-}
-click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; }
-shot() { # shot NAME: the window's 538 x 375 pixels as they are on the screen
-  local x y
-  eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null | grep -E '^(X|Y)=')"
-  xwd -root -display "$DISPLAY" | /usr/bin/convert xwd:- -crop "538x375+${X:-371}+${Y:-212}" +repage \
-    "png:$shots/$1.png"
-}
-plug() {
-  printf 'aaec:0001\r\n' >"$runDir/usb-devices.txt"
-  w "$poke" devicechange
-}
+# --- the library's wizard helpers under the names this script reads best with
+start_setup() { setup_start "$setup" "$@"; runDir=$run_dir; }
+wait_exit() { setup_exit_status; }
+window_id() { wizard_window; }
+wait_window() { wizard_wait_window && wid=$wizard; }
+wait_trace() { wizard_wait_trace "$@"; }
+click() { wizard_click "$@"; }
+shot() { wizard_shot "$shots/$1.png"; }
+plug() { wizard_plug "$poke"; }
 # The status label's rectangle (20, 325, 500, 30) of a shot, against a committed crop.
 same_as_ref() { # same_as_ref SHOT REF
   /usr/bin/convert "$shots/$1.png" -crop 500x30+20+325 +repage "png:$work/crop.png"

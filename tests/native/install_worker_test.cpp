@@ -111,7 +111,7 @@ TEST(InstallWorker, TheMachineHoldsEverythingTheScriptAsksFor) {
     const std::u16string uninstall =
         u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelServerV6";
     EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, uninstall, u"UninstallString"),
-              text(at(u"Uninstall.exe")));
+              text(quoted(at(u"Uninstall.exe"), u"")));
     EXPECT_EQ(
         m.registry.value(RegistryRoot::CurrentUser,
                          u"Software\\Microsoft\\Windows\\CurrentVersion\\Run", u"KorvelPanel"),
@@ -295,4 +295,34 @@ TEST(InstallWorker, ContainsHidFoldsOnlyAsciiLetters) {
     EXPECT_TRUE(containsHid(u"xhidy"));
     EXPECT_FALSE(containsHid(u"InstallUsbDriver.bat"));
     EXPECT_FALSE(containsHid(u"H\u0130D"));
+}
+
+// The package's root folder is named one thing and its Product another: the files go into the
+// product folder, and so must the log, or no later installation could ever remove them.
+TEST(InstallWorker, APackageWhoseRootIsNamedOtherwiseStillLeavesALogThatUndoesIt) {
+    std::vector<std::uint8_t> blob = package(shippedScript(), [] {
+        Bytes block = shippedFileBlock();
+        // Same length as "KorvelServerV6", so the offsets in the block stay right.
+        std::u16string other = u"OtherRootName1";
+        for (std::size_t i = 0; i < other.size(); ++i) {
+            block.v[12 + 2 * i] = std::uint8_t(other[i]);
+            block.v[13 + 2 * i] = 0;
+        }
+        return block;
+    }());
+    InstallHarness h(blob);
+    ASSERT_EQ(viewOf(h.package.tree().name), u"OtherRootName1");
+    MachineSnapshot clean = h.machine.snapshot();
+    ASSERT_TRUE(h.install());
+    EXPECT_TRUE(h.machine.files.hasFile(at(u"VantrelService.exe")));
+    EXPECT_FALSE(h.machine.files.hasFolder(u"C:\\Program Files\\Brenmark\\OtherRootName1"));
+    ASSERT_TRUE(h.machine.files.hasFile(kLogPath));
+    ASSERT_TRUE(h.uninstall());
+    EXPECT_TRUE(h.machine.snapshot() == clean) << describeDifference(clean, h.machine.snapshot());
+
+    // And the next installation of the same package finds it by the folder it uses.
+    ASSERT_TRUE(h.install());
+    h.window.messages.clear();
+    ASSERT_TRUE(h.install());
+    EXPECT_EQ(h.window.count(ST_PREVIOUS_VERSION), 1);
 }

@@ -211,3 +211,34 @@ TEST(PackageLoad, TheLastOfTwoSameNamedFilesWinsTheLookup) {
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(std::string(f->contents, f->contents + f->size), "second");
 }
+
+// Every name in the file block becomes part of a path the elevated installer (or pkgtool
+// extract) writes to: one that Windows would read as another folder is a damaged package.
+TEST(PackageLoad, NamesThatWouldLeaveTheirFolderAreRejected) {
+    auto loads = [](const Bytes& block) {
+        LoadedConfig c;
+        bool ok = c.load(package(Script{}, block));
+        EXPECT_EQ(ok, c.config.fileTree != nullptr);
+        return ok;
+    };
+    for (const char16_t* bad : {u"..", u".", u"a/b", u"a\\b", u"c:x", u"x\x01y", u"name.", u"name ",
+                                u"", u"a*", u"..\\..\\Windows\\x.dll"}) {
+        SCOPED_TRACE(utf16ToUtf8(bad));
+        EXPECT_FALSE(loads(fileBlock(u"root", {{bad, {}}}, {})));
+        EXPECT_FALSE(loads(fileBlock(u"root", {}, {dir(u"d", {{bad, {}}})})));
+        // A directory's name is its whole path: "a\\b" is two plain names, which is fine.
+        if (viewOf(bad) != u"a\\b") {
+            EXPECT_FALSE(loads(fileBlock(u"root", {}, {dir(bad, filesNamed({u"f"}))})));
+        }
+        if (viewOf(bad) != u"") {
+            EXPECT_FALSE(loads(fileBlock(bad, filesNamed({u"f"}), {})));
+        }
+    }
+    for (const char16_t* badFolder : {u"d\\..\\..", u"\\d", u"d\\", u"d\\\\e", u"C:\\Windows"}) {
+        SCOPED_TRACE(utf16ToUtf8(badFolder));
+        EXPECT_FALSE(loads(fileBlock(u"root", {}, {dir(badFolder, filesNamed({u"f"}))})));
+    }
+    // Names with dots and spaces inside stay what they always were.
+    EXPECT_TRUE(loads(fileBlock(u"root", filesNamed({u"..a", u"a..b", u" lead.txt"}),
+                                {dir(u"d.d", {}, {dir(u"d.d\\e e", filesNamed({u"f"}))})})));
+}

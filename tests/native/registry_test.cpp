@@ -345,7 +345,10 @@ TEST_F(RegistryRecords, UninstallEntryHoldsItsFourTextsInOrder) {
     EXPECT_EQ(reg.value(HKLM, key, u"DisplayIcon"), sz(kUninstaller));
     EXPECT_EQ(reg.value(HKLM, key, u"DisplayName"), sz(u"KorvelServerV6"));
     EXPECT_EQ(reg.value(HKLM, key, u"Publisher"), sz(u"Brenmark"));
-    EXPECT_EQ(reg.value(HKLM, key, u"UninstallString"), sz(kUninstaller));
+    // The launch string is quoted, as every command line is; the icon path is a path, not a
+    // command, and stays as it was.
+    EXPECT_EQ(reg.value(HKLM, key, u"UninstallString"),
+              sz(u"\"" + std::u16string(kUninstaller) + u"\""));
     EXPECT_EQ(operations(), (std::vector<std::string>{"createKey", "setString", "setString",
                                                       "setString", "setString", "closeKey"}));
     EXPECT_EQ(fake::faults().trace()[0],
@@ -415,7 +418,7 @@ TEST_F(RegistryRecords, DesktopMenuEntryHoldsIconPositionAndCommand) {
     EXPECT_EQ(position->type, platform::kRegSz);
     EXPECT_EQ(position->bytes,
               (std::vector<std::uint8_t>{'B', 0, 'o', 0, 't', 0, 't', 0, 'o', 0, 'm', 0}));
-    EXPECT_EQ(reg.value(HKCR, key + u"\\command", u""), sz(kPanel));
+    EXPECT_EQ(reg.value(HKCR, key + u"\\command", u""), sz(u"\"" + std::u16string(kPanel) + u"\""));
     EXPECT_EQ(reg.snapshot()[u"HKCR\\DesktopBackground\\Shell\\Korvel Panel\\command"].size(), 1u);
     EXPECT_EQ(fake::faults().trace()[0], "createKey HKCR\\DesktopBackground\\Shell\\Korvel Panel");
 }

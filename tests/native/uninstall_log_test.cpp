@@ -140,3 +140,27 @@ TEST(UninstallLogFile, SaveFailsWhenTheFileCannotBeWritten) {
     scope.fs.makeWritesShort(u"C:\\short.log");
     EXPECT_FALSE(saveLog(log, u"C:\\short.log"));
 }
+
+// A planted log may be as large as the disk allows; it is refused by its size before a byte of
+// it is read, instead of becoming one heap record per five bytes.
+TEST(UninstallLogFile, ALogOverTheSizeLimitIsRefusedBeforeItIsRead) {
+    const std::size_t limit = kMaxLogBytes;
+    EXPECT_EQ(limit, 16u * 1024 * 1024);
+    auto file = headerCoPr();
+    std::size_t data = limit - file.size() - 5;
+    file.push_back(21);  // one unknown record fills the rest
+    for (int i = 0; i < 4; ++i) file.push_back(std::uint8_t(data >> (8 * i)));
+    file.resize(limit, 0xAB);
+    FakeFilesScope scope;
+    scope.fs.addFile(u"C:\\at-limit.log", file);
+    file.push_back(0);
+    scope.fs.addFile(u"C:\\over-limit.log", file);
+    UninstallLog log;
+    ASSERT_TRUE(loadLog(log, u"C:\\at-limit.log"));
+    ASSERT_NE(log.first, nullptr);
+    EXPECT_EQ(log.first->data.size(), data);
+    std::size_t readBefore = scope.fs.bytesRead();
+    EXPECT_FALSE(loadLog(log, u"C:\\over-limit.log"));
+    EXPECT_EQ(log.first, nullptr);
+    EXPECT_EQ(scope.fs.bytesRead(), readBefore);
+}

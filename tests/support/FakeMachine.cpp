@@ -14,6 +14,7 @@ FakeMachine::FakeMachine() : saved_(platform::os()) {
     os.system = &system;
     os.clock = &clock;
     os.threads = &threads;
+    os.security = &security;
     fake::faults().clear();
 }
 

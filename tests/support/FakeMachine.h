@@ -16,6 +16,7 @@
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeProcesses.h"
 #include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeSecurity.h"
 #include "platform/fake/FakeServiceManager.h"
 #include "platform/fake/FakeShell.h"
 #include "platform/fake/FakeSystem.h"
@@ -58,6 +59,7 @@ public:
     fake::FakeShell shell{files};
     fake::FakeSystemInfo system;
     fake::FakeThreads threads;
+    fake::FakeSecurity security{files};
 
 private:
     platform::Platform saved_;

@@ -61,11 +61,11 @@ refused 2 'Licence: language "5" is not one of' "licence language out of range"
 long=$(printf 'n%.0s' $(seq 260))
 manifest '<Company name="Brenmark"/>' "<StartMenuShortcut path=\"KorvelPanel.exe\" name=\"$long\"/>"
 refused 3 'StartMenuShortcut: the name is longer than 259 UTF-16 units' "name of 260 units"
-manifest "<Product name=\"$long\"/>"
-refused 2 'Product: the text is longer than 259 UTF-16 units' "product of 260 units"
+manifest "<Company name=\"$long\"/>"
+refused 2 'Company: the text is longer than 259 UTF-16 units' "company of 260 units"
 
 # 259 units still fit.
-manifest "<Product name=\"${long:1}\"/>"
+manifest "<Company name=\"${long:1}\"/>"
 run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
 expect_eq "$rc:$err" "0:" "a name of 259 units"
 

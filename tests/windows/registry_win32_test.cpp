@@ -216,7 +216,8 @@ TEST_F(Win32RegistryTest, UninstallEntryIsWrittenAndRemoved) {
     EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"DisplayIcon").bytes, sz(uninstaller));
     EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"DisplayName").bytes, sz(name));
     EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"Publisher").bytes, sz(u"Brenmark"));
-    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"UninstallString").bytes, sz(uninstaller));
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"UninstallString").bytes,
+              sz(u"\"" + std::u16string(uninstaller) + u"\""));
     EXPECT_TRUE(removeUninstallEntry(name));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, key));
     EXPECT_TRUE(removeUninstallEntry(name));
@@ -238,7 +239,8 @@ TEST_F(Win32RegistryTest, DesktopMenuEntryIsWrittenAndRemovedCommandFirst) {
     RawValue position = rawValue(HKEY_CLASSES_ROOT, key, u"Position");
     EXPECT_EQ(position.type, DWORD(REG_SZ));
     EXPECT_EQ(position.bytes, sz(u"Bottom"));
-    EXPECT_EQ(rawValue(HKEY_CLASSES_ROOT, key + u"\\command", u"").bytes, sz(target));
+    EXPECT_EQ(rawValue(HKEY_CLASSES_ROOT, key + u"\\command", u"").bytes,
+              sz(u"\"" + std::u16string(target) + u"\""));
 
     EXPECT_TRUE(removeDesktopMenu(name));
     EXPECT_FALSE(keyExists(HKEY_CLASSES_ROOT, key));

@@ -91,6 +91,10 @@ TEST(Win32Services, CreateStartStopDeleteFromAFolderWithSpaces) {
     EXPECT_EQ(config.startType, DWORD(SERVICE_AUTO_START));
     EXPECT_EQ(config.serviceType & SERVICE_WIN32_OWN_PROCESS, DWORD(SERVICE_WIN32_OWN_PROCESS));
     EXPECT_EQ(config.description, L"Fixture service for the installer tests");
+    // What the trust policy compares with the product folder: the registered command line.
+    std::u16string binary;
+    ASSERT_TRUE(serviceBinaryPath(name, binary));
+    EXPECT_EQ(binary, u"\"" + path + u"\"");
 
     ASSERT_TRUE(startServiceByName(name));
     EXPECT_EQ(currentState(guard.name), DWORD(SERVICE_RUNNING));
@@ -129,4 +133,6 @@ TEST(Win32Services, MissingServiceIsNotFound) {
     EXPECT_FALSE(startServiceByName(u"TsNoSuchService"));
     EXPECT_FALSE(stopServiceByName(u"TsNoSuchService"));
     EXPECT_FALSE(deleteServiceByName(u"TsNoSuchService"));
+    std::u16string binary;
+    EXPECT_FALSE(serviceBinaryPath(u"TsNoSuchService", binary));
 }

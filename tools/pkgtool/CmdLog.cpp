@@ -37,7 +37,10 @@ int run(const std::vector<std::string>& args) {
     UninstallLog log;
     LogDamage damage;
     if (!loadLog(log, path.c_str(), &damage)) {
-        std::fprintf(stderr, "cannot read a log from %s\n", args[0].c_str());
+        std::fprintf(stderr,
+                     "cannot read a log from %s (missing, unreadable, over %zu bytes, or its "
+                     "header is damaged)\n",
+                     args[0].c_str(), kMaxLogBytes);
         return 1;
     }
     std::printf("root\t%s\n", utf16ToUtf8(viewOf(log.root)).c_str());

@@ -19,13 +19,22 @@ int run(const std::vector<std::string>& args) {
     std::u16string path = utf8ToUtf16(args[0]);
     UninstallJob job;
     bool loaded = loadUninstallJob(job, path.c_str());
-    if (loaded) {
+    bool believed = loaded && job.trust.believed;
+    if (believed) {
         startUninstallJob(job);
         waitUninstallJob(job);
     }
     freeUninstallJob(job);
-    if (!loaded) std::fprintf(stderr, "cannot read a log from %s\n", args[0].c_str());
-    return loaded ? 0 : 1;
+    if (!loaded) {
+        std::fprintf(stderr, "cannot read a log from %s\n", args[0].c_str());
+    } else if (!believed) {
+        // The next installer would take no notice of such a log either.
+        std::fprintf(stderr,
+                     "not acting on %s: its header does not name the folder it lies in, or "
+                     "others can write that folder or the log\n",
+                     args[0].c_str());
+    }
+    return believed ? 0 : 1;
 }
 
 CommandRegistration registration{"uninstall", "uninstall PATH\\uninstall.log", run};

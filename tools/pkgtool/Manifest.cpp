@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/Names.h"
 #include "common/Text.h"
 #include "platform/FileSystem.h"
 #include "platform/XmlText.h"
@@ -106,6 +107,17 @@ bool readLanguage(const TiXmlElement& element, std::uint8_t& language, ManifestE
     return true;
 }
 
+// Company and Product name installation and start-menu folders, shortcut names become file
+// names and menu names registry keys: each must be one name Windows takes as written.
+bool checkPlainName(const TiXmlElement& element, const char* attributeName, ManifestError& error) {
+    const char* value = element.Attribute(attributeName);
+    if (!value || isPlainName(utf8ToUtf16(value))) return true;
+    return refuse(error, element.Row(),
+                  std::string(element.Value()) + ": " + attributeName + " \"" + value +
+                      "\" is not a plain name (no \\ / : * ? \" < > |, control character, "
+                      "\".\" or \"..\", trailing dot or space)");
+}
+
 bool readRecord(const TiXmlElement& element, Manifest& manifest, ManifestError& error) {
     const ElementSpec* spec = nullptr;
     for (const ElementSpec& s : elementSpecs()) {
@@ -116,7 +128,7 @@ bool readRecord(const TiXmlElement& element, Manifest& manifest, ManifestError& 
                       std::string("unknown element \"") + element.Value() + "\"");
     }
     if (!checkAttributes(element, spec->required, spec->optional, error) ||
-        !checkNoContent(element, error)) {
+        !checkNoContent(element, error) || !checkPlainName(element, "name", error)) {
         return false;
     }
     ScriptRecord record;
@@ -157,6 +169,22 @@ std::u16string payloadFolderOf(const std::u16string& manifestPath, std::u16strin
     return manifestPath.substr(0, cut + 1) + payload;
 }
 
+// The installation folder is named after the Product, the package's root folder after the root
+// attribute; the two must be one name, or what an installation of the package records and where
+// it looks for an earlier one would part ways. The last Product record is the one in force.
+bool checkProductIsRoot(const Manifest& manifest, ManifestError& error) {
+    for (std::size_t i = manifest.records.size(); i-- > 0;) {
+        const ScriptRecord& record = manifest.records[i];
+        if (record.command != ScriptCommand::Product) continue;
+        if (record.text == manifest.rootName) return true;
+        return refuse(error, manifest.recordLines[i],
+                      "Product: name \"" + utf16ToUtf8(record.text) +
+                          "\" is not the root folder name \"" + utf16ToUtf8(manifest.rootName) +
+                          "\"");
+    }
+    return true;
+}
+
 bool readRoot(const TiXmlElement& root, const std::u16string& path, Manifest& manifest,
               ManifestError& error) {
     if (std::strcmp(root.Value(), "InstallerPackage") != 0) {
@@ -164,7 +192,10 @@ bool readRoot(const TiXmlElement& root, const std::u16string& path, Manifest& ma
             error, root.Row(),
             std::string("the root element is \"") + root.Value() + "\", not \"InstallerPackage\"");
     }
-    if (!checkAttributes(root, {"root", "payload"}, {}, error)) return false;
+    if (!checkAttributes(root, {"root", "payload"}, {}, error) ||
+        !checkPlainName(root, "root", error)) {
+        return false;
+    }
     manifest.rootName = attribute(root, "root");
     manifest.payloadFolder = payloadFolderOf(path, attribute(root, "payload"));
     manifest.rootLine = root.Row();
@@ -176,7 +207,7 @@ bool readRoot(const TiXmlElement& root, const std::u16string& path, Manifest& ma
         }
         if (!readRecord(*element, manifest, error)) return false;
     }
-    return true;
+    return checkProductIsRoot(manifest, error);
 }
 
 }  // namespace

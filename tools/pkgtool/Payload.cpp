@@ -1,5 +1,6 @@
 #include "tools/pkgtool/Payload.h"
 
+#include "common/Names.h"
 #include "platform/FileSystem.h"
 #include "tools/pkgtool/ToolText.h"
 
@@ -16,8 +17,10 @@ bool readFolder(const std::u16string& base, const std::u16string& relative, Payl
     for (const platform::DirEntry& entry : entries) {
         if (entry.name == u"." || entry.name == u"..") continue;
         std::u16string path = relative.empty() ? entry.name : relative + u"\\" + entry.name;
-        if (entry.name.find(u'\\') != std::u16string::npos) {
-            cause = "the payload name \"" + printable(path) + "\" contains a backslash";
+        if (!isPlainName(entry.name)) {
+            cause = "the payload name \"" + printable(path) +
+                    "\" is not a plain name (no \\ / : * ? \" < > |, control character, "
+                    "trailing dot or space)";
             return false;
         }
         if (entry.isDirectory) {

@@ -6,6 +6,10 @@
 #include "common/Text.h"
 #include "tools/pkgtool/Command.h"
 
+#ifdef _WIN32
+#include "platform/win32/DllSafety.h"
+#endif
+
 namespace {
 
 struct Command {
@@ -40,8 +44,10 @@ CommandRegistration::CommandRegistration(const char* name, const char* usage, Co
 }
 
 #ifdef _WIN32
-// Arguments arrive as UTF-16 so that any file name survives; the tool works in UTF-8.
+// Arguments arrive as UTF-16 so that any file name survives; the tool works in UTF-8. The DLL
+// search is limited first: the tool runs elevated for install and uninstall.
 int wmain(int argc, wchar_t** argv) {
+    win32::restrictDllSearchToSystem();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         args.push_back(utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));

@@ -1,0 +1,196 @@
+// The product's uninstaller, Uninstall.exe, as the Uninstall entry starts it from the product
+// folder: it asks first (in the installation's language) unless told /S, then runs a copy of
+// itself from a temporary folder of its own, so that nothing of the product folder is in use
+// while it goes. The copy removes the installation with the engine's uninstall worker, moves
+// the original program out of the way, removes the product folders and checks that nothing
+// is left. Exit status: 0 everything removed, 1 declined or not everything removed, 2 no
+// installation where it was started.
+#include <windows.h>
+// After windows.h.
+#include <shellapi.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/CommandLine.h"
+#include "engine/ProductRemoval.h"
+#include "engine/RemovalMessages.h"
+#include "engine/UninstallLog.h"
+#include "platform/FileSystem.h"
+#include "platform/Security.h"
+#include "platform/win32/DllSafety.h"
+#include "platform/win32/Wide.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace {
+
+constexpr int kRemoved = 0;
+constexpr int kNotRemoved = 1;
+constexpr int kNothingThere = 2;
+
+struct Arguments {
+    bool quiet = false;  // /S
+    std::u16string
+        runFor;  // /run ORIGINAL: this is the temporary copy, removing ORIGINAL's product
+};
+
+Arguments parseArguments() {
+    Arguments args;
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; argv && i < count; ++i) {
+        if (lstrcmpiW(argv[i], L"/S") == 0) {
+            args.quiet = true;
+        } else if (lstrcmpiW(argv[i], L"/run") == 0 && i + 1 < count) {
+            args.runFor = narrow16(argv[++i]);
+        }
+    }
+    LocalFree(argv);
+    return args;
+}
+
+std::u16string ownPath() {
+    std::u16string path(MAX_PATH, u'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, wide(path.data()), DWORD(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::u16string folderOf(const std::u16string& path) {
+    return path.substr(0, path.rfind(u'\\'));
+}
+
+void tell(bool quiet, const std::u16string& text, const std::u16string& title, UINT icon) {
+    if (!quiet) MessageBoxW(nullptr, wide(text.c_str()), wide(title.c_str()), MB_OK | icon);
+}
+
+// A new folder below the temporary folder that only administrators and the system can write,
+// under a name nobody could have guessed and planted first.
+bool makeTemporaryFolder(std::u16string& folder) {
+    wchar_t base[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathW(MAX_PATH + 1, base);
+    if (n == 0 || n > MAX_PATH) return false;
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        wchar_t name[32];
+        wsprintfW(name, L"Uninstall-%08x%08x", random(), random());
+        folder = narrow16(base) + std::u16string(narrow16(name));
+        if (platform::security().createProtectedFolder(folder.c_str())) return true;
+    }
+    return false;
+}
+
+bool startAndWait(const std::u16string& program, const std::u16string& arguments,
+                  const std::u16string& folder, DWORD& status) {
+    std::u16string command;
+    if (!quotedCommandLine(program, arguments, command)) return false;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(wide(program.c_str()), wide(command.data()), nullptr, nullptr, FALSE, 0,
+                        nullptr, wide(folder.c_str()), &startup, &process)) {
+        return false;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    bool known = GetExitCodeProcess(process.hProcess, &status) != FALSE;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return known;
+}
+
+// The temporary folder goes once both programs in it have ended: a command interpreter from the
+// system folder waits two seconds and removes it. Should that not happen, the system removes
+// it at the next restart.
+void removeLater(const std::u16string& folder) {
+    MoveFileExW(wide(folder.c_str()), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    wchar_t system[MAX_PATH + 1] = {};
+    UINT n = GetSystemDirectoryW(system, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) return;
+    std::u16string cmd = std::u16string(narrow16(system)) + u"\\cmd.exe";
+    std::u16string command =
+        u"\"" + cmd + u"\" /d /c ping -n 3 127.0.0.1 >nul & rd /s /q \"" + folder + u"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (CreateProcessW(wide(cmd.c_str()), wide(command.data()), nullptr, nullptr, FALSE,
+                       CREATE_NO_WINDOW, nullptr, system, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+}
+
+std::u16string productNameOf(const std::u16string& logPath) {
+    UninstallLog log;
+    if (!loadLog(log, logPath.c_str())) return {};
+    return std::u16string(viewOf(log.product));
+}
+
+// Started from the product folder.
+int startFromProductFolder(const Arguments& args) {
+    std::u16string self = ownPath();
+    std::u16string folder = folderOf(self);
+    std::u16string log = folder + u"\\uninstall.log";
+    std::uint32_t language = installedLanguage();
+    if (!platform::files().exists(log.c_str())) {
+        tell(args.quiet, removalNothingFound(language), u"Uninstall", MB_ICONWARNING);
+        return kNothingThere;
+    }
+    std::u16string product = productNameOf(log);
+    if (!args.quiet && MessageBoxW(nullptr, wide(removalQuestion(language, product).c_str()),
+                                   wide(product.c_str()), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return kNotRemoved;
+    }
+    std::u16string temporary;
+    if (!makeTemporaryFolder(temporary)) return kNotRemoved;
+    std::u16string copy = temporary + u"\\Uninstall.exe";
+    DWORD status = kNotRemoved;
+    std::u16string quotedSelf;
+    if (!CopyFileW(wide(self.c_str()), wide(copy.c_str()), TRUE) ||
+        !quotedCommandLine(self, {}, quotedSelf) ||
+        !startAndWait(copy, u"/run " + quotedSelf + (args.quiet ? u" /S" : u""), temporary,
+                      status)) {
+        status = kNotRemoved;
+    }
+    removeLater(temporary);
+    return int(status);
+}
+
+// The temporary copy, removing the installation of the program `original`.
+int removeFromTemporaryCopy(const Arguments& args) {
+    std::u16string self = ownPath();
+    std::u16string folder = folderOf(args.runFor);
+    std::u16string log = folder + u"\\uninstall.log";
+    std::uint32_t language = installedLanguage();
+    RemovalReport report = removeInstallation(log.c_str(), args.runFor.c_str());
+    if (!report.loaded || !report.believed) {
+        tell(args.quiet, removalNothingFound(language), u"Uninstall", MB_ICONWARNING);
+        return report.loaded ? kNotRemoved : kNothingThere;
+    }
+    // The original waits for this copy: its file can be moved, not deleted, while it runs.
+    std::u16string parked = folderOf(self) + u"\\Uninstall-original.exe";
+    if (!MoveFileExW(wide(args.runFor.c_str()), wide(parked.c_str()), MOVEFILE_REPLACE_EXISTING)) {
+        MoveFileExW(wide(args.runFor.c_str()), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+    removeProductFolders(report.trust, report.leftovers);
+    if (report.leftovers.empty()) {
+        tell(args.quiet, removalDone(language, report.product), report.product, MB_ICONINFORMATION);
+        return kRemoved;
+    }
+    tell(args.quiet, removalIncomplete(language, report.product), report.product, MB_ICONWARNING);
+    return kNotRemoved;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    win32::restrictDllSearchToSystem();
+    win32::installWin32Platform();
+    Arguments args = parseArguments();
+    return args.runFor.empty() ? startFromProductFolder(args) : removeFromTemporaryCopy(args);
+}

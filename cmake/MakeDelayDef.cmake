@@ -1,0 +1,28 @@
+# cmake -DNM=... -DIMPLIB=libX.a -DDLL=X.dll -DDEF=out.def -DDECORATED=ON|OFF -P MakeDelayDef.cmake
+# The .def of a DLL from its import library: every function the import library defines a
+# thunk for, undecorated where the 32-bit names carry a leading underscore.
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${NM} -g --defined-only ${IMPLIB}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${NM} could not read ${IMPLIB}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(names)
+foreach(line ${lines})
+  if(line MATCHES " T ([^ ]+)$")
+    set(name ${CMAKE_MATCH_1})
+    if(DECORATED)
+      string(REGEX REPLACE "^_" "" name "${name}")
+    endif()
+    list(APPEND names ${name})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES names)
+list(SORT names)
+list(LENGTH names count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "no functions found in ${IMPLIB}")
+endif()
+list(JOIN names "\n" exports)
+file(WRITE ${DEF} "LIBRARY ${DLL}\nEXPORTS\n${exports}\n")

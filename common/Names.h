@@ -1,0 +1,24 @@
+// What may stand as one file or folder name, and as a path below a folder, when the text comes
+// from somewhere the elevated installer does not control (a package, a log found on disk, a
+// manifest). Windows resolves ".", "..", "/" and a trailing dot or space itself, so a name that
+// holds any of them can open a file other than the one it seems to name.
+#pragma once
+
+#include <string_view>
+
+// One name as Windows takes it literally: not empty, not "." or "..", none of \ / : * ? " < > |
+// nor a control character, and no trailing dot or space (Windows drops those).
+bool isPlainName(std::u16string_view name);
+
+// Plain names joined by single backslashes ("driver\USB\x.sys"); not empty.
+bool isPlainRelativePath(std::u16string_view path);
+
+// ASCII case folded, as the file system and the registry compare names.
+bool sameIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+
+// `path` is `folder`, a backslash and a plain relative path below it. No other spelling of a
+// path below the folder counts: an 8.3 alias, a second backslash or a ".." never does.
+bool isInsideFolder(std::u16string_view path, std::u16string_view folder);
+
+// `path` is `folder`, a backslash and one plain name.
+bool isDirectlyInFolder(std::u16string_view path, std::u16string_view folder);

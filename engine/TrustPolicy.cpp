@@ -1,0 +1,205 @@
+#include "engine/TrustPolicy.h"
+
+#include "common/Names.h"
+#include "engine/CommandLine.h"
+#include "engine/RegistryPaths.h"
+#include "engine/RegistryRunEntry.h"
+#include "engine/Services.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "platform/Security.h"
+#include "platform/Shell.h"
+
+namespace {
+
+using platform::RegistryRoot;
+
+bool textOf(const LogRecord& record, TextBuffer& text) {
+    return recordText(record, text);
+}
+
+bool inProduct(std::u16string_view path, const FoundLogTrust& trust) {
+    return isInsideFolder(path, viewOf(trust.productFolder));
+}
+
+// --- The checks, one per row ---------------------------------------------------------------
+
+bool fileInProduct(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer path;
+    return textOf(r, path) && inProduct(viewOf(path), t);
+}
+
+// The empty command line starts nothing, as it always has.
+bool scriptInProduct(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer path;
+    return textOf(r, path) && (path[0] == 0 || inProduct(viewOf(path), t));
+}
+
+// A service is named after its program's file name, and any service may carry that name; it is
+// ours only when the program it is registered to run is ours too.
+bool serviceOfProduct(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer path, name;
+    std::u16string binary;
+    return textOf(r, path) && inProduct(viewOf(path), t) && serviceNameOf(viewOf(path), name) &&
+           serviceBinaryPath(name, binary) && inProduct(programOf(binary), t);
+}
+
+bool systemFile(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer path;
+    return textOf(r, path) && !t.systemFolder.empty() &&
+           isDirectlyInFolder(viewOf(path), t.systemFolder);
+}
+
+bool productKey(const LogRecord& r, const FoundLogTrust&) {
+    std::uint32_t root = 0;
+    TextBuffer path;
+    return recordRegistryKey(r, root, path) && root == std::uint32_t(RegistryRoot::LocalMachine) &&
+           sameIgnoringAsciiCase(viewOf(path), kProductKeyPath);
+}
+
+bool menuFolder(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer path;
+    return textOf(r, path) && !t.menuProduct.empty() &&
+           (sameIgnoringAsciiCase(viewOf(path), t.menuProduct) ||
+            sameIgnoringAsciiCase(viewOf(path), t.menuCompany));
+}
+
+bool startMenuShortcut(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer path;
+    return textOf(r, path) && !t.menuProduct.empty() &&
+           isDirectlyInFolder(viewOf(path), t.menuProduct);
+}
+
+// Anything may lie on the desktop; a shortcut there is ours when it leads to our program.
+bool desktopShortcut(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer path, link;
+    if (!textOf(r, path) || t.desktopFolder.empty() ||
+        !isDirectlyInFolder(viewOf(path), t.desktopFolder) || !copyText(link, viewOf(path)) ||
+        !appendText(link, u".lnk")) {
+        return false;
+    }
+    auto& shell = platform::shell();
+    if (!shell.initializeCom()) return false;
+    std::u16string target;
+    int show = 0;
+    bool loaded = shell.loadLink(link, target, show);
+    shell.uninitializeCom();
+    return loaded && inProduct(target, t);
+}
+
+// The entry is removed by the stem of its name; it is ours when its icon is our program.
+bool menuEntry(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer text, key, icon;
+    if (!textOf(r, text) || !isPlainName(stemOf(viewOf(text))) ||
+        !joinPath(key, kDesktopShellPath, stemOf(viewOf(text)))) {
+        return false;
+    }
+    auto& registry = platform::registry();
+    platform::RegistryKey open = 0;
+    if (!registry.openKey(RegistryRoot::ClassesRoot, key, platform::KeyAccess::Read, open)) {
+        return false;
+    }
+    bool read = registry.queryString(open, u"Icon", icon);
+    registry.closeKey(open);
+    return read && inProduct(viewOf(icon), t);
+}
+
+bool uninstallEntry(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer name;
+    return textOf(r, name) && isPlainName(viewOf(name)) &&
+           sameIgnoringAsciiCase(viewOf(name), viewOf(t.productName));
+}
+
+// A Run value is named after its program's file name; it is ours when it starts our program
+// with exactly the command the log recorded.
+bool runEntry(const LogRecord& r, const FoundLogTrust& t) {
+    TextBuffer command, name, stored;
+    if (!textOf(r, command) || !inProduct(programOf(viewOf(command)), t) ||
+        !runValueNameOf(viewOf(command), name)) {
+        return false;
+    }
+    auto& registry = platform::registry();
+    platform::RegistryKey open = 0;
+    if (!registry.openKey(RegistryRoot::CurrentUser, kRunKeyPath, platform::KeyAccess::Read,
+                          open)) {
+        return false;
+    }
+    bool read = registry.queryString(open, name, stored);
+    registry.closeKey(open);
+    return read && viewOf(stored) == viewOf(command);
+}
+
+bool nothingToDo(const LogRecord&, const FoundLogTrust&) {
+    return true;
+}
+
+std::u16string special(platform::SpecialFolder which) {
+    std::u16string path;
+    if (!platform::files().specialFolder(which, path) || path.size() >= kTextUnits) path.clear();
+    return path;
+}
+
+}  // namespace
+
+// clang-format off
+const TrustRule kTrustPolicy[] = {
+    {LOG_FILE, "a file inside the product folder",
+     "product folder, backslash, plain names", fileInProduct},
+    {LOG_DRIVER_SCRIPT, "a script inside the product folder, run",
+     "as LOG_FILE; the empty command starts nothing", scriptInProduct},
+    {LOG_SERVICE, "the service named after the program, stopped and deleted",
+     "the program and the service's registered program both inside the product folder",
+     serviceOfProduct},
+    {LOG_SYSTEM_FILE, "a file directly in the system folder",
+     "system folder, backslash, one plain name", systemFile},
+    {LOG_REGISTRY_KEY, "the product key HKLM\\SOFTWARE\\KorvelServerV5",
+     "root and path are that key", productKey},
+    {LOG_FOLDER, "Programs\\company\\product and Programs\\company, if empty",
+     "equal to one of the two, composed from the header's names", menuFolder},
+    {LOG_START_MENU_SHORTCUT, "a shortcut in Programs\\company\\product",
+     "that folder, backslash, one plain name", startMenuShortcut},
+    {LOG_DESKTOP_SHORTCUT, "a desktop shortcut to a product program",
+     "desktop, backslash, one plain name; the link's target inside the product folder",
+     desktopShortcut},
+    {LOG_DESKTOP_MENU, "a desktop menu entry of a product program",
+     "a plain name whose entry's Icon lies inside the product folder", menuEntry},
+    {LOG_UNINSTALL_ENTRY, "the Uninstall entry of the product",
+     "the header's product name", uninstallEntry},
+    {LOG_RUN_ENTRY, "a Run value starting a product program",
+     "the command's program inside the product folder, the value holding that command",
+     runEntry},
+    {LOG_SERVICE_STARTED, "nothing", "-", nothingToDo},
+};
+// clang-format on
+const std::size_t kTrustPolicySize = sizeof kTrustPolicy / sizeof kTrustPolicy[0];
+
+FoundLogTrust judgeFoundLog(const UninstallLog& log, const char16_t* logPath) {
+    FoundLogTrust t;
+    std::u16string_view folder = parentOf(viewOf(logPath));
+    if (!isPlainName(viewOf(log.company)) || !isPlainName(viewOf(log.product)) ||
+        !joinPath(t.productFolder, viewOf(log.root), viewOf(log.company), viewOf(log.product)) ||
+        !sameIgnoringAsciiCase(viewOf(t.productFolder), folder) ||
+        !copyText(t.productName, viewOf(log.product))) {
+        t.productFolder[0] = 0;
+        return t;
+    }
+    auto& security = platform::security();
+    t.believed = security.isWritableOnlyByTrusted(t.productFolder) &&
+                 security.isWritableOnlyByTrusted(logPath);
+    t.systemFolder = special(platform::SpecialFolder::System);
+    t.desktopFolder = special(platform::SpecialFolder::Desktop);
+    std::u16string programs = special(platform::SpecialFolder::Programs);
+    if (!programs.empty()) {
+        t.menuCompany = programs + u"\\" + std::u16string(viewOf(log.company));
+        t.menuProduct = t.menuCompany + u"\\" + std::u16string(viewOf(log.product));
+    }
+    return t;
+}
+
+bool mayUndo(const LogRecord& record, const FoundLogTrust& trust) {
+    if (!trust.believed) return false;
+    for (const TrustRule& rule : kTrustPolicy) {
+        if (rule.type == record.type) return rule.allows(record, trust);
+    }
+    return false;
+}

@@ -1,0 +1,45 @@
+// What an uninstall.log found on disk may make the elevated installer do. Such a log is a file
+// like any other: before it is acted on at all it must be believed, and then each record may
+// touch only what this installer itself would have made for the installation the log belongs
+// to. The rollback undoes the worker's own log in memory and asks none of this.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/UninstallLog.h"
+
+// What a found log is believed to be, and the places its records are judged against.
+struct FoundLogTrust {
+    // The header names the folder the log lies in (root\company\product, each name plain), and
+    // nobody but the system's own principals and the account running the installer can have
+    // written that folder or the log in it. A log that is not believed is not acted on at all:
+    // the earlier installation counts as absent, apart from what the product key proves.
+    bool believed = false;
+    TextBuffer productFolder{};    // root\company\product
+    TextBuffer productName{};      // the header's product
+    std::u16string systemFolder;   // empty when the system has none to tell
+    std::u16string menuCompany;    // Programs\company
+    std::u16string menuProduct;    // Programs\company\product
+    std::u16string desktopFolder;  // the desktop
+};
+
+// Judges the log loaded from `logPath`.
+FoundLogTrust judgeFoundLog(const UninstallLog& log, const char16_t* logPath);
+
+// One row of the policy: a record type, what its record may touch, and how that is checked.
+struct TrustRule {
+    std::uint8_t type;
+    const char* mayTouch;
+    const char* checked;
+    bool (*allows)(const LogRecord& record, const FoundLogTrust& trust);
+};
+
+// The whole policy, one row per record type this installer writes. A record of any other type
+// is never acted on.
+extern const TrustRule kTrustPolicy[];
+extern const std::size_t kTrustPolicySize;
+
+// Whether the record of a found log may be undone: the log is believed and the record's row
+// allows it.
+bool mayUndo(const LogRecord& record, const FoundLogTrust& trust);

@@ -1,0 +1,31 @@
+// Access lists over the fake file system: each object carries a mark (open to users, or
+// writable only by trusted principals), inherited from the nearest folder above that has one;
+// objects under no mark at all count as protected, as a normal machine's system folders are.
+#pragma once
+
+#include <string>
+
+#include "platform/Security.h"
+
+namespace fake {
+
+class FakeFileSystem;
+
+class FakeSecurity : public platform::Security {
+public:
+    explicit FakeSecurity(FakeFileSystem& files) : files_(files) {}
+
+    bool isWritableOnlyByTrusted(const char16_t* path) override;
+    bool createProtectedFolder(const char16_t* path) override;
+
+    // Direct access for tests: every user may write the object and (by inheritance) what is
+    // created below it.
+    void openToUsers(const std::u16string& path);
+    // True when the folder carries a protected access list of its own.
+    bool hasProtectedList(const std::u16string& path) const;
+
+private:
+    FakeFileSystem& files_;
+};
+
+}  // namespace fake

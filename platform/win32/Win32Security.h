@@ -1,0 +1,22 @@
+// Access lists through the advapi32 security calls.
+#pragma once
+
+#include "platform/Security.h"
+
+namespace win32 {
+
+// The judgement behind isWritableOnlyByTrusted, on an owner SID and a DACL already read: the
+// owner is trusted, and no allow entry that applies to the object itself (not inherit-only)
+// gives write, append, delete, delete-child, WRITE_DAC, WRITE_OWNER, GENERIC_WRITE or
+// GENERIC_ALL to anyone but SYSTEM, Administrators, TrustedInstaller or this process's account.
+// Deny entries take nothing away from this judgement; an entry of any other kind, and a missing
+// DACL, fail it.
+bool onlyTrustedMayWrite(const void* owner, const void* dacl);
+
+class Win32Security : public platform::Security {
+public:
+    bool isWritableOnlyByTrusted(const char16_t* path) override;
+    bool createProtectedFolder(const char16_t* path) override;
+};
+
+}  // namespace win32

@@ -1,0 +1,98 @@
+# Sourced by the end-to-end tests and the demo: a throw-away copy of the project's Wine prefix,
+# running Windows programs in it, and driving setup.exe's wizard with xdotool on a virtual
+# display. Needs `source scripts/wine-env` first (it names the project's prefix).
+
+# wine_session WORKDIR: copies the prefix into WORKDIR/prefix, uses it from now on, keeps a
+# wineserver warm, and removes everything again when the shell exits.
+wine_session() {
+  session_work=$1
+  rm -rf "$session_work" && mkdir -p "$session_work"
+  cp -a "$WINEPREFIX" "$session_work/prefix" || { echo "FAIL: cannot copy the prefix"; exit 1; }
+  export WINEPREFIX="$session_work/prefix"
+  trap 'wineserver -k </dev/null >/dev/null 2>&1; rm -rf "$session_work"' EXIT
+  wineserver -p 60 </dev/null >/dev/null 2>&1
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+  drive="$WINEPREFIX/drive_c"
+  user="users/$(id -un)"
+}
+
+# w PROGRAM ARGS...: runs a Windows program, its output without CRs. Output goes through a
+# file: a program it launched keeps running and would hold a pipe open for ever.
+w() {
+  local out="$session_work/wine-output.$BASHPID" status
+  timeout 300 wine "$@" </dev/null >"$out" 2>&1
+  status=$?
+  tr -d '\r' <"$out"
+  rm -f "$out"
+  return $status
+}
+
+failures=0
+# check DESCRIPTION COMMAND...: one line "ok" or "FAIL", counted.
+check() {
+  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
+}
+# until_ok SECONDS COMMAND...: polls until the command succeeds.
+until_ok() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || return 1
+    sleep 0.3
+  done
+}
+
+# --- setup.exe's wizard. The test build (setup-usbsim.exe) finds its touch devices in
+# usb-devices.txt beside it and records what the wizard showed in wizard-trace.txt there.
+wizard_title="Multitouch Driver Installation"
+run_dir=""
+wizard=""
+
+# setup_start EXE NAME [SCRIPT_INI_TEXT]: copies EXE to C:\e2e\NAME\setup.exe and starts it
+# in the background; its exit status lands in exit-status beside it.
+setup_start() {
+  run_dir="$drive/e2e/$2"
+  mkdir -p "$run_dir"
+  cp "$1" "$run_dir/setup.exe"
+  [ $# -ge 3 ] && printf '%s' "$3" >"$run_dir/script.ini"
+  (cd "$run_dir" && timeout 300 wine "C:\\e2e\\$2\\setup.exe" </dev/null >/dev/null 2>&1
+   echo $? >"$run_dir/exit-status") &
+}
+setup_exit_status() {
+  until_ok 120 test -s "$run_dir/exit-status" && cat "$run_dir/exit-status" || echo timeout
+}
+wizard_window() { xdotool search --onlyvisible --name "^$wizard_title\$" 2>/dev/null | tail -1; }
+# Waits for the wizard's window, mapped and staying: Wine may map a short-lived window first.
+wizard_wait_window() {
+  local i
+  for i in $(seq 1 150); do
+    wizard=$(wizard_window)
+    if [ -n "$wizard" ]; then
+      sleep 0.3
+      [ "$(wizard_window)" = "$wizard" ] && xdotool getwindowgeometry "$wizard" >/dev/null 2>&1 &&
+        return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+# wizard_wait_trace TEXT [SECONDS]: until the wizard recorded a line holding TEXT.
+wizard_wait_trace() {
+  until_ok "${2:-60}" grep -qF -- "$1" "$run_dir/wizard-trace.txt" && return 0
+  echo "     (waited for '$1'; the wizard recorded:)"
+  sed 's/^/       /' "$run_dir/wizard-trace.txt" 2>/dev/null
+  return 1
+}
+wizard_click() { xdotool mousemove --window "$wizard" "$1" "$2" click 1; }
+# wizard_shot FILE.png: the window's 538 x 375 pixels as they are on the screen.
+wizard_shot() {
+  local X Y
+  eval "$(xdotool getwindowgeometry --shell "$wizard" 2>/dev/null | grep -E '^(X|Y)=')"
+  xwd -root -display "$DISPLAY" |
+    /usr/bin/convert xwd:- -crop "538x375+${X:-371}+${Y:-212}" +repage "png:$1"
+}
+# wizard_plug POKE_EXE: a touch device arrives, and the system says so.
+wizard_plug() {
+  printf 'aaec:0001\r\n' >"$run_dir/usb-devices.txt"
+  w "$1" devicechange
+}

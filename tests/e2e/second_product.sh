@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# A release engineer's setup.exe for a product of their own, made by the native pkgtool
+# make-setup from a manifest and payload (and pictures of their own) without a compiler:
+# under Wine it installs that product (its files, service, shortcuts, Uninstall entry) and its
+# Uninstall entry's command removes it all again. The stub is setup.exe's test build, since no
+# touch device exists here.
+# Arguments: BUILD_DIR SOURCE_DIR.
+set -uo pipefail
+build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
+if [ -z "${TS_E2E_DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x800x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
+fi
+source "$src/scripts/wine-env"
+source "$src/scripts/lib/wine-session.bash"
+wine_session "$build/e2e-second.$$"
+work=$session_work
+fixtures="$build/fixtures"
+query="$fixtures/fixture_service_query.exe"
+pkgtool="$src/build/native/tools/pkgtool"
+
+# --- the other vendor's product: a service, a program, the project's uninstaller, a licence
+payload="$work/payload"
+mkdir -p "$payload/bin" "$payload/docs"
+cp "$fixtures/fixture_service.exe" "$payload/bin/OrbisHost.exe"
+cp "$fixtures/fixture_window.exe" "$payload/bin/OrbisPanel.exe"
+cp "$build/uninstall/Uninstall.exe" "$payload/Uninstall.exe"
+printf '\xff\xfeO\x00r\x00b\x00i\x00s\x00' >"$payload/docs/Licence.txt"
+printf 'Orbis Pointing Systems\r\n' >"$payload/docs/readme.txt"
+cat >"$work/manifest.xml" <<'XML'
+<InstallerPackage root="OrbisTouch" payload="payload">
+  <Company name="Orbis"/>
+  <Product name="OrbisTouch"/>
+  <MainApp path="bin\OrbisHost.exe"/>
+  <Uninstaller path="Uninstall.exe"/>
+  <StartMenuShortcut path="bin\OrbisPanel.exe" name="Orbis Panel"/>
+  <StartMenuShortcut path="Uninstall.exe" name="Uninstall Orbis"/>
+  <Service path="bin\OrbisHost.exe" description="Orbis touch host"/>
+  <Licence language="1" path="docs\Licence.txt"/>
+</InstallerPackage>
+XML
+pictures="$work/pictures"
+mkdir -p "$pictures"
+/usr/bin/convert -size 536x304 gradient:'#2E6B3A-#5FA36E' "BMP3:$pictures/language.bmp"
+"$pkgtool" make-setup "$work/manifest.xml" -o "$work/orbis-setup.exe" \
+  --stub "$build/setup/setup-usbsim.exe" --pictures "$pictures"
+check "make-setup makes the other product's setup" test -s "$work/orbis-setup.exe"
+"$pkgtool" make-setup "$work/manifest.xml" -o "$work/again.exe" \
+  --stub "$build/setup/setup-usbsim.exe" --pictures "$pictures"
+check "the same inputs give the same bytes" cmp "$work/orbis-setup.exe" "$work/again.exe"
+
+# --- installed quietly by its own setup.exe
+product='C:\Program Files (x86)\Orbis\OrbisTouch'
+productDir="$drive/Program Files (x86)/Orbis/OrbisTouch"
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrbisTouch'
+state() {
+  echo "== files"; (cd "$drive" && find "Program Files (x86)/Orbis" \
+    "$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orbis" 2>/dev/null | sort)
+  echo "== entry"; w reg query "$entry"
+  echo "== key"; w reg query 'HKLM\SOFTWARE\KorvelServerV5'
+  echo "== service"; w "$query" OrbisHost
+}
+state >"$work/clean.txt"
+mkdir -p "$drive/e2e/orbis"
+printf 'aaec:0001\r\n' >"$drive/e2e/orbis/usb-devices.txt"
+setup_start "$work/orbis-setup.exe" orbis \
+  '<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="C:\Program Files (x86)"/>'
+check "its setup.exe installs it: exit 0" test "$(setup_exit_status)" = 0
+check "its files are there" cmp "$payload/docs/readme.txt" "$productDir/docs/readme.txt"
+check "its uninstaller is there" cmp "$payload/Uninstall.exe" "$productDir/Uninstall.exe"
+w "$query" OrbisHost >"$work/service.txt"
+check "its service runs from its folder" grep -qxF "binary=\"$product\\bin\\OrbisHost.exe\"" "$work/service.txt"
+check "its service is running" grep -qx 'state=4' "$work/service.txt"
+check "its start-menu shortcut" test -f "$drive/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orbis/OrbisTouch/Orbis Panel.lnk"
+check "its Uninstall entry" grep -qF "$product\\Uninstall.exe" <(w reg query "$entry" /v UninstallString)
+check "its publisher" grep -q 'Publisher *REG_SZ *Orbis' <(w reg query "$entry" /v Publisher)
+
+# --- removed by its Uninstall entry's command. The test service leaves a trace file beside
+# itself that no installation knows of (and that would rightly keep the folder): away with it.
+until_ok 10 test -f "$productDir/bin/OrbisHost.exe.trace"
+rm -f "$productDir/bin/OrbisHost.exe.trace"
+uninstaller=$(w reg query "$entry" /v UninstallString | sed -n 's/.*REG_SZ *//p' | sed 's/^"\([^"]*\)".*$/\1/')
+w "$uninstaller" /S >/dev/null
+check "its uninstaller removes it: exit 0" test $? -eq 0
+state >"$work/after.txt"
+check "nothing of it is left" diff "$work/clean.txt" "$work/after.txt"
+if [ "$failures" -ne 0 ]; then diff "$work/clean.txt" "$work/after.txt"; echo "FAIL: $failures checks failed"; exit 1; fi
+echo "PASS"

@@ -1,0 +1,238 @@
+// An uninstall.log found on disk is an attacker's best lever on the elevated installer: each
+// test plants one that names something outside the installation, runs the uninstall as the next
+// installer would, and checks that only what the installation owns went.
+#include <gtest/gtest.h>
+
+#include "tests/support/InstallHarness.h"
+
+using namespace testpkg;
+using platform::RegistryRoot;
+
+namespace {
+
+const std::u16string kFolder = u"C:\\Apps\\Co\\Pr";
+const std::u16string kLog = kFolder + u"\\uninstall.log";
+const std::u16string kPrograms = u"C:\\Users\\admin\\Start Menu\\Programs";
+const std::u16string kDesktop = u"C:\\Users\\admin\\Desktop";
+
+// An installation of product Pr by company Co under C:\Apps, and a log for it.
+struct PlantedLog {
+    FakeMachine m;
+    UninstallLog log;
+
+    PlantedLog() {
+        m.files.addFolder(u"C:\\Apps");
+        m.files.addFolder(u"C:\\Apps\\Co");
+        m.files.addFolder(kFolder);
+        copyText(log.root, u"C:\\Apps");
+        copyText(log.company, u"Co");
+        copyText(log.product, u"Pr");
+    }
+    void add(std::uint8_t type, std::u16string_view text) { appendText(log, type, text); }
+    void link(const std::u16string& at, const std::u16string& target) {
+        m.files.addFile(at + u".lnk");
+        ASSERT_EQ(m.shell.saveLink(target.c_str(), (at + u".lnk").c_str()),
+                  platform::LinkSave::Saved);
+    }
+    void menuEntry(const std::u16string& name, const std::u16string& program) {
+        std::u16string key = u"DesktopBackground\\Shell\\" + name;
+        m.registry.addKey(RegistryRoot::ClassesRoot, key);
+        m.registry.putValue(RegistryRoot::ClassesRoot, key, u"Icon",
+                            fake::FakeRegistry::stringValue(program));
+        m.registry.addKey(RegistryRoot::ClassesRoot, key + u"\\command");
+        m.registry.putValue(RegistryRoot::ClassesRoot, key + u"\\command", u"",
+                            fake::FakeRegistry::stringValue(program));
+    }
+    void runValue(const std::u16string& name, const std::u16string& command) {
+        m.registry.putValue(RegistryRoot::CurrentUser,
+                            u"Software\\Microsoft\\Windows\\CurrentVersion\\Run", name,
+                            fake::FakeRegistry::stringValue(command));
+    }
+    bool hasRunValue(const std::u16string& name) {
+        return m.registry
+            .value(RegistryRoot::CurrentUser, u"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                   name)
+            .has_value();
+    }
+    // Saves the log into the product folder and uninstalls from it.
+    void uninstall() {
+        ASSERT_TRUE(saveLog(log, kLog.c_str()));
+        runUninstallJob(kLog);
+    }
+};
+
+}  // namespace
+
+TEST(PlantedLog, AServiceGoesOnlyWhenItsRegisteredProgramLiesInTheProductFolder) {
+    PlantedLog p;
+    auto& defender = p.m.services.add(u"WinDefend", platform::kServiceRunning);
+    defender.binaryPath = u"\"C:\\Program Files\\Windows Defender\\MsMpEng.exe\"";
+    p.m.services.add(u"PrService", platform::kServiceRunning).binaryPath =
+        u"\"" + kFolder + u"\\PrService.exe\"";
+    p.m.services.add(u"OldService", platform::kServiceRunning).binaryPath =
+        kFolder + u"\\OldService.exe";  // as installers before the quoting wrote it
+    p.add(LOG_SERVICE, kFolder + u"\\WinDefend.exe");
+    p.add(LOG_SERVICE, kFolder + u"\\PrService.exe");
+    p.add(LOG_SERVICE, kFolder + u"\\OldService.exe");
+    p.uninstall();
+    ASSERT_TRUE(p.m.services.has(u"WinDefend"));
+    EXPECT_EQ(p.m.services.find(u"WinDefend")->state, platform::kServiceRunning);
+    EXPECT_EQ(p.m.services.find(u"WinDefend")->stopCalls, 0);
+    EXPECT_FALSE(p.m.services.has(u"PrService"));
+    EXPECT_FALSE(p.m.services.has(u"OldService"));
+}
+
+TEST(PlantedLog, OnlyTheProductKeyIsDeleted) {
+    PlantedLog p;
+    p.m.registry.addKey(RegistryRoot::LocalMachine, u"SOFTWARE\\Victim");
+    p.m.registry.addKey(RegistryRoot::CurrentUser, u"Software\\Victim");
+    p.m.registry.addKey(RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5");
+    appendRegistryKey(p.log, 0x80000002u, u"SOFTWARE\\Victim");
+    appendRegistryKey(p.log, 0x80000001u, u"Software\\Victim");
+    appendRegistryKey(p.log, 0x80000002u, u"software\\korvelserverv5");
+    p.uninstall();
+    EXPECT_TRUE(p.m.registry.hasKey(RegistryRoot::LocalMachine, u"SOFTWARE\\Victim"));
+    EXPECT_TRUE(p.m.registry.hasKey(RegistryRoot::CurrentUser, u"Software\\Victim"));
+    EXPECT_FALSE(p.m.registry.hasKey(RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5"));
+}
+
+TEST(PlantedLog, OnlyTheProductsOwnStartMenuFoldersAreRemoved) {
+    PlantedLog p;
+    p.m.files.addFolder(kDesktop + u"\\Empty");
+    p.m.files.addFolder(kPrograms + u"\\Other");
+    p.m.files.addFolder(kPrograms + u"\\Co");
+    p.m.files.addFolder(kPrograms + u"\\Co\\Pr");
+    p.add(LOG_FOLDER, kDesktop + u"\\Empty");
+    p.add(LOG_FOLDER, kPrograms + u"\\Other");
+    p.add(LOG_FOLDER, kPrograms + u"\\Co");
+    p.add(LOG_FOLDER, kPrograms + u"\\Co\\Pr");
+    p.uninstall();
+    EXPECT_TRUE(p.m.files.hasFolder(kDesktop + u"\\Empty"));
+    EXPECT_TRUE(p.m.files.hasFolder(kPrograms + u"\\Other"));
+    EXPECT_FALSE(p.m.files.hasFolder(kPrograms + u"\\Co\\Pr"));
+    EXPECT_FALSE(p.m.files.hasFolder(kPrograms + u"\\Co"));
+}
+
+TEST(PlantedLog, OnlyTheProductsOwnShortcutsAreDeleted) {
+    PlantedLog p;
+    p.m.files.addFolder(kPrograms + u"\\Other");
+    p.m.files.addFolder(kPrograms + u"\\Co");
+    p.m.files.addFolder(kPrograms + u"\\Co\\Pr");
+    p.link(kPrograms + u"\\Other\\Tool", u"C:\\Other\\tool.exe");
+    p.link(kDesktop + u"\\Browser", u"C:\\Program Files\\Browser\\browser.exe");
+    p.link(kPrograms + u"\\Co\\Pr\\Panel", kFolder + u"\\Panel.exe");
+    p.link(kDesktop + u"\\Panel", kFolder + u"\\Panel.exe");
+    p.add(LOG_START_MENU_SHORTCUT, kPrograms + u"\\Other\\Tool");
+    p.add(LOG_DESKTOP_SHORTCUT, kDesktop + u"\\Browser");
+    p.add(LOG_START_MENU_SHORTCUT, kPrograms + u"\\Co\\Pr\\..\\..\\Other\\Tool");
+    p.add(LOG_START_MENU_SHORTCUT, kPrograms + u"\\Co\\Pr\\Panel");
+    p.add(LOG_DESKTOP_SHORTCUT, kDesktop + u"\\Panel");
+    p.uninstall();
+    EXPECT_TRUE(p.m.files.hasFile(kPrograms + u"\\Other\\Tool.lnk"));
+    EXPECT_TRUE(p.m.files.hasFile(kDesktop + u"\\Browser.lnk"));
+    EXPECT_FALSE(p.m.files.hasFile(kPrograms + u"\\Co\\Pr\\Panel.lnk"));
+    EXPECT_FALSE(p.m.files.hasFile(kDesktop + u"\\Panel.lnk"));
+}
+
+TEST(PlantedLog, OnlyTheProductsOwnMenuUninstallAndRunEntriesAreRemoved) {
+    PlantedLog p;
+    p.menuEntry(u"OtherApp", u"C:\\Other\\app.exe");
+    p.menuEntry(u"Panel", kFolder + u"\\Panel.exe");
+    std::u16string uninstallList = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    p.m.registry.addKey(RegistryRoot::LocalMachine, uninstallList + u"\\OtherProduct");
+    p.m.registry.addKey(RegistryRoot::LocalMachine, uninstallList + u"\\Pr");
+    p.runValue(u"OneDrive", u"\"C:\\Users\\admin\\OneDrive.exe\" /background");
+    p.runValue(u"Tool", u"\"C:\\Other\\Tool.exe\" -h");
+    p.runValue(u"Panel", u"\"" + kFolder + u"\\Panel.exe\" -h");
+    p.add(LOG_DESKTOP_MENU, u"OtherApp");
+    p.add(LOG_DESKTOP_MENU, u"Panel");
+    p.add(LOG_UNINSTALL_ENTRY, u"OtherProduct");
+    p.add(LOG_UNINSTALL_ENTRY, u"Pr");
+    p.add(LOG_RUN_ENTRY, u"\"" + kFolder + u"\\OneDrive.exe\" -h");  // names another's value
+    p.add(LOG_RUN_ENTRY, u"\"C:\\Other\\Tool.exe\" -h");             // another's program
+    p.add(LOG_RUN_ENTRY, u"\"" + kFolder + u"\\Panel.exe\" -h");
+    p.uninstall();
+    EXPECT_TRUE(p.m.registry.hasKey(RegistryRoot::ClassesRoot,
+                                    u"DesktopBackground\\Shell\\OtherApp\\command"));
+    EXPECT_FALSE(
+        p.m.registry.hasKey(RegistryRoot::ClassesRoot, u"DesktopBackground\\Shell\\Panel"));
+    EXPECT_TRUE(p.m.registry.hasKey(RegistryRoot::LocalMachine, uninstallList + u"\\OtherProduct"));
+    EXPECT_FALSE(p.m.registry.hasKey(RegistryRoot::LocalMachine, uninstallList + u"\\Pr"));
+    EXPECT_TRUE(p.hasRunValue(u"OneDrive"));
+    EXPECT_TRUE(p.hasRunValue(u"Tool"));
+    EXPECT_FALSE(p.hasRunValue(u"Panel"));
+}
+
+TEST(PlantedLog, AHeaderThatIsNotBelievedRemovesNoFoldersItNames) {
+    PlantedLog p;
+    p.m.files.addFolder(u"C:\\Other");
+    p.m.files.addFolder(u"C:\\Other\\Co");
+    p.m.files.addFolder(u"C:\\Other\\Co\\Pr");
+    p.m.files.addFolder(u"C:\\Other\\Co\\Pr\\empty");
+    copyText(p.log.root, u"C:\\Other");
+    MachineSnapshot before = p.m.snapshot();
+    p.uninstall();
+    p.m.files.removeTree(kLog);  // the test's own plant
+    MachineSnapshot after = p.m.snapshot();
+    EXPECT_TRUE(after == before) << describeDifference(before, after);
+}
+
+// The header names the folder the log lies in, but others can write that folder (or the log):
+// anyone could have put the log there, so nothing it says is done.
+TEST(PlantedLog, ALogOthersCouldHaveWrittenIsNotActedOnAtAll) {
+    for (int which = 0; which < 3; ++which) {
+        SCOPED_TRACE(which);
+        PlantedLog p;
+        p.m.files.addFile(kFolder + u"\\own.dll");
+        p.m.files.addFile(u"C:\\Windows\\System32\\victim.dll");
+        p.m.files.addFolder(kFolder + u"\\empty");
+        p.m.registry.addKey(RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5");
+        p.add(LOG_FILE, kFolder + u"\\own.dll");
+        p.add(LOG_SYSTEM_FILE, u"C:\\Windows\\System32\\victim.dll");
+        appendRegistryKey(p.log, 0x80000002u, u"SOFTWARE\\KorvelServerV5");
+        ASSERT_TRUE(saveLog(p.log, kLog.c_str()));
+        if (which == 0) p.m.security.openToUsers(u"C:\\Apps");
+        if (which == 1) p.m.security.openToUsers(kLog);
+        if (which == 2) {
+            // The log is a link to a log elsewhere.
+            p.m.files.addFolder(u"C:\\Elsewhere");
+            p.m.files.addFile(u"C:\\Elsewhere\\uninstall.log", p.m.files.contents(kLog));
+            p.m.files.removeTree(kLog);
+            p.m.files.addLink(kLog, u"C:\\Elsewhere\\uninstall.log", false);
+        }
+        MachineSnapshot before = p.m.snapshot();
+        runUninstallJob(kLog);
+        MachineSnapshot after = p.m.snapshot();
+        EXPECT_TRUE(after == before) << describeDifference(before, after);
+    }
+}
+
+// The installer finds a log through the product key, in a folder others can write: it is no
+// earlier installation it knows of. Nothing the log names goes, nothing is announced, and the
+// installation itself goes ahead.
+TEST(PlantedLog, TheInstallerTakesNoNoticeOfALogItCannotBelieve) {
+    InstallHarness h;
+    auto& m = h.machine;
+    m.files.addFolder(u"C:\\Apps");
+    m.files.addFolder(u"C:\\Apps\\Co");
+    m.files.addFolder(kFolder);
+    m.files.addFile(kFolder + u"\\own.dll", {1});
+    m.files.addFile(u"C:\\Windows\\System32\\victim.dll", {2});
+    UninstallLog log;
+    copyText(log.root, u"C:\\Apps");
+    copyText(log.company, u"Co");
+    copyText(log.product, u"Pr");
+    appendText(log, LOG_FILE, kFolder + u"\\own.dll");
+    appendText(log, LOG_SYSTEM_FILE, u"C:\\Windows\\System32\\victim.dll");
+    ASSERT_TRUE(saveLog(log, kLog.c_str()));
+    m.security.openToUsers(u"C:\\Apps");
+    m.registry.addKey(RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5");
+    m.registry.putValue(RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5", u"MainServicePath",
+                        fake::FakeRegistry::stringValue(kFolder + u"\\PrService.exe"));
+    ASSERT_TRUE(h.install());
+    EXPECT_EQ(h.window.count(ST_PREVIOUS_VERSION), 0);
+    EXPECT_TRUE(m.files.hasFile(kFolder + u"\\own.dll"));
+    EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\victim.dll"));
+    EXPECT_TRUE(m.files.hasFile(kLog));
+    EXPECT_TRUE(m.files.hasFile(kProductFolder + u"\\uninstall.log"));
+}

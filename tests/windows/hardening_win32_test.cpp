@@ -1,0 +1,341 @@
+// The Win32 pieces the elevated installer's defences rest on, on real calls: the access-list
+// judgement, protected folders, and the operations below a shared folder that never follow a
+// link. Links are made as Windows makes them (a directory or file symbolic link); under Wine,
+// which makes none, as Unix symbolic links, which Wine reports as reparse points but follows
+// on every open.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <algorithm>
+#include <fstream>
+#include <optional>
+
+#include "package/FileTree.h"
+#include "platform/win32/Win32Security.h"
+#include "tests/windows/Win32Machine.h"
+
+namespace {
+
+using UnixNameOf = char*(CDECL*)(const wchar_t*);
+
+UnixNameOf wineUnixName() {
+    return reinterpret_cast<UnixNameOf>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+bool isReparsePoint(const std::filesystem::path& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::string unixPathOf(const std::filesystem::path& path) {
+    UnixNameOf unixName = wineUnixName();
+    char* name = unixName ? unixName(path.c_str()) : nullptr;
+    std::string out = name ? name : "";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return out;
+}
+
+// Runs a shell script on Wine's Unix side; true when it succeeded. Wine does not follow a Unix
+// program's end, so a script that succeeds leaves a marker file last, and that is waited for.
+bool runUnixScript(const std::string& script, const std::filesystem::path& marker) {
+    std::string command = "Z:\\bin\\sh -c \"" + script + " && touch '" + unixPathOf(marker) + "'\"";
+    std::wstring wideCommand(command.begin(), command.end());
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, wideCommand.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 100 && !std::filesystem::exists(marker); ++i) Sleep(50);
+    bool done = std::filesystem::exists(marker);
+    DeleteFileW(marker.c_str());
+    return done;
+}
+
+// Links a test plants, removed again before the scratch folder goes (Wine's own DeleteFileW
+// and RemoveDirectoryW would act on what a Unix link leads to).
+struct PlantedLinks {
+    std::filesystem::path markerFolder;
+    std::vector<std::filesystem::path> unixLinks;
+
+    explicit PlantedLinks(std::filesystem::path folder) : markerFolder(std::move(folder)) {}
+    ~PlantedLinks() {
+        for (const auto& link : unixLinks) {
+            runUnixScript("rm -f '" + unixPathOf(link) + "'", markerFolder / L"removed.marker");
+        }
+    }
+
+    // A link at `link` to `target`: a symbolic link where Windows makes one, a Unix symbolic
+    // link under Wine. False when this system can make none (then the test says so).
+    bool plant(const std::filesystem::path& link, const std::filesystem::path& target,
+               bool toFolder) {
+        DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE |
+                      (toFolder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+        if (CreateSymbolicLinkW(link.c_str(), target.c_str(), flags) && isReparsePoint(link)) {
+            return true;
+        }
+        if (!wineUnixName()) return false;
+        // Wine shows a Unix link to a folder as a reparse point, one to a file as a plain file.
+        unixLinks.push_back(link);
+        std::string at = unixPathOf(link);
+        return runUnixScript(
+            "ln -s '" + unixPathOf(target) + "' '" + at + "' && test -L '" + at + "'",
+            markerFolder / L"planted.marker");
+    }
+};
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A security descriptor from SDDL, freed at the end.
+struct Descriptor {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    explicit Descriptor(const wchar_t* sddl) {
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr);
+    }
+    ~Descriptor() { LocalFree(sd); }
+    // Whether the list lets only the trusted write; none when this system cannot parse the SDDL.
+    std::optional<bool> judged() const {
+        if (!sd) return std::nullopt;
+        PSID owner = nullptr;
+        PACL dacl = nullptr;
+        BOOL defaulted = FALSE, present = FALSE;
+        GetSecurityDescriptorOwner(sd, &owner, &defaulted);
+        GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+        return win32::onlyTrustedMayWrite(owner, present ? dacl : nullptr);
+    }
+};
+
+std::wstring userSid() {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    std::vector<BYTE> user(256);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, user.data(), DWORD(user.size()), &size);
+    CloseHandle(token);
+    LPWSTR text = nullptr;
+    ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &text);
+    std::wstring out = text ? text : L"";
+    LocalFree(text);
+    return out;
+}
+
+const wchar_t* kTrustedInstaller =
+    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+}  // namespace
+
+// The judgement itself, on access lists built in memory: every kind of entry the check must
+// tell apart, whatever the file system underneath can store.
+TEST(Win32AccessList, OnlyTheSystemsOwnAndTheRunningAccountMayWrite) {
+    std::wstring me = userSid();
+    ASSERT_FALSE(me.empty());
+    auto judge = [](const std::wstring& sddl) {
+        std::optional<bool> verdict = Descriptor(sddl.c_str()).judged();
+        EXPECT_TRUE(verdict.has_value())
+            << "cannot parse " << std::string(sddl.begin(), sddl.end());
+        return verdict.value_or(true) ? 1 : 0;
+    };
+    // Trusted owners and writers.
+    EXPECT_EQ(judge(L"O:BAD:(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"), 1);
+    EXPECT_EQ(judge(L"O:SYD:(A;;FA;;;SY)(A;;0x1200a9;;;WD)"), 1);
+    EXPECT_EQ(judge(L"O:" + me + L"D:(A;;FA;;;" + me + L")"), 1);
+    EXPECT_EQ(judge(std::wstring(L"O:") + kTrustedInstaller + L"D:(A;;FA;;;" + kTrustedInstaller +
+                    L")(A;;0x1200a9;;;BU)"),
+              1);
+    // An entry that only passes down to what is created inside does not apply to the object.
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;OICIIO;FA;;;CO)(A;OICIIO;FA;;;AU)"), 1);
+    // A deny entry grants nothing.
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(D;;FA;;;WD)"), 1);
+    // Anyone else who may write, append, delete, change the list or take ownership.
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;FA;;;WD)"), 0);
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;0x2;;;BU)"), 0);   // write data / add file
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;0x4;;;AU)"), 0);   // append / add folder
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;SD;;;BU)"), 0);    // delete
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;0x40;;;BU)"), 0);  // delete child
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;WD;;;BU)"), 0);    // WRITE_DAC
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;WO;;;BU)"), 0);    // WRITE_OWNER
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;GW;;;BU)"), 0);    // GENERIC_WRITE
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;GA;;;BU)"), 0);    // GENERIC_ALL
+    EXPECT_EQ(judge(L"O:BUD:(A;;FA;;;BA)"), 0);                // an untrusted owner
+    // No list at all: everyone may do everything.
+    Descriptor admins(L"O:BA");
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorOwner(admins.sd, &owner, &defaulted));
+    EXPECT_FALSE(win32::onlyTrustedMayWrite(owner, nullptr));
+    // An allow entry of a kind not judged here (a callback entry) could grant anything.
+    Descriptor callback(L"O:BAD:(A;;FA;;;BA)(XA;;0x1200a9;;;BU;(WIN://TEST == 1))");
+    if (callback.sd) {
+        EXPECT_EQ(callback.judged(), std::optional<bool>(false));
+    } else {
+        std::puts("note: this system parses no callback entries; that case is not checked");
+    }
+}
+
+TEST(Win32AccessList, FoldersAndFilesOnDisk) {
+    win32::Win32Security security;
+    ScratchFolder scratch(L"ts acl");
+    auto folder = scratch.root / L"folder";
+    std::filesystem::create_directories(folder);
+    writeText(folder / L"file.txt", "x");
+    EXPECT_TRUE(security.isWritableOnlyByTrusted(u16(folder).c_str()));
+    EXPECT_TRUE(security.isWritableOnlyByTrusted(u16(folder / L"file.txt").c_str()));
+    EXPECT_FALSE(security.isWritableOnlyByTrusted(u16(folder / L"missing").c_str()));
+
+    // Everyone given full control (Wine keeps this as mode 777 and reads Everyone's write back).
+    Descriptor open(L"D:(A;OICI;FA;;;WD)(A;OICI;FA;;;SY)");
+    ASSERT_TRUE(SetFileSecurityW(folder.c_str(), DACL_SECURITY_INFORMATION, open.sd));
+    EXPECT_FALSE(security.isWritableOnlyByTrusted(u16(folder).c_str()));
+
+    // A protected folder made inside the open one is writable by nobody else from the start.
+    auto made = folder / L"protected";
+    ASSERT_TRUE(security.createProtectedFolder(u16(made).c_str()));
+    EXPECT_TRUE(std::filesystem::is_directory(made));
+    EXPECT_TRUE(security.isWritableOnlyByTrusted(u16(made).c_str()));
+    EXPECT_FALSE(security.createProtectedFolder(u16(made).c_str()));  // never taken over
+    EXPECT_FALSE(security.createProtectedFolder(u16(scratch.root / L"no\\parent").c_str()));
+    if (!wineUnixName()) {
+        // What Wine does not keep: the list itself, protected from inheritance. (Wine stores
+        // only permission bits: SYSTEM and the Wine user full control, nobody else anything.)
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        PACL dacl = nullptr;
+        ASSERT_EQ(GetNamedSecurityInfoW(made.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                        nullptr, nullptr, &dacl, nullptr, &sd),
+                  DWORD(ERROR_SUCCESS));
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        GetSecurityDescriptorControl(sd, &control, &revision);
+        EXPECT_TRUE(control & SE_DACL_PROTECTED);
+        EXPECT_EQ(dacl->AceCount, 3);
+        LocalFree(sd);
+    }
+
+    // A link is no object of its own to judge, whatever it leads to.
+    PlantedLinks links(scratch.root);
+    if (!links.plant(scratch.root / L"link", made, true)) {
+        GTEST_SKIP() << "this system makes no links";
+    }
+    auto link = scratch.root / L"link";
+    EXPECT_FALSE(security.isWritableOnlyByTrusted(u16(link).c_str()));
+}
+
+namespace {
+
+// A base folder holding real objects and links to objects outside it, with the Win32 file
+// system installed for the test.
+class Win32Below : public ::testing::Test {
+protected:
+    void SetUp() override {
+        base = scratch.root / L"shared";
+        outside = scratch.root / L"outside";
+        std::filesystem::create_directories(base / L"real");
+        std::filesystem::create_directories(outside / L"dir");
+        writeText(outside / L"precious.txt", "precious");
+        writeText(outside / L"dir" / L"x.txt", "x");
+        linked = links.plant(base / L"dirlink", outside / L"dir", true) &&
+                 links.plant(base / L"filelink", outside / L"precious.txt", false);
+    }
+    bool outsideIntact() {
+        return readText(outside / L"precious.txt") == "precious" &&
+               readText(outside / L"dir" / L"x.txt") == "x" &&
+               std::distance(std::filesystem::directory_iterator(outside / L"dir"),
+                             std::filesystem::directory_iterator()) == 1;
+    }
+    const char16_t* b() {
+        baseText = u16(base);
+        return baseText.c_str();
+    }
+
+    Win32Machine machine;
+    ScratchFolder scratch{L"ts below"};
+    PlantedLinks links{scratch.root};  // goes before the scratch folder
+    std::filesystem::path base, outside;
+    std::u16string baseText;
+    bool linked = false;
+};
+
+}  // namespace
+
+TEST_F(Win32Below, RealObjectsAreMadeListedWrittenAndRemoved) {
+    auto& fs = machine.files;
+    ASSERT_TRUE(fs.createFolderBelow(b(), u"real\\sub"));
+    EXPECT_FALSE(fs.createFolderBelow(b(), u"real\\sub"));
+    const std::uint8_t longer[] = {1, 2, 3, 4, 5, 6}, shorter[] = {9, 8};
+    EXPECT_EQ(fs.writeFileBelow(b(), u"real\\sub\\f.bin", longer, sizeof longer),
+              platform::WriteResult::Written);
+    EXPECT_EQ(fs.writeFileBelow(b(), u"real\\sub\\f.bin", shorter, sizeof shorter),
+              platform::WriteResult::Written);
+    EXPECT_EQ(readText(base / L"real" / L"sub" / L"f.bin"), "\x09\x08");
+    std::vector<platform::DirEntry> entries;
+    ASSERT_TRUE(fs.listBelow(b(), u"real\\sub", entries));
+    EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const platform::DirEntry& e) {
+        return e.name == u"f.bin" && !e.isDirectory;
+    }));
+    EXPECT_FALSE(fs.removeBelow(b(), u"real\\sub"));  // not empty
+    EXPECT_TRUE(fs.removeBelow(b(), u"real\\sub\\f.bin"));
+    EXPECT_TRUE(fs.removeBelow(b(), u"real\\sub"));
+    EXPECT_FALSE(std::filesystem::exists(base / L"real" / L"sub"));
+    for (const char16_t* bad : {u"real\\..\\..\\outside", u"real/sub", u"", u"real\\"}) {
+        EXPECT_FALSE(fs.createFolderBelow(b(), bad));
+        EXPECT_FALSE(fs.listBelow(b(), bad, entries));
+        EXPECT_FALSE(fs.removeBelow(b(), bad));
+    }
+}
+
+TEST_F(Win32Below, NothingBehindALinkIsListedRemovedOrWritten) {
+    if (!linked) GTEST_SKIP() << "this system makes no links";
+    auto& fs = machine.files;
+    std::vector<platform::DirEntry> entries;
+    EXPECT_FALSE(fs.listBelow(b(), u"dirlink", entries));
+    EXPECT_FALSE(fs.removeBelow(b(), u"dirlink\\x.txt"));
+    const std::uint8_t bytes[] = {'b', 'a', 'd'};
+    EXPECT_EQ(fs.writeFileBelow(b(), u"dirlink\\new.txt", bytes, sizeof bytes),
+              platform::WriteResult::CannotCreate);
+    EXPECT_EQ(fs.writeFileBelow(b(), u"filelink", bytes, sizeof bytes),
+              platform::WriteResult::CannotCreate);
+    EXPECT_FALSE(fs.createFolderBelow(b(), u"dirlink\\made"));
+    // A link at the end is removed itself (Windows) or left alone (Wine follows it on open,
+    // and the check refuses): what it leads to stays either way.
+    auto present = [](const std::filesystem::path& p) {
+        return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    EXPECT_EQ(fs.removeBelow(b(), u"filelink"), !present(base / L"filelink"));
+    EXPECT_EQ(fs.removeBelow(b(), u"dirlink"), !present(base / L"dirlink"));
+    EXPECT_TRUE(outsideIntact());
+}
+
+TEST_F(Win32Below, EmptyingASharedFolderLeavesWhatLinksLeadTo) {
+    if (!linked) GTEST_SKIP() << "this system makes no links";
+    writeText(base / L"real" / L"mine.txt", "mine");
+    deleteTreeBelow(b(), u"real");
+    EXPECT_FALSE(std::filesystem::exists(base / L"real"));
+    std::u16string root = u16(scratch.root);
+    deleteTreeBelow(root.c_str(), u"shared");
+    EXPECT_TRUE(outsideIntact());
+}
+
+TEST(Win32FilesLimit, AFileOverTheLimitIsNotRead) {
+    win32::Win32FileSystem fs;
+    ScratchFolder scratch(L"ts limit");
+    writeText(scratch.root / L"ten.bin", "0123456789");
+    std::vector<std::uint8_t> bytes;
+    std::u16string path = u16(scratch.root / L"ten.bin");
+    EXPECT_FALSE(fs.readFile(path.c_str(), bytes, 9));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(fs.readFile(path.c_str(), bytes, 10));
+    EXPECT_EQ(bytes.size(), 10u);
+}
