@@ -21,8 +21,8 @@ constexpr const char16_t* kDone[] = {
     u"%s was removed from this computer.",
     u"%s \u00e8 stato rimosso da questo computer.",
     u"%s wurde von diesem Computer entfernt.",
-    u"%s\uc774(\uac00) \uc774 \ucef4\ud4e8\ud130\uc5d0\uc11c "
-    u"\uc81c\uac70\ub418\uc5c8\uc2b5\ub2c8\ub2e4.",
+    (u"%s\uc774(\uac00) \uc774 \ucef4\ud4e8\ud130\uc5d0\uc11c "
+     u"\uc81c\uac70\ub418\uc5c8\uc2b5\ub2c8\ub2e4."),
 };
 constexpr const char16_t* kIncomplete[] = {
     u"%s \u672a\u80fd\u5b8c\u5168\u5220\u9664\uff0c\u8bf7\u91cd\u65b0\u542f\u52a8\u8ba1\u7b97\u673a"
@@ -40,8 +40,8 @@ constexpr const char16_t* kNothing[] = {
     u"There is no installation to remove in this folder.",
     u"In questa cartella non c'\u00e8 alcuna installazione da rimuovere.",
     u"In diesem Ordner gibt es keine Installation zu entfernen.",
-    u"\uc774 \ud3f4\ub354\uc5d0\ub294 \uc81c\uac70\ud560 \uc124\uce58\uac00 "
-    u"\uc5c6\uc2b5\ub2c8\ub2e4.",
+    (u"\uc774 \ud3f4\ub354\uc5d0\ub294 \uc81c\uac70\ud560 \uc124\uce58\uac00 "
+     u"\uc5c6\uc2b5\ub2c8\ub2e4."),
 };
 
 std::u16string withProduct(const char16_t* text, std::u16string_view product) {
