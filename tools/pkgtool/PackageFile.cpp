@@ -1,18 +1,18 @@
 #include "tools/pkgtool/PackageFile.h"
 
 #include <cstdio>
-#include <vector>
 
-#include "platform/FileSystem.h"
+#include "tools/pkgtool/MappedFile.h"
 #include "tools/pkgtool/ToolText.h"
 
 bool LoadedPackage::load(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    if (!platform::files().readFile(toolPath(path).c_str(), bytes)) {
+    // The loader copies what it keeps: the mapping ends when this returns.
+    MappedFile file;
+    if (!file.map(toolPath(path))) {
         toolError("cannot read \"" + path + "\"");
         return false;
     }
-    if (!loadPackage(bytes.data(), bytes.size(), *config_, &stop_)) {
+    if (!loadPackage(file.data(), file.size(), *config_, &stop_)) {
         std::fprintf(stderr, "package rejected: %s\n", lastPackageRejection);
         return false;
     }

@@ -1,0 +1,82 @@
+#include "tools/pkgtool/MappedFile.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/Wide.h"
+#else
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/posix/PosixFileSystem.h"
+#endif
+
+MappedFile::~MappedFile() {
+    unmap();
+}
+
+#ifdef _WIN32
+
+bool MappedFile::map(const std::u16string& path) {
+    unmap();
+    // Writers stay allowed, as for a plain read; Windows refuses to shorten a mapped file, and
+    // the loader checks every offset against the size mapped here.
+    HANDLE file = CreateFileW(wide(path.c_str()), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
+              std::uint64_t(size.QuadPart) <= SIZE_MAX;
+    if (ok && size.QuadPart > 0) {
+        section_ = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        void* view = section_ ? MapViewOfFile(section_, FILE_MAP_READ, 0, 0, 0) : nullptr;
+        data_ = static_cast<const std::uint8_t*>(view);
+        size_ = std::size_t(size.QuadPart);
+        ok = view != nullptr;
+    }
+    CloseHandle(file);
+    if (!ok) unmap();
+    return ok;
+}
+
+void MappedFile::unmap() {
+    if (data_) UnmapViewOfFile(data_);
+    if (section_) CloseHandle(section_);
+    data_ = nullptr;
+    section_ = nullptr;
+    size_ = 0;
+}
+
+#else
+
+bool MappedFile::map(const std::u16string& path) {
+    unmap();
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer that may never come.
+    int fd = ::open(posix::nativePath(path.c_str()).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok && st.st_size > 0) {
+        // Populated at once: the loader reads every byte, and one pass over the page cache
+        // costs less than a fault per page.
+        void* view = ::mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                            fd, 0);
+        ok = view != MAP_FAILED;
+        if (ok) {
+            data_ = static_cast<const std::uint8_t*>(view);
+            size_ = std::size_t(st.st_size);
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+void MappedFile::unmap() {
+    if (data_) ::munmap(const_cast<std::uint8_t*>(data_), size_);
+    data_ = nullptr;
+    size_ = 0;
+}
+
+#endif
