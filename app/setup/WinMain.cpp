@@ -14,6 +14,7 @@
 #include "app/setup/WindowProcedure.h"
 #include "platform/win32/DllSafety.h"
 #include "platform/win32/Wide.h"
+#include "platform/win32/Win32Platform.h"
 #include "startup/StartupSequence.h"
 #include "wizard/PageFlow.h"
 
@@ -27,19 +28,6 @@ ULONG_PTR gdiplusToken = 0;
 
 void stopGdiplus() {
     Gdiplus::GdiplusShutdown(gdiplusToken);
-}
-
-// The executable's full path, however long.
-std::u16string executablePath() {
-    std::u16string path(MAX_PATH, u'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, wide(path.data()), DWORD(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
 }
 
 ATOM registerWizardClass(HINSTANCE instance, const wchar_t* className) {
@@ -88,7 +76,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
     shutDownGraphics = stopGdiplus;
 
-    std::u16string path = executablePath();
+    std::u16string path = win32::executablePath();
     installSetupPlatform(path.substr(0, path.rfind(u'\\')));
     prepareWizard(path);
     registerWizardClass(instance, className);

@@ -50,18 +50,6 @@ Arguments parseArguments() {
     return args;
 }
 
-std::u16string ownPath() {
-    std::u16string path(MAX_PATH, u'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, wide(path.data()), DWORD(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 std::u16string folderOf(const std::u16string& path) {
     return path.substr(0, path.rfind(u'\\'));
 }
@@ -133,7 +121,7 @@ std::u16string productNameOf(const std::u16string& logPath) {
 
 // Started from the product folder.
 int startFromProductFolder(const Arguments& args) {
-    std::u16string self = ownPath();
+    std::u16string self = win32::executablePath();
     std::u16string folder = folderOf(self);
     std::u16string log = folder + u"\\uninstall.log";
     std::uint32_t language = installedLanguage();
@@ -163,7 +151,7 @@ int startFromProductFolder(const Arguments& args) {
 
 // The temporary copy, removing the installation of the program `original`.
 int removeFromTemporaryCopy(const Arguments& args) {
-    std::u16string self = ownPath();
+    std::u16string self = win32::executablePath();
     std::u16string folder = folderOf(args.runFor);
     std::u16string log = folder + u"\\uninstall.log";
     std::uint32_t language = installedLanguage();

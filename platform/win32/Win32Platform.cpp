@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
+#include <windows.h>
+
 #include "platform/Platform.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Codepage.h"
@@ -56,6 +58,20 @@ void installWin32Platform() {
     os.drawing = &drawing;
     os.folders = &folders;
     os.security = &security;
+}
+
+std::u16string executablePath() {
+    std::u16string path(MAX_PATH, u'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
+                                     DWORD(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        if (path.size() >= 32768) return {};
+        path.resize(path.size() * 2);
+    }
 }
 
 }  // namespace win32
