@@ -1,36 +1,12 @@
 // The resource reader and rewriter on arbitrary bytes: nothing is read outside the input, an
 // image that is rewritten reads back as exactly the resources written into it, and rewriting
 // that result again changes nothing.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "package/PeResources.h"
-
-namespace {
-
-bool keyLess(const pe::Resource& a, const pe::Resource& b) {
-    if (!pe::sameId(a.type, b.type)) return pe::idLess(a.type, b.type);
-    if (!pe::sameId(a.name, b.name)) return pe::idLess(a.name, b.name);
-    return a.language < b.language;
-}
-
-bool same(std::vector<pe::Resource> a, std::vector<pe::Resource> b) {
-    std::sort(a.begin(), a.end(), keyLess);
-    std::sort(b.begin(), b.end(), keyLess);
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (!pe::sameId(a[i].type, b[i].type) || !pe::sameId(a[i].name, b[i].name) ||
-            a[i].language != b[i].language || a[i].codePage != b[i].codePage ||
-            a[i].data != b[i].data) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
+#include "tests/support/SameResources.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Exact-size copy so that any read past the end is caught.
@@ -43,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> out;
     if (!pe::rewriteResources(file, resources, out, why)) return 0;
     std::vector<pe::Resource> again;
-    if (!pe::readResources(out, again, why) || !same(again, resources)) __builtin_trap();
+    if (!pe::readResources(out, again, why) || !test::sameResources(again, resources))
+        __builtin_trap();
     std::vector<std::uint8_t> twice;
     if (!pe::rewriteResources(out, again, twice, why) || twice != out) __builtin_trap();
     return 0;

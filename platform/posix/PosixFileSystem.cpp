@@ -13,6 +13,24 @@
 
 namespace posix {
 
+namespace {
+
+// Writes every byte and closes the file; a write that stops early or a failed close (where a
+// delayed write error shows) is a short write.
+platform::WriteResult writeAllAndClose(int fd, const std::uint8_t* bytes, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n <= 0) break;
+        done += std::size_t(n);
+    }
+    bool closed = ::close(fd) == 0;
+    return done == size && closed ? platform::WriteResult::Written
+                                  : platform::WriteResult::ShortWrite;
+}
+
+}  // namespace
+
 std::string nativePath(const char16_t* path) {
     // The whole path, however long: cutting it at 260 units would name another file.
     std::string p = utf16ToUtf8(std::u16string_view(path, textLength(path)));
@@ -63,15 +81,7 @@ platform::WriteResult PosixFileSystem::writeFile(const char16_t* path, const std
                                                  std::size_t size) {
     int fd = ::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return platform::WriteResult::CannotCreate;
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::write(fd, bytes + done, size - done);
-        if (n <= 0) break;
-        done += std::size_t(n);
-    }
-    bool closed = ::close(fd) == 0;
-    return done == size && closed ? platform::WriteResult::Written
-                                  : platform::WriteResult::ShortWrite;
+    return writeAllAndClose(fd, bytes, size);
 }
 
 bool PosixFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
@@ -216,15 +226,7 @@ platform::WriteResult PosixFileSystem::writeFileBelow(const char16_t* base,
     int fd = ::openat(parent.fd, leaf.c_str(),
                       O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return platform::WriteResult::CannotCreate;
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::write(fd, bytes + done, size - done);
-        if (n <= 0) break;
-        done += std::size_t(n);
-    }
-    bool closed = ::close(fd) == 0;
-    return done == size && closed ? platform::WriteResult::Written
-                                  : platform::WriteResult::ShortWrite;
+    return writeAllAndClose(fd, bytes, size);
 }
 
 }  // namespace posix

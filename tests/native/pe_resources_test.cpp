@@ -7,12 +7,14 @@
 
 #include "package/PeResources.h"
 #include "tests/support/PeBuilder.h"
+#include "tests/support/SameResources.h"
 
 namespace {
 
 using pe::Resource;
 using pe::ResourceId;
 using test::PeSpec;
+using test::sameResources;
 
 std::vector<std::uint8_t> bytesOf(const std::string& text) {
     return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -57,25 +59,6 @@ PeSpec linkerSpec(const std::vector<Resource>& resources) {
     spec.directories.push_back({2, 1, 0, std::uint32_t(spec.sections[1].data.size())});
     spec.directories.push_back({5, 2, 0, 12});
     return spec;
-}
-
-bool sameResources(std::vector<Resource> a, std::vector<Resource> b) {
-    auto key = [](const Resource& x, const Resource& y) {
-        if (!pe::sameId(x.type, y.type)) return pe::idLess(x.type, y.type);
-        if (!pe::sameId(x.name, y.name)) return pe::idLess(x.name, y.name);
-        return x.language < y.language;
-    };
-    std::sort(a.begin(), a.end(), key);
-    std::sort(b.begin(), b.end(), key);
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (!pe::sameId(a[i].type, b[i].type) || !pe::sameId(a[i].name, b[i].name) ||
-            a[i].language != b[i].language || a[i].codePage != b[i].codePage ||
-            a[i].data != b[i].data) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::vector<Resource> withPackage(std::vector<Resource> list, std::size_t size) {
