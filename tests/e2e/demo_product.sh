@@ -7,16 +7,7 @@
 # service answers stop and start requests; the uninstall leaves the machine as it was, apart
 # from the product's logs below C:\windows\logs\Brenmark, which record all of it.
 # Runs in a throw-away copy of the project's prefix, under Xvfb. Arguments: BUILD_DIR SOURCE_DIR.
-set -uo pipefail
-build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
-if [ -z "${TS_E2E_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
-fi
-source "$src/scripts/wine-env"
-source "$src/scripts/lib/wine-session.bash"
-wine_session "$build/e2e-demo-product.$$"
-work=$session_work
-pkgtool="$build/tools/pkgtool.exe"
+e2e_screen=1024x768 source "$(dirname "$0")/lib.bash" "$@"
 query="$build/fixtures/fixture_service_query.exe"
 logs="$drive/windows/logs/Brenmark"
 shots="$build/e2e-shots"

@@ -5,17 +5,7 @@
 # before. Then a file that cannot be created rolls everything back to the same state.
 # Runs in a throw-away copy of the project's prefix, under Xvfb so the panel gets its window.
 # Arguments: BUILD_DIR SOURCE_DIR.
-set -uo pipefail
-build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
-if [ -z "${TS_E2E_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 800x600x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
-fi
-source "$src/scripts/wine-env"
-source "$src/scripts/lib/wine-session.bash"
-wine_session "$build/e2e-engine-install.$$"
-work=$session_work
-fixtures="$build/fixtures"
-pkgtool="$build/tools/pkgtool.exe"
+e2e_screen=800x600 source "$(dirname "$0")/lib.bash" "$@"
 
 # --- the package: the product's shape, with real programs inside
 payload="$work/payload"

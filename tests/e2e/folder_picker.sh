@@ -5,14 +5,7 @@
 # xdotool, and the test then checks that the installation root and the path label did not
 # change. Windows need a display: a throw-away copy of the prefix runs under Xvfb.
 # Arguments: BUILD_DIR SOURCE_DIR.
-set -uo pipefail
-build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
-if [ -z "${TS_E2E_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 800x600x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
-fi
-source "$src/scripts/wine-env"
-source "$src/scripts/lib/wine-session.bash"
-wine_session "$build/e2e-folder-picker.$$"
+e2e_screen=800x600 source "$(dirname "$0")/lib.bash" "$@"
 log="$session_work/log.txt"
 TS_FOLDER_PICKER_E2E=1 timeout 120 wine "$build/wizard_tests.exe" \
   --gtest_filter=FolderPicker.OpensWithItsTitleAndACancelChangesNothing </dev/null >"$log" 2>&1 &

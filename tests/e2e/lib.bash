@@ -1,7 +1,12 @@
 # Shared by the end-to-end scripts that attack the installer under Wine: a throw-away copy of
 # the project's prefix, wine helpers, checks that count failures, a small package of real
-# programs, and uninstall.log files written byte for byte. Sourced with BUILD_DIR SOURCE_DIR.
+# programs, and uninstall.log files written byte for byte. Sourced with BUILD_DIR SOURCE_DIR;
+# a script whose programs need windows sets e2e_screen (WIDTHxHEIGHT) and runs again on a
+# virtual display of that size.
 set -uo pipefail
+if [ -n "${e2e_screen:-}" ] && [ -z "${TS_E2E_DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 ${e2e_screen}x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
+fi
 build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
 source "$src/scripts/wine-env"
 source "$src/scripts/lib/wine-session.bash"

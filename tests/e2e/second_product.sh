@@ -5,16 +5,7 @@
 # Uninstall entry's command removes it all again. The stub is setup.exe's test build, since no
 # touch device exists here.
 # Arguments: BUILD_DIR SOURCE_DIR.
-set -uo pipefail
-build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
-if [ -z "${TS_E2E_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x800x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
-fi
-source "$src/scripts/wine-env"
-source "$src/scripts/lib/wine-session.bash"
-wine_session "$build/e2e-second.$$"
-work=$session_work
-fixtures="$build/fixtures"
+e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 query="$fixtures/fixture_service_query.exe"
 pkgtool="$src/build/native/tools/pkgtool"
 

@@ -9,20 +9,11 @@
 # Screenshots of every run go to BUILD_DIR/e2e-shots/setup; the completion and cancel messages
 # are compared with committed crops in tests/e2e/ref (TS_UPDATE_REFS=1 writes them anew).
 # Arguments: BUILD_DIR SOURCE_DIR.
-set -uo pipefail
-build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
-if [ -z "${TS_E2E_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x800x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
-fi
-source "$src/scripts/wine-env"
-source "$src/scripts/lib/wine-session.bash"
-wine_session "$build/e2e-setup.$$"
-work=$session_work
+e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 
 setup="$build/setup/setup-usbsim.exe"
 poke="$build/fixtures/wizard_poke.exe"
 query="$build/fixtures/fixture_service_query.exe"
-pkgtool="$build/tools/pkgtool.exe"
 shots="$build/e2e-shots/setup"
 refs="$src/tests/e2e/ref"
 mkdir -p "$shots"

@@ -6,15 +6,7 @@
 # language; "No" removes nothing. A file it does not know of in the product folder makes it end
 # with 1; started where no installation is, it ends with 2.
 # Arguments: BUILD_DIR SOURCE_DIR.
-set -uo pipefail
-build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
-if [ -z "${TS_E2E_DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x800x24" env TS_E2E_DISPLAY=1 bash "$0" "$@"
-fi
-source "$src/scripts/wine-env"
-source "$src/scripts/lib/wine-session.bash"
-wine_session "$build/e2e-uninstaller.$$"
-work=$session_work
+e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 query="$build/fixtures/fixture_service_query.exe"
 shots="$build/e2e-shots/uninstaller"
 mkdir -p "$shots"
