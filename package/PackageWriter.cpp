@@ -93,7 +93,9 @@ bool planFolders(const PackageInput& input, FolderPlan& root, PackageFault& faul
             return fail(fault, "\"" + utf8(file.path) + "\" appears twice");
         }
         if (file.contents.size() > kMaxPackageSize) {
-            return fail(fault, "\"" + utf8(file.path) + "\" is larger than 4 GiB - 1");
+            return fail(fault, "\"" + utf8(file.path) + "\" is " +
+                                   std::to_string(file.contents.size()) + " bytes, over " +
+                                   kMaxPackageReason);
         }
     }
     return true;
@@ -294,8 +296,8 @@ bool planPackage(const PackageInput& input, FolderPlan& root, std::uint64_t& siz
     putPackage(counter, input, root);
     size = counter.size;
     if (size > kMaxPackageSize) {
-        return fail(fault, "the package would be " + std::to_string(size) +
-                               " bytes, over the limit of 4 GiB - 1");
+        return fail(fault, "the package would be " + std::to_string(size) + " bytes, over " +
+                               kMaxPackageReason);
     }
     return true;
 }

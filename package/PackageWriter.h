@@ -54,8 +54,15 @@ struct PackageInput {
     std::vector<ScriptRecord> records;
 };
 
-// totalSize is a 32-bit field.
-constexpr std::uint64_t kMaxPackageSize = 0xFFFFFFFFu;
+// The largest package setup.exe can carry. The format's 32-bit sizes would allow 4 GiB - 1, but
+// setup.exe is a 32-bit program whose image, package included, is mapped in one piece from
+// its load address up to the system's libraries: 1600 MiB leaves room for the program itself
+// below the 1.7 GB a 32-bit process has there (under Wine and on 64-bit Windows alike).
+constexpr std::uint64_t kMaxPackageSize = std::uint64_t(1600) << 20;
+// Why, in a refusal.
+constexpr const char* kMaxPackageReason =
+    "the limit of 1677721600 bytes (1600 MiB) that the 32-bit setup.exe can carry: its image, "
+    "package included, must fit in one piece in a 32-bit address space";
 
 // Why the input cannot be written; `record` is the index of the record at fault, if any.
 struct PackageFault {

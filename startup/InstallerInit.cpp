@@ -29,13 +29,18 @@ void loadPackageResource(InstallConfig& config) {
     platform::resources().release(view);
 }
 
-void loadPicturesResource() {
+void decodeBundle() {
     platform::ResourceView view;
     if (platform::resources().lock(kImageBundleResource, u"RES_IMAGE_DATA", view)) {
         loadImageBundle(view.data, view.size, *bundlePictures);
         platform::resources().release(view);
     }
+}
+
+void loadPicturesResource() {
     wizardWidgets.progressSlideshow.frames = bundlePictures.get();
+    bundleWaiting = !widgetGraphics;
+    if (!bundleWaiting) decodeBundle();
 }
 
 const LicenceFile* chooseLicence(const LicenceFile* head, std::uint8_t index) {
@@ -86,6 +91,12 @@ std::u16string licenceTextOf(const std::uint8_t* contents, std::size_t size) {
         text.push_back(c);
     }
     return text;
+}
+
+void decodeWaitingPictures() {
+    if (!bundleWaiting || !bundlePictures) return;
+    bundleWaiting = false;
+    decodeBundle();
 }
 
 void initInstaller(std::uint32_t langId) {

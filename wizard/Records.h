@@ -13,6 +13,9 @@ extern InstallConfig* installConfig;
 // Ten empty slots from the surface build on; the bundle decoder fills them and the progress
 // slideshow shows them.
 extern std::unique_ptr<PictureTable> bundlePictures;
+// A language asked for the bundle's pictures before the window graphics existed: they are
+// decoded when the window is first shown.
+extern bool bundleWaiting;
 // Seeded by the start-up sequence; installation root and language come from installer
 // initialisation and the folder browser.
 extern WorkerParameter workerParameter;

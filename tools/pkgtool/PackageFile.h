@@ -1,9 +1,11 @@
-// A package file loaded for inspection, as the installer loads its resource.
+// A package file loaded for inspection, as the installer loads its resource: mapped, and kept
+// mapped while loaded, as the tree reads every file's bytes from the package itself.
 #pragma once
 
 #include <string>
 
 #include "package/Package.h"
+#include "tools/pkgtool/MappedFile.h"
 
 class LoadedPackage {
 public:
@@ -20,6 +22,7 @@ public:
     const ScriptStop& scriptStop() const { return stop_; }
 
 private:
+    MappedFile file_;  // outlives the configuration, which refers to it
     InstallConfig* config_;
     ScriptStop stop_;
 };
