@@ -7,10 +7,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "package/ByteSink.h"
 
 // The record commands of the install script.
 enum class ScriptCommand : std::uint8_t {
@@ -44,6 +47,13 @@ struct ScriptRecord {
 struct PackageFile {
     std::u16string path;  // package-relative, components joined by "\"
     std::span<const std::uint8_t> contents;
+    // Or bytes that are not in memory: when `source` is set, the file has `size` bytes, which
+    // `source` appends to the sink as the package is written (a payload file read piece by
+    // piece). It returns false when they cannot be read.
+    std::uint64_t size = 0;
+    std::function<bool(ByteSink&)> source;
+
+    std::uint64_t byteCount() const { return source ? size : contents.size(); }
 };
 
 struct PackageInput {
@@ -83,6 +93,9 @@ bool checkPackageInput(const PackageInput& input, PackageFault& fault);
 // Checks the input, then writes the whole package into `out` (replaced). On a refusal `out`
 // is left empty.
 bool writePackage(const PackageInput& input, std::vector<std::uint8_t>& out, PackageFault& fault);
+// The same into a sink; false also when a file's source or the sink fails (with the reason).
+// Nothing is appended on a refusal of the input.
+bool writePackage(const PackageInput& input, ByteSink& out, PackageFault& fault);
 
 // The order of siblings in the file block: the UTF-16LE bytes of the names compared one by one,
 // a name before any longer name it begins.

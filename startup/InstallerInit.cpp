@@ -1,5 +1,7 @@
 #include "startup/InstallerInit.h"
 
+#include <new>
+
 #include "common/Text.h"
 #include "package/ImageBundle.h"
 #include "package/Package.h"
@@ -56,7 +58,14 @@ const LicenceFile* chooseLicence(const LicenceFile* head, std::uint8_t index) {
 void setLicenceText(const InstallConfig& config, std::uint32_t langId) {
     const LicenceFile* licence = chooseLicence(config.licenceFiles, languageIndex(langId));
     if (!licence || !licence->file) return;
-    wizardWidgets.licenceView.setText(licenceTextOf(licence->file->contents, licence->file->size));
+    // A licence too large for memory (a package can carry up to 1600 MiB) is not shown; the
+    // installation itself writes the file from the package and needs no copy of it.
+    try {
+        wizardWidgets.licenceView.setText(
+            licenceTextOf(licence->file->contents, licence->file->size));
+    } catch (const std::bad_alloc&) {
+        wizardWidgets.licenceView.setText(u"");
+    }
 }
 
 void setDefaultRoot(TextBuffer& root) {

@@ -14,6 +14,10 @@ void createInstallRecords() {
     bundleWaiting = false;
 }
 
+void stopRunningWorker() {
+    if (installConfig && installConfig->workerThread) installConfig->running = false;
+}
+
 void releaseInstallRecords() {
     if (installConfig && installConfig->workerThread) {
         dropWorkerThread(*installConfig);

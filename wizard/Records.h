@@ -21,6 +21,8 @@ extern bool bundleWaiting;
 extern WorkerParameter workerParameter;
 
 void createInstallRecords();
+// Clears the running flag of a worker that runs: it rolls back and sends its end message.
+void stopRunningWorker();
 // A configuration whose worker thread is still held is only detached, not freed: the thread
 // may still be reading it (the window can be destroyed from outside while it runs).
 void releaseInstallRecords();

@@ -263,7 +263,7 @@ void Win32Drawing::push(void* window, int x, int y, int width, int height, std::
     if (!canvas_.dc) return;
     PushState now{window, x, y, width, height, alpha, true};
     bool same = now == lastPush_;
-    if (same && pixels::empty(damage_)) return;
+    if (same && pixels::empty(damage_) && !direct_) return;
     RECT dirty = {0, 0, width, height};
     if (same && !direct_) {
         dirty = {damage_.x, damage_.y, damage_.x + damage_.width, damage_.y + damage_.height};

@@ -423,7 +423,8 @@ TEST(PackageWriter, PackagesOverWhatSetupCanCarryAreRefusedBeforeAnyWrite) {
     std::span<const std::uint8_t> chunk(buffer.get(), kChunk);
     PackageInput input;
     input.rootName = u"R";
-    const int chunks = int(kMaxPackageSize / kChunk) + 1;
+    // Exactly the limit in contents: the package's own bytes take it over.
+    const int chunks = int((kMaxPackageSize + kChunk - 1) / kChunk);
     for (int i = 0; i < chunks; ++i) {
         char16_t name[] = {u'f', char16_t(u'A' + i / 26), char16_t(u'a' + i % 26), 0};
         input.files.push_back(PackageFile{name, chunk});

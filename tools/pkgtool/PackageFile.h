@@ -19,6 +19,9 @@ public:
     bool load(const std::string& path);
 
     InstallConfig& config() { return *config_; }
+    // Lets the pages of a file written out go: going through a package of any size then
+    // holds about one file of it in memory at a time.
+    void release(const FileNode& file) const { file_.release(file.contents, file.size); }
     const ScriptStop& scriptStop() const { return stop_; }
 
 private:
