@@ -84,20 +84,35 @@ platform::Rect fill(Surface& surface, const platform::Rect& rect, const platform
     return r;
 }
 
+// A channel through GDI+'s colour matrix, in its single-precision arithmetic: the value as a
+// fraction, times the matrix entry, back to 0..255 with the fraction dropped.
+int throughMatrix(int value, float entry) {
+    float fraction = float(value / 255.0);
+    float result = entry * fraction;
+    return std::clamp(int(std::floor(float(result * 255.0))), 0, 255);
+}
+
 platform::Rect blendPicture(Surface& surface, const Picture& picture, const platform::Rect& clip,
                             float opacity) {
     platform::Rect r =
         clipped(surface, {picture.x, picture.y, picture.width, picture.height}, clip);
     bool whole = opacity >= 1.0f;
+    // Below full opacity GDI+ takes every channel through the colour matrix; whole pictures
+    // are drawn without one.
+    std::uint8_t colour[256], alpha[256];
+    for (int v = 0; v < 256; ++v) {
+        colour[v] = std::uint8_t(whole ? v : throughMatrix(v, 1.0f));
+        alpha[v] = std::uint8_t(whole ? v : throughMatrix(v, opacity));
+    }
     for (int y = r.y; y < r.y + r.height; ++y) {
         std::uint32_t* row = surface.bits + std::ptrdiff_t(y) * surface.stride;
         const std::uint32_t* source =
             picture.bits + std::ptrdiff_t(y - picture.y) * picture.width - picture.x;
         for (int x = r.x; x < r.x + r.width; ++x) {
             std::uint32_t s = source[x];
-            int a = channel(s, 24);
-            if (!whole) a = int(float(a) * opacity);
-            row[x] = overWithAlpha(s, a, row[x]);
+            std::uint32_t c = std::uint32_t(colour[channel(s, 16)]) << 16 |
+                              std::uint32_t(colour[channel(s, 8)]) << 8 | colour[channel(s, 0)];
+            row[x] = overWithAlpha(c, alpha[channel(s, 24)], row[x]);
         }
     }
     return r;

