@@ -110,6 +110,11 @@ platform::Rect blendPicture(Surface& surface, const Picture& picture, const plat
             picture.bits + std::ptrdiff_t(y - picture.y) * picture.width - picture.x;
         for (int x = r.x; x < r.x + r.width; ++x) {
             std::uint32_t s = source[x];
+            // An opaque pixel at full opacity replaces what lies under it.
+            if (whole && s >= 0xFF000000u) {
+                row[x] = s;
+                continue;
+            }
             std::uint32_t c = std::uint32_t(colour[channel(s, 16)]) << 16 |
                               std::uint32_t(colour[channel(s, 8)]) << 8 | colour[channel(s, 0)];
             row[x] = overWithAlpha(c, alpha[channel(s, 24)], row[x]);
