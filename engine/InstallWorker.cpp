@@ -1,5 +1,7 @@
 #include "engine/InstallWorker.h"
 
+#include <new>
+
 #include "engine/WorkerRun.h"
 #include "platform/Clock.h"
 #include "platform/SystemInfo.h"
@@ -12,6 +14,35 @@ bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter)
     config.workerThread = platform::threads().start([&config] { installWorker(config); });
     return true;
 }
+
+namespace {
+
+void runSteps(WorkerRun& run) {
+    removePreviousVersions(run);
+    prepareFolders(run);
+    stopRunningServices(run);
+    closeRunningPrograms(run);
+    copyFiles(run);
+    writeProductKeyStep(run);
+    orderDriverSets(run.config);
+    runDriverScripts(run);
+    createServices(run);
+    createStartMenuShortcuts(run);
+    writeDesktopMenus(run);
+    copySystemFiles(run);
+    createDesktopShortcuts(run);
+    writeUninstallEntryStep(run);
+    writeRunEntries(run);
+}
+
+// Memory ran out in a step: the installation cannot be trusted to go on, so it is undone like
+// one whose files could not be written, and says so.
+void stopForMemory(WorkerRun& run) {
+    run.stop();
+    sendStatus(run, ST_FILE_ERROR, run.parameter().installRoot);
+}
+
+}  // namespace
 
 int installWorker(InstallConfig& config) {
     WorkerRun run(config);
@@ -30,26 +61,20 @@ int installWorker(InstallConfig& config) {
         sendStatus(run, ST_WORKER_DONE);
         return 0;
     }
-    removePreviousVersions(run);
-    prepareFolders(run);
-    stopRunningServices(run);
-    closeRunningPrograms(run);
-    copyFiles(run);
-    writeProductKeyStep(run);
-    orderDriverSets(config);
-    runDriverScripts(run);
-    createServices(run);
-    createStartMenuShortcuts(run);
-    writeDesktopMenus(run);
-    copySystemFiles(run);
-    createDesktopShortcuts(run);
-    writeUninstallEntryStep(run);
-    writeRunEntries(run);
-    if (run.running()) {
-        finishInstallation(run);
-        config.completed = true;
-    } else {
-        rollBackInstallation(run);
+    try {
+        runSteps(run);
+    } catch (const std::bad_alloc&) {
+        stopForMemory(run);
+    }
+    try {
+        if (run.running()) {
+            finishInstallation(run);
+            config.completed = true;
+        } else {
+            rollBackInstallation(run);
+        }
+    } catch (const std::bad_alloc&) {
+        config.completed = false;
     }
     sendStatus(run, ST_WORKER_DONE);
     return 0;

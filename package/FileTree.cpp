@@ -1,6 +1,5 @@
 #include "package/FileTree.h"
 
-#include <cstring>
 #include <map>
 #include <new>
 
@@ -82,10 +81,7 @@ bool readFiles(BlockReader& in, std::size_t& pos, std::uint32_t count, DirNode* 
         if (!isPlainName(viewOf(node->name))) return in.refuseName();
         if (!in.fits(afterName, size) || !in.claim(pos, afterName + size)) return false;
         node->size = size;
-        if (size > 0) {
-            node->contents = new std::uint8_t[size];
-            std::memcpy(node->contents, in.at(afterName), size);
-        }
+        if (size > 0) node->contents = in.at(afterName);
         pos = afterName + size;
     }
     return true;
@@ -172,7 +168,6 @@ bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot
 void freeFileTree(PackageRoot& root) {
     for (FileNode* f = root.allFiles; f;) {
         FileNode* next = f->nextInAll;
-        delete[] f->contents;
         delete f;
         f = next;
     }

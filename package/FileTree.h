@@ -13,8 +13,11 @@ struct PackageRoot;
 struct FileNode {
     TextBuffer name{};
     std::uint32_t size = 0;
-    std::uint8_t* contents = nullptr;  // owned; none when size is 0
-    DirNode* parent = nullptr;         // none for files directly under the root
+    // Inside the package the tree was built from, which must outlive the tree: the bytes are
+    // written from where they lie (the executable's mapped resource), never copied. None when
+    // size is 0.
+    const std::uint8_t* contents = nullptr;
+    DirNode* parent = nullptr;  // none for files directly under the root
     PackageRoot* root = nullptr;
     FileNode* next = nullptr;       // next sibling in its folder's file list
     FileNode* nextInAll = nullptr;  // next file in allFiles
@@ -41,10 +44,11 @@ struct PackageRoot {
 };
 
 // Builds the tree from the file block at `block` (its size field), of `available` bytes that
-// may be read. False when the block is damaged: a count, offset, size or name that points
-// outside it, a name over 259 units, or a name that is not plain (a file name, or a root name
-// other than the empty one, that is not one plain name, a directory path that is not plain names
-// joined by backslashes: "..",
+// may be read. The tree refers to the block's bytes for the file contents: the block must stay
+// in place until the tree is freed. False when the block is damaged: a count, offset, size or name
+// that points outside it, a name over 259 units, or a name that is not plain (a file name, or a
+// root name other than the empty one, that is not one plain name, a directory path that is not
+// plain names joined by backslashes: "..",
 // ".", "/", ":", a control character or a trailing dot would name a file outside the target
 // folder); the root is then left empty. `badName` tells the last case apart.
 bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot& root,

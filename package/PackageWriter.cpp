@@ -92,8 +92,10 @@ bool planFolders(const PackageInput& input, FolderPlan& root, PackageFault& faul
         if (!parent->files.emplace(last, &file).second) {
             return fail(fault, "\"" + utf8(file.path) + "\" appears twice");
         }
-        if (file.contents.size() > kMaxPackageSize) {
-            return fail(fault, "\"" + utf8(file.path) + "\" is larger than 4 GiB - 1");
+        if (file.byteCount() > kMaxPackageSize) {
+            return fail(fault, "\"" + utf8(file.path) + "\" is " +
+                                   std::to_string(file.byteCount()) + " bytes, over " +
+                                   kMaxPackageReason);
         }
     }
     return true;
@@ -144,14 +146,25 @@ bool checkRecord(const ScriptRecord& r, std::size_t index, PackageFault& fault) 
     return fail(fault, "unknown record command " + std::to_string(unsigned(r.command)), index);
 }
 
-// Counts every byte and, given a buffer, also stores it; measuring and writing share one path.
+// Counts every byte and, given a sink, also writes it; measuring and writing share one path.
+// Headers and names gather in a small buffer; file contents go to the sink as they are.
 struct Sink {
-    std::vector<std::uint8_t>* out = nullptr;
+    ByteSink* out = nullptr;
     std::uint64_t size = 0;
+    std::vector<std::uint8_t> pending;
+    std::string failure;  // the first thing that could not be written
 
+    ~Sink() { flush(); }
+    void flush() {
+        if (!out || pending.empty()) return;
+        if (!out->append(pending) && failure.empty()) failure = "cannot write the package";
+        pending.clear();
+    }
     void byte(std::uint8_t b) {
         ++size;
-        if (out) out->push_back(b);
+        if (!out) return;
+        pending.push_back(b);
+        if (pending.size() >= (std::size_t(64) << 10)) flush();
     }
     void u32(std::uint32_t v) {
         for (int shift = 0; shift < 32; shift += 8) byte(std::uint8_t(v >> shift));
@@ -164,13 +177,29 @@ struct Sink {
         byte(0);
         byte(0);
     }
-    void bytes(std::span<const std::uint8_t> data) {
-        size += data.size();
-        if (out) out->insert(out->end(), data.begin(), data.end());
+    void file(const PackageFile& file) {
+        std::uint64_t count = file.byteCount();
+        size += count;
+        if (!out) return;
+        flush();
+        if (!file.source) {
+            if (!out->append(file.contents) && failure.empty())
+                failure = "cannot write the package";
+            return;
+        }
+        std::uint64_t before = out->size();
+        bool read = file.source(*out);
+        if ((!read || out->size() - before != count) && failure.empty()) {
+            failure = "cannot read \"" + utf16ToUtf8(file.path) + "\" (" + std::to_string(count) +
+                      " bytes) from the payload whole";
+        }
     }
     void patchU32(std::uint64_t at, std::uint32_t v) {
         if (!out) return;
-        for (int i = 0; i < 4; ++i) (*out)[at + i] = std::uint8_t(v >> (8 * i));
+        flush();
+        std::uint8_t le[4] = {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16),
+                              std::uint8_t(v >> 24)};
+        if (!out->patch(at, le) && failure.empty()) failure = "cannot write the package";
     }
 };
 
@@ -223,9 +252,9 @@ std::u16string childPath(const std::u16string& folder, const std::u16string& nam
 
 void putFiles(Sink& sink, const FolderPlan& folder) {
     for (const auto& [name, file] : folder.files) {
-        sink.u32(std::uint32_t(file->contents.size()));
+        sink.u32(std::uint32_t(file->byteCount()));
         sink.text(name);
-        sink.bytes(file->contents);
+        sink.file(*file);
     }
 }
 
@@ -294,8 +323,8 @@ bool planPackage(const PackageInput& input, FolderPlan& root, std::uint64_t& siz
     putPackage(counter, input, root);
     size = counter.size;
     if (size > kMaxPackageSize) {
-        return fail(fault, "the package would be " + std::to_string(size) +
-                               " bytes, over the limit of 4 GiB - 1");
+        return fail(fault, "the package would be " + std::to_string(size) + " bytes, over " +
+                               kMaxPackageReason);
     }
     return true;
 }
@@ -323,7 +352,19 @@ bool writePackage(const PackageInput& input, std::vector<std::uint8_t>& out, Pac
     std::uint64_t size = 0;
     if (!planPackage(input, root, size, fault)) return false;
     out.reserve(size);
+    VectorSink sink(out);
+    if (writePackage(input, sink, fault)) return true;
+    out.clear();
+    return false;
+}
+
+bool writePackage(const PackageInput& input, ByteSink& out, PackageFault& fault) {
+    FolderPlan root;
+    std::uint64_t size = 0;
+    if (!planPackage(input, root, size, fault)) return false;
     Sink sink{&out};
     putPackage(sink, input, root);
-    return true;
+    sink.flush();
+    if (sink.failure.empty()) return true;
+    return fail(fault, sink.failure);
 }

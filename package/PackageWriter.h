@@ -7,10 +7,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "package/ByteSink.h"
 
 // The record commands of the install script.
 enum class ScriptCommand : std::uint8_t {
@@ -44,6 +47,13 @@ struct ScriptRecord {
 struct PackageFile {
     std::u16string path;  // package-relative, components joined by "\"
     std::span<const std::uint8_t> contents;
+    // Or bytes that are not in memory: when `source` is set, the file has `size` bytes, which
+    // `source` appends to the sink as the package is written (a payload file read piece by
+    // piece). It returns false when they cannot be read.
+    std::uint64_t size = 0;
+    std::function<bool(ByteSink&)> source;
+
+    std::uint64_t byteCount() const { return source ? size : contents.size(); }
 };
 
 struct PackageInput {
@@ -54,8 +64,15 @@ struct PackageInput {
     std::vector<ScriptRecord> records;
 };
 
-// totalSize is a 32-bit field.
-constexpr std::uint64_t kMaxPackageSize = 0xFFFFFFFFu;
+// The largest package setup.exe can carry. The format's 32-bit sizes would allow 4 GiB - 1, but
+// setup.exe is a 32-bit program whose image, package included, is mapped in one piece from
+// its load address up to the system's libraries: 1600 MiB leaves room for the program itself
+// below the 1.7 GB a 32-bit process has there (under Wine and on 64-bit Windows alike).
+constexpr std::uint64_t kMaxPackageSize = std::uint64_t(1600) << 20;
+// Why, in a refusal.
+constexpr const char* kMaxPackageReason =
+    "the limit of 1677721600 bytes (1600 MiB) that the 32-bit setup.exe can carry: its image, "
+    "package included, must fit in one piece in a 32-bit address space";
 
 // Why the input cannot be written; `record` is the index of the record at fault, if any.
 struct PackageFault {
@@ -76,6 +93,9 @@ bool checkPackageInput(const PackageInput& input, PackageFault& fault);
 // Checks the input, then writes the whole package into `out` (replaced). On a refusal `out`
 // is left empty.
 bool writePackage(const PackageInput& input, std::vector<std::uint8_t>& out, PackageFault& fault);
+// The same into a sink; false also when a file's source or the sink fails (with the reason).
+// Nothing is appended on a refusal of the input.
+bool writePackage(const PackageInput& input, ByteSink& out, PackageFault& fault);
 
 // The order of siblings in the file block: the UTF-16LE bytes of the names compared one by one,
 // a name before any longer name it begins.

@@ -21,7 +21,7 @@ std::uint64_t extentOf(const Section& s) {
 // What the rewrite changes, worked out before any byte is written.
 struct Plan {
     std::size_t index = 0;  // of the resource section
-    std::vector<std::uint8_t> section;
+    ResourceSection section;
     std::uint32_t virtualSize = 0;
     std::uint32_t rawSize = 0;
     std::int64_t virtualShift = 0;  // for the sections after it
@@ -84,7 +84,7 @@ bool allMovable(const Layout& layout, const Plan& plan) {
 
 bool planSizes(const Layout& layout, Plan& plan, std::string& reason) {
     const Section& r = layout.sections[plan.index];
-    std::uint64_t size = plan.section.size();
+    std::uint64_t size = plan.section.size;
     std::uint64_t newExtent = alignUp(size, layout.sectionAlignment);
     std::uint64_t oldExtent = alignUp(extentOf(r), layout.sectionAlignment);
     plan.virtualSize = std::uint32_t(size);
@@ -250,7 +250,7 @@ void patchDirectories(std::vector<std::uint8_t>& out, const Layout& layout, cons
     auto field = [&](std::size_t index) {
         return layout.optionalOffset + kDirectoriesField + 8 * index;
     };
-    putU32(out, field(kResourceDirectory) + 4, std::uint32_t(plan.section.size()));
+    putU32(out, field(kResourceDirectory) + 4, std::uint32_t(plan.section.size));
     if (layout.directories.size() > kCertificateDirectory) {
         putU32(out, field(kCertificateDirectory), 0);
         putU32(out, field(kCertificateDirectory) + 4, 0);
@@ -292,8 +292,73 @@ void patchHeaders(std::vector<std::uint8_t>& out, const Layout& layout, const Pl
     std::uint32_t symbols = movedPointer(layout.symbolTable, layout, plan);
     putU32(out, layout.coffOffset + kSymbolTableField, symbols);
     if (symbols == 0) putU32(out, layout.coffOffset + kSymbolTableField + 4, 0);
-    std::size_t checksum = layout.optionalOffset + kCheckSumField;
-    putU32(out, checksum, checksumOf(out, checksum));
+    // Counted as zero; set once every byte has been written.
+    putU32(out, layout.optionalOffset + kCheckSumField, 0);
+}
+
+// Passes every byte on and adds it to the image checksum as it goes.
+class ChecksumSink : public ByteSink {
+public:
+    explicit ChecksumSink(ByteSink& out) : out_(out) {}
+    bool append(std::span<const std::uint8_t> bytes) override {
+        for (std::uint8_t b : bytes) {
+            if (low_ < 0) {
+                low_ = b;
+                continue;
+            }
+            sum_ += std::uint64_t(low_) | std::uint64_t(b) << 8;
+            sum_ = (sum_ & 0xFFFF) + (sum_ >> 16);
+            low_ = -1;
+        }
+        length_ += bytes.size();
+        return out_.append(bytes);
+    }
+    bool patch(std::uint64_t at, std::span<const std::uint8_t> bytes) override {
+        return out_.patch(at, bytes);
+    }
+    std::uint64_t size() const override { return out_.size(); }
+    std::uint32_t checksum() const {
+        std::uint64_t sum = sum_;
+        if (low_ >= 0) {
+            sum += std::uint64_t(low_);
+            sum = (sum & 0xFFFF) + (sum >> 16);
+        }
+        sum = (sum & 0xFFFF) + (sum >> 16);
+        return std::uint32_t(sum) + std::uint32_t(length_);
+    }
+
+private:
+    ByteSink& out_;
+    std::uint64_t sum_ = 0, length_ = 0;
+    int low_ = -1;  // a byte waiting for its partner
+};
+
+bool appendZeros(ByteSink& out, std::uint64_t count) {
+    static const std::uint8_t zeros[4096] = {};
+    while (count > 0) {
+        std::size_t n = std::size_t(std::min<std::uint64_t>(count, sizeof zeros));
+        if (!out.append({zeros, n})) return false;
+        count -= n;
+    }
+    return true;
+}
+
+// The external resources' data after what is held in memory, each 8-byte aligned.
+bool appendExternal(ByteSink& out, const ResourceSection& section, std::string& reason) {
+    std::uint64_t at = section.bytes.size();
+    for (const Resource* r : section.external) {
+        std::uint64_t before = out.size();
+        if (!r->external(out) || out.size() - before != r->externalSize) {
+            reason = "the data of resource " + describeId(r->type) + " " + describeId(r->name) +
+                     " could not be read whole";
+            return false;
+        }
+        at += r->externalSize;
+        std::uint64_t aligned = alignUp(at, 8);
+        if (!appendZeros(out, aligned - at)) return false;
+        at = aligned;
+    }
+    return true;
 }
 
 }  // namespace
@@ -307,7 +372,14 @@ bool readResources(std::span<const std::uint8_t> file, std::vector<Resource>& re
 
 bool rewriteResources(std::span<const std::uint8_t> file, const std::vector<Resource>& resources,
                       std::vector<std::uint8_t>& out, std::string& reason) {
+    VectorSink sink(out);
+    if (rewriteResources(file, resources, sink, reason)) return true;
     out.clear();
+    return false;
+}
+
+bool rewriteResources(std::span<const std::uint8_t> file, const std::vector<Resource>& resources,
+                      ByteSink& out, std::string& reason) {
     Layout layout;
     Plan plan;
     if (!readLayout(file, layout, reason) || !findResourceSection(layout, plan, reason) ||
@@ -320,15 +392,23 @@ bool rewriteResources(std::span<const std::uint8_t> file, const std::vector<Reso
         return false;
     }
     const Section& r = layout.sections[plan.index];
-    out.assign(file.begin(), file.begin() + r.rawOffset);
-    out.insert(out.end(), plan.section.begin(), plan.section.end());
-    out.resize(out.size() + (plan.rawSize - plan.section.size()), 0);
-    if (plan.cut > plan.oldRawEnd) {
-        out.insert(out.end(), file.begin() + std::ptrdiff_t(plan.oldRawEnd),
-                   file.begin() + std::ptrdiff_t(plan.cut));
+    std::vector<std::uint8_t> head(file.begin(), file.begin() + r.rawOffset);
+    patchHeaders(head, layout, plan);
+    ChecksumSink sink(out);
+    std::uint64_t start = out.size();
+    bool ok = sink.append(head) && sink.append(plan.section.bytes) &&
+              appendExternal(sink, plan.section, reason) &&
+              appendZeros(sink, plan.rawSize - plan.section.size);
+    if (ok && plan.cut > plan.oldRawEnd) {
+        ok = sink.append(
+            file.subspan(std::size_t(plan.oldRawEnd), std::size_t(plan.cut - plan.oldRawEnd)));
     }
-    patchHeaders(out, layout, plan);
-    return true;
+    std::uint8_t checksum[4];
+    std::uint32_t value = sink.checksum();
+    for (int i = 0; i < 4; ++i) checksum[i] = std::uint8_t(value >> (8 * i));
+    ok = ok && out.patch(start + layout.optionalOffset + kCheckSumField, checksum);
+    if (!ok && reason.empty()) reason = "the image could not be written";
+    return ok;
 }
 
 void setResource(std::vector<Resource>& resources, const ResourceId& type, const ResourceId& name,

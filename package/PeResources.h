@@ -26,6 +26,11 @@ bool readResources(std::span<const std::uint8_t> file, std::vector<Resource>& re
 // inputs always give the same bytes.
 bool rewriteResources(std::span<const std::uint8_t> file, const std::vector<Resource>& resources,
                       std::vector<std::uint8_t>& out, std::string& reason);
+// The same written to a sink as it is made: the data of external resources (the package)
+// goes from its source to the sink without ever being held in memory. The checksum is set
+// last, through the sink's patch.
+bool rewriteResources(std::span<const std::uint8_t> file, const std::vector<Resource>& resources,
+                      ByteSink& out, std::string& reason);
 
 // Puts `data` in place of every language of the resource `type`/`name`, in the language and
 // code page of the first one replaced; a new resource gets the neutral language 0.

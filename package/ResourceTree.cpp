@@ -182,7 +182,9 @@ struct SectionPlan {
     std::size_t dataEntries = 0;
     std::size_t strings = 0;
     std::size_t data = 0;
-    std::size_t size = 0;
+    std::size_t size = 0;          // of what is held in memory
+    std::uint64_t externalAt = 0;  // where the external data starts
+    std::uint64_t totalSize = 0;   // with the external data
 };
 
 std::size_t stringSize(const ResourceId& id) {
@@ -213,13 +215,21 @@ SectionPlan planSection(const std::vector<TypeGroup>& types) {
     }
     plan.data = std::size_t(alignUp(at, kDataAlignment));
     at = plan.data;
+    std::uint64_t external = 0;
     for (const TypeGroup& t : types) {
         for (const NameGroup& n : t.names) {
-            for (const Resource* r : n.languages)
-                at = std::size_t(alignUp(at + r->data.size(), kDataAlignment));
+            for (const Resource* r : n.languages) {
+                if (r->external) {
+                    external = alignUp(external + r->externalSize, kDataAlignment);
+                } else {
+                    at = std::size_t(alignUp(at + r->data.size(), kDataAlignment));
+                }
+            }
         }
     }
     plan.size = at;
+    plan.externalAt = at;
+    plan.totalSize = at + external;
     return plan;
 }
 
@@ -230,7 +240,8 @@ public:
           rva_(rva),
           strings_(plan.strings),
           entries_(plan.dataEntries),
-          data_(plan.data) {}
+          data_(plan.data),
+          external_(plan.externalAt) {}
 
     void table(std::size_t at, std::size_t named, std::size_t numbered) {
         putU16(out_, at + 12, std::uint16_t(named));
@@ -246,6 +257,13 @@ public:
     std::uint32_t dataEntry(const Resource& r) {
         std::size_t at = entries_;
         entries_ += kDataEntrySize;
+        if (r.external) {
+            putU32(out_, at, rva_ + std::uint32_t(external_));
+            putU32(out_, at + 4, std::uint32_t(r.externalSize));
+            putU32(out_, at + 8, r.codePage);
+            external_ = alignUp(external_ + r.externalSize, kDataAlignment);
+            return std::uint32_t(at);
+        }
         putU32(out_, at, rva_ + std::uint32_t(data_));
         putU32(out_, at + 4, std::uint32_t(r.data.size()));
         putU32(out_, at + 8, r.codePage);
@@ -266,6 +284,7 @@ private:
     std::vector<std::uint8_t>& out_;
     std::uint32_t rva_;
     std::size_t strings_, entries_, data_;
+    std::uint64_t external_;
 };
 
 std::size_t namedCount(const std::vector<const ResourceId*>& ids) {
@@ -338,17 +357,38 @@ bool readResourceTree(std::span<const std::uint8_t> file, const Layout& layout,
 }
 
 bool buildResourceSection(const std::vector<Resource>& resources, std::uint32_t sectionRva,
-                          std::vector<std::uint8_t>& section, std::string& reason) {
-    section.clear();
+                          ResourceSection& section, std::string& reason) {
+    section = ResourceSection{};
     std::vector<TypeGroup> types;
     if (!groupResources(resources, types, reason) || !checkLimits(types, reason)) return false;
     SectionPlan plan = planSection(types);
-    if (std::uint64_t(sectionRva) + plan.size > 0x7FFFFFFFu) {
+    if (std::uint64_t(sectionRva) + plan.totalSize > 0x7FFFFFFFu) {
         reason = "the resources would not fit a 32-bit image";
         return false;
     }
-    section.assign(plan.size, 0);
-    writeSection(types, plan, sectionRva, section);
+    section.bytes.assign(plan.size, 0);
+    writeSection(types, plan, sectionRva, section.bytes);
+    for (const TypeGroup& t : types) {
+        for (const NameGroup& n : t.names) {
+            for (const Resource* r : n.languages) {
+                if (r->external) section.external.push_back(r);
+            }
+        }
+    }
+    section.size = plan.totalSize;
+    return true;
+}
+
+bool buildResourceSection(const std::vector<Resource>& resources, std::uint32_t sectionRva,
+                          std::vector<std::uint8_t>& section, std::string& reason) {
+    ResourceSection built;
+    section.clear();
+    if (!buildResourceSection(resources, sectionRva, built, reason)) return false;
+    if (!built.external.empty()) {
+        reason = "resources held elsewhere cannot be put in memory";
+        return false;
+    }
+    section = std::move(built.bytes);
     return true;
 }
 

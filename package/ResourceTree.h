@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "package/ByteSink.h"
 #include "package/PeImage.h"
 
 namespace pe {
@@ -34,6 +36,20 @@ struct Resource {
     std::uint16_t language = 0;
     std::uint32_t codePage = 0;
     std::vector<std::uint8_t> data;
+    // Or data that is not in memory (an installer package of any size): `externalSize` bytes
+    // that `external` appends to the sink when the image is written; false when it cannot.
+    std::uint64_t externalSize = 0;
+    std::function<bool(ByteSink&)> external;
+
+    std::uint64_t dataSize() const { return external ? externalSize : data.size(); }
+};
+
+// A resource section as it is written: the tables, names and every resource's data held in
+// memory, then the data of the external resources, each 8-byte aligned, up to `size`.
+struct ResourceSection {
+    std::vector<std::uint8_t> bytes;
+    std::vector<const Resource*> external;
+    std::uint64_t size = 0;
 };
 
 // Reads every resource below the image's resource directory, in the order of the tree. The
@@ -49,5 +65,8 @@ bool readResourceTree(std::span<const std::uint8_t> file, const Layout& layout,
 // Refuses two resources with the same type, name and language.
 bool buildResourceSection(const std::vector<Resource>& resources, std::uint32_t sectionRva,
                           std::vector<std::uint8_t>& section, std::string& reason);
+// The same with external resources, whose data follows everything held in memory.
+bool buildResourceSection(const std::vector<Resource>& resources, std::uint32_t sectionRva,
+                          ResourceSection& section, std::string& reason);
 
 }  // namespace pe

@@ -1,5 +1,7 @@
 #include "startup/InstallerInit.h"
 
+#include <new>
+
 #include "common/Text.h"
 #include "package/ImageBundle.h"
 #include "package/Package.h"
@@ -29,13 +31,18 @@ void loadPackageResource(InstallConfig& config) {
     platform::resources().release(view);
 }
 
-void loadPicturesResource() {
+void decodeBundle() {
     platform::ResourceView view;
     if (platform::resources().lock(kImageBundleResource, u"RES_IMAGE_DATA", view)) {
         loadImageBundle(view.data, view.size, *bundlePictures);
         platform::resources().release(view);
     }
+}
+
+void loadPicturesResource() {
     wizardWidgets.progressSlideshow.frames = bundlePictures.get();
+    bundleWaiting = !widgetGraphics;
+    if (!bundleWaiting) decodeBundle();
 }
 
 const LicenceFile* chooseLicence(const LicenceFile* head, std::uint8_t index) {
@@ -51,7 +58,14 @@ const LicenceFile* chooseLicence(const LicenceFile* head, std::uint8_t index) {
 void setLicenceText(const InstallConfig& config, std::uint32_t langId) {
     const LicenceFile* licence = chooseLicence(config.licenceFiles, languageIndex(langId));
     if (!licence || !licence->file) return;
-    wizardWidgets.licenceView.setText(licenceTextOf(licence->file->contents, licence->file->size));
+    // A licence too large for memory (a package can carry up to 1600 MiB) is not shown; the
+    // installation itself writes the file from the package and needs no copy of it.
+    try {
+        wizardWidgets.licenceView.setText(
+            licenceTextOf(licence->file->contents, licence->file->size));
+    } catch (const std::bad_alloc&) {
+        wizardWidgets.licenceView.setText(u"");
+    }
 }
 
 void setDefaultRoot(TextBuffer& root) {
@@ -86,6 +100,12 @@ std::u16string licenceTextOf(const std::uint8_t* contents, std::size_t size) {
         text.push_back(c);
     }
     return text;
+}
+
+void decodeWaitingPictures() {
+    if (!bundleWaiting || !bundlePictures) return;
+    bundleWaiting = false;
+    decodeBundle();
 }
 
 void initInstaller(std::uint32_t langId) {

@@ -14,7 +14,12 @@ constexpr int kImageBundleResource = 250;  // type "RES_IMAGE_DATA"
 // from the executable's resources, sets the language and the default installation root of the
 // worker parameter, the licence text and the folder label. A missing resource leaves an empty
 // configuration or an empty slideshow.
+// The slideshow's pictures wait for the window graphics (a run that never shows its window
+// decodes none).
 void initInstaller(std::uint32_t langId);
+
+// Decodes the bundle a language asked for before the window graphics existed.
+void decodeWaitingPictures();
 
 // The licence text of a UTF-16LE file that starts with a byte-order mark: every whole unit
 // after the first two bytes, up to the first NUL; empty for a file shorter than one unit.

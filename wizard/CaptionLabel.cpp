@@ -13,6 +13,7 @@ void centredOn(platform::Painter& painter, const std::u16string& text,
 }  // namespace
 
 void CaptionLabel::measure() {
+    if (!widgetGraphics) return;
     platform::Size size = platform::drawing().measureText(text, fontSize, width);
     measuredWidth = size.width;
     measuredHeight = size.height;

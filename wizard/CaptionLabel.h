@@ -13,6 +13,8 @@ public:
     void setText(std::u16string_view text);
     void draw(std::uint8_t alpha, bool force) override;
     bool restoreRect(platform::Rect& rect) const override;
+    // Measures the text in its size and box (nothing while widget graphics wait).
+    void measure();
 
     bool linesOn = false;
     int x = 0, y = 0;
@@ -22,7 +24,4 @@ public:
     std::u16string text;
     float fontSize = 12;
     std::uint32_t textColour = 0, lineColour = 0;
-
-private:
-    void measure();
 };

@@ -42,13 +42,21 @@ std::vector<std::u16string> splitParagraphs(std::u16string_view text) {
 
 void LicenceView::setText(std::u16string_view text) {
     paragraphs.clear();
-    totalHeight = kLicenceGap;
-    for (std::u16string& part : splitParagraphs(text)) {
-        int h = platform::drawing().measureText(part, fontSize, width).height;
-        totalHeight += h;
-        paragraphs.push_back({h, std::move(part)});
-    }
+    for (std::u16string& part : splitParagraphs(text)) paragraphs.push_back({0, std::move(part)});
+    measured = false;
+    totalHeight = 0;
+    measure();
     dirty = true;
+}
+
+void LicenceView::measure() {
+    if (measured || !widgetGraphics) return;
+    measured = true;
+    totalHeight = kLicenceGap;
+    for (Paragraph& paragraph : paragraphs) {
+        paragraph.height = platform::drawing().measureText(paragraph.text, fontSize, width).height;
+        totalHeight += paragraph.height;
+    }
 }
 
 void LicenceView::scrollStep() {

@@ -17,7 +17,10 @@ constexpr int kLicenceGap = 30;
 class LicenceView : public Widget {
 public:
     // Copies the text, splits it into paragraphs and measures each; the scroll position stays.
+    // While widget graphics wait, the paragraphs wait unmeasured (totalHeight stays 0).
     void setText(std::u16string_view text);
+    // Measures the paragraphs a deferred setText left, and the total height.
+    void measure();
     // One wizard tick: every second tick moves the text up one pixel.
     void scrollStep();
     void draw(std::uint8_t alpha, bool force) override;
@@ -31,6 +34,7 @@ public:
     float fontSize = 12;
     std::uint32_t colour = 0;
     std::vector<Paragraph> paragraphs;
+    bool measured = true;  // false while the paragraphs wait to be measured
 
 private:
     // Draws the paragraphs from text position p on; false once p passed the box's bottom.

@@ -51,7 +51,7 @@ void startTimer() {
 void fadeInWindow() {
     wizardState.fadeMode = FadeIn;
     startTimer();
-    platform::windowHost().show(windowSurface.window, true);
+    showWindowSurface();
 }
 
 void workerEnded() {

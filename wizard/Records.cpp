@@ -4,12 +4,18 @@
 
 InstallConfig* installConfig = nullptr;
 std::unique_ptr<PictureTable> bundlePictures;
+bool bundleWaiting = false;
 WorkerParameter workerParameter;
 
 void createInstallRecords() {
     releaseInstallRecords();
     installConfig = new InstallConfig;
     bundlePictures = std::make_unique<PictureTable>();
+    bundleWaiting = false;
+}
+
+void stopRunningWorker() {
+    if (installConfig && installConfig->workerThread) installConfig->running = false;
 }
 
 void releaseInstallRecords() {

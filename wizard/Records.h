@@ -13,11 +13,16 @@ extern InstallConfig* installConfig;
 // Ten empty slots from the surface build on; the bundle decoder fills them and the progress
 // slideshow shows them.
 extern std::unique_ptr<PictureTable> bundlePictures;
+// A language asked for the bundle's pictures before the window graphics existed: they are
+// decoded when the window is first shown.
+extern bool bundleWaiting;
 // Seeded by the start-up sequence; installation root and language come from installer
 // initialisation and the folder browser.
 extern WorkerParameter workerParameter;
 
 void createInstallRecords();
+// Clears the running flag of a worker that runs: it rolls back and sends its end message.
+void stopRunningWorker();
 // A configuration whose worker thread is still held is only detached, not freed: the thread
 // may still be reading it (the window can be destroyed from outside while it runs).
 void releaseInstallRecords();

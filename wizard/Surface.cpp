@@ -1,6 +1,7 @@
 #include "wizard/Surface.h"
 
 #include "platform/WindowHost.h"
+#include "startup/InstallerInit.h"
 #include "startup/MessageTable.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
@@ -34,9 +35,8 @@ void restore(const platform::Rect& rect) {
 }  // namespace
 
 bool BuildWindowSurface() {
-    WindowSurface& s = windowSurface;
-    s.open = platform::drawing().openSurfaces(s.window, s.windowSize.width, s.windowSize.height);
-    paintBackground();
+    windowSurface.graphics = false;
+    widgetGraphics = false;
     buildMessageTable(kEnglish);
     createWidgets();
     createInstallRecords();
@@ -44,7 +44,24 @@ bool BuildWindowSurface() {
     return true;
 }
 
+void makeWindowGraphics() {
+    WindowSurface& s = windowSurface;
+    if (s.graphics) return;
+    s.graphics = widgetGraphics = true;
+    s.open = platform::drawing().openSurfaces(s.window, s.windowSize.width, s.windowSize.height);
+    paintBackground();
+    loadWidgetPictures();
+    measureWidgets();
+    decodeWaitingPictures();
+}
+
+void showWindowSurface() {
+    makeWindowGraphics();
+    platform::windowHost().show(windowSurface.window, true);
+}
+
 void ComposeFullFrame() {
+    if (!windowSurface.graphics) return;
     restore({0, 0, kWindowWidth, kWindowHeight});
     // Inside the picture area: a page picture drawn next covers it as far as its page shows.
     wizardWidgets.closeButton.draw(255, true);
@@ -62,6 +79,7 @@ void ComposeFullFrame() {
 }
 
 void RepaintDirtyWidgets() {
+    if (!windowSurface.graphics) return;
     ImageButton& close = wizardWidgets.closeButton;
     platform::Rect rect;
     if (close.dirty && close.restoreRect(rect)) restore(rect);
@@ -83,6 +101,7 @@ void RepaintDirtyWidgets() {
 
 void PushFrame() {
     const WindowSurface& s = windowSurface;
+    if (!s.graphics) return;
     platform::drawing().push(s.window, s.windowPos.x, s.windowPos.y, s.windowSize.width,
                              s.windowSize.height, wizardState.windowAlpha);
 }
@@ -103,7 +122,8 @@ bool DestroyWindowSurface() {
     }
     releaseWidgets();
     releaseInstallRecords();
-    platform::drawing().closeSurfaces();
-    windowSurface.open = false;
+    if (windowSurface.graphics) platform::drawing().closeSurfaces();
+    windowSurface.open = windowSurface.graphics = false;
+    widgetGraphics = true;
     return true;
 }

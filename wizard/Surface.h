@@ -18,7 +18,8 @@ struct WindowSurface {
     platform::Point windowPos;  // destination of every push; moved by dragging
     platform::Size windowSize{kWindowWidth, kWindowHeight};
     platform::Point srcPoint;
-    bool open = false;  // the canvases exist
+    bool open = false;      // the canvases exist
+    bool graphics = false;  // the window was shown: canvases, pictures and measures were made
 };
 
 extern WindowSurface windowSurface;
@@ -26,11 +27,18 @@ extern WindowSurface windowSurface;
 // The start-up decision of the page flow, run at the end of the build; none: nothing runs.
 extern void (*startupDecision)();
 
-// Opens the canvases, paints the background, selects English, creates every widget and the
-// empty install records, then runs the start-up decision. Always true.
+// Selects English, creates every widget and the empty install records, then runs the start-up
+// decision. Always true. Nothing is drawn, decoded or measured yet: that waits for the window
+// to be shown, so a run that installs without ever showing it makes none of it.
 bool BuildWindowSurface();
+// Once, before the window is first shown: opens the canvases, paints the background, loads
+// the widgets' pictures, measures their texts and decodes the slideshow's pictures if a
+// language asked for them.
+void makeWindowGraphics();
+// makeWindowGraphics, then shows the window.
+void showWindowSurface();
 // The background into the canvas, the close button, every page above alpha 15 with its
-// capture, overlay and separator, then the push.
+// capture, overlay and separator, then the push. Nothing before the window graphics exist.
 void ComposeFullFrame();
 // Restores and redraws only the dirty widgets of the visible pages, the close button always,
 // then pushes.

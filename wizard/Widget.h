@@ -6,6 +6,12 @@
 
 #include "platform/Drawing.h"
 
+// Whether texts are measured and pictures loaded as the widgets are made and changed. The
+// surface build clears it until the window is first shown, when every text is measured and
+// every picture loaded: a run that never shows its window measures nothing and decodes no
+// picture.
+extern bool widgetGraphics;
+
 class Widget {
 public:
     virtual ~Widget() = default;

@@ -6,6 +6,7 @@
 
 WizardWidgets wizardWidgets;
 ClickActions clickActions;
+bool widgetGraphics = true;
 
 const LanguageButtonPlace kLanguageButtonPlaces[kLanguageButtons] = {
     {160, 330, 207, 2052},  // Simplified Chinese
@@ -98,13 +99,9 @@ void createLabel(TextLabel& label, platform::Rect box, std::uint8_t horizontal,
 }
 
 void createLanguagePage(WizardWidgets& w) {
-    w.languagePicture.load(kPageLanguagePicture);
     w.selectLanguageLabel.create(message(MSG_SELECT_LANGUAGE), 55, 338, 100);
     w.selectLanguageLabel.setFontSize(14);
     w.selectLanguageLabel.linesOn = false;
-    for (int i = 0; i < kLanguageButtons; ++i) {
-        createLanguageButton(w.languageButtons[i], kLanguageButtonPlaces[i]);
-    }
 }
 
 void createLicencePage(WizardWidgets& w) {
@@ -121,7 +118,6 @@ void createLicencePage(WizardWidgets& w) {
     view.scrollOffset = -95;
     view.dirty = true;
 
-    w.licencePicture.singlePicture = loadResourcePicture(kPageLicencePicture, kPngResource);
     w.licencePicture.x = w.licencePicture.y = 1;
     w.licencePicture.dirty = true;
 
@@ -146,9 +142,27 @@ void createWidgets() {
     createLicencePage(w);
     createLabel(w.deviceLabel, {20, 335, 500, 30}, 1, message(MSG_PLUG_DEVICE));
     createLabel(w.statusLabel, {20, 325, 500, 30}, 1, message(MSG_PREPARING));
-    w.devicePicture.load(kPageDevicePicture);
     w.progressSlideshow.x = w.progressSlideshow.y = 1;
     w.progressSlideshow.dirty = true;
+    if (widgetGraphics) loadWidgetPictures();
+}
+
+void loadWidgetPictures() {
+    WizardWidgets& w = wizardWidgets;
+    w.languagePicture.load(kPageLanguagePicture);
+    for (int i = 0; i < kLanguageButtons; ++i) {
+        createLanguageButton(w.languageButtons[i], kLanguageButtonPlaces[i]);
+    }
+    w.licencePicture.singlePicture = loadResourcePicture(kPageLicencePicture, kPngResource);
+    w.licencePicture.dirty = true;
+    w.devicePicture.load(kPageDevicePicture);
+}
+
+void measureWidgets() {
+    WizardWidgets& w = wizardWidgets;
+    w.selectLanguageLabel.measure();
+    w.titleLabel.measure();
+    w.licenceView.measure();
 }
 
 void releaseWidgets() {

@@ -56,8 +56,13 @@ struct LanguageButtonPlace {
 extern const LanguageButtonPlace kLanguageButtonPlaces[kLanguageButtons];
 
 // Creates every widget in build order, with the texts the message table holds (the surface
-// build selects English first). Each starts dirty.
+// build selects English first). Each starts dirty. Pictures and measures only when widget
+// graphics are on; otherwise loadWidgetPictures and measureWidgets make them later.
 void createWidgets();
+// The page pictures and the language buttons, made from their pictures.
+void loadWidgetPictures();
+// The captions and the licence text measured in their sizes and boxes.
+void measureWidgets();
 // Frees every widget's pictures and texts and returns each to its unbuilt state.
 void releaseWidgets();
 // The texts a language change renews from the message table: the licence title (measured

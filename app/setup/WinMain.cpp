@@ -1,12 +1,7 @@
-// The process entry of setup.exe: names the window after string 105, starts GDI+, reads the
+// The process entry of setup.exe: names the window after string 105, reads the
 // settings next to the executable, creates the hidden layered window, starts the wizard and
 // runs the message loop. The exit status says whether the installation completed.
 #include <windows.h>
-// GDI+ needs the COM types the lean windows.h leaves out.
-#include <objidl.h>
-#include <wtypes.h>
-// After the types above.
-#include <gdiplus.h>
 
 #include <string>
 
@@ -14,6 +9,7 @@
 #include "app/setup/WindowProcedure.h"
 #include "platform/win32/DllSafety.h"
 #include "platform/win32/Wide.h"
+#include "platform/win32/Win32Pictures.h"
 #include "platform/win32/Win32Platform.h"
 #include "startup/StartupSequence.h"
 #include "wizard/PageFlow.h"
@@ -24,15 +20,9 @@ constexpr int kTitleString = 105;
 constexpr int kIcon = 107;
 constexpr int kNameUnits = 100;
 
-ULONG_PTR gdiplusToken = 0;
-
-void stopGdiplus() {
-    Gdiplus::GdiplusShutdown(gdiplusToken);
-}
-
 ATOM registerWizardClass(HINSTANCE instance, const wchar_t* className) {
     WNDCLASSEXW wc{};
-    static_assert(sizeof(wc) == 48);
+    static_assert(sizeof(wc) == (sizeof(void*) == 4 ? 48 : 80));
     wc.cbSize = sizeof(wc);
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = wizardWindowProcedure;
@@ -72,9 +62,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int length = lstrlenW(className);
     if (length + 5 < kNameUnits) wsprintfW(className + length, L"Class");
 
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr);
-    shutDownGraphics = stopGdiplus;
+    // GDI+ starts when the window is first shown: an installation without a window never
+    // loads it.
+    shutDownGraphics = win32::stopGdiplus;
 
     std::u16string path = win32::executablePath();
     installSetupPlatform(path.substr(0, path.rfind(u'\\')));

@@ -3,9 +3,11 @@
 #include <dbt.h>
 
 #include <cstdint>
+#include <new>
 
 #include "platform/win32/Win32UsbBus.h"
 #include "wizard/PageFlow.h"
+#include "wizard/Records.h"
 
 void (*shutDownGraphics)() = nullptr;
 
@@ -42,9 +44,7 @@ void destroy() {
     PostQuitMessage(status);
 }
 
-}  // namespace
-
-LRESULT CALLBACK wizardWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DESTROY:
             destroy();
@@ -76,5 +76,21 @@ LRESULT CALLBACK wizardWindowProcedure(HWND window, UINT message, WPARAM wParam,
             return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+// Memory running out on the window thread (a licence too large to lay out, say) must not end
+// the process in the middle of an installation: the worker is told to stop and rolls back, and
+// the window closes, which waits for it; the exit status then says the installation did not
+// complete.
+LRESULT CALLBACK wizardWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return handleMessage(window, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        stopRunningWorker();
+        DestroyWindow(window);
+        return 0;
     }
 }

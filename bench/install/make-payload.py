@@ -15,6 +15,10 @@ Programs and DLLs are 70% code and 30% noise. Overall half the bytes are noise.
 
 Usage: make-payload.py OUT_DIR   (writes OUT_DIR/payload/ and OUT_DIR/manifest.xml and prints
 one line: the byte count of each kind of content)
+       make-payload.py --scale MB OUT_DIR   (the same 52 files and folders, every size scaled
+so that the whole is MB megabytes, every byte "noise": for the payload-scale table, where only
+the amount of work counts; written a megabyte at a time, so any size costs little memory;
+prints the largest file's size)
 """
 import hashlib
 import os
@@ -158,9 +162,35 @@ MANIFEST = """<?xml version="1.0" encoding="UTF-8"?>
 """
 
 
+def write_noise(target, seed, size):
+    with open(target, "wb") as f:
+        for block in range(0, size, MB):
+            n = min(MB, size - block)
+            f.write(hashlib.shake_256(f"noise:{seed}:{block}".encode()).digest(n))
+
+
+def scaled(out, megabytes):
+    factor = megabytes * MB / TOTAL
+    sizes = [(path, int((size if size else 0) * factor)) for path, _, size in FILES]
+    rest = megabytes * MB - sum(size for _, size in sizes)
+    largest = 0
+    for path, size in sizes:
+        size = size if size else rest
+        largest = max(largest, size)
+        target = os.path.join(out, "payload", *path.split("\\"))
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        write_noise(target, path, size)
+    with open(os.path.join(out, "manifest.xml"), "w") as f:
+        f.write(MANIFEST)
+    print(largest)
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--scale":
+        scaled(sys.argv[3], int(sys.argv[2]))
+        return
     if len(sys.argv) != 2:
-        sys.exit("usage: make-payload.py OUT_DIR")
+        sys.exit("usage: make-payload.py [--scale MB] OUT_DIR")
     out = sys.argv[1]
     rest = TOTAL - sum(size for _, _, size in FILES if size)
     shares = {"noise": 0, "code": 0, "text": 0}

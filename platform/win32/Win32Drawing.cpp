@@ -1,193 +1,27 @@
 #include "platform/win32/Win32Drawing.h"
 
-#include <windows.h>
-// GDI+ needs the COM stream and property types that the lean windows.h leaves out.
-#include <objidl.h>
-#include <wtypes.h>
-// After the types above.
-#include <gdiplus.h>
-
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "platform/Pictures.h"
+#include "platform/PixelBlend.h"
+#include "platform/win32/GdiplusObjects.h"
 #include "platform/win32/Wide.h"
+#include "platform/win32/Win32Pictures.h"
 
 namespace win32 {
 
 namespace {
 
 namespace gp = Gdiplus::DllExports;
-
-constexpr float kUnboundedHeight = 32767;
-
-// Wine's GDI+ draws the CR of a CR LF as a missing-glyph box where Windows draws nothing; the
-// LF alone breaks the line the same way on both, so the CR before an LF is not drawn.
-std::u16string withoutCrBeforeLf(std::u16string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') continue;
-        out.push_back(text[i]);
-    }
-    return out;
-}
-
-const WCHAR* units(std::u16string_view text) {
-    return reinterpret_cast<const WCHAR*>(text.data());
-}
-
-// Arial, or the generic sans-serif family when Arial cannot be had.
-class FontFamily {
-public:
-    FontFamily() {
-        if (gp::GdipCreateFontFamilyFromName(L"Arial", nullptr, &family_) != Gdiplus::Ok) {
-            family_ = nullptr;
-            if (gp::GdipGetGenericFontFamilySansSerif(&family_) != Gdiplus::Ok) family_ = nullptr;
-        }
-    }
-    ~FontFamily() {
-        if (family_) gp::GdipDeleteFontFamily(family_);
-    }
-    FontFamily(const FontFamily&) = delete;
-    FontFamily& operator=(const FontFamily&) = delete;
-    Gdiplus::GpFontFamily* get() const { return family_; }
-
-private:
-    Gdiplus::GpFontFamily* family_ = nullptr;
-};
-
-int styleOf(const platform::TextFont& wanted) {
-    return wanted.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular;
-}
-
-class Font {
-public:
-    explicit Font(const platform::TextFont& wanted) {
-        if (!family_.get() || gp::GdipCreateFont(family_.get(), wanted.size, styleOf(wanted),
-                                                 Gdiplus::UnitPixel, &font_) != Gdiplus::Ok) {
-            font_ = nullptr;
-        }
-    }
-    ~Font() {
-        if (font_) gp::GdipDeleteFont(font_);
-    }
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
-    Gdiplus::GpFont* get() const { return font_; }
-
-private:
-    FontFamily family_;
-    Gdiplus::GpFont* font_ = nullptr;
-};
-
-Gdiplus::StringAlignment alignmentOf(platform::Align a) {
-    switch (a) {
-        case platform::Align::Centre:
-            return Gdiplus::StringAlignmentCenter;
-        case platform::Align::Far:
-            return Gdiplus::StringAlignmentFar;
-        case platform::Align::Near:
-            break;
-    }
-    return Gdiplus::StringAlignmentNear;
-}
-
-class StringFormat {
-public:
-    explicit StringFormat(INT flags = 0) {
-        if (gp::GdipCreateStringFormat(flags, LANG_NEUTRAL, &format_) != Gdiplus::Ok) {
-            format_ = nullptr;
-        }
-    }
-    explicit StringFormat(const platform::TextFormat& format) : StringFormat(0) {
-        if (!format_) return;
-        gp::GdipSetStringFormatAlign(format_, alignmentOf(format.horizontal));
-        gp::GdipSetStringFormatLineAlign(format_, alignmentOf(format.vertical));
-    }
-    ~StringFormat() {
-        if (format_) gp::GdipDeleteStringFormat(format_);
-    }
-    StringFormat(const StringFormat&) = delete;
-    StringFormat& operator=(const StringFormat&) = delete;
-    Gdiplus::GpStringFormat* get() const { return format_; }
-
-private:
-    Gdiplus::GpStringFormat* format_ = nullptr;
-};
-
-// A solid brush, or a vertical gradient through four colours.
-class Brush {
-public:
-    explicit Brush(const platform::Brush& wanted) {
-        if (!wanted.gradient) {
-            Gdiplus::GpSolidFill* solid = nullptr;
-            if (gp::GdipCreateSolidFill(wanted.colours[0], &solid) == Gdiplus::Ok) brush_ = solid;
-            return;
-        }
-        Gdiplus::GpRect area(wanted.area.x, wanted.area.y, wanted.area.width, wanted.area.height);
-        Gdiplus::GpLineGradient* line = nullptr;
-        if (gp::GdipCreateLineBrushFromRectI(&area, wanted.colours[0], wanted.colours[3],
-                                             Gdiplus::LinearGradientModeVertical,
-                                             Gdiplus::WrapModeTile, &line) != Gdiplus::Ok) {
-            return;
-        }
-        Gdiplus::ARGB colours[4];
-        Gdiplus::REAL positions[4];
-        for (int i = 0; i < 4; ++i) {
-            colours[i] = wanted.colours[i];
-            positions[i] = wanted.positions[i];
-        }
-        gp::GdipSetLinePresetBlend(line, colours, positions, 4);
-        brush_ = line;
-    }
-    ~Brush() {
-        if (brush_) gp::GdipDeleteBrush(brush_);
-    }
-    Brush(const Brush&) = delete;
-    Brush& operator=(const Brush&) = delete;
-    Gdiplus::GpBrush* get() const { return brush_; }
-
-private:
-    Gdiplus::GpBrush* brush_ = nullptr;
-};
-
-class Pen {
-public:
-    explicit Pen(std::uint32_t argb) {
-        if (gp::GdipCreatePen1(argb, 1.0f, Gdiplus::UnitWorld, &pen_) != Gdiplus::Ok)
-            pen_ = nullptr;
-    }
-    ~Pen() {
-        if (pen_) gp::GdipDeletePen(pen_);
-    }
-    Pen(const Pen&) = delete;
-    Pen& operator=(const Pen&) = delete;
-    Gdiplus::GpPen* get() const { return pen_; }
-
-private:
-    Gdiplus::GpPen* pen_ = nullptr;
-};
-
-class Graphics {
-public:
-    explicit Graphics(HDC dc) {
-        if (!dc || gp::GdipCreateFromHDC(dc, &graphics_) != Gdiplus::Ok) graphics_ = nullptr;
-    }
-    ~Graphics() {
-        if (graphics_) gp::GdipDeleteGraphics(graphics_);
-    }
-    Graphics(const Graphics&) = delete;
-    Graphics& operator=(const Graphics&) = delete;
-    Gdiplus::GpGraphics* get() const { return graphics_; }
-
-private:
-    Gdiplus::GpGraphics* graphics_ = nullptr;
-};
+using namespace gdiplus;
 
 // Every call on a graphics that could not be made fails inside GDI+ and draws nothing.
-class Win32Painter : public platform::Painter {
+class GdiplusPainter : public platform::Painter {
 public:
-    explicit Win32Painter(HDC dc) : graphics_(dc) {}
+    explicit GdiplusPainter(HDC dc) : graphics_(dc) {}
 
     void fillRect(const platform::Rect& r, std::uint32_t argb) override {
         Brush brush(platform::Brush::solid(argb));
@@ -241,6 +75,95 @@ private:
     Graphics graphics_;
 };
 
+// The same drawing in plain code over the canvas's pixels: solid fills, one-pixel lines and
+// frames, kept pictures at their own size and kept glyph masks. Anything else (a slanted line,
+// a scaled picture, a picture GDI+ cannot lock) goes to GDI+ as before.
+class FastPainter : public platform::Painter {
+public:
+    FastPainter(pixels::Surface surface, HDC dc, TextMasks& masks, platform::Rect* damage)
+        : surface_(surface),
+          dc_(dc),
+          masks_(masks),
+          damage_(damage),
+          clip_{0, 0, surface.width, surface.height} {}
+
+    void fillRect(const platform::Rect& r, std::uint32_t argb) override {
+        touched(pixels::fill(surface_, r, clip_, argb));
+    }
+    void frameRect(const platform::Rect& r, std::uint32_t argb) override {
+        int right = r.x + r.width, bottom = r.y + r.height;
+        fillRect({r.x, r.y, r.width + 1, 1}, argb);
+        if (r.height > 0) fillRect({r.x, bottom, r.width + 1, 1}, argb);
+        fillRect({r.x, r.y + 1, 1, r.height - 1}, argb);
+        if (r.width > 0) fillRect({right, r.y + 1, 1, r.height - 1}, argb);
+    }
+    void line(int x1, int y1, int x2, int y2, std::uint32_t argb) override {
+        if (y1 == y2) {
+            fillRect({std::min(x1, x2), y1, std::abs(x2 - x1) + 1, 1}, argb);
+        } else if (x1 == x2) {
+            fillRect({x1, std::min(y1, y2), 1, std::abs(y2 - y1) + 1}, argb);
+        } else {
+            gdiplus().line(x1, y1, x2, y2, argb);
+            touched(pixels::clipped(
+                surface_,
+                {std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1},
+                clip_));
+        }
+    }
+    void picture(platform::Picture& picture, const platform::Rect& dest, float opacity) override {
+        unsigned w = 0, h = 0;
+        auto* kept = dynamic_cast<Win32Picture*>(&picture);
+        const std::uint32_t* bits = kept ? kept->pixels(w, h) : nullptr;
+        if (!bits || int(w) != dest.width || int(h) != dest.height) {
+            gdiplus().picture(picture, dest, opacity);
+            touched(pixels::clipped(surface_, dest, clip_));
+            return;
+        }
+        pixels::Picture source{bits, int(w), int(h), dest.x, dest.y};
+        touched(pixels::blendPicture(surface_, source, clip_, opacity));
+    }
+    void text(std::u16string_view text, const platform::TextFont& font,
+              const platform::RectF& layout, const platform::TextFormat& format,
+              const platform::Brush& brush) override {
+        const TextMask* mask = masks_.find(text, font, layout, format);
+        if (!mask) return;
+        pixels::Mask placed{mask->coverage.data(), mask->width, mask->height,
+                            int(std::floor(layout.x)) + mask->x,
+                            int(std::floor(layout.y)) + mask->y};
+        touched(pixels::blendMask(surface_, placed, clip_, brush));
+    }
+    void clip(const platform::Rect& r) override {
+        clip_ = r;
+        if (gdiplus_) gdiplus_->clip(r);
+    }
+    ~FastPainter() override {
+        // GDI may still hold back what GDI+ drew; the next blend reads the pixels themselves.
+        if (gdiplus_) {
+            gdiplus_.reset();
+            GdiFlush();
+        }
+    }
+
+private:
+    void touched(const platform::Rect& r) {
+        if (damage_) *damage_ = pixels::unite(*damage_, r);
+    }
+    GdiplusPainter& gdiplus() {
+        if (!gdiplus_) {
+            gdiplus_ = std::make_unique<GdiplusPainter>(dc_);
+            gdiplus_->clip(clip_);
+        }
+        return *gdiplus_;
+    }
+
+    pixels::Surface surface_;
+    HDC dc_;
+    TextMasks& masks_;
+    platform::Rect* damage_;  // none: nothing of it is pushed
+    platform::Rect clip_;
+    std::unique_ptr<GdiplusPainter> gdiplus_;
+};
+
 }  // namespace
 
 Win32Drawing::~Win32Drawing() {
@@ -281,6 +204,7 @@ void Win32Drawing::closeCanvas(Canvas& canvas) {
 
 bool Win32Drawing::openSurfaces(void* window, int width, int height) {
     closeSurfaces();
+    if (!ensureGdiplus()) return false;
     width_ = width;
     height_ = height;
     screenDc_ = GetDC(nullptr);
@@ -296,6 +220,8 @@ bool Win32Drawing::openSurfaces(void* window, int width, int height) {
 void Win32Drawing::closeSurfaces() {
     closeCanvas(canvas_);
     closeCanvas(background_);
+    damage_ = {};
+    lastPush_ = {};
     if (screenDc_) ReleaseDC(nullptr, static_cast<HDC>(screenDc_));
     screenDc_ = nullptr;
 }
@@ -304,30 +230,66 @@ Win32Drawing::Canvas& Win32Drawing::canvasOf(platform::Surface surface) {
     return surface == platform::Surface::Canvas ? canvas_ : background_;
 }
 
+pixels::Surface Win32Drawing::surfaceOf(platform::Surface which) {
+    Canvas& c = canvasOf(which);
+    return {c.bits, c.bits ? width_ : 0, c.bits ? height_ : 0, width_};
+}
+
+// Only the canvas is ever pushed; what changes on the background is not counted.
+platform::Rect* Win32Drawing::damageOf(platform::Surface which) {
+    return which == platform::Surface::Canvas ? &damage_ : nullptr;
+}
+
 std::unique_ptr<platform::Painter> Win32Drawing::paint(platform::Surface target) {
-    return std::make_unique<Win32Painter>(static_cast<HDC>(canvasOf(target).dc));
+    HDC dc = static_cast<HDC>(canvasOf(target).dc);
+    if (direct_ || !dc) {
+        if (dc && target == platform::Surface::Canvas) damage_ = {0, 0, width_, height_};
+        return std::make_unique<GdiplusPainter>(dc);
+    }
+    return std::make_unique<FastPainter>(surfaceOf(target), dc, masks_, damageOf(target));
 }
 
 void Win32Drawing::copyRect(platform::Surface from, platform::Surface to, const platform::Rect& r) {
-    HDC source = static_cast<HDC>(canvasOf(from).dc);
-    HDC dest = static_cast<HDC>(canvasOf(to).dc);
-    if (!source || !dest) return;
-    BitBlt(dest, r.x, r.y, r.width, r.height, source, r.x, r.y, SRCCOPY);
+    if (!canvasOf(from).bits || !canvasOf(to).bits) return;
+    pixels::Surface dest = surfaceOf(to);
+    platform::Rect changed = pixels::copy(dest, surfaceOf(from), r);
+    if (platform::Rect* damage = damageOf(to)) *damage = pixels::unite(*damage, changed);
 }
 
+// Only what changed since the last push goes to the window when nothing else changed: a scroll
+// step of the licence updates its box, not the whole window. A push that changes nothing is
+// left out.
 void Win32Drawing::push(void* window, int x, int y, int width, int height, std::uint8_t alpha) {
     if (!canvas_.dc) return;
+    PushState now{window, x, y, width, height, alpha, true};
+    bool same = now == lastPush_;
+    if (same && pixels::empty(damage_) && !direct_) return;
+    RECT dirty = {0, 0, width, height};
+    if (same && !direct_) {
+        dirty = {damage_.x, damage_.y, damage_.x + damage_.width, damage_.y + damage_.height};
+    }
     POINT position = {x, y};
     SIZE size = {width, height};
     POINT source = {0, 0};
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-    UpdateLayeredWindow(static_cast<HWND>(window), static_cast<HDC>(screenDc_), &position, &size,
-                        static_cast<HDC>(canvas_.dc), &source, 0, &blend, ULW_ALPHA);
+    UPDATELAYEREDWINDOWINFO info = {};
+    info.cbSize = sizeof info;
+    info.hdcDst = static_cast<HDC>(screenDc_);
+    info.pptDst = &position;
+    info.psize = &size;
+    info.hdcSrc = static_cast<HDC>(canvas_.dc);
+    info.pptSrc = &source;
+    info.pblend = &blend;
+    info.dwFlags = ULW_ALPHA;
+    info.prcDirty = &dirty;
+    UpdateLayeredWindowIndirect(static_cast<HWND>(window), &info);
+    lastPush_ = now;
+    damage_ = {};
 }
 
 // Measured with its CRs: Wine then counts a trailing blank line as Windows does.
 platform::Size Win32Drawing::measureText(std::u16string_view text, float size, int layoutWidth) {
-    if (text.empty()) return {};
+    if (text.empty() || !ensureGdiplus()) return {};
     // Measured on the screen's context, also before the canvases exist.
     HDC screen = static_cast<HDC>(screenDc_);
     HDC borrowed = screen ? nullptr : GetDC(nullptr);
@@ -355,6 +317,7 @@ platform::Size Win32Drawing::measureText(std::u16string_view text, float size, i
 }
 
 float Win32Drawing::pathTextWidth(std::u16string_view text, const platform::TextFont& wanted) {
+    if (!ensureGdiplus()) return 0;
     FontFamily family;
     StringFormat format(platform::TextFormat{platform::Align::Centre, platform::Align::Centre});
     Gdiplus::GpPath* path = nullptr;

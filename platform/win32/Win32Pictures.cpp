@@ -17,32 +17,6 @@ namespace {
 
 namespace gp = Gdiplus::DllExports;
 
-// An image and, for resource pictures, the memory block its stream reads from: GDI+ may read
-// the stream for as long as the image lives, so the block goes only after the image.
-class Win32Picture : public platform::Picture {
-public:
-    Win32Picture(Gdiplus::GpImage* image, HGLOBAL block) : image_(image), block_(block) {}
-    ~Win32Picture() override {
-        if (image_) gp::GdipDisposeImage(image_);
-        if (block_) GlobalFree(block_);
-    }
-    bool dimensions(unsigned& width, unsigned& height) override {
-        UINT w = 0, h = 0;
-        if (!image_ || gp::GdipGetImageWidth(image_, &w) != Gdiplus::Ok ||
-            gp::GdipGetImageHeight(image_, &h) != Gdiplus::Ok) {
-            return false;
-        }
-        width = w;
-        height = h;
-        return true;
-    }
-    void* image() override { return image_; }
-
-private:
-    Gdiplus::GpImage* image_;
-    HGLOBAL block_;
-};
-
 // None for a stream GDI+ cannot decode; the picture around it then stays in an error state.
 // The image holds its own reference to the stream.
 Gdiplus::GpImage* loadImage(IStream* stream) {
@@ -53,8 +27,56 @@ Gdiplus::GpImage* loadImage(IStream* stream) {
 
 }  // namespace
 
+// GDI+ may read the stream for as long as the image lives, so the block goes only after it.
+Win32Picture::~Win32Picture() {
+    if (image_) gp::GdipDisposeImage(static_cast<Gdiplus::GpImage*>(image_));
+    if (block_) GlobalFree(static_cast<HGLOBAL>(block_));
+}
+
+bool Win32Picture::dimensions(unsigned& width, unsigned& height) {
+    auto* image = static_cast<Gdiplus::GpImage*>(image_);
+    UINT w = 0, h = 0;
+    if (!image || gp::GdipGetImageWidth(image, &w) != Gdiplus::Ok ||
+        gp::GdipGetImageHeight(image, &h) != Gdiplus::Ok) {
+        return false;
+    }
+    width = w;
+    height = h;
+    return true;
+}
+
+const std::uint32_t* Win32Picture::pixels(unsigned& width, unsigned& height) {
+    if (!read_) {
+        read_ = true;
+        unsigned w = 0, h = 0;
+        auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image_);
+        Gdiplus::BitmapData data = {};
+        Gdiplus::GpRect all(0, 0, INT(w), INT(h));
+        if (dimensions(w, h) && w > 0 && h > 0) {
+            all = Gdiplus::GpRect(0, 0, INT(w), INT(h));
+            if (gp::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead,
+                                       PixelFormat32bppARGB, &data) == Gdiplus::Ok) {
+                pixels_.resize(std::size_t(w) * h);
+                for (unsigned y = 0; y < h; ++y) {
+                    std::memcpy(
+                        pixels_.data() + std::size_t(y) * w,
+                        static_cast<const BYTE*>(data.Scan0) + std::ptrdiff_t(y) * data.Stride,
+                        std::size_t(w) * 4);
+                }
+                gp::GdipBitmapUnlockBits(bitmap, &data);
+                width_ = w;
+                height_ = h;
+            }
+        }
+    }
+    width = width_;
+    height = height_;
+    return pixels_.empty() ? nullptr : pixels_.data();
+}
+
 std::unique_ptr<platform::Picture> Win32Pictures::decode(const std::uint8_t* bytes,
                                                          std::size_t size) {
+    if (!ensureGdiplus()) return nullptr;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!block) return nullptr;
     void* copy = GlobalLock(block);
@@ -76,6 +98,7 @@ std::unique_ptr<platform::Picture> Win32Pictures::decode(const std::uint8_t* byt
 }
 
 std::unique_ptr<platform::Picture> Win32Pictures::loadResource(int id, const char16_t* type) {
+    if (!ensureGdiplus()) return nullptr;
     HMODULE self = GetModuleHandleW(nullptr);
     HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(id), wide(type));
     if (!found) return nullptr;
@@ -100,6 +123,24 @@ std::unique_ptr<platform::Picture> Win32Pictures::loadResource(int id, const cha
     stream->Release();
     FreeResource(loaded);
     return std::make_unique<Win32Picture>(image, block);
+}
+
+namespace {
+ULONG_PTR processToken = 0;
+}  // namespace
+
+bool ensureGdiplus() {
+    if (processToken) return true;
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+    processToken = token;
+    return true;
+}
+
+void stopGdiplus() {
+    if (processToken) Gdiplus::GdiplusShutdown(processToken);
+    processToken = 0;
 }
 
 GdiplusSession::GdiplusSession() {

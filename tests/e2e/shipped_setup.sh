@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The shipped setup.exe carries neither the simulated USB bus nor the wizard trace of its test
 # build: it asks Windows for the touch device and writes nothing beside itself. The same search
-# on setup-usbsim.exe must find both, or the search itself proves nothing.
+# on setup-usbsim.exe must find both, or the search itself proves nothing. Both are
+# large-address-aware: a payload of a gigabyte and more leaves the 32-bit process too little
+# address space without it.
 # Arguments: BUILD_DIR SOURCE_DIR.
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -24,6 +26,16 @@ test_build=$build/setup/setup-usbsim.exe
 for text in "SIMULATED#ROOT_HUB" "wizard-trace.txt"; do
   check "the test build holds \"$text\"" holds "$test_build" "$text"
   check "the shipped setup.exe does not hold \"$text\"" not holds "$shipped" "$text"
+done
+# large_address_aware FILE: IMAGE_FILE_LARGE_ADDRESS_AWARE (0x20) in the COFF characteristics.
+large_address_aware() {
+  local pe flags
+  pe=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
+  flags=$(od -An -tu2 -j$((pe + 22)) -N2 "$1" | tr -d ' ')
+  [ $((flags & 0x20)) -ne 0 ]
+}
+for exe in "$shipped" "$test_build"; do
+  check "$(basename "$exe") is large-address-aware" large_address_aware "$exe"
 done
 if [ "$failures" -ne 0 ]; then echo "FAIL: $failures checks failed"; exit 1; fi
 echo "PASS"

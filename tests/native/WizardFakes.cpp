@@ -47,6 +47,8 @@ void WizardTest::build() {
     windowSurface.window = reinterpret_cast<void*>(0x5EED);
     windowSurface.windowPos = {100, 50};
     ASSERT_TRUE(BuildWindowSurface());
+    // As the window is shown.
+    makeWindowGraphics();
     built_ = true;
     drawing.clear();
 }

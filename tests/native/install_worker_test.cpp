@@ -203,6 +203,22 @@ TEST(InstallWorker, AFileThatCannotBeCreatedRollsEverythingBack) {
     EXPECT_FALSE(h.machine.files.hasFile(kLogPath));
 }
 
+TEST(InstallWorker, MemoryRunningOutMidwayRollsBackAndSaysSo) {
+    InstallHarness h;
+    MachineSnapshot before = h.machine.snapshot();
+    int writes = 0;
+    fake::faults().onCall = [&writes](int, const std::string& operation) {
+        if (operation == "writeFile" && ++writes == 10) throw std::bad_alloc();
+    };
+    EXPECT_FALSE(h.install());
+    fake::faults().onCall = nullptr;
+    EXPECT_EQ(h.machine.snapshot(), before) << describeDifference(before, h.machine.snapshot());
+    EXPECT_EQ(h.window.count(ST_FILE_ERROR), 1);
+    EXPECT_EQ(h.window.count(ST_DELETING_FILE), 9);
+    EXPECT_EQ(h.window.codes().back(), ST_WORKER_DONE);
+    EXPECT_FALSE(h.package.config.completed);
+}
+
 TEST(InstallWorker, AShortWriteIsAFailedFile) {
     InstallHarness h;
     MachineSnapshot before = h.machine.snapshot();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/support/PackageFixture.h"
 #include "tests/support/ShippedPackage.h"
 
@@ -47,6 +49,31 @@ TEST(PackageLoad, ShippedShapeGivesTheTreeItDescribes) {
     EXPECT_EQ(findPackageFile(root, u"\\License.txt"), licence);
     EXPECT_EQ(findPackageFile(root, u"license.txt"), nullptr);
     EXPECT_EQ(findPackageFile(root, u"driver\\usb\\V6PDrv.inf"), nullptr);
+}
+
+// The package is not copied: every file is read from where its bytes lie in the package, each
+// file's bytes right after its name, and the files' areas never overlap.
+TEST(PackageLoad, EveryFileIsReadFromThePackageItselfNotACopy) {
+    LoadedConfig c;
+    ASSERT_TRUE(c.load(shippedPackage()));
+    const std::uint8_t* begin = c.bytes.data();
+    const std::uint8_t* end = begin + c.bytes.size();
+    std::vector<std::pair<const std::uint8_t*, const std::uint8_t*>> areas;
+    for (const FileNode* f = c.tree().allFiles; f; f = f->nextInAll) {
+        if (f->size == 0) {
+            EXPECT_EQ(f->contents, nullptr);
+            continue;
+        }
+        ASSERT_GE(f->contents, begin);
+        ASSERT_LE(f->contents + f->size, end);
+        // The size field, the name and its terminator come just before the bytes.
+        std::size_t nameBytes = 2 * (viewOf(f->name).size() + 1);
+        EXPECT_EQ(readU32(f->contents - nameBytes - 4), f->size);
+        areas.emplace_back(f->contents, f->contents + f->size);
+    }
+    std::sort(areas.begin(), areas.end());
+    for (std::size_t i = 1; i < areas.size(); ++i) EXPECT_LE(areas[i - 1].second, areas[i].first);
+    EXPECT_EQ(areas.size(), 52u);
 }
 
 TEST(PackageLoad, ShippedScriptFillsEveryListInReverseRecordOrder) {

@@ -114,11 +114,12 @@ std::u16string packagePath(const FileNode* f) {
 }
 
 struct Loaded {
+    Bytes bytes;  // the tree reads the files' bytes from here
     InstallConfig* config = new InstallConfig;
     ScriptStop stop;
     bool ok = false;
-    explicit Loaded(const Bytes& blob) {
-        ok = loadPackage(blob.data(), blob.size(), *config, &stop);
+    explicit Loaded(const Bytes& blob) : bytes(blob) {
+        ok = loadPackage(bytes.data(), bytes.size(), *config, &stop);
     }
     ~Loaded() { releaseInstallConfig(config); }
 };
@@ -415,28 +416,32 @@ TEST(PackageWriter, RefusesWhatTheFormatCannotCarry) {
     EXPECT_EQ(loaded.stop.reason, nullptr);
 }
 
-TEST(PackageWriter, PackagesOverFourGibibytesAreRefusedBeforeAnyWrite) {
-    // 64 files share one 64 MiB buffer; nothing is copied before the size is known.
+TEST(PackageWriter, PackagesOverWhatSetupCanCarryAreRefusedBeforeAnyWrite) {
+    // The files share one 64 MiB buffer; nothing is copied before the size is known.
     constexpr std::size_t kChunk = std::size_t(64) << 20;
     std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[kChunk]());
     std::span<const std::uint8_t> chunk(buffer.get(), kChunk);
     PackageInput input;
     input.rootName = u"R";
-    for (int i = 0; i < 64; ++i) {
+    // Exactly the limit in contents: the package's own bytes take it over.
+    const int chunks = int((kMaxPackageSize + kChunk - 1) / kChunk);
+    for (int i = 0; i < chunks; ++i) {
         char16_t name[] = {u'f', char16_t(u'A' + i / 26), char16_t(u'a' + i % 26), 0};
         input.files.push_back(PackageFile{name, chunk});
     }
-    std::uint64_t overhead = measurePackage(input) - 64 * std::uint64_t(kChunk);
+    std::uint64_t overhead = measurePackage(input) - chunks * std::uint64_t(kChunk);
     EXPECT_GT(measurePackage(input), kMaxPackageSize);
 
     PackageFault fault;
     Bytes out;
     EXPECT_FALSE(writePackage(input, out, fault));
-    EXPECT_NE(fault.reason.find("4 GiB"), std::string::npos) << fault.reason;
+    // The refusal names the limit and why it is there.
+    EXPECT_NE(fault.reason.find("1677721600 bytes"), std::string::npos) << fault.reason;
+    EXPECT_NE(fault.reason.find("32-bit setup.exe"), std::string::npos) << fault.reason;
     EXPECT_TRUE(out.empty());
 
-    // Exactly 4 GiB - 1 passes the check; one byte more does not.
-    std::uint64_t lastSize = kChunk - (64 * std::uint64_t(kChunk) + overhead - kMaxPackageSize);
+    // Exactly the limit passes the check; one byte more does not.
+    std::uint64_t lastSize = kChunk - (chunks * std::uint64_t(kChunk) + overhead - kMaxPackageSize);
     input.files.back().contents = chunk.first(lastSize);
     EXPECT_EQ(measurePackage(input), kMaxPackageSize);
     EXPECT_TRUE(checkPackageInput(input, fault)) << fault.reason;

@@ -351,6 +351,28 @@ TEST_F(PageFlow, SettingsWithTheLicenceAndTheDeviceInstallWithoutEverShowingTheW
     EXPECT_EQ(w.exitStatus(), kExitInstalled);
     EXPECT_TRUE(w.machine.files.hasFile(kLogPath));
     EXPECT_EQ(workerParameter.language, 1042u);
+    // A window never shown: no canvas was made, no picture decoded, no text measured, nothing
+    // drawn or pushed, from the start to the close.
+    EXPECT_EQ(w.drawing.ops.size(), 0u) << w.drawing.lines().front();
+    EXPECT_TRUE(w.pictures.decodedSizes().empty());
+}
+
+TEST_F(PageFlow, AWindowShownLaterHasTheGraphicsAQuietStartWouldHaveMade) {
+    // The licence agreed but no device: the device page shows after the language's package,
+    // licence and pictures were prepared without graphics.
+    w.settingsFile(R"(<Unattended Lang="German" EndUserLicense="Agree" ShowPanel="No" )"
+                   R"(HID="1" Path="C:\Program Files"/>)");
+    w.start();
+    EXPECT_EQ(w.host.count("show"), 1);
+    EXPECT_TRUE(windowSurface.open);
+    const WizardWidgets& ww = wizardWidgets;
+    EXPECT_NE(ww.languagePicture.picture, nullptr);
+    EXPECT_NE(ww.devicePicture.picture, nullptr);
+    for (const ImageButton& b : ww.languageButtons) EXPECT_TRUE(b.enabled);
+    EXPECT_GT(ww.titleLabel.height, 0);
+    EXPECT_GT(ww.licenceView.totalHeight, 0);
+    EXPECT_NE(bundlePictures->slots[0], nullptr);
+    EXPECT_EQ(ww.progressSlideshow.frames, bundlePictures.get());
 }
 
 TEST_F(PageFlow, AnUnreadableSettingsFileMeansAnInteractiveRun) {

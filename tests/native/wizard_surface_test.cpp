@@ -35,7 +35,7 @@ const std::string kCapture = "copy canvas>background 1,1 536x303";
 const std::string kSeparator = "line 0,305-537,305 FE969696";
 const std::string kCloseFrame = "frame 512,7 16x16 78969696";
 
-TEST_F(Surface, TheBuildPaintsTheBackgroundCreatesEnglishWidgetsThenRunsTheStartupDecision) {
+TEST_F(Surface, TheBuildCreatesEnglishWidgetsRunsTheStartupDecisionAndTheShowPaintsTheBackground) {
     addPageResources();
     bool decided = false;
     static bool* seen = nullptr;
@@ -47,6 +47,13 @@ TEST_F(Surface, TheBuildPaintsTheBackgroundCreatesEnglishWidgetsThenRunsTheStart
     };
     ASSERT_TRUE(BuildWindowSurface());
     EXPECT_TRUE(decided);
+    // Nothing graphic before the window is shown: no canvas, picture or measure.
+    EXPECT_FALSE(windowSurface.open);
+    EXPECT_TRUE(drawing.ops.empty());
+    EXPECT_TRUE(pictures.decodedSizes().empty());
+    EXPECT_EQ(wizardWidgets.languagePicture.picture, nullptr);
+    EXPECT_EQ(wizardWidgets.selectLanguageLabel.height, 0);
+    makeWindowGraphics();
     EXPECT_TRUE(windowSurface.open);
     Lines all = drawing.lines();
     Lines first(all.begin(), all.begin() + 5);
@@ -289,6 +296,7 @@ TEST_F(Surface, ALanguageButtonWithoutItsPictureShowsItsFrameAndIgnoresThePointe
     sparse.addResource(204, u"BMP", wizfake::bmp(536, 304));
     platform::os().pictures = &sparse;
     ASSERT_TRUE(BuildWindowSurface());
+    makeWindowGraphics();
     ImageButton& italian = wizardWidgets.languageButtons[2];
     EXPECT_FALSE(italian.enabled);
     EXPECT_FALSE(italian.pressTest(305, 335, true));

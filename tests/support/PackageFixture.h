@@ -25,7 +25,10 @@ private:
     platform::FileSystem* saved_;
 };
 
+// Keeps its own copy of the package, as setup.exe keeps its resource: the tree reads the
+// files' bytes from it.
 struct LoadedConfig {
+    std::vector<std::uint8_t> bytes;
     InstallConfig* owned = new InstallConfig;
     InstallConfig& config = *owned;
     LoadedConfig() = default;
@@ -33,7 +36,8 @@ struct LoadedConfig {
     LoadedConfig& operator=(const LoadedConfig&) = delete;
     ~LoadedConfig() { releaseInstallConfig(owned); }
     bool load(const std::vector<std::uint8_t>& blob, ScriptStop* stop = nullptr) {
-        return loadPackage(blob.data(), blob.size(), config, stop);
+        bytes = blob;
+        return loadPackage(bytes.data(), bytes.size(), config, stop);
     }
     PackageRoot& tree() { return *config.fileTree; }
 };

@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "tools/pkgtool/Command.h"
 #include "tools/pkgtool/Manifest.h"
+#include "tools/pkgtool/MappedFile.h"
 #include "tools/pkgtool/PackageBuild.h"
 #include "tools/pkgtool/Payload.h"
 #include "tools/pkgtool/ToolText.h"
@@ -37,8 +38,14 @@ std::vector<std::u16string> pathsOf(const ScriptRecord& record) {
 
 // Resolves every record path the way the installer will, against the package just written: a
 // path that names nothing would make its record silently do nothing at install time.
-bool checkReferences(const std::vector<std::uint8_t>& bytes, const Manifest& manifest, int& line,
+bool checkReferences(const std::u16string& written, const Manifest& manifest, int& line,
                      std::string& cause) {
+    MappedFile bytes;
+    if (!bytes.map(written)) {
+        line = 0;
+        cause = "cannot read back the written package";
+        return false;
+    }
     InstallConfig* config = new InstallConfig;
     bool ok = loadPackage(bytes.data(), bytes.size(), *config);
     if (!ok) {
@@ -79,17 +86,11 @@ int build(const std::vector<std::string>& args) {
         std::fputs("usage: pkgtool build MANIFEST.xml -o PACKAGE.bin\n", stderr);
         return 2;
     }
-    std::vector<std::uint8_t> bytes;
-    if (int status = buildPackageBytes(manifestArg, bytes)) return status;
-
-    std::u16string output = toolPath(outputArg);
-    auto result = platform::files().writeFile(output.c_str(), bytes.data(), bytes.size());
-    if (result != platform::WriteResult::Written) {
-        // A partial package must not pass for a good one.
-        if (result == platform::WriteResult::ShortWrite)
-            platform::files().deleteFile(output.c_str());
-        return toolError("cannot write \"" + outputArg + "\"");
-    }
+    OutputFile out;
+    if (!out.open(toolPath(outputArg))) return toolError("cannot write \"" + outputArg + "\"");
+    if (int status = buildPackageInto(manifestArg, out)) return status;
+    // A partial package must not pass for a good one: it only takes the output's name whole.
+    if (!out.commit()) return toolError("cannot write \"" + outputArg + "\"");
     return 0;
 }
 
@@ -97,7 +98,7 @@ const CommandRegistration registration("build", "build MANIFEST.xml -o PACKAGE.b
 
 }  // namespace
 
-int buildPackageBytes(const std::string& manifestArg, std::vector<std::uint8_t>& bytes) {
+int buildPackageInto(const std::string& manifestArg, OutputFile& out) {
     Manifest manifest;
     ManifestError error;
     if (!readManifest(toolPath(manifestArg), manifest, error)) {
@@ -110,12 +111,14 @@ int buildPackageBytes(const std::string& manifestArg, std::vector<std::uint8_t>&
     }
     PackageInput input = packageInputOf(manifest.rootName, payload, manifest.records);
     PackageFault fault;
-    if (!writePackage(input, bytes, fault)) {
+    if (!writePackage(input, out, fault)) {
         if (!fault.record) return refuse(manifestArg, manifest.rootLine, fault.reason);
         return refuse(manifestArg, manifest.recordLines[*fault.record],
                       manifest.recordElements[*fault.record] + ": " + fault.reason);
     }
     int line = 0;
-    if (!checkReferences(bytes, manifest, line, cause)) return refuse(manifestArg, line, cause);
+    if (!checkReferences(out.partialPath(), manifest, line, cause)) {
+        return refuse(manifestArg, line, cause);
+    }
     return 0;
 }

@@ -41,6 +41,7 @@ int extract(const std::vector<std::string>& args) {
                              "\" is longer than 259 UTF-16 units");
         }
         auto result = fs.writeFileBelow(root.targetPath, relative, f->contents, f->size);
+        package.release(*f);
         if (result == platform::WriteResult::ShortWrite) fs.removeBelow(root.targetPath, relative);
         if (result != platform::WriteResult::Written) {
             return toolError("cannot write \"" + printable(viewOf(path)) + "\"");

@@ -9,6 +9,8 @@
 #include "package/PeResources.h"
 #include "platform/FileSystem.h"
 #include "tools/pkgtool/Command.h"
+#include "tools/pkgtool/MappedFile.h"
+#include "tools/pkgtool/OutputFile.h"
 #include "tools/pkgtool/PackageBuild.h"
 #include "tools/pkgtool/SelfPath.h"
 #include "tools/pkgtool/SetupPictures.h"
@@ -94,21 +96,34 @@ bool readStub(const Options& o, std::vector<pe::Resource>& resources,
     return false;
 }
 
-bool writeOutput(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                 std::string& cause) {
-    std::u16string native = toolPath(path);
-    auto result = platform::files().writeFile(native.c_str(), bytes.data(), bytes.size());
-    if (result == platform::WriteResult::Written) return true;
-    // A cut-off executable must not pass for a good one.
-    if (result == platform::WriteResult::ShortWrite) platform::files().deleteFile(native.c_str());
-    cause = "cannot write \"" + path + "\"";
-    return false;
+// The stub with its resources replaced, written to `path` as it is made: the package goes
+// from its mapped file into the output a piece at a time.
+bool writeSetup(const Options& o, const std::vector<std::uint8_t>& stub,
+                const std::vector<pe::Resource>& resources, const std::string& path,
+                std::string& cause) {
+    OutputFile out;
+    if (!out.open(toolPath(path))) {
+        cause = "cannot write \"" + path + "\"";
+        return false;
+    }
+    std::string reason;
+    if (!pe::rewriteResources(stub, resources, out, reason)) {
+        cause = "the stub \"" + o.stub + "\" cannot be rewritten: " + reason;
+        return false;
+    }
+    // A cut-off executable must not pass for a good one: it only takes the name whole.
+    if (!out.commit()) {
+        cause = "cannot write \"" + path + "\"";
+        return false;
+    }
+    return true;
 }
 
 // Written next to the output first, then signed into it; nothing is left on failure.
-bool writeSigned(const Options& o, const std::vector<std::uint8_t>& bytes, std::string& cause) {
+bool writeSigned(const Options& o, const std::vector<std::uint8_t>& stub,
+                 const std::vector<pe::Resource>& resources, std::string& cause) {
     std::string unsignedPath = o.output + ".unsigned";
-    if (!writeOutput(unsignedPath, bytes, cause)) return false;
+    if (!writeSetup(o, stub, resources, unsignedPath, cause)) return false;
     platform::files().deleteFile(toolPath(o.output).c_str());
     bool ok = signExecutable(unsignedPath, o.output, o.certificate, o.key, cause);
     platform::files().deleteFile(toolPath(unsignedPath).c_str());
@@ -126,23 +141,28 @@ int makeSetup(const std::vector<std::string>& args) {
     std::vector<std::uint8_t> stub;
     std::vector<pe::Resource> resources;
     if (!readStub(o, resources, stub, cause)) return failure(cause);
-    std::vector<std::uint8_t> package;
-    if (int status = buildPackageBytes(o.manifest, package)) return status;
+    // The package is written beside the output (never held in memory) and carried from there.
+    OutputFile package;
+    if (!package.open(toolPath(o.output + ".package"))) {
+        return failure("cannot write \"" + o.output + ".package\"");
+    }
+    if (int status = buildPackageInto(o.manifest, package)) return status;
+    MappedFile packageBytes;
+    if (!packageBytes.map(package.partialPath())) return failure("cannot read back the package");
     std::vector<SetupPicture> pictures;
     if (!o.pictures.empty() && !readSetupPictures(toolPath(o.pictures), pictures, cause)) {
         return failure(cause);
     }
 
-    pe::setResource(resources, pe::ResourceId::of(u"RES_DATA"), pe::ResourceId::of(kPackageId),
-                    std::move(package));
+    pe::setResource(resources, pe::ResourceId::of(u"RES_DATA"), pe::ResourceId::of(kPackageId), {});
+    pe::Resource& carried = resources.back();
+    carried.externalSize = packageBytes.size();
+    carried.external = [&packageBytes](ByteSink& sink) {
+        return packageBytes.appendTo(sink, packageBytes.data(), packageBytes.size());
+    };
     for (SetupPicture& p : pictures) pe::setResource(resources, p.type, p.name, std::move(p.bytes));
-    std::vector<std::uint8_t> setup;
-    std::string reason;
-    if (!pe::rewriteResources(stub, resources, setup, reason)) {
-        return failure("the stub \"" + o.stub + "\" cannot be rewritten: " + reason);
-    }
-    bool ok =
-        o.certificate.empty() ? writeOutput(o.output, setup, cause) : writeSigned(o, setup, cause);
+    bool ok = o.certificate.empty() ? writeSetup(o, stub, resources, o.output, cause)
+                                    : writeSigned(o, stub, resources, cause);
     return ok ? 0 : failure(cause);
 }
 

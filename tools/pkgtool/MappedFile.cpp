@@ -17,6 +17,18 @@ MappedFile::~MappedFile() {
     unmap();
 }
 
+bool MappedFile::appendTo(ByteSink& sink, const std::uint8_t* at, std::size_t count) const {
+    constexpr std::size_t kPiece = std::size_t(8) << 20;
+    while (count > 0) {
+        std::size_t n = count < kPiece ? count : kPiece;
+        if (!sink.append({at, n})) return false;
+        release(at, n);
+        at += n;
+        count -= n;
+    }
+    return true;
+}
+
 #ifdef _WIN32
 
 bool MappedFile::map(const std::u16string& path) {
@@ -41,6 +53,11 @@ bool MappedFile::map(const std::u16string& path) {
     return ok;
 }
 
+// Pages of an unlocked view leave the working set when asked to be unlocked.
+void MappedFile::release(const std::uint8_t* at, std::size_t count) const {
+    if (count > 0) VirtualUnlock(const_cast<std::uint8_t*>(at), count);
+}
+
 void MappedFile::unmap() {
     if (data_) UnmapViewOfFile(data_);
     if (section_) CloseHandle(section_);
@@ -59,10 +76,7 @@ bool MappedFile::map(const std::u16string& path) {
     struct stat st;
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     if (ok && st.st_size > 0) {
-        // Populated at once: the loader reads every byte, and one pass over the page cache
-        // costs less than a fault per page.
-        void* view = ::mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
-                            fd, 0);
+        void* view = ::mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
         ok = view != MAP_FAILED;
         if (ok) {
             data_ = static_cast<const std::uint8_t*>(view);
@@ -71,6 +85,14 @@ bool MappedFile::map(const std::u16string& path) {
     }
     ::close(fd);
     return ok;
+}
+
+// Only whole pages inside the range: a page shared with the bytes around it stays.
+void MappedFile::release(const std::uint8_t* at, std::size_t count) const {
+    std::uintptr_t page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+    std::uintptr_t begin = (std::uintptr_t(at) + page - 1) & ~(page - 1);
+    std::uintptr_t end = (std::uintptr_t(at) + count) & ~(page - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
 }
 
 void MappedFile::unmap() {

@@ -1,11 +1,14 @@
-// A file's bytes mapped read-only into memory. The package loader copies every file it keeps,
-// so a mapping spares the private copy a read would make of the whole package: only the
-// loader's copy remains, as in setup.exe, which maps its own resource.
+// A file's bytes mapped read-only into memory, as setup.exe has its own resource: the package
+// loader reads the files' bytes where they lie. Pages are read in as they are touched and can
+// be let go again once written elsewhere, so going through a file of any size holds little of
+// it in memory at a time.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "package/ByteSink.h"
 
 class MappedFile {
 public:
@@ -21,6 +24,11 @@ public:
 
     const std::uint8_t* data() const { return data_; }
     std::size_t size() const { return size_; }
+    // Lets the pages of [at, at + count) go (they are read in again if touched).
+    void release(const std::uint8_t* at, std::size_t count) const;
+    // Appends [at, at + count) to the sink a piece at a time, letting each piece go once
+    // written; false when the sink fails.
+    bool appendTo(ByteSink& sink, const std::uint8_t* at, std::size_t count) const;
 
 private:
     void unmap();

@@ -2,10 +2,11 @@
 // that carry a package on into something else.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-// Reads the manifest and its payload and writes the package into `bytes`. Returns 0, or the
-// exit status after printing why the manifest was refused (naming its line).
-int buildPackageBytes(const std::string& manifestArg, std::vector<std::uint8_t>& bytes);
+#include "tools/pkgtool/OutputFile.h"
+
+// Reads the manifest and its payload and writes the package into `out` (opened, not yet
+// committed), one payload file at a time, then checks what was written. Returns 0, or the exit
+// status after printing why the manifest was refused (naming its line).
+int buildPackageInto(const std::string& manifestArg, OutputFile& out);

@@ -2,17 +2,14 @@
 
 #include <cstdio>
 
-#include "tools/pkgtool/MappedFile.h"
 #include "tools/pkgtool/ToolText.h"
 
 bool LoadedPackage::load(const std::string& path) {
-    // The loader copies what it keeps: the mapping ends when this returns.
-    MappedFile file;
-    if (!file.map(toolPath(path))) {
+    if (!file_.map(toolPath(path))) {
         toolError("cannot read \"" + path + "\"");
         return false;
     }
-    if (!loadPackage(file.data(), file.size(), *config_, &stop_)) {
+    if (!loadPackage(file_.data(), file_.size(), *config_, &stop_)) {
         std::fprintf(stderr, "package rejected: %s\n", lastPackageRejection);
         return false;
     }

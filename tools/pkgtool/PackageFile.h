@@ -1,9 +1,11 @@
-// A package file loaded for inspection, as the installer loads its resource.
+// A package file loaded for inspection, as the installer loads its resource: mapped, and kept
+// mapped while loaded, as the tree reads every file's bytes from the package itself.
 #pragma once
 
 #include <string>
 
 #include "package/Package.h"
+#include "tools/pkgtool/MappedFile.h"
 
 class LoadedPackage {
 public:
@@ -17,9 +19,13 @@ public:
     bool load(const std::string& path);
 
     InstallConfig& config() { return *config_; }
+    // Lets the pages of a file written out go: going through a package of any size then
+    // holds about one file of it in memory at a time.
+    void release(const FileNode& file) const { file_.release(file.contents, file.size); }
     const ScriptStop& scriptStop() const { return stop_; }
 
 private:
+    MappedFile file_;  // outlives the configuration, which refers to it
     InstallConfig* config_;
     ScriptStop stop_;
 };

@@ -2,6 +2,7 @@
 
 #include "common/Names.h"
 #include "platform/FileSystem.h"
+#include "tools/pkgtool/MappedFile.h"
 #include "tools/pkgtool/ToolText.h"
 
 namespace {
@@ -28,13 +29,13 @@ bool readFolder(const std::u16string& base, const std::u16string& relative, Payl
             if (!readFolder(base, path, payload, cause)) return false;
             continue;
         }
-        Payload::File file{path, {}};
         std::u16string full = base + u"\\" + path;
-        if (!platform::files().readFile(full.c_str(), file.bytes)) {
+        MappedFile mapped;
+        if (!mapped.map(full)) {
             cause = "cannot read the payload file \"" + printable(full) + "\"";
             return false;
         }
-        payload.files.push_back(std::move(file));
+        payload.files.push_back(Payload::File{path, full, mapped.size()});
     }
     return true;
 }
@@ -55,7 +56,13 @@ PackageInput packageInputOf(const std::u16string& rootName, const Payload& paylo
     PackageInput input;
     input.rootName = rootName;
     for (const Payload::File& file : payload.files) {
-        input.files.push_back(PackageFile{file.path, file.bytes});
+        PackageFile packaged{file.path, {}, file.size, nullptr};
+        std::u16string full = file.full;
+        packaged.source = [full](ByteSink& sink) {
+            MappedFile mapped;
+            return mapped.map(full) && mapped.appendTo(sink, mapped.data(), mapped.size());
+        };
+        input.files.push_back(std::move(packaged));
     }
     input.folders = payload.folders;
     input.records = records;

@@ -1,5 +1,6 @@
-// The files below a payload folder, read through the file-system layer so the tool behaves the
-// same natively and on Windows.
+// The files below a payload folder, listed through the file-system layer so the tool behaves the
+// same natively and on Windows. Only their names and sizes are read up front: each file's bytes
+// are read as the package is written, one piece at a time, so no payload is ever held whole.
 #pragma once
 
 #include <cstdint>
@@ -11,17 +12,18 @@
 struct Payload {
     struct File {
         std::u16string path;  // relative, components joined by "\"
-        std::vector<std::uint8_t> bytes;
+        std::u16string full;  // where it lies
+        std::uint64_t size = 0;
     };
     std::vector<File> files;
     std::vector<std::u16string> folders;  // every folder below the payload folder
 };
 
-// Reads every file and folder below `folder`; false with the cause when the folder or any
+// Lists every file and folder below `folder`; false with the cause when the folder or any
 // file in it cannot be read.
 bool readPayload(const std::u16string& folder, Payload& payload, std::string& cause);
 
-// The payload and the records as the package writer takes them; the input refers to the
-// payload's bytes.
+// The payload and the records as the package writer takes them; each file's bytes are read
+// from its place when the package is written.
 PackageInput packageInputOf(const std::u16string& rootName, const Payload& payload,
                             const std::vector<ScriptRecord>& records);

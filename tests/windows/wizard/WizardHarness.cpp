@@ -44,6 +44,7 @@ void WizardSurface::SetUp() {
     wizardState = WizardState{};
     windowSurface = WindowSurface{};
     ASSERT_TRUE(BuildWindowSurface());
+    makeWindowGraphics();
     ASSERT_TRUE(windowSurface.open);
 }
 
