@@ -5,22 +5,29 @@
 #include "platform/SystemInfo.h"
 
 bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter) {
+    // Two workers on one configuration would race over every file, service and log record:
+    // while one runs, no other starts (its handle is not dropped either).
+    if (config.workerActive) return false;
     dropWorkerThread(config);
     config.worker = parameter;
     config.completed = false;
     config.running = true;
+    config.workerActive = true;
     config.workerThread = platform::threads().start([&config] { installWorker(config); });
+    if (!config.workerThread) config.workerActive = false;
     return true;
 }
 
-int installWorker(InstallConfig& config) {
+namespace {
+
+void runInstallation(InstallConfig& config) {
     WorkerRun run(config);
     // A rejected package leaves no tree: there is nothing to install, and nothing to undo.
     if (!config.fileTree) {
         run.stop();
         sendStatus(run, ST_FILE_ERROR, config.worker.installRoot);
         sendStatus(run, ST_WORKER_DONE);
-        return 0;
+        return;
     }
     platform::systemInfo().enableDebugPrivilege();
     TextBuffer refused;
@@ -28,7 +35,7 @@ int installWorker(InstallConfig& config) {
         run.stop();
         sendStatus(run, ST_FILE_ERROR, refused);
         sendStatus(run, ST_WORKER_DONE);
-        return 0;
+        return;
     }
     removePreviousVersions(run);
     prepareFolders(run);
@@ -52,6 +59,13 @@ int installWorker(InstallConfig& config) {
         rollBackInstallation(run);
     }
     sendStatus(run, ST_WORKER_DONE);
+}
+
+}  // namespace
+
+int installWorker(InstallConfig& config) {
+    runInstallation(config);
+    config.workerActive = false;
     return 0;
 }
 

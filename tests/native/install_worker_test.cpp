@@ -326,3 +326,21 @@ TEST(InstallWorker, APackageWhoseRootIsNamedOtherwiseStillLeavesALogThatUndoesIt
     ASSERT_TRUE(h.install());
     EXPECT_EQ(h.window.count(ST_PREVIOUS_VERSION), 1);
 }
+
+TEST(InstallWorker, AStartWhileAWorkerRunsIsRefusedAndTheFirstRunsToItsEnd) {
+    InstallHarness h;
+    std::vector<bool> secondStarts;
+    h.window.onMessage = [&](const StatusRecorder::Message&) {
+        // The window would start again here (a device notice, say) while the worker waits.
+        if (secondStarts.empty()) {
+            secondStarts.push_back(startInstallWorker(h.package.config, h.parameter));
+        }
+    };
+    EXPECT_TRUE(h.install());
+    EXPECT_EQ(secondStarts, (std::vector<bool>{false}));
+    EXPECT_EQ(h.window.count(ST_WORKER_DONE), 1);
+    // Once it ended, a new start is allowed again.
+    h.window.onMessage = nullptr;
+    EXPECT_TRUE(h.install());
+    EXPECT_EQ(h.window.count(ST_WORKER_DONE), 2);
+}
