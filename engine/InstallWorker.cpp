@@ -37,7 +37,12 @@ void runInstallation(InstallConfig& config) {
         sendStatus(run, ST_WORKER_DONE);
         return;
     }
-    removePreviousVersions(run);
+    if (!removePreviousVersions(run, refused)) {
+        run.stop();
+        sendStatus(run, ST_PREVIOUS_VERSION_LEFT, refused);
+        sendStatus(run, ST_WORKER_DONE);
+        return;
+    }
     prepareFolders(run);
     stopRunningServices(run);
     closeRunningPrograms(run);

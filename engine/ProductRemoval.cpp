@@ -110,6 +110,18 @@ std::vector<std::u16string> whatRemains(const UninstallLog& log, const FoundLogT
     return leftovers;
 }
 
+std::vector<std::u16string> whatRemovalLeft(const UninstallLog& log, const FoundLogTrust& trust) {
+    std::vector<std::u16string> left;
+    for (const LogRecord* r = log.first; r; r = r->next) {
+        TextBuffer text;
+        if (r->type == LOG_FOLDER || !mayUndo(*r, trust) || !stillThere(*r)) continue;
+        if (recordText(*r, text, r->type == LOG_REGISTRY_KEY ? 4 : 0)) {
+            left.emplace_back(viewOf(text));
+        }
+    }
+    return left;
+}
+
 void removeProductFolders(const FoundLogTrust& trust, std::vector<std::u16string>& leftovers) {
     if (!trust.believed) return;
     removeEmptyFolders(trust.productFolder);

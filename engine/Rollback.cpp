@@ -1,4 +1,5 @@
 // Undoing a cancelled or failed installation from its own log, last change first.
+#include "engine/FileRemoval.h"
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
@@ -18,7 +19,7 @@ void undoRecord(WorkerRun& run, const LogRecord& record) {
     switch (record.type) {
         case LOG_FILE:
             reportProgress(run, ST_DELETING_FILE, text);
-            platform::files().deleteFile(text);
+            deleteFileWhenFree(text);
             break;
         case LOG_DRIVER_SCRIPT:
             reportProgress(run, ST_UNINSTALLING_DRIVER, text);
@@ -33,7 +34,7 @@ void undoRecord(WorkerRun& run, const LogRecord& record) {
             break;
         }
         case LOG_SYSTEM_FILE:
-            platform::files().deleteFile(text);
+            deleteFileWhenFree(text);
             break;
         default:
             undoSimpleRecord(record.type, text);

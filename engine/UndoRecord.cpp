@@ -1,5 +1,6 @@
 #include "engine/UndoRecord.h"
 
+#include "engine/FileRemoval.h"
 #include "engine/RegistryDesktopMenu.h"
 #include "engine/RegistryRunEntry.h"
 #include "engine/RegistryUninstallEntry.h"
@@ -12,7 +13,7 @@ bool undoSimpleRecord(std::uint8_t type, const TextBuffer& text) {
         case LOG_START_MENU_SHORTCUT:
             // "%s.lnk": a link name that would not fit is refused, never cut into another file.
             if (copyText(link, viewOf(text)) && appendText(link, u".lnk")) {
-                platform::files().deleteFile(link);
+                deleteFileWhenFree(link);
             }
             return true;
         case LOG_DESKTOP_MENU:

@@ -1,4 +1,5 @@
 #include "engine/DataFolder.h"
+#include "engine/FileRemoval.h"
 #include "engine/ProgramShutdown.h"
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RunProgram.h"
@@ -43,7 +44,7 @@ void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
         case LOG_FILE:
             if (!platform::files().exists(text)) break;
             closeIfProgram(text);
-            platform::files().deleteFile(text);
+            deleteFileWhenFree(text);
             break;
         case LOG_DRIVER_SCRIPT:
             runProgram(text, u"", kDriverScriptLimitMs);
@@ -52,7 +53,7 @@ void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
             if (serviceNameOf(viewOf(text), name)) deleteServiceByName(name);
             break;
         case LOG_SYSTEM_FILE:
-            platform::files().deleteFile(text);
+            deleteFileWhenFree(text);
             break;
         default:
             undoSimpleRecord(r.type, text);

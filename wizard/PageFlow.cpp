@@ -135,7 +135,10 @@ bool stepWindowFade() {
     if (s.fadeMode == FadeIn) {
         if (s.windowAlpha >= 255) return false;
         s.windowAlpha = std::uint8_t(std::min(255, s.windowAlpha + kWindowStep));
-        if (s.windowAlpha == 255) s.inputEnabled = true;
+        if (s.windowAlpha == 255) {
+            s.inputEnabled = true;
+            trace("window shown");
+        }
         return true;
     }
     if (s.windowAlpha > kWindowHidden) {
@@ -192,6 +195,7 @@ void visitButtons(Visit visit) {
 }
 
 void startDragging(int x, int y) {
+    trace("drag started");
     wizardState.dragging = true;
     wizardState.dragOffset[0] = x;
     wizardState.dragOffset[1] = y;
@@ -333,7 +337,7 @@ void onDeviceChange(std::uintptr_t wParam, const std::uint8_t* broadcast, std::s
 }
 
 void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t size) {
-    StatusEffect effect = statusEffect(code, workerText(text, size));
+    StatusEffect effect = statusEffect(code, workerText(text, size), workerParameter.language);
     switch (effect.kind) {
         case StatusEffect::StatusLine:
             trace("status", effect.text);

@@ -65,9 +65,10 @@ TEST_F(Win32Files, FoldersAndFilesBehaveAsTheCoreExpects) {
               platform::WriteResult::CannotCreate);
 
     EXPECT_FALSE(fs.removeFolder(at(u"a").c_str()));  // not empty
-    EXPECT_FALSE(fs.deleteFile(at(u"a").c_str()));    // a folder is no file
-    EXPECT_TRUE(fs.deleteFile(at(u"a\\f.bin").c_str()));
-    EXPECT_TRUE(fs.deleteFile(at(u"a\\empty").c_str()));
+    using platform::DeleteResult;
+    EXPECT_EQ(fs.deleteFile(at(u"a").c_str()), DeleteResult::Failed);  // a folder is no file
+    EXPECT_EQ(fs.deleteFile(at(u"a\\f.bin").c_str()), DeleteResult::Deleted);
+    EXPECT_EQ(fs.deleteFile(at(u"a\\empty").c_str()), DeleteResult::Deleted);
     EXPECT_TRUE(fs.removeFolder(at(u"a").c_str()));
     EXPECT_FALSE(fs.exists(at(u"a").c_str()));
 }
