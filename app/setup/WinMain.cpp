@@ -32,7 +32,7 @@ void stopGdiplus() {
 
 ATOM registerWizardClass(HINSTANCE instance, const wchar_t* className) {
     WNDCLASSEXW wc{};
-    static_assert(sizeof(wc) == 48);
+    static_assert(sizeof(wc) == (sizeof(void*) == 4 ? 48 : 80));
     wc.cbSize = sizeof(wc);
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = wizardWindowProcedure;

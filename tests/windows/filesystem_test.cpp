@@ -73,6 +73,25 @@ TEST_F(Win32Files, FoldersAndFilesBehaveAsTheCoreExpects) {
     EXPECT_FALSE(fs.exists(at(u"a").c_str()));
 }
 
+TEST_F(Win32Files, AFileInUseIsToldApartFromOneNoWaitingWouldFree) {
+    using platform::DeleteResult;
+    std::vector<std::uint8_t> bytes{1};
+    std::u16string held = at(u"held.bin"), readOnly = at(u"read-only.bin");
+    ASSERT_EQ(fs.writeFile(held.c_str(), bytes.data(), 1), platform::WriteResult::Written);
+    ASSERT_EQ(fs.writeFile(readOnly.c_str(), bytes.data(), 1), platform::WriteResult::Written);
+    HANDLE open = CreateFileW(reinterpret_cast<const wchar_t*>(held.c_str()), GENERIC_READ,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(fs.deleteFile(held.c_str()), DeleteResult::InUse);
+    CloseHandle(open);
+    EXPECT_EQ(fs.deleteFile(held.c_str()), DeleteResult::Deleted);
+    SetFileAttributesW(reinterpret_cast<const wchar_t*>(readOnly.c_str()), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(fs.deleteFile(readOnly.c_str()), DeleteResult::Failed);
+    SetFileAttributesW(reinterpret_cast<const wchar_t*>(readOnly.c_str()), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(fs.deleteFile(readOnly.c_str()), DeleteResult::Deleted);
+    EXPECT_EQ(fs.deleteFile(at(u"missing.bin").c_str()), DeleteResult::Failed);
+}
+
 TEST_F(Win32Files, ListingReportsNamesAndTheDirectoryFlag) {
     fs.createFolder(at(u"sub").c_str());
     fs.writeFile(at(u"x.txt").c_str(), nullptr, 0);
