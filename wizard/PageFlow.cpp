@@ -258,7 +258,11 @@ bool stepAnimations() {
 }
 
 void onTimer() {
+    const TextLabel& status = wizardWidgets.statusLabel;
+    bool statusPending = status.dirty;
     paintTick(stepAnimations());
+    // What the screen shows now, for the test build's record.
+    if (statusPending && !status.dirty) trace("shown", status.text);
 }
 
 void onMouseDown(int x, int y) {
