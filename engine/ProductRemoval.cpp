@@ -4,6 +4,7 @@
 #include "engine/RegistryRunEntry.h"
 #include "engine/Services.h"
 #include "engine/UninstallJob.h"
+#include "package/FileRemoval.h"
 #include "package/FileTree.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
@@ -127,7 +128,7 @@ void removeProductFolders(const FoundLogTrust& trust, std::vector<std::u16string
     removeEmptyFolders(trust.productFolder);
     TextBuffer company;
     if (copyText(company, parentOf(viewOf(trust.productFolder)))) {
-        platform::files().removeFolder(company);
+        removeFolderWhenFree(company);
     }
     if (platform::files().exists(trust.productFolder)) {
         leftovers.push_back(u"folder " + std::u16string(viewOf(trust.productFolder)));

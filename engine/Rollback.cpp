@@ -1,10 +1,10 @@
 // Undoing a cancelled or failed installation from its own log, last change first.
-#include "engine/FileRemoval.h"
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
 #include "engine/UndoRecord.h"
 #include "engine/WorkerRun.h"
+#include "package/FileRemoval.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -53,7 +53,7 @@ void rollBackInstallation(WorkerRun& run) {
     if (run.targetReady) removeEmptyFolders(root.targetPath);
     TextBuffer companyFolder;
     if (joinPath(companyFolder, viewOf(run.parameter().installRoot), viewOf(run.config.company))) {
-        platform::files().removeFolder(companyFolder);
+        removeFolderWhenFree(companyFolder);
     }
     reportProgress(run, ST_CANCELLED, nullptr, 2000);
 }

@@ -1,9 +1,9 @@
 #include "engine/UndoRecord.h"
 
-#include "engine/FileRemoval.h"
 #include "engine/RegistryDesktopMenu.h"
 #include "engine/RegistryRunEntry.h"
 #include "engine/RegistryUninstallEntry.h"
+#include "package/FileRemoval.h"
 #include "platform/FileSystem.h"
 
 bool undoSimpleRecord(std::uint8_t type, const TextBuffer& text) {
@@ -20,7 +20,7 @@ bool undoSimpleRecord(std::uint8_t type, const TextBuffer& text) {
             removeDesktopMenu(text);
             return true;
         case LOG_FOLDER:
-            platform::files().removeFolder(text);
+            removeFolderWhenFree(text);
             return true;
         case LOG_UNINSTALL_ENTRY:
             removeUninstallEntry(text);

@@ -1,11 +1,11 @@
 #include "engine/DataFolder.h"
-#include "engine/FileRemoval.h"
 #include "engine/ProgramShutdown.h"
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
 #include "engine/UndoRecord.h"
 #include "engine/UninstallJob.h"
+#include "package/FileRemoval.h"
 #include "package/FileTree.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -67,7 +67,7 @@ void removeFolders(const FoundLogTrust& trust) {
     removeEmptyFolders(trust.productFolder);
     TextBuffer company;
     if (copyText(company, parentOf(viewOf(trust.productFolder)))) {
-        platform::files().removeFolder(company);
+        removeFolderWhenFree(company);
     }
     std::u16string documents;
     if (platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {

@@ -50,8 +50,9 @@ bool PosixFileSystem::createFolder(const char16_t* path) {
     return ::mkdir(nativePath(path).c_str(), 0755) == 0;
 }
 
-bool PosixFileSystem::removeFolder(const char16_t* path) {
-    return ::rmdir(nativePath(path).c_str()) == 0;
+platform::DeleteResult PosixFileSystem::removeFolder(const char16_t* path) {
+    if (::rmdir(nativePath(path).c_str()) == 0) return platform::DeleteResult::Deleted;
+    return errno == EBUSY ? platform::DeleteResult::InUse : platform::DeleteResult::Failed;
 }
 
 platform::DeleteResult PosixFileSystem::deleteFile(const char16_t* path) {

@@ -23,8 +23,12 @@ bool Win32FileSystem::createFolder(const char16_t* path) {
     return CreateDirectoryW(wide(path), nullptr) != FALSE;
 }
 
-bool Win32FileSystem::removeFolder(const char16_t* path) {
-    return RemoveDirectoryW(wide(path)) != FALSE;
+platform::DeleteResult Win32FileSystem::removeFolder(const char16_t* path) {
+    if (RemoveDirectoryW(wide(path))) return platform::DeleteResult::Deleted;
+    DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+               ? platform::DeleteResult::InUse
+               : platform::DeleteResult::Failed;
 }
 
 platform::DeleteResult Win32FileSystem::deleteFile(const char16_t* path) {

@@ -2,7 +2,8 @@
 
 #include <map>
 
-#include "engine/FileRemoval.h"
+#include "engine/ProductRemoval.h"
+#include "package/FileRemoval.h"
 #include "tests/native/EngineFakes.h"
 #include "tests/support/InstallHarness.h"
 
@@ -175,4 +176,37 @@ TEST(UninstallWorker, FilesStillHeldForAMomentAreRemovedAll) {
     ASSERT_TRUE(h.uninstall());
     MachineSnapshot after = h.machine.snapshot();
     EXPECT_TRUE(after == before) << describeDifference(before, after);
+}
+
+// The driver folder is still the working folder of the uninstall script's process for a moment
+// after that process was seen to end (on a loaded machine, for longer): the product folders go
+// all the same, and the removal says nothing stayed.
+TEST(UninstallWorker, AFolderStillInUseForAMomentIsRemovedAll) {
+    InstallHarness h;
+    MachineSnapshot before = h.machine.snapshot();
+    ASSERT_TRUE(h.install());
+    int refusals = 3;
+    h.machine.files.inUse = [&](const std::u16string& path) {
+        return path == kProductFolder + u"\\driver" && refusals-- > 0;
+    };
+    RemovalReport report = removeInstallation(kLogPath.c_str(), nullptr);
+    removeProductFolders(report.trust, report.leftovers);
+    EXPECT_TRUE(report.complete());
+    MachineSnapshot after = h.machine.snapshot();
+    EXPECT_TRUE(after == before) << describeDifference(before, after);
+}
+
+TEST(FileRemoval, AFolderInUseIsTriedAgainButOneThatIsNotEmptyIsNot) {
+    EngineFakes m;
+    m.files.addFolder(u"C:\\P");
+    m.files.addFolder(u"C:\\P\\d");
+    m.files.addFile(u"C:\\P\\d\\f");
+    int refusals = 4;
+    m.files.inUse = [&](const std::u16string&) { return refusals-- > 0; };
+    EXPECT_FALSE(removeFolderWhenFree(u"C:\\P\\d"));  // not empty: at once
+    EXPECT_EQ(m.clock.slept(), 0u);
+    m.files.removeTree(u"C:\\P\\d\\f");
+    EXPECT_TRUE(removeFolderWhenFree(u"C:\\P\\d"));
+    EXPECT_EQ(m.clock.slept(), 4 * kInUseRetryMs);
+    EXPECT_FALSE(m.files.hasFolder(u"C:\\P\\d"));
 }

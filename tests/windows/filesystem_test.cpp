@@ -64,12 +64,12 @@ TEST_F(Win32Files, FoldersAndFilesBehaveAsTheCoreExpects) {
     EXPECT_EQ(fs.writeFile(at(u"missing\\f").c_str(), bytes.data(), 1),
               platform::WriteResult::CannotCreate);
 
-    EXPECT_FALSE(fs.removeFolder(at(u"a").c_str()));  // not empty
+    EXPECT_EQ(fs.removeFolder(at(u"a").c_str()), platform::DeleteResult::Failed);  // not empty
     using platform::DeleteResult;
     EXPECT_EQ(fs.deleteFile(at(u"a").c_str()), DeleteResult::Failed);  // a folder is no file
     EXPECT_EQ(fs.deleteFile(at(u"a\\f.bin").c_str()), DeleteResult::Deleted);
     EXPECT_EQ(fs.deleteFile(at(u"a\\empty").c_str()), DeleteResult::Deleted);
-    EXPECT_TRUE(fs.removeFolder(at(u"a").c_str()));
+    EXPECT_EQ(fs.removeFolder(at(u"a").c_str()), platform::DeleteResult::Deleted);
     EXPECT_FALSE(fs.exists(at(u"a").c_str()));
 }
 
@@ -90,6 +90,16 @@ TEST_F(Win32Files, AFileInUseIsToldApartFromOneNoWaitingWouldFree) {
     SetFileAttributesW(reinterpret_cast<const wchar_t*>(readOnly.c_str()), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(fs.deleteFile(readOnly.c_str()), DeleteResult::Deleted);
     EXPECT_EQ(fs.deleteFile(at(u"missing.bin").c_str()), DeleteResult::Failed);
+
+    // A process's working folder (a script's, say, or its console's) is in use until it goes.
+    std::u16string folder = at(u"working");
+    ASSERT_TRUE(fs.createFolder(folder.c_str()));
+    wchar_t was[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, was);
+    ASSERT_TRUE(SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(folder.c_str())));
+    EXPECT_EQ(fs.removeFolder(folder.c_str()), DeleteResult::InUse);
+    SetCurrentDirectoryW(was);
+    EXPECT_EQ(fs.removeFolder(folder.c_str()), DeleteResult::Deleted);
 }
 
 TEST_F(Win32Files, ListingReportsNamesAndTheDirectoryFlag) {
