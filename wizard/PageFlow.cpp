@@ -201,6 +201,21 @@ void startDragging(int x, int y) {
     wizardState.dragOffset[1] = y;
 }
 
+// For the test build's record: a status line once it is on the screen in a settled frame (its
+// page and the window fully shown, nothing left to paint), each text once.
+std::u16string shownStatus;
+
+void traceShownStatus() {
+    if (!wizardTrace) return;
+    const WizardState& s = wizardState;
+    const TextLabel& status = wizardWidgets.statusLabel;
+    bool settled = !status.dirty && !s.fullComposePending && s.pageAlpha[ProgressPage] == 255 &&
+                   s.windowAlpha == 255;
+    if (!settled || status.text == shownStatus) return;
+    shownStatus = status.text;
+    trace("shown", status.text);
+}
+
 void showErrorBox(const StatusEffect& effect) {
     trace("box", std::u16string(effect.caption) + u"|" + effect.text);
     // The window is going: nobody is left to answer a box, and the worker must not wait.
@@ -218,6 +233,7 @@ void installPageFlow() {
     clickActions.language = languageAction;
     startupDecision = runStartupDecision;
     workerRecord = {};
+    shownStatus.clear();
 }
 
 void runStartupDecision() {
@@ -258,11 +274,8 @@ bool stepAnimations() {
 }
 
 void onTimer() {
-    const TextLabel& status = wizardWidgets.statusLabel;
-    bool statusPending = status.dirty;
     paintTick(stepAnimations());
-    // What the screen shows now, for the test build's record.
-    if (statusPending && !status.dirty) trace("shown", status.text);
+    traceShownStatus();
 }
 
 void onMouseDown(int x, int y) {

@@ -51,9 +51,9 @@ void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t si
 int onDestroy();
 
 // Where the test build of setup.exe records what the wizard showed and did ("window shown",
-// "page 2", "install", "status ..." when a status line is set and "shown ..." once it has been
-// painted, "box CAPTION|TEXT", "close asked", "drag started", "drag ended", "exit 0"); none in
-// the shipped setup.exe.
+// "page 2", "install", "status ..." when a status line is set and "shown ..." once it is on the
+// screen with its page fully shown, "box CAPTION|TEXT", "close asked", "drag started", "drag
+// ended", "exit 0"); none in the shipped setup.exe.
 extern void (*wizardTrace)(const char* event, std::u16string_view text);
 
 // The click actions, for the buttons and the tests.

@@ -622,3 +622,33 @@ TEST_F(PageFlow, TheDeviceRegistrationIsGivenBackWithTheWindow) {
     EXPECT_EQ(w.usb.liveRegistrations(), 0);
     EXPECT_EQ(w.usb.badCloses(), 0);
 }
+
+// The test build's record, which the end-to-end tests wait on: a status line is recorded as
+// shown once it is on the screen with the progress page and the window fully shown.
+
+namespace {
+std::vector<std::string> recorded;
+void record(const char* event, std::u16string_view text) {
+    recorded.push_back(std::string(event) + " " + utf16ToUtf8(text));
+}
+}  // namespace
+
+TEST_F(PageFlow, AStatusLineIsRecordedAsShownOnceItsPageIsFullyShown) {
+    recorded.clear();
+    wizardTrace = record;
+    w.start();
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    // Set while the progress page is not shown: nothing on the screen yet.
+    onWorkerStatus(ST_COMPLETE, nullptr, 0);
+    for (int i = 0; i < 3; ++i) w.tick();
+    wizardState.currentPage = ProgressPage;  // as the device's arrival does
+    for (int i = 0; i < 16; ++i) w.tick();
+    EXPECT_EQ(wizardState.pageAlpha[ProgressPage], 240);
+    EXPECT_EQ(std::count(recorded.begin(), recorded.end(), "shown Installation Complete!"), 0);
+    w.tick();
+    w.tick();
+    wizardTrace = nullptr;
+    // Once, from the tick that completed the fade on.
+    EXPECT_EQ(std::count(recorded.begin(), recorded.end(), "shown Installation Complete!"), 1);
+    EXPECT_EQ(recorded.back(), "shown Installation Complete!");
+}
