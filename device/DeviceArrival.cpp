@@ -10,10 +10,20 @@ namespace {
 constexpr std::size_t kHeaderBytes = 12;
 constexpr std::size_t kNameOffset = 28;
 
+// The window thread's one registration.
+platform::NoticeRegistration registration = nullptr;
+
 }  // namespace
 
 bool registerDeviceArrival(void* window) {
-    return platform::usb().registerArrivalNotices(window);
+    unregisterDeviceArrival();
+    return platform::usb().registerArrivalNotices(window, registration);
+}
+
+void unregisterDeviceArrival() {
+    if (!registration) return;
+    platform::usb().unregisterArrivalNotices(registration);
+    registration = nullptr;
 }
 
 bool isTouchDeviceName(std::u16string_view name) {

@@ -13,8 +13,11 @@ constexpr std::uint32_t kDevicesChanged = 0x0007;        // DBT_DEVNODES_CHANGED
 constexpr std::uint32_t kDeviceTypeInterface = 5;        // DBT_DEVTYP_DEVICEINTERFACE
 
 // Registers the window for USB device-interface notices; false when no registration came back.
-// Callers go on either way: unregistered windows still get the general change notices.
+// Callers go on either way: unregistered windows still get the general change notices. The
+// registration is kept (one at a time) until unregisterDeviceArrival gives it back.
 bool registerDeviceArrival(void* window);
+// Gives the kept registration back, before its window goes; nothing when there is none.
+void unregisterDeviceArrival();
 
 // Whether a device interface path names a touch device: "vid_aaec" anywhere in it, A-Z folded
 // to lower case and nothing else folded. The whole name is examined, however long.

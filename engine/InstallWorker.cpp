@@ -7,18 +7,22 @@
 #include "platform/SystemInfo.h"
 
 bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter) {
+    // Two workers on one configuration would race over every file, service and log record:
+    // while one runs, no other starts (its handle is not dropped either).
+    if (config.workerActive) return false;
     dropWorkerThread(config);
     config.worker = parameter;
     config.completed = false;
     config.running = true;
+    config.workerActive = true;
     config.workerThread = platform::threads().start([&config] { installWorker(config); });
+    if (!config.workerThread) config.workerActive = false;
     return true;
 }
 
 namespace {
 
 void runSteps(WorkerRun& run) {
-    removePreviousVersions(run);
     prepareFolders(run);
     stopRunningServices(run);
     closeRunningPrograms(run);
@@ -42,16 +46,14 @@ void stopForMemory(WorkerRun& run) {
     sendStatus(run, ST_FILE_ERROR, run.parameter().installRoot);
 }
 
-}  // namespace
-
-int installWorker(InstallConfig& config) {
+void runInstallation(InstallConfig& config) {
     WorkerRun run(config);
     // A rejected package leaves no tree: there is nothing to install, and nothing to undo.
     if (!config.fileTree) {
         run.stop();
         sendStatus(run, ST_FILE_ERROR, config.worker.installRoot);
         sendStatus(run, ST_WORKER_DONE);
-        return 0;
+        return;
     }
     platform::systemInfo().enableDebugPrivilege();
     TextBuffer refused;
@@ -59,7 +61,13 @@ int installWorker(InstallConfig& config) {
         run.stop();
         sendStatus(run, ST_FILE_ERROR, refused);
         sendStatus(run, ST_WORKER_DONE);
-        return 0;
+        return;
+    }
+    if (!removePreviousVersions(run, refused)) {
+        run.stop();
+        sendStatus(run, ST_PREVIOUS_VERSION_LEFT, refused);
+        sendStatus(run, ST_WORKER_DONE);
+        return;
     }
     try {
         runSteps(run);
@@ -77,6 +85,13 @@ int installWorker(InstallConfig& config) {
         config.completed = false;
     }
     sendStatus(run, ST_WORKER_DONE);
+}
+
+}  // namespace
+
+int installWorker(InstallConfig& config) {
+    runInstallation(config);
+    config.workerActive = false;
     return 0;
 }
 

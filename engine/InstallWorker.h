@@ -6,7 +6,8 @@
 #include "package/InstallConfig.h"
 
 // Closes a held worker handle, copies the parameter, sets the running flag and starts the
-// worker thread. True in every case; a thread that cannot be created leaves no handle.
+// worker thread. False, and nothing changed, while an earlier worker on the configuration has
+// not ended; otherwise true, also when no thread could be created (no handle then).
 bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter);
 
 // The thread body: runs the installation (or its rollback) to the end and returns 0.

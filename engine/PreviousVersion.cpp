@@ -1,5 +1,6 @@
 // An earlier installation is removed through its own uninstall.log, found first
 // by the product key and then at the folder the new installation is about to use.
+#include "engine/ProductRemoval.h"
 #include "engine/RegistryProductKey.h"
 #include "engine/Services.h"
 #include "engine/UninstallJob.h"
@@ -8,50 +9,60 @@
 
 namespace {
 
-void uninstallFromLog(WorkerRun& run, const char16_t* logPath, const char16_t* folder) {
-    if (!platform::files().exists(logPath)) return;
+// False when the removal left something of that installation behind; `left` names it.
+bool uninstallFromLog(WorkerRun& run, const char16_t* logPath, const char16_t* folder,
+                      TextBuffer& left) {
+    if (!platform::files().exists(logPath)) return true;
     UninstallJob job;
+    bool whole = true;
     // A log that is not believed is no earlier installation this installer knows of: nothing is
     // said and nothing is done, as when there is no log at all.
     if (loadUninstallJob(job, logPath) && job.trust.believed) {
         reportProgress(run, ST_PREVIOUS_VERSION, folder);
         startUninstallJob(job);
         waitUninstallJob(job);
+        std::vector<std::u16string> remaining = whatRemovalLeft(*job.log, job.trust);
+        if (!remaining.empty()) {
+            whole = false;
+            copyText(left, remaining.front());
+        }
     }
     freeUninstallJob(job);
+    return whole;
 }
 
-void removeByProductKey(WorkerRun& run) {
+bool removeByProductKey(WorkerRun& run, TextBuffer& left) {
     PreviousInstallation previous;
-    if (!readPreviousInstallation(previous)) return;
+    if (!readPreviousInstallation(previous)) return true;
+    bool whole = true;
     if (previous.hasServicePath) {
         TextBuffer folder, logPath;
         if (copyText(folder, parentOf(viewOf(previous.servicePath))) &&
             joinPath(logPath, viewOf(folder), u"uninstall.log")) {
-            uninstallFromLog(run, logPath, folder);
+            whole = uninstallFromLog(run, logPath, folder, left);
         }
     }
     if (previous.hasServiceName) deleteServiceByName(previous.serviceName);
+    return whole;
 }
 
 // The folder this installation is about to use, named after the product: the files of an
 // earlier installation of the same package lie there, and so does its log, whatever the
 // package's root folder is called.
-void removeByLocation(WorkerRun& run) {
+bool removeByLocation(WorkerRun& run, TextBuffer& left) {
     const WorkerParameter& p = run.parameter();
     TextBuffer folder;
     if (!joinPath(folder, viewOf(p.installRoot), viewOf(run.config.company),
                   viewOf(run.config.product)) ||
         !joinPath(run.logPath, viewOf(folder), u"uninstall.log")) {
-        return;
+        return true;
     }
     run.haveLogPath = true;
-    uninstallFromLog(run, run.logPath, folder);
+    return uninstallFromLog(run, run.logPath, folder, left);
 }
 
 }  // namespace
 
-void removePreviousVersions(WorkerRun& run) {
-    removeByProductKey(run);
-    removeByLocation(run);
+bool removePreviousVersions(WorkerRun& run, TextBuffer& left) {
+    return removeByProductKey(run, left) && removeByLocation(run, left);
 }

@@ -4,6 +4,7 @@
 #include "engine/RegistryRunEntry.h"
 #include "engine/Services.h"
 #include "engine/UninstallJob.h"
+#include "package/FileRemoval.h"
 #include "package/FileTree.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
@@ -110,12 +111,24 @@ std::vector<std::u16string> whatRemains(const UninstallLog& log, const FoundLogT
     return leftovers;
 }
 
+std::vector<std::u16string> whatRemovalLeft(const UninstallLog& log, const FoundLogTrust& trust) {
+    std::vector<std::u16string> left;
+    for (const LogRecord* r = log.first; r; r = r->next) {
+        TextBuffer text;
+        if (r->type == LOG_FOLDER || !mayUndo(*r, trust) || !stillThere(*r)) continue;
+        if (recordText(*r, text, r->type == LOG_REGISTRY_KEY ? 4 : 0)) {
+            left.emplace_back(viewOf(text));
+        }
+    }
+    return left;
+}
+
 void removeProductFolders(const FoundLogTrust& trust, std::vector<std::u16string>& leftovers) {
     if (!trust.believed) return;
     removeEmptyFolders(trust.productFolder);
     TextBuffer company;
     if (copyText(company, parentOf(viewOf(trust.productFolder)))) {
-        platform::files().removeFolder(company);
+        removeFolderWhenFree(company);
     }
     if (platform::files().exists(trust.productFolder)) {
         leftovers.push_back(u"folder " + std::u16string(viewOf(trust.productFolder)));

@@ -28,6 +28,11 @@ RemovalReport removeInstallation(const char16_t* logPath, const char16_t* keepFi
 // as still there.
 std::vector<std::u16string> whatRemains(const UninstallLog& log, const FoundLogTrust& trust);
 
+// What the removal had to take away and did not: the text (path or name) of each record it
+// may undo whose object is still there. Folders are left out: one goes only once empty, and a
+// start-menu folder may hold another product's shortcuts.
+std::vector<std::u16string> whatRemovalLeft(const UninstallLog& log, const FoundLogTrust& trust);
+
 // The product folder root\company\product named by the log's header, and the company folder
 // above it, once empty: removed, and reported when still there.
 void removeProductFolders(const FoundLogTrust& trust, std::vector<std::u16string>& leftovers);

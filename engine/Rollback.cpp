@@ -4,6 +4,7 @@
 #include "engine/Services.h"
 #include "engine/UndoRecord.h"
 #include "engine/WorkerRun.h"
+#include "package/FileRemoval.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -18,7 +19,7 @@ void undoRecord(WorkerRun& run, const LogRecord& record) {
     switch (record.type) {
         case LOG_FILE:
             reportProgress(run, ST_DELETING_FILE, text);
-            platform::files().deleteFile(text);
+            deleteFileWhenFree(text);
             break;
         case LOG_DRIVER_SCRIPT:
             reportProgress(run, ST_UNINSTALLING_DRIVER, text);
@@ -33,7 +34,7 @@ void undoRecord(WorkerRun& run, const LogRecord& record) {
             break;
         }
         case LOG_SYSTEM_FILE:
-            platform::files().deleteFile(text);
+            deleteFileWhenFree(text);
             break;
         default:
             undoSimpleRecord(record.type, text);
@@ -52,7 +53,7 @@ void rollBackInstallation(WorkerRun& run) {
     if (run.targetReady) removeEmptyFolders(root.targetPath);
     TextBuffer companyFolder;
     if (joinPath(companyFolder, viewOf(run.parameter().installRoot), viewOf(run.config.company))) {
-        platform::files().removeFolder(companyFolder);
+        removeFolderWhenFree(companyFolder);
     }
     reportProgress(run, ST_CANCELLED, nullptr, 2000);
 }

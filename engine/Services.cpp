@@ -4,6 +4,7 @@
 
 #include "engine/CommandLine.h"
 #include "platform/Clock.h"
+#include "platform/Processes.h"
 
 using platform::ServiceHandle;
 
@@ -39,6 +40,39 @@ bool withService(const char16_t* name, Action action) {
     return result;
 }
 
+// The process a running service has to itself, opened before the stop so that its id cannot
+// be given to another process meanwhile; none when it shares its process, is not running, or
+// cannot be opened.
+platform::OsHandle openOwnProcess(ServiceHandle service) {
+    std::uint32_t id = 0;
+    if (!platform::services().queryProcessId(service, id) || id == 0) return nullptr;
+    return platform::processes().open(id);
+}
+
+// A service reports itself stopped before its process has ended and let go of its program
+// file: the stop is complete once the process is gone too.
+bool waitForProcessEnd(platform::OsHandle process) {
+    if (!process) return true;
+    auto& procs = platform::processes();
+    bool ended = procs.wait(process, kServiceExitWaitMs) == platform::WaitResult::Ended;
+    procs.close(process);
+    return ended;
+}
+
+bool requestStop(ServiceHandle service) {
+    auto& scm = platform::services();
+    std::uint32_t state = 0;
+    if (!scm.controlStop(service, state)) return false;
+    if (state == platform::kServiceStopped) return true;
+    auto& clock = platform::clock();
+    clock.sleep(kServicePollMs);
+    std::uint32_t since = clock.tickCount();
+    if (!scm.queryState(service, state)) return false;
+    // Anything but stopped counts as not there yet, whether it says stop-pending or not.
+    auto stopped = [](std::uint32_t s) { return s == platform::kServiceStopped; };
+    return pollUntil(service, since, state, stopped);
+}
+
 }  // namespace
 
 bool serviceNameOf(std::u16string_view executablePath, TextBuffer& name) {
@@ -66,19 +100,15 @@ bool startService(ServiceHandle service) {
 }
 
 bool stopService(ServiceHandle service) {
-    auto& scm = platform::services();
     std::uint32_t state = 0;
-    if (!scm.queryState(service, state)) return false;
+    if (!platform::services().queryState(service, state)) return false;
     if (state == platform::kServiceStopped) return true;
-    if (!scm.controlStop(service, state)) return false;
-    if (state == platform::kServiceStopped) return true;
-    auto& clock = platform::clock();
-    clock.sleep(kServicePollMs);
-    std::uint32_t since = clock.tickCount();
-    if (!scm.queryState(service, state)) return false;
-    // Anything but stopped counts as not there yet, whether it says stop-pending or not.
-    auto stopped = [](std::uint32_t s) { return s == platform::kServiceStopped; };
-    return pollUntil(service, since, state, stopped);
+    platform::OsHandle process = openOwnProcess(service);
+    if (!requestStop(service)) {
+        platform::processes().close(process);
+        return false;
+    }
+    return waitForProcessEnd(process);
 }
 
 bool serviceBinaryPath(const char16_t* name, std::u16string& binaryPath) {

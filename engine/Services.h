@@ -12,6 +12,8 @@
 
 constexpr std::uint32_t kServicePollMs = 500;
 constexpr std::uint32_t kServiceWaitMs = 5000;
+// How long a stopped service's own process may take to end.
+constexpr std::uint32_t kServiceExitWaitMs = 20000;
 
 // A service is named after its executable: the stem of the file name ("VantrelService" for
 // ...\VantrelService.exe). False when the path does not fit a path buffer.
@@ -25,9 +27,11 @@ bool serviceExists(const char16_t* name);
 // for anything but running, or it is still pending after the wait.
 bool startService(platform::ServiceHandle service);
 
-// On an open service handle. True once the service is stopped; true at once when it already
-// is. False when a query fails, the stop request fails, or it is still not stopped after the
-// wait.
+// On an open service handle. True once the service is stopped and the process it ran in alone
+// has ended (waited for up to 20 s: the service manager says stopped before the process lets
+// go of its program file); true at once when it already is stopped. False when a query
+// fails, the stop request fails, it is still not stopped after the wait, or its process has
+// not ended.
 bool stopService(platform::ServiceHandle service);
 
 // The command line the named service is registered to run. False when it cannot be read.

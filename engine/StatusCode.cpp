@@ -32,6 +32,8 @@ const char* statusCodeName(std::uint32_t code) {
             return "ST_WORKER_DONE";
         case ST_PREVIOUS_VERSION:
             return "ST_PREVIOUS_VERSION";
+        case ST_PREVIOUS_VERSION_LEFT:
+            return "ST_PREVIOUS_VERSION_LEFT";
         default:
             return nullptr;
     }

@@ -20,6 +20,9 @@ enum StatusCode : std::uint32_t {
     ST_STOPPING_SERVICE = 17,
     ST_WORKER_DONE = 18,
     ST_PREVIOUS_VERSION = 23,
+    // The earlier installation could not be removed completely (the text names what stayed):
+    // nothing is installed over it.
+    ST_PREVIOUS_VERSION_LEFT = 24,
 };
 
 // "ST_COPYING_FILE" ..., or none for a number that is no status code.

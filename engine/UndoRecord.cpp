@@ -3,6 +3,7 @@
 #include "engine/RegistryDesktopMenu.h"
 #include "engine/RegistryRunEntry.h"
 #include "engine/RegistryUninstallEntry.h"
+#include "package/FileRemoval.h"
 #include "platform/FileSystem.h"
 
 bool undoSimpleRecord(std::uint8_t type, const TextBuffer& text) {
@@ -12,14 +13,14 @@ bool undoSimpleRecord(std::uint8_t type, const TextBuffer& text) {
         case LOG_START_MENU_SHORTCUT:
             // "%s.lnk": a link name that would not fit is refused, never cut into another file.
             if (copyText(link, viewOf(text)) && appendText(link, u".lnk")) {
-                platform::files().deleteFile(link);
+                deleteFileWhenFree(link);
             }
             return true;
         case LOG_DESKTOP_MENU:
             removeDesktopMenu(text);
             return true;
         case LOG_FOLDER:
-            platform::files().removeFolder(text);
+            removeFolderWhenFree(text);
             return true;
         case LOG_UNINSTALL_ENTRY:
             removeUninstallEntry(text);

@@ -5,6 +5,7 @@
 #include "engine/Services.h"
 #include "engine/UndoRecord.h"
 #include "engine/UninstallJob.h"
+#include "package/FileRemoval.h"
 #include "package/FileTree.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -43,7 +44,7 @@ void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
         case LOG_FILE:
             if (!platform::files().exists(text)) break;
             closeIfProgram(text);
-            platform::files().deleteFile(text);
+            deleteFileWhenFree(text);
             break;
         case LOG_DRIVER_SCRIPT:
             runProgram(text, u"", kDriverScriptLimitMs);
@@ -52,7 +53,7 @@ void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
             if (serviceNameOf(viewOf(text), name)) deleteServiceByName(name);
             break;
         case LOG_SYSTEM_FILE:
-            platform::files().deleteFile(text);
+            deleteFileWhenFree(text);
             break;
         default:
             undoSimpleRecord(r.type, text);
@@ -66,7 +67,7 @@ void removeFolders(const FoundLogTrust& trust) {
     removeEmptyFolders(trust.productFolder);
     TextBuffer company;
     if (copyText(company, parentOf(viewOf(trust.productFolder)))) {
-        platform::files().removeFolder(company);
+        removeFolderWhenFree(company);
     }
     std::u16string documents;
     if (platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {

@@ -40,7 +40,9 @@ void serviceNameOfFile(const FileNode& file, TextBuffer& name);
 // installation folder that others could already have written (or names that would leave it),
 // before anything is changed; `refused` is the folder to name.
 bool installFolderIsSafe(WorkerRun& run, TextBuffer& refused);
-void removePreviousVersions(WorkerRun& run);
+// False when an earlier installation could not be removed completely: `left` names the first
+// thing of it still there, and nothing may be installed over it.
+bool removePreviousVersions(WorkerRun& run, TextBuffer& left);
 void prepareFolders(WorkerRun& run);
 void stopRunningServices(WorkerRun& run);
 void closeRunningPrograms(WorkerRun& run);

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/Names.h"
+#include "package/FileRemoval.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -144,11 +145,11 @@ bool clearFolder(const char16_t* folder, bool deleteFiles) {
             if (e.isDirectory) {
                 if (e.name[0] != u'.') clearFolder(child, deleteFiles);
             } else if (deleteFiles) {
-                fs.deleteFile(child);
+                deleteFileWhenFree(child);
             }
         }
     }
-    return fs.removeFolder(folder);
+    return removeFolderWhenFree(folder);
 }
 
 }  // namespace

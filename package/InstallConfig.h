@@ -75,6 +75,8 @@ struct InstallConfig {
     // Set when the last run finished the installation (a cancel after the decision clears the
     // running flag but changes nothing), cleared when a run starts.
     std::atomic<bool> completed{false};
+    // From a start until the worker's last step: a second worker must not start meanwhile.
+    std::atomic<bool> workerActive{false};
     std::unique_ptr<platform::ThreadHandle> workerThread;
 };
 

@@ -20,6 +20,10 @@ enum class SpecialFolder { ProgramFiles, Programs, Desktop, System, CommonDocume
 
 enum class WriteResult { Written, CannotCreate, ShortWrite };
 
+// InUse: the file or folder is there and could go later: a running program's image, a file
+// another process holds open without sharing its deletion, a process's working folder.
+enum class DeleteResult { Deleted, InUse, Failed };
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -27,8 +31,9 @@ public:
     virtual bool exists(const char16_t* path) = 0;
     // One level; the parent must exist.
     virtual bool createFolder(const char16_t* path) = 0;
-    virtual bool removeFolder(const char16_t* path) = 0;
-    virtual bool deleteFile(const char16_t* path) = 0;
+    // RemoveDirectoryW: InUse for a folder another process holds (its working folder, say).
+    virtual DeleteResult removeFolder(const char16_t* path) = 0;
+    virtual DeleteResult deleteFile(const char16_t* path) = 0;
     // Entries of a folder, "." and ".." included where the system reports them. False when the
     // folder cannot be listed, and for a link to a folder (a junction or symbolic link): the
     // elevated installer empties the shared data folder, and a link planted there must not lead

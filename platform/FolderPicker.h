@@ -15,9 +15,10 @@ enum class FolderChoice {
 class FolderPicker {
 public:
     virtual ~FolderPicker() = default;
-    // A modal chooser without owner, rooted at the desktop, showing `title`. The buffer is also
-    // the chooser's display-name buffer, so it may change whatever the choice.
-    virtual FolderChoice browse(const char16_t* title, TextBuffer& path) = 0;
+    // A chooser modal to `owner` (the owner takes no input while it is open), rooted at the
+    // desktop, showing `title`. The buffer is also the chooser's display-name buffer, so it may
+    // change whatever the choice.
+    virtual FolderChoice browse(void* owner, const char16_t* title, TextBuffer& path) = 0;
 };
 
 inline FolderPicker& folderPicker() {

@@ -38,6 +38,9 @@ public:
     virtual bool controlStop(ServiceHandle service, std::uint32_t& state) = 0;
     // QueryServiceStatusEx(SC_STATUS_PROCESS_INFO); `state` is dwCurrentState.
     virtual bool queryState(ServiceHandle service, std::uint32_t& state) = 0;
+    // The same query: dwProcessId when the service runs in a process of its own
+    // (SERVICE_WIN32_OWN_PROCESS), else 0 (not running, or sharing its process with others).
+    virtual bool queryProcessId(ServiceHandle service, std::uint32_t& processId) = 0;
     // QueryServiceConfigW: the binary path (the command line) the service is registered with.
     virtual bool queryBinaryPath(ServiceHandle service, std::u16string& binaryPath) = 0;
     // DeleteService.

@@ -11,6 +11,8 @@
 namespace platform {
 
 using UsbHandle = std::uintptr_t;
+// An HDEVNOTIFY; none is null.
+using NoticeRegistration = void*;
 
 constexpr std::uint32_t kUsbDeviceConnected = 1;
 constexpr std::size_t kUsbDescriptorBytes = 18;
@@ -41,8 +43,11 @@ public:
     virtual bool attachedHubName(UsbHandle hub, int port, std::u16string& name) = 0;
     virtual void close(UsbHandle handle) = 0;
     // Asks for USB device-interface arrival and removal notices to be sent to the window.
-    // False when the system gave no registration back.
-    virtual bool registerArrivalNotices(void* window) = 0;
+    // False when the system gave no registration back; otherwise `registration` is to be given
+    // back to unregisterArrivalNotices.
+    virtual bool registerArrivalNotices(void* window, NoticeRegistration& registration) = 0;
+    // UnregisterDeviceNotification.
+    virtual bool unregisterArrivalNotices(NoticeRegistration registration) = 0;
 };
 
 inline UsbBus& usb() {

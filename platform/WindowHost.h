@@ -31,6 +31,9 @@ public:
     virtual void postClose(void* window) = 0;
     // MessageBoxW(window, text, caption, MB_OK); returns when the box is closed.
     virtual void messageBox(void* window, const char16_t* text, const char16_t* caption) = 0;
+    // Ends the message box this thread shows for the window, as its OK button does; false when
+    // there is none. Called from inside the box's own message loop.
+    virtual bool closeMessageBox(void* window) = 0;
     // MonitorFromPoint(MONITOR_DEFAULTTONEAREST) and GetMonitorInfoW: the whole monitor's
     // rectangle. False when the monitor information cannot be read.
     virtual bool monitorAt(std::int32_t x, std::int32_t y, ScreenRect& monitor) = 0;

@@ -6,6 +6,7 @@
 #include "platform/Drawing.h"
 #include "platform/FolderPicker.h"
 #include "wizard/Records.h"
+#include "wizard/Surface.h"
 #include "wizard/Widgets.h"
 
 float pathTextWidth(std::u16string_view text) {
@@ -23,9 +24,20 @@ std::u16string installFolderLabel(std::u16string_view root, std::u16string_view 
     return u"..\\..\\" + std::u16string(product);
 }
 
+namespace {
+bool chooserOpen = false;
+}  // namespace
+
+bool choosingFolder() {
+    return chooserOpen;
+}
+
 void browseForInstallRoot() {
     TextBuffer path{};
-    platform::FolderChoice choice = platform::folderPicker().browse(kFolderPickerTitle, path);
+    chooserOpen = true;
+    platform::FolderChoice choice =
+        platform::folderPicker().browse(windowSurface.window, kFolderPickerTitle, path);
+    chooserOpen = false;
     // A virtual shell folder has no path to install into: the previous root stays.
     if (choice != platform::FolderChoice::Chosen) return;
     path[kTextUnits - 1] = 0;

@@ -8,6 +8,7 @@
 #include "platform/WindowHost.h"
 #include "startup/InstallerInit.h"
 #include "startup/Settings.h"
+#include "wizard/FolderBrowser.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
 #include "wizard/StatusLines.h"
@@ -27,10 +28,12 @@ constexpr std::uint8_t kPageStep = 15;
 constexpr std::uint8_t kWindowStep = 20;
 constexpr std::uint8_t kWindowHidden = 15;
 
-// What the page flow knows of the one installation it may start.
+// What the page flow knows of the one installation a run may start.
 struct WorkerRecord {
     bool started = false;
-    bool ended = false;  // its end message arrived
+    bool ended = false;       // its end message arrived
+    bool closeAsked = false;  // the window was told to close while the worker ran
+    bool boxOpen = false;     // one of its error boxes is open, and the worker waits for it
 };
 WorkerRecord workerRecord;
 
@@ -42,16 +45,32 @@ void traceLanguage() {
     trace("licence", paragraphs.empty() ? std::u16string_view() : paragraphs.front().text);
 }
 
-void startTimer() {
-    if (wizardState.timerRunning != 0) return;
-    platform::windowHost().startTimer(windowSurface.window, kWizardTimer, kTickMs);
+bool workerRuns() {
+    return workerRecord.started && !workerRecord.ended;
+}
+
+// Without its timer the wizard can neither fade in nor fade out: it is hidden and closes at
+// once, or, while an installation runs, when the worker's end message comes.
+void goWithoutTimer() {
+    trace("no timer");
+    wizardState.inputEnabled = false;
+    platform::windowHost().show(windowSurface.window, false);
+    if (!workerRuns()) platform::windowHost().postClose(windowSurface.window);
+}
+
+bool startTimer() {
+    if (wizardState.timerRunning != 0) return true;
+    if (!platform::windowHost().startTimer(windowSurface.window, kWizardTimer, kTickMs)) {
+        goWithoutTimer();
+        return false;
+    }
     wizardState.timerRunning = kWizardTimer;
+    return true;
 }
 
 void fadeInWindow() {
     wizardState.fadeMode = FadeIn;
-    startTimer();
-    showWindowSurface();
+    if (startTimer()) showWindowSurface();
 }
 
 void workerEnded() {
@@ -61,8 +80,12 @@ void workerEnded() {
     wizardState.inputEnabled = false;
 }
 
+// One installation a run, whatever device notices keep arriving while (or after) it runs.
 void startWorker() {
-    workerRecord = {true, false};
+    if (workerRecord.started) return;
+    workerRecord = {};
+    workerRecord.started = true;
+    trace("install");
     startInstallWorker(*installConfig, workerParameter);
     // No thread could be made: no end message will come, so the window ends here (exit 1).
     if (!installConfig->workerThread && !workerRecord.ended) workerEnded();
@@ -71,6 +94,7 @@ void startWorker() {
 // The device is there: interactively the progress page comes; unattended the window fades
 // away and the installation runs without questions.
 void beginInstallation() {
+    if (workerRecord.started) return;
     if (!settings) {
         workerParameter.quiet = 0;
         workerParameter.showPanel = 1;
@@ -111,7 +135,10 @@ bool stepWindowFade() {
     if (s.fadeMode == FadeIn) {
         if (s.windowAlpha >= 255) return false;
         s.windowAlpha = std::uint8_t(std::min(255, s.windowAlpha + kWindowStep));
-        if (s.windowAlpha == 255) s.inputEnabled = true;
+        if (s.windowAlpha == 255) {
+            s.inputEnabled = true;
+            trace("window shown");
+        }
         return true;
     }
     if (s.windowAlpha > kWindowHidden) {
@@ -168,9 +195,34 @@ void visitButtons(Visit visit) {
 }
 
 void startDragging(int x, int y) {
+    trace("drag started");
     wizardState.dragging = true;
     wizardState.dragOffset[0] = x;
     wizardState.dragOffset[1] = y;
+}
+
+// For the test build's record: a status line once it is on the screen in a settled frame (its
+// page and the window fully shown, nothing left to paint), each text once.
+std::u16string shownStatus;
+
+void traceShownStatus() {
+    if (!wizardTrace) return;
+    const WizardState& s = wizardState;
+    const TextLabel& status = wizardWidgets.statusLabel;
+    bool settled = !status.dirty && !s.fullComposePending && s.pageAlpha[ProgressPage] == 255 &&
+                   s.windowAlpha == 255;
+    if (!settled || status.text == shownStatus) return;
+    shownStatus = status.text;
+    trace("shown", status.text);
+}
+
+void showErrorBox(const StatusEffect& effect) {
+    trace("box", std::u16string(effect.caption) + u"|" + effect.text);
+    // The window is going: nobody is left to answer a box, and the worker must not wait.
+    if (workerRecord.closeAsked) return;
+    workerRecord.boxOpen = true;
+    platform::windowHost().messageBox(windowSurface.window, effect.text.c_str(), effect.caption);
+    workerRecord.boxOpen = false;
 }
 
 }  // namespace
@@ -181,6 +233,7 @@ void installPageFlow() {
     clickActions.language = languageAction;
     startupDecision = runStartupDecision;
     workerRecord = {};
+    shownStatus.clear();
 }
 
 void runStartupDecision() {
@@ -222,9 +275,12 @@ bool stepAnimations() {
 
 void onTimer() {
     paintTick(stepAnimations());
+    traceShownStatus();
 }
 
 void onMouseDown(int x, int y) {
+    // The folder chooser is modal: what reaches the window through its loop is not for us.
+    if (choosingFolder()) return;
     bool pressed = false;
     if (wizardState.inputEnabled) {
         visitButtons([&](ImageButton& b) {
@@ -237,6 +293,7 @@ void onMouseDown(int x, int y) {
 }
 
 void onMouseMove(int x, int y) {
+    if (choosingFolder()) return;
     if (wizardState.inputEnabled) {
         bool entered = false;
         visitButtons([&](ImageButton& b) {
@@ -252,6 +309,7 @@ void onMouseMove(int x, int y) {
 }
 
 void onMouseUp(int x, int y) {
+    if (choosingFolder()) return;
     if (wizardState.inputEnabled) {
         // A click may change the page (and so its buttons): the list is taken first.
         std::vector<ImageButton*> buttons{&wizardWidgets.closeButton};
@@ -262,6 +320,32 @@ void onMouseUp(int x, int y) {
     platform::windowHost().releaseCapture();
 }
 
+void onCaptureLost() {
+    WizardState& s = wizardState;
+    if (s.dragging) trace("drag ended");
+    s.dragging = false;
+    // A press whose release can no longer reach the window must not fire at a later release.
+    visitButtons([](ImageButton& b) {
+        if (b.state == ButtonState::Pressed) {
+            b.state = ButtonState::Normal;
+            b.dirty = true;
+        }
+        return true;
+    });
+}
+
+bool onCloseRequest() {
+    if (!workerRuns()) return true;
+    // Closed from outside while the worker runs: it is cancelled and rolls back, and its end
+    // message closes the window. A box it waits for is ended, as its OK button would.
+    trace("close asked");
+    workerRecord.closeAsked = true;
+    installConfig->running = false;
+    wizardState.inputEnabled = false;
+    if (workerRecord.boxOpen) platform::windowHost().closeMessageBox(windowSurface.window);
+    return false;
+}
+
 void onDeviceChange(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size) {
     if (!mayBeTouchArrival(wParam, broadcast, size)) return;
     // Arrivals during the page's fade-in are caught by the count at the end of the fade.
@@ -270,16 +354,14 @@ void onDeviceChange(std::uintptr_t wParam, const std::uint8_t* broadcast, std::s
 }
 
 void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t size) {
-    StatusEffect effect = statusEffect(code, workerText(text, size));
+    StatusEffect effect = statusEffect(code, workerText(text, size), workerParameter.language);
     switch (effect.kind) {
         case StatusEffect::StatusLine:
             trace("status", effect.text);
             wizardWidgets.statusLabel.setText(effect.text);
             break;
         case StatusEffect::ErrorBox:
-            trace("box", std::u16string(effect.caption) + u"|" + effect.text);
-            platform::windowHost().messageBox(windowSurface.window, effect.text.c_str(),
-                                              effect.caption);
+            showErrorBox(effect);
             break;
         case StatusEffect::WorkerDone:
             workerEnded();
@@ -301,6 +383,7 @@ int onDestroy() {
         if (workerRecord.started)
             status = installConfig->completed ? kExitInstalled : kExitRolledBack;
     }
+    unregisterDeviceArrival();
     DestroyWindowSurface();
     settings.reset();
     static const char* const exits[] = {"exit 0", "exit 1", "exit 2"};

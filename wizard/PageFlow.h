@@ -28,9 +28,17 @@ bool stepAnimations();
 // WM_TIMER: steps, then paints a full compose, a dirty repaint, or nothing.
 void onTimer();
 
+// The mouse; nothing while the folder chooser is open.
 void onMouseDown(int x, int y);
 void onMouseMove(int x, int y);
 void onMouseUp(int x, int y);
+// WM_CAPTURECHANGED (to another window) and WM_CANCELMODE: a drag ends, a press is forgotten.
+void onCaptureLost();
+
+// WM_CLOSE. True when the window may be destroyed now; false while the installation runs: it
+// is cancelled instead (an error box it waits for is ended), and its end message closes the
+// window once the rollback is done.
+bool onCloseRequest();
 
 // WM_DEVICECHANGE with the bytes lParam points to (none for notices without a structure).
 void onDeviceChange(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size);
@@ -42,8 +50,10 @@ void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t si
 // served meanwhile), then the surface, widgets and settings go. Returns the exit status.
 int onDestroy();
 
-// Where the test build of setup.exe records what the wizard showed ("page 2", "status ...",
-// "box CAPTION|TEXT", "exit 0"); none in the shipped setup.exe.
+// Where the test build of setup.exe records what the wizard showed and did ("window shown",
+// "page 2", "install", "status ..." when a status line is set and "shown ..." once it is on the
+// screen with its page fully shown, "box CAPTION|TEXT", "close asked", "drag started", "drag
+// ended", "exit 0"); none in the shipped setup.exe.
 extern void (*wizardTrace)(const char* event, std::u16string_view text);
 
 // The click actions, for the buttons and the tests.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/Text.h"
+#include "engine/RemovalMessages.h"
 #include "engine/StatusCode.h"
 #include "startup/MessageTable.h"
 
@@ -39,7 +40,7 @@ std::u16string workerText(const std::uint8_t* bytes, std::size_t size) {
     return text;
 }
 
-StatusEffect statusEffect(std::uint32_t code, const std::u16string& text) {
+StatusEffect statusEffect(std::uint32_t code, const std::u16string& text, std::uint32_t langId) {
     switch (code) {
         case ST_COPYING_FILE:
             return line(MSG_COPYING_FILE, text, u"\r\n");
@@ -71,6 +72,8 @@ StatusEffect statusEffect(std::uint32_t code, const std::u16string& text) {
             return {StatusEffect::WorkerDone, {}, u""};
         case ST_PREVIOUS_VERSION:
             return line(MSG_PREVIOUS_VERSION, text, u"\r\n");
+        case ST_PREVIOUS_VERSION_LEFT:
+            return box(MSG_PREVIOUS_VERSION, removalIncomplete(langId, text));
         default:
             return {};
     }

@@ -17,8 +17,10 @@ struct StatusEffect {
 // past the end, whoever sent them.
 std::u16string workerText(const std::uint8_t* bytes, std::size_t size);
 
-// Composes the effect of status `code` with the worker's text in the language loaded now:
-// message, CR LF, text (code 4 puts a blank before the line break); 14 and 15 show their
-// message alone; 11 to 13 are error boxes; 18 ends the worker; every other code is ignored.
-// The line is kept whole however long the text: the label wraps and clips it.
-StatusEffect statusEffect(std::uint32_t code, const std::u16string& text);
+// Composes the effect of status `code` with the worker's text in the language loaded now
+// (`langId`): message, CR LF, text (code 4 puts a blank before the line break); 14 and 15 show
+// their message alone; 11 to 13 are error boxes; 24 is an error box saying that what the text
+// names could not be removed; 18 ends the worker; every other code is ignored. The line is
+// kept whole however long the text: the label wraps and clips it.
+StatusEffect statusEffect(std::uint32_t code, const std::u16string& text,
+                          std::uint32_t langId = 1033);

@@ -4,7 +4,10 @@
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32UsbBus.h"
 #ifdef TS_SIMULATED_USB
+#include <windows.h>
+
 #include <cstdio>
+#include <string>
 
 #include "app/setup/SimulatedUsbBus.h"
 #include "common/Text.h"
@@ -15,6 +18,26 @@ namespace {
 // The test build records what the wizard showed, one UTF-8 line an event, for the end-to-end
 // tests to read.
 std::u16string traceFile;
+// A test that must look at the screen at one moment holds the wizard there: while this file
+// holds the very line just recorded, the window thread waits (the frame it pushed stays on the
+// screen, and a worker that sends it a message waits too) until the file is gone.
+std::u16string holdFile;
+constexpr int kLongestHoldMs = 600000;
+
+bool holdFileSays(const std::string& line) {
+    FILE* in = _wfopen(wide(holdFile.c_str()), L"rb");
+    if (!in) return false;
+    char text[512] = {};
+    std::size_t n = std::fread(text, 1, sizeof text - 1, in);
+    std::fclose(in);
+    std::string wanted(text, n);
+    while (!wanted.empty() && (wanted.back() == '\n' || wanted.back() == '\r')) wanted.pop_back();
+    return wanted == line;
+}
+
+void holdWhileAsked(const std::string& line) {
+    for (int waited = 0; waited < kLongestHoldMs && holdFileSays(line); waited += 100) Sleep(100);
+}
 
 void appendTrace(const char* event, std::u16string_view text) {
     FILE* out = _wfopen(wide(traceFile.c_str()), L"ab");
@@ -24,9 +47,9 @@ void appendTrace(const char* event, std::u16string_view text) {
     for (char& c : line) {
         if (c == '\r' || c == '\n') c = ' ';
     }
-    line += "\n";
-    std::fwrite(line.data(), 1, line.size(), out);
+    std::fwrite((line + "\n").data(), 1, line.size() + 1, out);
     std::fclose(out);
+    holdWhileAsked(line);
 }
 }  // namespace
 #endif
@@ -43,6 +66,7 @@ void installSetupPlatform([[maybe_unused]] const std::u16string& executableFolde
     static SimulatedUsbBus simulated(executableFolder + u"\\usb-devices.txt", usb);
     platform::os().usb = &simulated;
     traceFile = executableFolder + u"\\wizard-trace.txt";
+    holdFile = executableFolder + u"\\wizard-hold.txt";
     wizardTrace = appendTrace;
 #endif
 }

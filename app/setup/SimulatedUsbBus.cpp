@@ -79,6 +79,11 @@ bool SimulatedUsbBus::attachedHubName(platform::UsbHandle, int, std::u16string&)
 
 void SimulatedUsbBus::close(platform::UsbHandle) {}
 
-bool SimulatedUsbBus::registerArrivalNotices(void* window) {
-    return system_.registerArrivalNotices(window);
+bool SimulatedUsbBus::registerArrivalNotices(void* window,
+                                             platform::NoticeRegistration& registration) {
+    return system_.registerArrivalNotices(window, registration);
+}
+
+bool SimulatedUsbBus::unregisterArrivalNotices(platform::NoticeRegistration registration) {
+    return system_.unregisterArrivalNotices(registration);
 }

@@ -22,7 +22,8 @@ public:
     bool portInfo(platform::UsbHandle hub, int port, platform::UsbPortInfo& info) override;
     bool attachedHubName(platform::UsbHandle hub, int port, std::u16string& name) override;
     void close(platform::UsbHandle handle) override;
-    bool registerArrivalNotices(void* window) override;
+    bool registerArrivalNotices(void* window, platform::NoticeRegistration& registration) override;
+    bool unregisterArrivalNotices(platform::NoticeRegistration registration) override;
 
 private:
     struct Device {

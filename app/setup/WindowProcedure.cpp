@@ -74,6 +74,17 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DEVICECHANGE:
             deviceChange(wParam, lParam);
             return 0;
+        case WM_CLOSE:
+            // While an installation runs, a close from outside (taskkill, a shutdown, the
+            // modal loop of an error box) cancels it; the window goes after the rollback.
+            return onCloseRequest() ? DefWindowProcW(window, message, wParam, lParam) : 0;
+        case WM_CAPTURECHANGED:
+            if (reinterpret_cast<HWND>(lParam) != window) onCaptureLost();
+            return 0;
+        case WM_CANCELMODE:
+            // An error box or the folder chooser takes the mouse; the default releases capture.
+            onCaptureLost();
+            return DefWindowProcW(window, message, wParam, lParam);
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }

@@ -180,25 +180,31 @@ bool FakeFileSystem::makeFolder(const std::u16string& path) {
     return true;
 }
 
-bool FakeFileSystem::removeFolder(const char16_t* path) {
-    if (faults().shouldFail("removeFolder", traceOf(path))) return false;
+platform::DeleteResult FakeFileSystem::removeFolder(const char16_t* path) {
+    using platform::DeleteResult;
+    if (faults().shouldFail("removeFolder", traceOf(path))) return DeleteResult::Failed;
     std::u16string r;
-    if (!resolve(viewOf(path), false, r)) return false;
+    if (!resolve(viewOf(path), false, r)) return DeleteResult::Failed;
     const Entry* e = find(r);
     // RemoveDirectoryW takes a junction or directory link away itself, never its target.
-    if (!e || !e->node.isDirectory || (!e->node.isLink() && hasChildren(r))) return false;
+    if (!e || !e->node.isDirectory || (!e->node.isLink() && hasChildren(r))) {
+        return DeleteResult::Failed;
+    }
+    if (inUse && inUse(std::u16string(viewOf(path)))) return DeleteResult::InUse;
     entries_.erase(fold(r));
-    return true;
+    return DeleteResult::Deleted;
 }
 
-bool FakeFileSystem::deleteFile(const char16_t* path) {
-    if (faults().shouldFail("deleteFile", traceOf(path))) return false;
+platform::DeleteResult FakeFileSystem::deleteFile(const char16_t* path) {
+    using platform::DeleteResult;
+    if (faults().shouldFail("deleteFile", traceOf(path))) return DeleteResult::Failed;
     std::u16string r;
-    if (!resolve(viewOf(path), false, r)) return false;
+    if (!resolve(viewOf(path), false, r)) return DeleteResult::Failed;
     const Entry* e = find(r);
-    if (!e || e->node.isDirectory) return false;
+    if (!e || e->node.isDirectory) return DeleteResult::Failed;
+    if (inUse && inUse(std::u16string(viewOf(path)))) return DeleteResult::InUse;
     entries_.erase(fold(r));
-    return true;
+    return DeleteResult::Deleted;
 }
 
 bool FakeFileSystem::listFolder(const char16_t* path, std::vector<platform::DirEntry>& out) {

@@ -6,6 +6,7 @@
 // operation goes through the fault plan, so any call can be made to fail.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,8 +35,8 @@ public:
 
     bool exists(const char16_t* path) override;
     bool createFolder(const char16_t* path) override;
-    bool removeFolder(const char16_t* path) override;
-    bool deleteFile(const char16_t* path) override;
+    platform::DeleteResult removeFolder(const char16_t* path) override;
+    platform::DeleteResult deleteFile(const char16_t* path) override;
     bool listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) override;
     platform::WriteResult writeFile(const char16_t* path, const std::uint8_t* bytes,
                                     std::size_t size) override;
@@ -72,6 +73,9 @@ public:
     // Every object with its kind and bytes, keyed by the name as first written: a snapshot to
     // compare the machine before and after.
     std::map<std::u16string, Node> snapshot() const;
+    // Whether a file or folder cannot be removed yet because it is in use (the path as given);
+    // none: never.
+    std::function<bool(const std::u16string& path)> inUse;
     // Makes writes of this path (case-insensitive) come up short.
     void makeWritesShort(const std::u16string& path);
     // Bytes handed out by readFile so far.

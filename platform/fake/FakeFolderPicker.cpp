@@ -4,8 +4,11 @@
 
 namespace fake {
 
-platform::FolderChoice FakeFolderPicker::browse(const char16_t* title, TextBuffer& path) {
+platform::FolderChoice FakeFolderPicker::browse(void* owner, const char16_t* title,
+                                                TextBuffer& path) {
     titles.emplace_back(viewOf(title));
+    owners.push_back(owner);
+    if (whileOpen) whileOpen();
     if (answers_.empty()) return platform::FolderChoice::Cancelled;
     Answer next = answers_.front();
     answers_.pop_front();

@@ -126,6 +126,14 @@ bool FakeServiceManager::queryState(ServiceHandle service, std::uint32_t& state)
     return true;
 }
 
+bool FakeServiceManager::queryProcessId(ServiceHandle service, std::uint32_t& processId) {
+    Service* s = serviceOf(service);
+    if (faults().shouldFail("queryProcessId", s ? utf16ToUtf8(s->name) : "")) return false;
+    if (!s) return false;
+    processId = s->state == platform::kServiceStopped ? 0 : s->processId;
+    return true;
+}
+
 bool FakeServiceManager::remove(ServiceHandle service) {
     Service* s = serviceOf(service);
     if (faults().shouldFail("deleteService", s ? utf16ToUtf8(s->name) : "")) return false;

@@ -28,6 +28,9 @@ public:
         std::uint32_t startsInto = platform::kServiceRunning;
         bool refusesStop = false;  // ControlService fails
         bool markedForDeletion = false;
+        // The process it runs in alone, reported while it is not stopped (a FakeProcesses id,
+        // which this table neither starts nor ends: a process may outlive the stop).
+        std::uint32_t processId = 0;
         int startCalls = 0;
         int stopCalls = 0;
         // Internal: queries left in the current pending state.
@@ -43,6 +46,7 @@ public:
     bool start(platform::ServiceHandle service) override;
     bool controlStop(platform::ServiceHandle service, std::uint32_t& state) override;
     bool queryState(platform::ServiceHandle service, std::uint32_t& state) override;
+    bool queryProcessId(platform::ServiceHandle service, std::uint32_t& processId) override;
     bool queryBinaryPath(platform::ServiceHandle service, std::u16string& binaryPath) override;
     bool remove(platform::ServiceHandle service) override;
     void close(platform::ServiceHandle handle) override;

@@ -143,10 +143,21 @@ void FakeUsbBus::close(platform::UsbHandle handle) {
     if (handles_.erase(handle) == 0) ++badCloses_;
 }
 
-bool FakeUsbBus::registerArrivalNotices(void* window) {
+bool FakeUsbBus::registerArrivalNotices(void* window, platform::NoticeRegistration& registration) {
     if (faults().shouldFail("usb.registerArrivalNotices")) return false;
     if (!window) return false;
     window_ = window;
+    registration = reinterpret_cast<platform::NoticeRegistration>(nextRegistration_++);
+    registrations_.insert(registration);
+    return true;
+}
+
+bool FakeUsbBus::unregisterArrivalNotices(platform::NoticeRegistration registration) {
+    if (faults().shouldFail("usb.unregisterArrivalNotices")) return false;
+    if (registrations_.erase(registration) == 0) {
+        ++badCloses_;
+        return false;
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,9 +54,11 @@ public:
     Controller& controller(int number) { return controllers_[number]; }
 
     int openHandles() const { return int(handles_.size()); }
-    // Closes of handles that were never opened or were already closed.
+    // Closes of handles (and registrations) that were never opened or were already closed.
     int badCloses() const { return badCloses_; }
     void* registeredWindow() const { return window_; }
+    // Registrations handed out and not given back.
+    int liveRegistrations() const { return int(registrations_.size()); }
 
     bool openController(int number, platform::UsbHandle& controller) override;
     bool rootHubName(platform::UsbHandle controller, std::u16string& name) override;
@@ -64,7 +67,8 @@ public:
     bool portInfo(platform::UsbHandle hub, int port, platform::UsbPortInfo& info) override;
     bool attachedHubName(platform::UsbHandle hub, int port, std::u16string& name) override;
     void close(platform::UsbHandle handle) override;
-    bool registerArrivalNotices(void* window) override;
+    bool registerArrivalNotices(void* window, platform::NoticeRegistration& registration) override;
+    bool unregisterArrivalNotices(platform::NoticeRegistration registration) override;
 
 private:
     struct Target {
@@ -81,6 +85,8 @@ private:
     platform::UsbHandle nextHandle_ = 0x100;
     int badCloses_ = 0;
     void* window_ = nullptr;
+    std::set<platform::NoticeRegistration> registrations_;
+    std::uintptr_t nextRegistration_ = 0xD0;
 };
 
 }  // namespace fake

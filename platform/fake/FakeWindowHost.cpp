@@ -48,7 +48,16 @@ void FakeWindowHost::messageBox(void*, const char16_t* text, const char16_t* cap
     Box box{text ? text : u"", caption ? caption : u""};
     boxes.push_back(box);
     calls.push_back("messageBox");
+    boxOpen = true;
     if (onMessageBox) onMessageBox(box);
+    boxOpen = false;
+}
+
+bool FakeWindowHost::closeMessageBox(void*) {
+    calls.push_back("closeMessageBox");
+    if (!boxOpen) return false;
+    ++boxesClosed;
+    return true;
 }
 
 namespace {

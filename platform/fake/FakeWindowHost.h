@@ -26,16 +26,19 @@ public:
     void cursorPos(std::int32_t& x, std::int32_t& y) override;
     void postClose(void* window) override;
     void messageBox(void* window, const char16_t* text, const char16_t* caption) override;
+    bool closeMessageBox(void* window) override;
     bool monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) override;
 
     // What the wizard did, in order: "show", "hide", "start 1 33", "stop 1", "capture",
-    // "releaseCapture", "postClose", "messageBox".
+    // "releaseCapture", "postClose", "messageBox", "closeMessageBox".
     std::vector<std::string> calls;
     bool visible = false;
     bool captured = false;
     int closesPosted = 0;
     std::map<int, unsigned> timers;  // running timers: id -> period
     std::vector<Box> boxes;
+    bool boxOpen = false;
+    int boxesClosed = 0;  // by closeMessageBox
     // Runs while a message box is "open" (the worker waits for it meanwhile).
     std::function<void(const Box&)> onMessageBox;
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <utility>
 
@@ -49,15 +50,18 @@ bool PosixFileSystem::createFolder(const char16_t* path) {
     return ::mkdir(nativePath(path).c_str(), 0755) == 0;
 }
 
-bool PosixFileSystem::removeFolder(const char16_t* path) {
-    return ::rmdir(nativePath(path).c_str()) == 0;
+platform::DeleteResult PosixFileSystem::removeFolder(const char16_t* path) {
+    if (::rmdir(nativePath(path).c_str()) == 0) return platform::DeleteResult::Deleted;
+    return errno == EBUSY ? platform::DeleteResult::InUse : platform::DeleteResult::Failed;
 }
 
-bool PosixFileSystem::deleteFile(const char16_t* path) {
+platform::DeleteResult PosixFileSystem::deleteFile(const char16_t* path) {
     struct stat st;
     std::string p = nativePath(path);
-    if (::lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    return ::unlink(p.c_str()) == 0;
+    if (::lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return platform::DeleteResult::Failed;
+    if (::unlink(p.c_str()) == 0) return platform::DeleteResult::Deleted;
+    return errno == EBUSY || errno == ETXTBSY ? platform::DeleteResult::InUse
+                                              : platform::DeleteResult::Failed;
 }
 
 bool PosixFileSystem::listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) {

@@ -23,12 +23,26 @@ bool Win32FileSystem::createFolder(const char16_t* path) {
     return CreateDirectoryW(wide(path), nullptr) != FALSE;
 }
 
-bool Win32FileSystem::removeFolder(const char16_t* path) {
-    return RemoveDirectoryW(wide(path)) != FALSE;
+platform::DeleteResult Win32FileSystem::removeFolder(const char16_t* path) {
+    if (RemoveDirectoryW(wide(path))) return platform::DeleteResult::Deleted;
+    DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION
+               ? platform::DeleteResult::InUse
+               : platform::DeleteResult::Failed;
 }
 
-bool Win32FileSystem::deleteFile(const char16_t* path) {
-    return DeleteFileW(wide(path)) != FALSE;
+platform::DeleteResult Win32FileSystem::deleteFile(const char16_t* path) {
+    if (DeleteFileW(wide(path))) return platform::DeleteResult::Deleted;
+    DWORD error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+        return platform::DeleteResult::InUse;
+    }
+    // A running program's image is refused as access denied; so are a folder and a read-only
+    // file, which no waiting changes.
+    DWORD attributes = GetFileAttributesW(wide(path));
+    bool waitingHelps = error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+                        !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+    return waitingHelps ? platform::DeleteResult::InUse : platform::DeleteResult::Failed;
 }
 
 bool Win32FileSystem::listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) {

@@ -9,8 +9,8 @@ class Win32FileSystem : public platform::FileSystem {
 public:
     bool exists(const char16_t* path) override;
     bool createFolder(const char16_t* path) override;
-    bool removeFolder(const char16_t* path) override;
-    bool deleteFile(const char16_t* path) override;
+    platform::DeleteResult removeFolder(const char16_t* path) override;
+    platform::DeleteResult deleteFile(const char16_t* path) override;
     bool listFolder(const char16_t* path, std::vector<platform::DirEntry>& entries) override;
     platform::WriteResult writeFile(const char16_t* path, const std::uint8_t* bytes,
                                     std::size_t size) override;

@@ -8,10 +8,13 @@
 
 namespace win32 {
 
-platform::FolderChoice Win32FolderPicker::browse(const char16_t* title, TextBuffer& path) {
+platform::FolderChoice Win32FolderPicker::browse(void* owner, const char16_t* title,
+                                                 TextBuffer& path) {
     static_assert(kTextUnits >= MAX_PATH, "the shell writes up to MAX_PATH units");
     BROWSEINFOW info = {};
-    info.hwndOwner = nullptr;
+    // Owned: the shell disables the owner while the chooser runs its modal loop, so nothing
+    // can be clicked behind it.
+    info.hwndOwner = static_cast<HWND>(owner);
     info.pidlRoot = nullptr;  // the desktop
     info.pszDisplayName = wide(path);
     info.lpszTitle = wide(title);

@@ -7,7 +7,7 @@ namespace win32 {
 
 class Win32FolderPicker : public platform::FolderPicker {
 public:
-    platform::FolderChoice browse(const char16_t* title, TextBuffer& path) override;
+    platform::FolderChoice browse(void* owner, const char16_t* title, TextBuffer& path) override;
 };
 
 }  // namespace win32

@@ -49,14 +49,29 @@ bool Win32ServiceManager::controlStop(platform::ServiceHandle service, std::uint
     return true;
 }
 
+namespace {
+bool queryStatus(platform::ServiceHandle service, SERVICE_STATUS_PROCESS& status) {
+    DWORD needed = 0;
+    return QueryServiceStatusEx(sc(service), SC_STATUS_PROCESS_INFO,
+                                reinterpret_cast<LPBYTE>(&status), sizeof(status),
+                                &needed) != FALSE;
+}
+}  // namespace
+
 bool Win32ServiceManager::queryState(platform::ServiceHandle service, std::uint32_t& state) {
     SERVICE_STATUS_PROCESS status = {};
-    DWORD needed = 0;
-    if (!QueryServiceStatusEx(sc(service), SC_STATUS_PROCESS_INFO,
-                              reinterpret_cast<LPBYTE>(&status), sizeof(status), &needed)) {
-        return false;
-    }
+    if (!queryStatus(service, status)) return false;
     state = status.dwCurrentState;
+    return true;
+}
+
+bool Win32ServiceManager::queryProcessId(platform::ServiceHandle service,
+                                         std::uint32_t& processId) {
+    SERVICE_STATUS_PROCESS status = {};
+    if (!queryStatus(service, status)) return false;
+    bool alone = (status.dwServiceType & SERVICE_WIN32_OWN_PROCESS) != 0 &&
+                 (status.dwServiceType & SERVICE_WIN32_SHARE_PROCESS) == 0;
+    processId = alone ? status.dwProcessId : 0;
     return true;
 }
 

@@ -16,6 +16,7 @@ public:
     bool start(platform::ServiceHandle service) override;
     bool controlStop(platform::ServiceHandle service, std::uint32_t& state) override;
     bool queryState(platform::ServiceHandle service, std::uint32_t& state) override;
+    bool queryProcessId(platform::ServiceHandle service, std::uint32_t& processId) override;
     bool queryBinaryPath(platform::ServiceHandle service, std::u16string& binaryPath) override;
     bool remove(platform::ServiceHandle service) override;
     void close(platform::ServiceHandle handle) override;

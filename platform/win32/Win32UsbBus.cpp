@@ -111,7 +111,7 @@ void deviceBroadcast(std::intptr_t lParam, const std::uint8_t*& bytes, std::size
     size = bytes ? reinterpret_cast<const DEV_BROADCAST_HDR*>(bytes)->dbch_size : 0;
 }
 
-bool Win32UsbBus::registerArrivalNotices(void* window) {
+bool Win32UsbBus::registerArrivalNotices(void* window, platform::NoticeRegistration& registration) {
     DEV_BROADCAST_DEVICEINTERFACE_W filter;
     std::memset(&filter, 0, sizeof filter);
     filter.dbcc_size = sizeof filter;
@@ -121,8 +121,12 @@ bool Win32UsbBus::registerArrivalNotices(void* window) {
     static_assert(sizeof filter == 32);
     HDEVNOTIFY notice = RegisterDeviceNotificationW(static_cast<HWND>(window), &filter,
                                                     DEVICE_NOTIFY_WINDOW_HANDLE);
-    // The registration lasts as long as the window; the handle is not needed again.
+    registration = notice;
     return notice != nullptr;
+}
+
+bool Win32UsbBus::unregisterArrivalNotices(platform::NoticeRegistration registration) {
+    return registration && UnregisterDeviceNotification(registration) != FALSE;
 }
 
 }  // namespace win32

@@ -10,6 +10,23 @@ namespace {
 HWND handle(void* window) {
     return static_cast<HWND>(window);
 }
+
+struct BoxSearch {
+    HWND owner = nullptr;
+    HWND box = nullptr;
+};
+
+// A message box is a dialog (class "#32770") owned by the window it was shown for.
+BOOL CALLBACK findOwnedBox(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<BoxSearch*>(param);
+    wchar_t kind[8] = {};
+    if (GetWindow(window, GW_OWNER) != search->owner || !GetClassNameW(window, kind, 8) ||
+        lstrcmpW(kind, L"#32770") != 0) {
+        return TRUE;
+    }
+    search->box = window;
+    return FALSE;
+}
 }  // namespace
 
 void Win32WindowHost::show(void* window, bool visible) {
@@ -45,6 +62,14 @@ void Win32WindowHost::postClose(void* window) {
 
 void Win32WindowHost::messageBox(void* window, const char16_t* text, const char16_t* caption) {
     MessageBoxW(handle(window), wide(text), wide(caption), MB_OK);
+}
+
+bool Win32WindowHost::closeMessageBox(void* window) {
+    BoxSearch search;
+    search.owner = handle(window);
+    EnumThreadWindows(GetCurrentThreadId(), findOwnedBox, reinterpret_cast<LPARAM>(&search));
+    // The box's loop ends once the message it is dispatching now returns.
+    return search.box && EndDialog(search.box, IDOK) != FALSE;
 }
 
 bool Win32WindowHost::monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) {

@@ -15,6 +15,7 @@ public:
     void cursorPos(std::int32_t& x, std::int32_t& y) override;
     void postClose(void* window) override;
     void messageBox(void* window, const char16_t* text, const char16_t* caption) override;
+    bool closeMessageBox(void* window) override;
     bool monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) override;
 };
 

@@ -84,6 +84,10 @@ wizard_wait_trace() {
   return 1
 }
 wizard_click() { xdotool mousemove --window "$wizard" "$1" "$2" click 1; }
+# wizard_hold_at LINE: the wizard stops once it has recorded LINE (the frame it showed stays on
+# the screen) until wizard_release; a screenshot of a passing moment is then no race.
+wizard_hold_at() { printf '%s\n' "$1" >"$run_dir/wizard-hold.txt"; }
+wizard_release() { rm -f "$run_dir/wizard-hold.txt"; }
 # wizard_shot FILE.png: the window's 538 x 375 pixels as they are on the screen.
 wizard_shot() {
   local X Y

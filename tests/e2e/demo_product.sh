@@ -82,15 +82,21 @@ check "--print: no problem" test -z "$(grep '^problem=' "$work/print.txt")"
 # Started from the Start menu, the panel shows the hidden instance's window.
 w "$panel" >/dev/null
 title='KorvelPanel - German - 127.0.0.1:6550'
-window=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" 2>/dev/null | head -1)
+window=$(timeout 120 xdotool search --sync --onlyvisible --name "$title" 2>/dev/null | head -1)
 check "the panel window shows the language and endpoint in its title" test -n "$window"
 check "--print: the panel is shown" grep -qx 'running=shown' <(w "$panel" --print)
-if [ -n "$window" ]; then
-  sleep 1
+# The window is mapped before it is painted: the screen is read again until it shows the
+# panel's page (or 60 s passed), however long a loaded machine takes to paint it.
+panel_shot() {
   eval "$(xdotool getwindowgeometry --shell "$window")"
   xwd -root -display "$DISPLAY" | /usr/bin/convert xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" \
     png:"$shots/korvelpanel.png"
   colours=$(/usr/bin/convert "$shots/korvelpanel.png" -format %c histogram:info:- | tr -d ' ')
+  grep -qi '#005C6E' <<<"$colours" && [ "$(wc -l <<<"$colours")" -gt 4 ]
+}
+if [ -n "$window" ]; then
+  until_ok 60 panel_shot
+  panel_shot
   check "the screenshot shows the panel's band" grep -qi '#005C6E' <<<"$colours"
   check "the screenshot shows text on the page" test "$(wc -l <<<"$colours")" -gt 4
 fi

@@ -7,10 +7,10 @@
 # Arguments: BUILD_DIR SOURCE_DIR.
 e2e_screen=800x600 source "$(dirname "$0")/lib.bash" "$@"
 log="$session_work/log.txt"
-TS_FOLDER_PICKER_E2E=1 timeout 120 wine "$build/wizard_tests.exe" \
+TS_FOLDER_PICKER_E2E=1 timeout 300 wine "$build/wizard_tests.exe" \
   --gtest_filter=FolderPicker.OpensWithItsTitleAndACancelChangesNothing </dev/null >"$log" 2>&1 &
 test=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name "Browse for Folder" | head -1)
+window=$(timeout 120 xdotool search --sync --onlyvisible --name "Browse for Folder" | head -1)
 check "the chooser's window appears" test -n "$window"
 # A key sent while the chooser is still settling can be lost on a loaded machine, so Escape is
 # sent again for as long as the chooser is on the screen.

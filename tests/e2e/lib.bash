@@ -69,10 +69,12 @@ PY
 }
 
 # drop_service_trace C:\PRODUCT: the test service writes a trace file beside itself once it runs,
-# which no installation knows of; it is waited for and taken away before an uninstall.
+# which no installation knows of; it is waited for and taken away before an uninstall. The
+# installer waits 5 s for the service to run and goes on without it: on a loaded machine the
+# service may start (and write its trace) well after the installer has ended.
 drop_service_trace() {
   local trace
   trace=$(unix "$1\\VantrelService.exe.trace")
-  for _ in $(seq 50); do [ -e "$trace" ] && break; sleep 0.1; done
+  until_ok 120 test -e "$trace"
   rm -f "$trace"
 }

@@ -27,10 +27,14 @@ cp "$work/canary" "$(unix 'C:\trusted\Co\Pr\own.txt')"
 make_log 'C:\trusted\Co\Pr\uninstall.log' 'C:\trusted' Co Pr \
   '0=C:\trusted\Co\Pr\own.txt' '4=C:\trusted\Co\Pr\TsHardenVictim.exe'
 w "$pkgtool" uninstall 'C:\trusted\Co\Pr\uninstall.log' >"$work/out2.txt"
-check "a believed log is acted on (exit 0)" test "$?" -eq 0
+check "a believed log is acted on, and what it could not remove is reported (exit 3)" \
+  test "$?" -eq 3
 check "... its own file goes" test ! -e "$(unix 'C:\trusted\Co\Pr\own.txt')"
 check "... but a service registered to run a program elsewhere stays" \
   w "$fixtures/fixture_service_query.exe" TsHardenVictim
+check "... and is named as not the installation's to remove" grep -qxF \
+  'still there: LOG_SERVICE C:\trusted\Co\Pr\TsHardenVictim.exe (not this installation'"'"'s to remove)' \
+  "$work/out2.txt"
 w sc delete TsHardenVictim >/dev/null
 
 finish

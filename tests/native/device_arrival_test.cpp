@@ -161,12 +161,21 @@ TEST_F(DeviceChange, OtherNoticesAskTheBus) {
     EXPECT_FALSE(mayBeTouchArrival(kDeviceRemoveComplete, touch.data(), touch.size()));
 }
 
-TEST_F(DeviceChange, RegistrationHandsTheWindowToTheSystem) {
+TEST_F(DeviceChange, RegistrationHandsTheWindowToTheSystemAndIsGivenBackOnce) {
     int window = 0;
     EXPECT_TRUE(registerDeviceArrival(&window));
     EXPECT_EQ(bus.registeredWindow(), &window);
+    // A second registration replaces the first instead of leaking it.
+    EXPECT_TRUE(registerDeviceArrival(&window));
+    EXPECT_EQ(bus.liveRegistrations(), 1);
+    unregisterDeviceArrival();
+    unregisterDeviceArrival();
+    EXPECT_EQ(bus.liveRegistrations(), 0);
+    EXPECT_EQ(bus.badCloses(), 0);
     fake::faults().failOperation("usb.registerArrivalNotices");
     EXPECT_FALSE(registerDeviceArrival(&window));
+    unregisterDeviceArrival();
+    EXPECT_EQ(bus.badCloses(), 0);
 }
 
 }  // namespace

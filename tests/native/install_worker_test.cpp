@@ -342,3 +342,46 @@ TEST(InstallWorker, APackageWhoseRootIsNamedOtherwiseStillLeavesALogThatUndoesIt
     ASSERT_TRUE(h.install());
     EXPECT_EQ(h.window.count(ST_PREVIOUS_VERSION), 1);
 }
+
+TEST(InstallWorker, AStartWhileAWorkerRunsIsRefusedAndTheFirstRunsToItsEnd) {
+    InstallHarness h;
+    std::vector<bool> secondStarts;
+    h.window.onMessage = [&](const StatusRecorder::Message&) {
+        // The window would start again here (a device notice, say) while the worker waits.
+        if (secondStarts.empty()) {
+            secondStarts.push_back(startInstallWorker(h.package.config, h.parameter));
+        }
+    };
+    EXPECT_TRUE(h.install());
+    EXPECT_EQ(secondStarts, (std::vector<bool>{false}));
+    EXPECT_EQ(h.window.count(ST_WORKER_DONE), 1);
+    // Once it ended, a new start is allowed again.
+    h.window.onMessage = nullptr;
+    EXPECT_TRUE(h.install());
+    EXPECT_EQ(h.window.count(ST_WORKER_DONE), 2);
+}
+
+// An earlier installation that cannot be removed completely: nothing is installed over it.
+
+TEST(InstallWorker, APreviousVersionLeftBehindStopsTheInstallationAndNamesWhatStayed) {
+    InstallHarness h;
+    ASSERT_TRUE(h.install());
+    const std::u16string held = kProductFolder + u"\\KorvelPanel.exe";
+    h.machine.files.inUse = [&](const std::u16string& path) { return path == held; };
+    h.window.messages.clear();
+    MachineSnapshot removedButOne;
+    h.window.onMessage = [&](const StatusRecorder::Message& m) {
+        if (m.code == ST_PREVIOUS_VERSION_LEFT) removedButOne = h.machine.snapshot();
+    };
+    EXPECT_FALSE(h.install());
+    ASSERT_EQ(h.window.count(ST_PREVIOUS_VERSION_LEFT), 1);
+    const auto& last = h.window.messages[h.window.messages.size() - 2];
+    EXPECT_EQ(last.code, ST_PREVIOUS_VERSION_LEFT);
+    EXPECT_TRUE(last.text == held);
+    EXPECT_EQ(h.window.messages.back().code, ST_WORKER_DONE);
+    EXPECT_EQ(h.window.count(ST_COPYING_FILE), 0);
+    // Nothing of the new installation was made: the machine is as the removal left it.
+    EXPECT_TRUE(h.machine.files.hasFile(held));
+    EXPECT_FALSE(h.machine.files.hasFile(kLogPath));
+    EXPECT_TRUE(h.machine.snapshot() == removedButOne);
+}

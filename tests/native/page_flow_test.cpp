@@ -440,3 +440,237 @@ TEST(WorkerLifetime, AWorkerOnItsOwnThreadInstallsWhileTheWindowTicks) {
     EXPECT_TRUE(w.machine.files.hasFile(kLogPath));
     EXPECT_TRUE(shows(w, u"Installation Complete!"));
 }
+
+// One installation a run. Windows sends a device-change notice for every device-node change,
+// several per plug and many more while drivers install: none but the first may start anything.
+
+namespace {
+
+int installationsIn(const WizardMachine& w) {
+    return int(std::count(w.window.codes.begin(), w.window.codes.end(), ST_WORKER_DONE));
+}
+
+void tenNotices() {
+    for (int i = 0; i < 10; ++i) onDeviceChange(0x0007, nullptr, 0);
+}
+
+const char* const kAgreedIni = R"(<Unattended Lang="English" EndUserLicense="Agree" )"
+                               R"(ShowPanel="No" HID="1" Path="C:\Program Files"/>)";
+
+}  // namespace
+
+TEST(PageFlowNotices, TenNoticesStartOneInstallationInEveryMode) {
+    {  // interactive
+        WizardMachine w;
+        toLicencePage(w);
+        w.click(kAgreeX, kButtonY);
+        ASSERT_TRUE(w.tickUntil([] { return wizardState.pageAlpha[DevicePage] == 255; }));
+        w.plugTouchDevice();
+        tenNotices();
+        w.runUntilClosed();
+        EXPECT_EQ(installationsIn(w), 1);
+        EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    }
+    {  // unattended: the device page stays fully shown while the window fades away
+        WizardMachine w;
+        w.settingsFile(kAgreedIni);
+        w.start();
+        ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+        w.plugTouchDevice();
+        tenNotices();
+        for (int i = 0; i < 5; ++i) w.tick();
+        tenNotices();
+        w.runUntilClosed();
+        EXPECT_EQ(installationsIn(w), 1);
+        EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    }
+    {  // quiet: the device was there at the start and the window never shows
+        WizardMachine w;
+        w.settingsFile(kAgreedIni);
+        w.plugTouchDevice();
+        w.start();
+        tenNotices();
+        w.runUntilClosed();
+        EXPECT_EQ(installationsIn(w), 1);
+        EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    }
+}
+
+TEST(PageFlowNotices, NoticesWhileTheWorkerRunsOnItsThreadLeaveOneWholeInstallation) {
+    WizardMachine w(true);
+    w.settingsFile(kAgreedIni);
+    MachineSnapshot before = w.machine.snapshot();
+    w.start();
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    w.plugTouchDevice();
+    // A notice between every two messages of the worker, and between ticks.
+    w.window.afterMessage = [](std::uint32_t) { tenNotices(); };
+    tenNotices();
+    while (!w.closed()) {
+        tenNotices();
+        w.tick();
+    }
+    EXPECT_EQ(installationsIn(w), 1);
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    // The log is whole: removing through it leaves the machine as it was.
+    EXPECT_TRUE(runUninstallJob(kLogPath));
+    MachineSnapshot after = w.machine.snapshot();
+    after.files.erase(kScriptIni);
+    before.files.erase(kScriptIni);
+    EXPECT_TRUE(after == before) << describeDifference(before, after);
+}
+
+// A close from outside (taskkill without /f, a shutdown) while the worker waits for an error box:
+// the box's own loop delivers the WM_CLOSE.
+
+TEST(WorkerLifetime, ACloseWhileAnErrorBoxIsOpenEndsTheBoxRollsBackAndExitsWithOne) {
+    WizardMachine w(true);
+    toLicencePage(w);
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark");
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark\\KorvelServerV6");
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe");
+    w.machine.files.addFile(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe\\x");
+    MachineSnapshot before = w.machine.snapshot();
+    bool destroyNow = true;
+    w.host.onMessageBox = [&](const fake::FakeWindowHost::Box&) { destroyNow = onCloseRequest(); };
+    w.plugTouchDevice();
+    w.click(kAgreeX, kButtonY);
+    w.runUntilClosed(1000000);
+    EXPECT_FALSE(destroyNow);
+    EXPECT_EQ(w.host.boxesClosed, 1);
+    EXPECT_EQ(w.exitStatus(), kExitRolledBack);
+    EXPECT_TRUE(shows(w, u"Installation Cancelled!"));
+    MachineSnapshot after = w.machine.snapshot();
+    EXPECT_TRUE(after == before) << describeDifference(before, after);
+}
+
+TEST(WorkerLifetime, ACloseWhileTheWorkerRunsCancelsItAndNoErrorBoxWaitsForAnyone) {
+    WizardMachine w;
+    toLicencePage(w);
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark");
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark\\KorvelServerV6");
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe");
+    w.machine.files.addFile(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe\\x");
+    // Told to close at the worker's first message, before its error comes.
+    bool asked = false;
+    w.window.afterMessage = [&](std::uint32_t) {
+        if (!asked) {
+            EXPECT_FALSE(onCloseRequest());
+        }
+        asked = true;
+    };
+    w.plugTouchDevice();
+    w.click(kAgreeX, kButtonY);
+    w.runUntilClosed();
+    EXPECT_TRUE(w.host.boxes.empty());
+    EXPECT_EQ(w.exitStatus(), kExitRolledBack);
+    // Before and after an installation a close destroys the window at once.
+    WizardMachine idle;
+    idle.start();
+    EXPECT_TRUE(onCloseRequest());
+}
+
+TEST_F(PageFlow, TheFolderChooserIsOwnedByTheWizardWhichTakesNoInputMeanwhile) {
+    toLicencePage(w);
+    w.picker.answer(platform::FolderChoice::Chosen, u"D:\\Tools");
+    platform::Point at = windowSurface.windowPos;
+    w.picker.whileOpen = [&] {
+        // Agree behind the chooser, a drag, a hover: none of it reaches the wizard.
+        w.click(kAgreeX, kButtonY);
+        onMouseDown(100, 100);
+        w.host.cursorX = 900;
+        onMouseMove(150, 150);
+        onMouseUp(150, 150);
+        onMouseMove(kAgreeX, kButtonY);
+    };
+    w.click(300, kButtonY);  // Browse
+    EXPECT_EQ(w.picker.owners, (std::vector<void*>{kWizardWindow}));
+    EXPECT_EQ(wizardState.currentPage, LicencePage);
+    EXPECT_EQ(windowSurface.windowPos, at);
+    EXPECT_EQ(wizardWidgets.agreeButton.state, ButtonState::Normal);
+    EXPECT_TRUE(wizardWidgets.pathLabel.text == u"D:\\Tools\\Brenmark\\KorvelServerV6");
+    // Once it is closed the wizard answers again, with the folder the label shows.
+    w.click(kAgreeX, kButtonY);
+    EXPECT_EQ(wizardState.currentPage, DevicePage);
+    EXPECT_TRUE(viewOf(workerParameter.installRoot) == u"D:\\Tools");
+}
+
+TEST_F(PageFlow, LosingTheCaptureEndsADragAndForgetsAPress) {
+    w.start();
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    platform::Point at = windowSurface.windowPos;
+    onMouseDown(100, 100);
+    ASSERT_TRUE(wizardState.dragging);
+    onCaptureLost();  // an error box took the mouse
+    w.host.cursorX = 700;
+    w.host.cursorY = 400;
+    onMouseMove(300, 300);  // no button held any more
+    EXPECT_FALSE(wizardState.dragging);
+    EXPECT_EQ(windowSurface.windowPos, at);
+    // A press on a flag whose release went elsewhere: a later release there fires nothing.
+    onMouseDown(kEnglishX, kFlagY);
+    onCaptureLost();
+    EXPECT_EQ(wizardWidgets.languageButtons[1].state, ButtonState::Normal);
+    onMouseUp(kEnglishX, kFlagY);
+    EXPECT_EQ(wizardState.currentPage, LanguagePage);
+}
+
+TEST_F(PageFlow, AWizardWhoseTimerCannotStartClosesInsteadOfWaitingForever) {
+    fake::faults().failOperation("windows.startTimer");
+    w.start();
+    EXPECT_FALSE(w.host.visible);
+    EXPECT_LT(w.runUntilClosed(100), 100);
+    EXPECT_EQ(w.exitStatus(), kExitNotStarted);
+    EXPECT_EQ(w.host.count("show"), 0);
+    expectMachineUntouched();
+}
+
+TEST(PageFlowTimer, AnInstallationWhoseEndFindsNoTimerStillEndsTheProcess) {
+    WizardMachine w;
+    w.settingsFile(kAgreedIni);
+    w.plugTouchDevice();
+    fake::faults().failOperation("windows.startTimer");
+    w.start();  // the worker runs inside the start and its end message finds no timer
+    EXPECT_LT(w.runUntilClosed(100), 100);
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
+}
+
+TEST_F(PageFlow, TheDeviceRegistrationIsGivenBackWithTheWindow) {
+    w.start();
+    EXPECT_EQ(w.usb.liveRegistrations(), 1);
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    w.click(kCloseX, kCloseY);
+    w.runUntilClosed();
+    EXPECT_EQ(w.usb.liveRegistrations(), 0);
+    EXPECT_EQ(w.usb.badCloses(), 0);
+}
+
+// The test build's record, which the end-to-end tests wait on: a status line is recorded as
+// shown once it is on the screen with the progress page and the window fully shown.
+
+namespace {
+std::vector<std::string> recorded;
+void record(const char* event, std::u16string_view text) {
+    recorded.push_back(std::string(event) + " " + utf16ToUtf8(text));
+}
+}  // namespace
+
+TEST_F(PageFlow, AStatusLineIsRecordedAsShownOnceItsPageIsFullyShown) {
+    recorded.clear();
+    wizardTrace = record;
+    w.start();
+    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
+    // Set while the progress page is not shown: nothing on the screen yet.
+    onWorkerStatus(ST_COMPLETE, nullptr, 0);
+    for (int i = 0; i < 3; ++i) w.tick();
+    wizardState.currentPage = ProgressPage;  // as the device's arrival does
+    for (int i = 0; i < 16; ++i) w.tick();
+    EXPECT_EQ(wizardState.pageAlpha[ProgressPage], 240);
+    EXPECT_EQ(std::count(recorded.begin(), recorded.end(), "shown Installation Complete!"), 0);
+    w.tick();
+    w.tick();
+    wizardTrace = nullptr;
+    // Once, from the tick that completed the fade on.
+    EXPECT_EQ(std::count(recorded.begin(), recorded.end(), "shown Installation Complete!"), 1);
+    EXPECT_EQ(recorded.back(), "shown Installation Complete!");
+}

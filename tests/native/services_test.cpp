@@ -177,6 +177,56 @@ TEST(StopService, RefusedOrFailedCallsAreFailures) {
     EXPECT_FALSE(stopServiceByName(u"Missing"));
 }
 
+// The manager says stopped as soon as the service said so; its process ends after that and
+// holds its program file until then.
+
+TEST(StopService, WaitsUntilTheProcessTheServiceRanInHasEnded) {
+    EngineFakes m;
+    fake::FakeProcesses::Behaviour lingers;
+    lingers.runsForMs = 1800;
+    auto& process = m.processes.addRunning(u"C:\\Korvel\\Svc.exe", lingers);
+    auto& s = m.services.add(u"Svc", kServiceRunning);
+    s.processId = process.id;
+    EXPECT_TRUE(stopServiceByName(u"Svc"));
+    EXPECT_EQ(m.processes.runningWithImage(u"C:\\Korvel\\Svc.exe"), 0);
+    EXPECT_EQ(m.processes.openHandles(), 0u);
+    EXPECT_EQ(m.services.openHandles(), 0u);
+}
+
+TEST(StopService, GivesUpOnAProcessThatOutlivesItsServiceForLong) {
+    EngineFakes m;
+    auto& process = m.processes.addRunning(u"C:\\Korvel\\Svc.exe");  // never ends
+    auto& s = m.services.add(u"Svc", kServiceRunning);
+    s.processId = process.id;
+    std::uint32_t before = m.clock.now();
+    EXPECT_FALSE(stopServiceByName(u"Svc"));
+    EXPECT_EQ(s.state, kServiceStopped);
+    EXPECT_EQ(m.clock.now() - before, kServiceExitWaitMs);
+    EXPECT_EQ(m.processes.openHandles(), 0u);
+    // Deleting goes on all the same.
+    EXPECT_TRUE(deleteServiceByName(u"Svc"));
+}
+
+TEST(StopService, AProcessThatCannotBeWatchedIsNotWaitedFor) {
+    for (const char* failing : {"queryProcessId", "openProcess"}) {
+        EngineFakes m;
+        auto& process = m.processes.addRunning(u"C:\\Korvel\\Svc.exe");
+        m.services.add(u"Svc", kServiceRunning).processId = process.id;
+        fake::faults().failOperation(failing);
+        EXPECT_TRUE(stopServiceByName(u"Svc")) << failing;
+        EXPECT_EQ(m.clock.slept(), 0u) << failing;
+        EXPECT_EQ(m.processes.openHandles(), 0u) << failing;
+    }
+    // A refused stop closes the process it opened.
+    EngineFakes m;
+    auto& process = m.processes.addRunning(u"C:\\Korvel\\Svc.exe");
+    auto& s = m.services.add(u"Svc", kServiceRunning);
+    s.processId = process.id;
+    s.refusesStop = true;
+    EXPECT_FALSE(stopServiceByName(u"Svc"));
+    EXPECT_EQ(m.processes.openHandles(), 0u);
+}
+
 TEST(StopService, WorksOnAHandleTheCallerHolds) {
     EngineFakes m;
     m.services.add(u"Svc", kServiceRunning).pollsToStop = 2;

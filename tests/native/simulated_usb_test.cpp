@@ -46,8 +46,12 @@ TEST_F(SimulatedBus, LinesThatAreNoDeviceAreIgnored) {
     EXPECT_EQ(countTouchDevices(), 0);
 }
 
-TEST_F(SimulatedBus, NoticesAreRegisteredWithTheSystem) {
+TEST_F(SimulatedBus, NoticesAreRegisteredWithTheSystemAndGivenBackThere) {
     int window = 0;
-    EXPECT_TRUE(bus.registerArrivalNotices(&window));
+    platform::NoticeRegistration registration = nullptr;
+    EXPECT_TRUE(bus.registerArrivalNotices(&window, registration));
     EXPECT_EQ(system.registeredWindow(), &window);
+    EXPECT_EQ(system.liveRegistrations(), 1);
+    EXPECT_TRUE(bus.unregisterArrivalNotices(registration));
+    EXPECT_EQ(system.liveRegistrations(), 0);
 }

@@ -70,8 +70,16 @@ TEST_F(StatusLines, ErrorCodesBecomeABoxWithTheWorkerTextAndTheLanguagesCaption)
     EXPECT_TRUE(std::u16string(service.caption) == std::u16string(messageText(MSG_ERROR_SERVICE)));
 }
 
+TEST_F(StatusLines, APreviousVersionLeftBehindIsAnErrorBoxNamingWhatStayedInTheLanguage) {
+    buildMessageTable(1031);
+    StatusEffect left = statusEffect(ST_PREVIOUS_VERSION_LEFT, u"C:\\P\\svc.exe", 1031);
+    EXPECT_EQ(left.kind, StatusEffect::ErrorBox);
+    EXPECT_TRUE(left.text.starts_with(u"C:\\P\\svc.exe konnte nicht vollst\u00e4ndig"));
+    EXPECT_TRUE(std::u16string(left.caption) == std::u16string(messageText(MSG_PREVIOUS_VERSION)));
+}
+
 TEST_F(StatusLines, CodesWithoutAMeaningAreIgnored) {
-    for (std::uint32_t code : {2u, 7u, 8u, 9u, 10u, 19u, 20u, 21u, 22u, 24u, 0xFFFFFFFFu}) {
+    for (std::uint32_t code : {2u, 7u, 8u, 9u, 10u, 19u, 20u, 21u, 22u, 25u, 0xFFFFFFFFu}) {
         EXPECT_EQ(statusEffect(code, u"text").kind, StatusEffect::Ignore) << code;
     }
 }

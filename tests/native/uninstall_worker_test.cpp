@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "engine/ProductRemoval.h"
+#include "package/FileRemoval.h"
+#include "tests/native/EngineFakes.h"
 #include "tests/support/InstallHarness.h"
 
 using namespace testpkg;
@@ -134,4 +139,74 @@ TEST(UninstallWorker, AHeaderNamingAnotherFolderEarnsNoTrust) {
     EXPECT_TRUE(m.files.hasFile(u"C:\\Windows\\System32\\drivers\\net.sys"));
     EXPECT_TRUE(m.processes.all().empty());
     EXPECT_EQ(m.services.find(u"WinDefend")->state, platform::kServiceRunning);
+}
+
+// A file still held for a moment (a program that has just been closed, a scanner) goes once it
+// is free; one that stays held, or cannot go for another reason, is left after a short while.
+
+TEST(FileRemoval, AFileInUseIsTriedAgainForAShortWhileOnly) {
+    EngineFakes m;
+    m.files.addFolder(u"C:\\P");
+    m.files.addFile(u"C:\\P\\a.exe");
+    int refusals = 5;
+    m.files.inUse = [&](const std::u16string&) { return refusals-- > 0; };
+    EXPECT_TRUE(deleteFileWhenFree(u"C:\\P\\a.exe"));
+    EXPECT_FALSE(m.files.hasFile(u"C:\\P\\a.exe"));
+    EXPECT_EQ(m.clock.slept(), 5 * kInUseRetryMs);
+
+    m.files.addFile(u"C:\\P\\b.exe");
+    m.files.inUse = [](const std::u16string&) { return true; };
+    EXPECT_FALSE(deleteFileWhenFree(u"C:\\P\\b.exe"));
+    EXPECT_TRUE(m.files.hasFile(u"C:\\P\\b.exe"));
+    EXPECT_EQ(m.clock.slept(), (5 + kInUseRetries) * kInUseRetryMs);
+
+    m.files.inUse = nullptr;
+    fake::faults().failOperation("deleteFile");
+    EXPECT_FALSE(deleteFileWhenFree(u"C:\\P\\b.exe"));
+    EXPECT_EQ(m.clock.slept(), (5 + kInUseRetries) * kInUseRetryMs);
+}
+
+TEST(UninstallWorker, FilesStillHeldForAMomentAreRemovedAll) {
+    InstallHarness h;
+    MachineSnapshot before = h.machine.snapshot();
+    ASSERT_TRUE(h.install());
+    // Every file refuses its first two deletions.
+    std::map<std::u16string, int> refusals;
+    h.machine.files.inUse = [&](const std::u16string& path) { return refusals[path]++ < 2; };
+    ASSERT_TRUE(h.uninstall());
+    MachineSnapshot after = h.machine.snapshot();
+    EXPECT_TRUE(after == before) << describeDifference(before, after);
+}
+
+// The driver folder is still the working folder of the uninstall script's process for a moment
+// after that process was seen to end (on a loaded machine, for longer): the product folders go
+// all the same, and the removal says nothing stayed.
+TEST(UninstallWorker, AFolderStillInUseForAMomentIsRemovedAll) {
+    InstallHarness h;
+    MachineSnapshot before = h.machine.snapshot();
+    ASSERT_TRUE(h.install());
+    int refusals = 3;
+    h.machine.files.inUse = [&](const std::u16string& path) {
+        return path == kProductFolder + u"\\driver" && refusals-- > 0;
+    };
+    RemovalReport report = removeInstallation(kLogPath.c_str(), nullptr);
+    removeProductFolders(report.trust, report.leftovers);
+    EXPECT_TRUE(report.complete());
+    MachineSnapshot after = h.machine.snapshot();
+    EXPECT_TRUE(after == before) << describeDifference(before, after);
+}
+
+TEST(FileRemoval, AFolderInUseIsTriedAgainButOneThatIsNotEmptyIsNot) {
+    EngineFakes m;
+    m.files.addFolder(u"C:\\P");
+    m.files.addFolder(u"C:\\P\\d");
+    m.files.addFile(u"C:\\P\\d\\f");
+    int refusals = 4;
+    m.files.inUse = [&](const std::u16string&) { return refusals-- > 0; };
+    EXPECT_FALSE(removeFolderWhenFree(u"C:\\P\\d"));  // not empty: at once
+    EXPECT_EQ(m.clock.slept(), 0u);
+    m.files.removeTree(u"C:\\P\\d\\f");
+    EXPECT_TRUE(removeFolderWhenFree(u"C:\\P\\d"));
+    EXPECT_EQ(m.clock.slept(), 4 * kInUseRetryMs);
+    EXPECT_FALSE(m.files.hasFolder(u"C:\\P\\d"));
 }

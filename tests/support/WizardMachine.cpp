@@ -180,10 +180,13 @@ void WizardMachine::start() {
 }
 
 void WizardMachine::destroyIfClosePosted() {
-    if (closed_ || host.closesPosted <= closesHandled_) return;
-    ++closesHandled_;
-    exitStatus_ = onDestroy();
-    closed_ = true;
+    while (!closed_ && host.closesPosted > closesHandled_) {
+        ++closesHandled_;
+        // WM_CLOSE reaches the window procedure, which destroys the window only when allowed.
+        if (!onCloseRequest()) continue;
+        exitStatus_ = onDestroy();
+        closed_ = true;
+    }
 }
 
 void WizardMachine::tick() {

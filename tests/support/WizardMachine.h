@@ -81,7 +81,8 @@ public:
     // The process entry as far as it is portable: settings, first state, surface, decision.
     void start();
 
-    // One timer tick, if the timer runs; then a posted close destroys the window.
+    // One timer tick, if the timer runs; then a posted close is handled as WM_CLOSE is, which
+    // destroys the window unless an installation runs.
     void tick();
     // Ticks until the window is gone or `limit` ticks passed; the number of ticks taken.
     int runUntilClosed(int limit = 5000);

@@ -64,12 +64,42 @@ TEST_F(Win32Files, FoldersAndFilesBehaveAsTheCoreExpects) {
     EXPECT_EQ(fs.writeFile(at(u"missing\\f").c_str(), bytes.data(), 1),
               platform::WriteResult::CannotCreate);
 
-    EXPECT_FALSE(fs.removeFolder(at(u"a").c_str()));  // not empty
-    EXPECT_FALSE(fs.deleteFile(at(u"a").c_str()));    // a folder is no file
-    EXPECT_TRUE(fs.deleteFile(at(u"a\\f.bin").c_str()));
-    EXPECT_TRUE(fs.deleteFile(at(u"a\\empty").c_str()));
-    EXPECT_TRUE(fs.removeFolder(at(u"a").c_str()));
+    EXPECT_EQ(fs.removeFolder(at(u"a").c_str()), platform::DeleteResult::Failed);  // not empty
+    using platform::DeleteResult;
+    EXPECT_EQ(fs.deleteFile(at(u"a").c_str()), DeleteResult::Failed);  // a folder is no file
+    EXPECT_EQ(fs.deleteFile(at(u"a\\f.bin").c_str()), DeleteResult::Deleted);
+    EXPECT_EQ(fs.deleteFile(at(u"a\\empty").c_str()), DeleteResult::Deleted);
+    EXPECT_EQ(fs.removeFolder(at(u"a").c_str()), platform::DeleteResult::Deleted);
     EXPECT_FALSE(fs.exists(at(u"a").c_str()));
+}
+
+TEST_F(Win32Files, AFileInUseIsToldApartFromOneNoWaitingWouldFree) {
+    using platform::DeleteResult;
+    std::vector<std::uint8_t> bytes{1};
+    std::u16string held = at(u"held.bin"), readOnly = at(u"read-only.bin");
+    ASSERT_EQ(fs.writeFile(held.c_str(), bytes.data(), 1), platform::WriteResult::Written);
+    ASSERT_EQ(fs.writeFile(readOnly.c_str(), bytes.data(), 1), platform::WriteResult::Written);
+    HANDLE open = CreateFileW(reinterpret_cast<const wchar_t*>(held.c_str()), GENERIC_READ,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(fs.deleteFile(held.c_str()), DeleteResult::InUse);
+    CloseHandle(open);
+    EXPECT_EQ(fs.deleteFile(held.c_str()), DeleteResult::Deleted);
+    SetFileAttributesW(reinterpret_cast<const wchar_t*>(readOnly.c_str()), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(fs.deleteFile(readOnly.c_str()), DeleteResult::Failed);
+    SetFileAttributesW(reinterpret_cast<const wchar_t*>(readOnly.c_str()), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(fs.deleteFile(readOnly.c_str()), DeleteResult::Deleted);
+    EXPECT_EQ(fs.deleteFile(at(u"missing.bin").c_str()), DeleteResult::Failed);
+
+    // A process's working folder (a script's, say, or its console's) is in use until it goes.
+    std::u16string folder = at(u"working");
+    ASSERT_TRUE(fs.createFolder(folder.c_str()));
+    wchar_t was[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, was);
+    ASSERT_TRUE(SetCurrentDirectoryW(reinterpret_cast<const wchar_t*>(folder.c_str())));
+    EXPECT_EQ(fs.removeFolder(folder.c_str()), DeleteResult::InUse);
+    SetCurrentDirectoryW(was);
+    EXPECT_EQ(fs.removeFolder(folder.c_str()), DeleteResult::Deleted);
 }
 
 TEST_F(Win32Files, ListingReportsNamesAndTheDirectoryFlag) {

@@ -121,10 +121,35 @@ TEST(Win32Services, DeletingARunningServiceStopsItFirst) {
     ASSERT_TRUE(startServiceByName(u"TsFixtureRunning"));
     EXPECT_TRUE(deleteServiceByName(u"TsFixtureRunning"));
     EXPECT_FALSE(serviceExists(u"TsFixtureRunning"));
-    // The process has ended, so its file can go.
-    std::error_code error;
-    for (int i = 0; i < 50 && !std::filesystem::remove(exe, error); ++i) Sleep(100);
+    // The fixture's process outlives its reported stop by 1.5 s; the stop waited for it, so its
+    // file goes at the first try.
+    EXPECT_EQ(machine.files.deleteFile(u16(exe).c_str()), platform::DeleteResult::Deleted);
     EXPECT_FALSE(std::filesystem::exists(exe));
+}
+
+TEST(Win32Services, TheProcessOfARunningServiceIsReportedUntilItStops) {
+    Win32Machine machine;
+    ScratchFolder scratch(L"ts service pid");
+    auto exe = scratch.add(L"fixture_service.exe", L"bin", L"TsFixturePid.exe");
+    ServiceGuard guard{u"TsFixturePid"};
+    if (serviceExists(u"TsFixturePid")) deleteServiceByName(u"TsFixturePid");
+    ASSERT_TRUE(createService(u"TsFixturePid", u16(exe).c_str(), nullptr));
+    ASSERT_TRUE(startServiceByName(u"TsFixturePid"));
+    auto& scm = platform::services();
+    platform::ServiceHandle manager = scm.openManager();
+    platform::ServiceHandle service = scm.openService(manager, u"TsFixturePid");
+    std::uint32_t id = 0;
+    EXPECT_TRUE(scm.queryProcessId(service, id));
+    EXPECT_NE(id, 0u);
+    // While the process runs, its program cannot be deleted: that is what the stop waits for.
+    EXPECT_EQ(machine.files.deleteFile(u16(exe).c_str()), platform::DeleteResult::InUse);
+    EXPECT_TRUE(stopService(service));
+    EXPECT_TRUE(scm.queryProcessId(service, id));
+    EXPECT_EQ(id, 0u);
+    scm.close(service);
+    scm.close(manager);
+    EXPECT_TRUE(deleteServiceByName(u"TsFixturePid"));
+    EXPECT_EQ(machine.files.deleteFile(u16(exe).c_str()), platform::DeleteResult::Deleted);
 }
 
 TEST(Win32Services, MissingServiceIsNotFound) {

@@ -106,6 +106,11 @@ TEST_F(Win32Usb, ArrivalNoticesCanBeRequestedForAWindow) {
                                   wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr) << GetLastError();
     EXPECT_TRUE(registerDeviceArrival(window));
+    // Given back before the window goes: the system holds no registration for a dead window.
+    platform::NoticeRegistration registration = nullptr;
+    ASSERT_TRUE(bus.registerArrivalNotices(window, registration));
+    EXPECT_TRUE(bus.unregisterArrivalNotices(registration));
+    unregisterDeviceArrival();
     DestroyWindow(window);
     EXPECT_FALSE(registerDeviceArrival(nullptr));
 }

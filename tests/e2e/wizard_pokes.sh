@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# setup.exe's test build poked from outside, as Windows and other programs poke a real one:
+# a burst of device notices after the plug (exactly one installation, a whole uninstall.log),
+# a close (taskkill without /f) while an error box is open (the box ends, the installation rolls
+# back, exit 1), the folder chooser owned by the wizard window, which takes no input meanwhile,
+# and a box taking the mouse in the middle of a drag (the drag ends). Every wait is for
+# something the wizard recorded, never for a time.
+# Arguments: BUILD_DIR SOURCE_DIR.
+e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
+
+setup="$build/setup/setup-usbsim.exe"
+poke="$build/fixtures/wizard_poke.exe"
+package_win='Z:'"$(sed 's|/|\\|g' <<<"$build/demo/package.bin")"
+w "$pkgtool" script "$package_win" >"$work/script.txt"
+company=$(sed -n 's/^company\t//p' "$work/script.txt")
+product=$(sed -n 's/^product\t//p' "$work/script.txt")
+[ -n "$company" ] && [ -n "$product" ] || { echo "FAIL: no company/product in the package"; exit 1; }
+productWin="C:\\Program Files (x86)\\$company\\$product"
+productDir="$drive/Program Files (x86)/$company/$product"
+ini() { printf '<Unattended Lang="English" EndUserLicense="%s" ShowPanel="No" HID="1" Path="C:\\Program Files (x86)"/>\r\n' "$1"; }
+traced() { grep -qxF -- "$1" "$run_dir/wizard-trace.txt"; }
+nothing_installed() { [ ! -e "$productDir" ] && ! w reg query 'HKLM\SOFTWARE\KorvelServerV5' >/dev/null; }
+
+# --- ten device notices right after the plug: one installation, its log whole
+setup_start "$setup" notices "$(ini Agree)"
+check "notices: the device page shows" wizard_wait_window
+wizard_plug "$poke"
+w "$poke" devicechange 10
+check "notices: exit status 0" test "$(setup_exit_status)" = 0
+check "notices: one installation started" test "$(grep -cx install "$run_dir/wizard-trace.txt")" = 1
+# Every file of the package logged once, and the log itself; each logged file there.
+{
+  w "$pkgtool" list "$package_win" | cut -f2 | while read -r rel; do printf '%s\\%s\n' "$productWin" "$rel"; done
+  printf '%s\\uninstall.log\n' "$productWin"
+} | sort >"$work/expected.txt"
+w "$pkgtool" log "$productWin\\uninstall.log" >"$work/log.txt"
+sed -n 's/^LOG_FILE\t//p' "$work/log.txt" | sort >"$work/logged.txt"
+check "notices: the log names every file once" diff "$work/expected.txt" "$work/logged.txt"
+[ "$failures" -eq 0 ] || diff "$work/expected.txt" "$work/logged.txt" | head -5
+missing=0
+while read -r path; do
+  path=${path//\\//}
+  [ -f "$drive/${path#C:/}" ] || missing=$((missing + 1))
+done <"$work/logged.txt"
+check "notices: every logged file is there" test "$missing" -eq 0
+check "notices: one Uninstall entry" test "$(grep -c '^LOG_UNINSTALL_ENTRY' "$work/log.txt")" = 1
+w "$pkgtool" uninstall "$productWin\\uninstall.log" >"$work/uninstall.txt"
+check "notices: the installation is removed whole (exit 0)" test $? -eq 0
+check "notices: nothing left" nothing_installed
+
+# --- a close from outside while the worker waits for an error box
+first=$(w "$pkgtool" list "$package_win" | head -1 | cut -f2)
+blocker="$productDir/${first//\\//}"
+mkdir -p "$blocker" && touch "$blocker/keep"
+setup_start "$setup" close-box "$(ini Agree)"
+check "close: the device page shows" wizard_wait_window
+wizard_plug "$poke"
+check "close: the error box is open" wizard_wait_trace "box Error creating files!|$productWin\\$first" 120
+until_ok 60 xdotool search --onlyvisible --name '^Error creating files!$'
+w "$poke" close
+check "close: exit status 1, without anyone answering the box" test "$(setup_exit_status)" = 1
+check "close: it was the close that ended the box" traced "close asked"
+check "close: the box is gone" bash -c "! xdotool search --onlyvisible --name '^Error creating files!\$'"
+rm -rf "$blocker"
+find "$drive/Program Files (x86)/$company" -depth -type d -empty -delete 2>/dev/null
+check "close: rolled back, nothing left" nothing_installed
+
+# --- the folder chooser is modal to the wizard; a box taking the mouse ends a drag
+setup_start "$setup" chooser "$(ini Disagree)"
+check "chooser: the licence page shows" wizard_wait_window
+check "chooser: the window is fully shown" wizard_wait_trace "window shown"
+wizard_click 300 355  # Browse
+chooser=$(timeout 60 xdotool search --sync --onlyvisible --name '^Browse for Folder$' | head -1)
+check "chooser: it opens" test -n "$chooser"
+w "$poke" chooser >"$work/chooser.txt"
+check "chooser: owned by the wizard window, which is disabled meanwhile" test $? -eq 0
+cat "$work/chooser.txt"
+# Cancelled with Escape, sent again for as long as the chooser is on the screen (a key sent
+# while it is still settling can be lost).
+for _ in $(seq 60); do
+  xdotool search --onlyvisible --name '^Browse for Folder$' >/dev/null 2>&1 || break
+  xdotool windowactivate --sync "$chooser" 2>/dev/null
+  xdotool windowfocus --sync "$chooser" key Escape 2>/dev/null
+  sleep 1
+done
+check "chooser: cancelled" bash -c "! xdotool search --onlyvisible --name '^Browse for Folder\$'"
+xdotool mousemove --window "$wizard" 100 100 mousedown 1
+check "drag: a press outside every button drags" wizard_wait_trace "drag started"
+w "$poke" cancelmode
+check "drag: losing the mouse ends the drag" traced "drag ended"
+xdotool mouseup 1
+wizard_click 490 355  # Disagree
+check "chooser: Disagree still closes the window (exit 2)" test "$(setup_exit_status)" = 2
+
+finish
