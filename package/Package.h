@@ -11,8 +11,10 @@
 // Why a package was rejected (none when it was accepted).
 extern const char* lastPackageRejection;
 
-// Loads the blob of `size` bytes (the resource's size). False when the sizes do not add up or
-// any block points outside the blob; the configuration is then cleared and has no tree.
+// Loads the blob of `size` bytes (the resource's size): the package, then the product identity
+// that may follow it (package/ProductIdentity.h). False when the sizes do not add up, any
+// block points outside the blob, or what follows the package is no sound identity block; the
+// configuration is then cleared and has no tree.
 bool loadPackage(const std::uint8_t* blob, std::size_t size, InstallConfig& config,
                  ScriptStop* scriptStop = nullptr);
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/CommandLine.h"
+#include "engine/LogIdentity.h"
 #include "engine/ProductRemoval.h"
 #include "engine/RemovalMessages.h"
 #include "engine/UninstallLog.h"
@@ -113,10 +114,20 @@ void removeLater(const std::u16string& folder) {
     }
 }
 
-std::u16string productNameOf(const std::u16string& logPath) {
+// What the installation's log says of itself, for the question and the messages only: nothing
+// is acted on before the copy has judged the log.
+struct LoggedInstallation {
+    std::u16string product;
+    ProductIdentity identity = demoIdentity();
+};
+
+LoggedInstallation readLoggedInstallation(const std::u16string& logPath) {
+    LoggedInstallation logged;
     UninstallLog log;
-    if (!loadLog(log, logPath.c_str())) return {};
-    return std::u16string(viewOf(log.product));
+    if (!loadLog(log, logPath.c_str())) return logged;
+    logged.product = viewOf(log.product);
+    if (!identityOfLog(log, logged.identity)) logged.identity = demoIdentity();
+    return logged;
 }
 
 // Started from the product folder.
@@ -124,12 +135,13 @@ int startFromProductFolder(const Arguments& args) {
     std::u16string self = win32::executablePath();
     std::u16string folder = folderOf(self);
     std::u16string log = folder + u"\\uninstall.log";
-    std::uint32_t language = installedLanguage();
+    LoggedInstallation logged = readLoggedInstallation(log);
+    std::uint32_t language = installedLanguage(logged.identity);
     if (!platform::files().exists(log.c_str())) {
         tell(args.quiet, removalNothingFound(language), u"Uninstall", MB_ICONWARNING);
         return kNothingThere;
     }
-    std::u16string product = productNameOf(log);
+    const std::u16string& product = logged.product;
     if (!args.quiet && MessageBoxW(nullptr, wide(removalQuestion(language, product).c_str()),
                                    wide(product.c_str()), MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return kNotRemoved;
@@ -154,7 +166,7 @@ int removeFromTemporaryCopy(const Arguments& args) {
     std::u16string self = win32::executablePath();
     std::u16string folder = folderOf(args.runFor);
     std::u16string log = folder + u"\\uninstall.log";
-    std::uint32_t language = installedLanguage();
+    std::uint32_t language = installedLanguage(readLoggedInstallation(log).identity);
     RemovalReport report = removeInstallation(log.c_str(), args.runFor.c_str());
     if (!report.loaded || !report.believed) {
         tell(args.quiet, removalNothingFound(language), u"Uninstall", MB_ICONWARNING);

@@ -7,6 +7,7 @@
 
 #include "common/Names.h"
 #include "common/Text.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Wide.h"
 
 namespace win32 {
@@ -108,44 +109,6 @@ bool Win32FileSystem::specialFolder(platform::SpecialFolder which, std::u16strin
 }
 
 namespace {
-
-// A handle closed on scope exit.
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (valid()) CloseHandle(h_);
-    }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE get() const { return h_; }
-    void reset(HANDLE h) {
-        if (valid()) CloseHandle(h_);
-        h_ = h;
-    }
-
-private:
-    HANDLE h_ = INVALID_HANDLE_VALUE;
-};
-
-// The path of the object behind a handle, as the system resolved it: every link on the way
-// followed, letter case as stored.
-bool finalPathOf(HANDLE handle, std::wstring& path) {
-    DWORD needed = GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS);
-    if (needed == 0) return false;
-    path.assign(needed, L'\0');
-    DWORD got = GetFinalPathNameByHandleW(handle, path.data(), needed, VOLUME_NAME_DOS);
-    if (got == 0 || got >= needed) return false;
-    path.resize(got);
-    return true;
-}
-
-bool sameFinalPath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
 
 bool deleteThrough(HANDLE handle) {
     FILE_DISPOSITION_INFO disposition = {TRUE};

@@ -115,6 +115,14 @@ int buildPackageBytes(const std::string& manifestArg, std::vector<std::uint8_t>&
         return refuse(manifestArg, manifest.recordLines[*fault.record],
                       manifest.recordElements[*fault.record] + ": " + fault.reason);
     }
+    // The product's identity travels right after the package (package/ProductIdentity.h).
+    if (!completeIdentity(manifest, error)) return refuse(manifestArg, error.line, error.cause);
+    std::vector<std::uint8_t> identity = identityBlockOf(manifest.identity);
+    if (bytes.size() + identity.size() > kMaxPackageSize) {
+        return refuse(manifestArg, manifest.rootLine,
+                      "the package and its identity would pass 4 GiB - 1 bytes");
+    }
+    bytes.insert(bytes.end(), identity.begin(), identity.end());
     int line = 0;
     if (!checkReferences(bytes, manifest, line, cause)) return refuse(manifestArg, line, cause);
     return 0;
