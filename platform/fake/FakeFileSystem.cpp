@@ -314,7 +314,9 @@ platform::WriteResult FakeFileSystem::writeFileBelow(const char16_t* base, const
         return platform::WriteResult::CannotCreate;
     }
     std::u16string r;
-    if (!strictlyBelow(base, relative, false, r)) return platform::WriteResult::CannotCreate;
+    if (!strictlyBelow(base, relative, false, r) || linkCount(r) > 1) {
+        return platform::WriteResult::CannotCreate;
+    }
     return write(r, bytes, size);
 }
 

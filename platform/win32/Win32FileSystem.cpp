@@ -244,6 +244,12 @@ platform::WriteResult Win32FileSystem::writeFileBelow(const char16_t* base,
         if (below.created) deleteThrough(below.handle.get());
         return platform::WriteResult::CannotCreate;
     }
+    // A file with a second name (a hard link planted in a folder others can write) is also some
+    // other file, which the write would change.
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(below.handle.get(), &info) || info.nNumberOfLinks != 1) {
+        return platform::WriteResult::CannotCreate;
+    }
     // Opened without truncating, so that nothing was changed before the check: cut it now.
     FILE_END_OF_FILE_INFO end = {};
     if (!SetFileInformationByHandle(below.handle.get(), FileEndOfFileInfo, &end, sizeof end)) {

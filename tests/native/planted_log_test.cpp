@@ -3,6 +3,7 @@
 // installer would, and checks that only what the installation owns went.
 #include <gtest/gtest.h>
 
+#include "common/Names.h"
 #include "engine/LogIdentity.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/OtherProduct.h"
@@ -226,6 +227,78 @@ TEST(PlantedLog, AnotherVendorsUninstallEntryOfTheSameNameStays) {
     ours.add(LOG_UNINSTALL_ENTRY, u"Pr");
     ours.uninstall();
     EXPECT_FALSE(ours.m.registry.hasKey(RegistryRoot::LocalMachine, entry));
+}
+
+namespace {
+
+bool started(const FakeMachine& m, const std::u16string& program) {
+    for (const auto* process : m.processes.all()) {
+        if (sameIgnoringAsciiCase(process->image, program)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// A user who can rename a folder above the log's folder could, once the log is judged, swap in a
+// tree of their own: the elevated worker would run their scripts and follow their links. Such a
+// log is not acted on at all.
+TEST(PlantedLog, ALogBelowAFolderOthersCanRenameIsNotActedOnAtAll) {
+    PlantedLog p;
+    p.m.security.openToUsers(u"C:\\Apps");
+    p.m.files.setAccess(u"C:\\Apps\\Co", fake::Access::OnlyTrusted);
+    p.m.files.addFile(kFolder + u"\\a.txt");
+    p.m.files.addFile(kFolder + u"\\u.bat");
+    p.add(LOG_FILE, kFolder + u"\\a.txt");
+    p.add(LOG_DRIVER_SCRIPT, kFolder + u"\\u.bat");
+    p.uninstall();
+    EXPECT_TRUE(p.m.files.hasFile(kFolder + u"\\a.txt"));
+    EXPECT_FALSE(started(p.m, kFolder + u"\\u.bat"));
+    EXPECT_EQ(p.m.files.heldCount(), 0u);
+}
+
+// From before the log is read until the worker has done what it says, the folders from the
+// drive's root to the log's folder cannot be renamed or replaced; afterwards they can.
+TEST(PlantedLog, TheFoldersStayHeldWhileTheLogIsActedOn) {
+    PlantedLog p;
+    p.m.files.addFile(kFolder + u"\\a.txt");
+    p.add(LOG_FILE, kFolder + u"\\a.txt");
+    std::vector<bool> moved;
+    fake::faults().onCall = [&](int, const std::string& operation) {
+        if (operation != "removeBelow" || !moved.empty()) return;
+        for (const char16_t* folder : {u"C:\\Apps", u"C:\\Apps\\Co", u"C:\\Apps\\Co\\Pr"}) {
+            moved.push_back(p.m.files.moveByUser(folder, std::u16string(folder) + u"-aside"));
+        }
+    };
+    p.uninstall();
+    EXPECT_EQ(moved, (std::vector<bool>{false, false, false}));
+    EXPECT_FALSE(p.m.files.hasFile(kFolder + u"\\a.txt"));
+    EXPECT_EQ(p.m.files.heldCount(), 0u);
+    EXPECT_TRUE(p.m.files.moveByUser(u"C:\\Apps", u"C:\\Apps-aside"));
+}
+
+// What the log names inside the product folder is reached through handles: a link found on the
+// way is never followed, and a script runs only while it, and every folder on the way to it, is
+// held and writable by nobody else.
+TEST(PlantedLog, InsideTheProductFolderNoLinkIsFollowedAndOnlyTrustedScriptsRun) {
+    PlantedLog p;
+    p.m.files.addFolder(u"C:\\Victim");
+    p.m.files.addFile(u"C:\\Victim\\v.txt");
+    p.m.files.addFile(u"C:\\Victim\\u.bat");
+    p.m.files.addLink(kFolder + u"\\driver", u"C:\\Victim");
+    p.m.files.addFile(kFolder + u"\\open.bat");
+    p.m.security.openToUsers(kFolder + u"\\open.bat");
+    p.m.files.addFile(kFolder + u"\\ok.bat");
+    p.add(LOG_FILE, kFolder + u"\\driver\\v.txt");
+    p.add(LOG_DRIVER_SCRIPT, kFolder + u"\\driver\\u.bat");
+    p.add(LOG_DRIVER_SCRIPT, kFolder + u"\\open.bat");
+    p.add(LOG_DRIVER_SCRIPT, kFolder + u"\\ok.bat");
+    p.uninstall();
+    EXPECT_TRUE(p.m.files.hasFile(u"C:\\Victim\\v.txt"));
+    EXPECT_FALSE(started(p.m, u"C:\\Victim\\u.bat"));
+    EXPECT_FALSE(started(p.m, kFolder + u"\\driver\\u.bat"));
+    EXPECT_FALSE(started(p.m, kFolder + u"\\open.bat"));
+    EXPECT_TRUE(started(p.m, kFolder + u"\\ok.bat"));
 }
 
 TEST(PlantedLog, AHeaderThatIsNotBelievedRemovesNoFoldersItNames) {
