@@ -490,7 +490,8 @@ TEST_F(SettingsFileFaults, UnreadableFileMeansInteractive) {
 }
 
 TEST_F(SettingsFileFaults, FileThatCannotBeWrittenStillGivesItsSettings) {
-    EXPECT_TRUE(read("<Unattended Lang=\"Korean\" HID=\"x\" ShowPanel=\"Yes\"/>", "writeFileBelow"));
+    EXPECT_TRUE(
+        read("<Unattended Lang=\"Korean\" HID=\"x\" ShowPanel=\"Yes\"/>", "writeFileBelow"));
     EXPECT_TRUE(fake::faults().injected());
     EXPECT_EQ(record.language, 1042u);
     EXPECT_TRUE(record.showPanel);
