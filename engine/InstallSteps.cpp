@@ -40,6 +40,24 @@ Refusal refusalOf(platform::FolderFault fault) {
     return fault == platform::FolderFault::Missing ? Refusal::Missing : Refusal::OthersCanChange;
 }
 
+// Company and product folders that stand there already: nobody else may change them (or
+// anything on the way), and under a root others can write, nobody else may write them either.
+bool existingFoldersAreSound(WorkerRun& run, const TextBuffer& company, const TextBuffer& product) {
+    for (const TextBuffer* folder : {&company, &product}) {
+        if (!platform::files().exists(*folder)) continue;
+        platform::Held held = platform::security().holdFolderChain(*folder);
+        if (!held.sound()) {
+            refuse(run, held.atFault, refusalOf(held.fault));
+            return false;
+        }
+        if (!run.rootProtected && !platform::security().isWritableOnlyByTrusted(*folder)) {
+            refuse(run, viewOf(*folder), Refusal::OthersCanChange);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool installFolderIsSafe(WorkerRun& run) {
@@ -66,15 +84,7 @@ bool installFolderIsSafe(WorkerRun& run) {
     }
     run.hold = std::move(held.hold);
     run.rootProtected = platform::security().isWritableOnlyByTrusted(chain.back().c_str());
-    if (run.rootProtected || !composed) return true;
-    for (const TextBuffer* folder : {&company, &product}) {
-        if (platform::files().exists(*folder) &&
-            !platform::security().isWritableOnlyByTrusted(*folder)) {
-            refuse(run, viewOf(*folder), Refusal::OthersCanChange);
-            return false;
-        }
-    }
-    return true;
+    return !composed || existingFoldersAreSound(run, company, product);
 }
 
 namespace {

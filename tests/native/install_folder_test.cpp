@@ -201,6 +201,19 @@ TEST(InstallFolder, AnExistingFolderOthersCanWriteIsRefusedBeforeAnythingChanges
     }
 }
 
+// Under a root only the system's own can change, a company folder someone opened to everyone
+// could have the product folder in it renamed and replaced: refused, and left as it was.
+TEST(InstallFolder, UnderAProtectedRootACompanyFolderOthersCanChangeIsRefusedAndKept) {
+    RootInstall h(u"C:\\Program Files");
+    h.machine.files.addFolder(u"C:\\Program Files\\Brenmark");
+    h.machine.security.openToUsers(u"C:\\Program Files\\Brenmark");
+    MachineSnapshot before = h.machine.snapshot();
+    EXPECT_FALSE(h.install());
+    MachineSnapshot after = h.machine.snapshot();
+    EXPECT_TRUE(after == before) << describeDifference(before, after);
+    EXPECT_EQ(h.refusedFolder(), u"C:\\Program Files\\Brenmark");
+}
+
 // Between the check and the creation a user makes the company folder first: the installation
 // notices and rolls back rather than install into a folder they own.
 TEST(InstallFolder, AFolderMadeByAUserBetweenCheckAndCreationIsNotUsed) {
