@@ -32,10 +32,6 @@ bool targetOf(const FileNode* file, TextBuffer& path) {
     return file && file->root->targetPath[0] != 0 && targetPathOf(*file, path);
 }
 
-}  // namespace
-
-namespace {
-
 Refusal refusalOf(platform::FolderFault fault) {
     return fault == platform::FolderFault::Missing ? Refusal::Missing : Refusal::OthersCanChange;
 }

@@ -66,9 +66,7 @@ platform::Held FakeSecurity::holdFolderChain(const char16_t* path) {
     }
     auto hold = std::make_unique<FakeHold>(files_);
     for (const std::u16string& folder : chain) {
-        FolderFault fault = faults().shouldFail("judgeFolder", utf16ToUtf8(folder))
-                                ? FolderFault::Unreadable
-                                : judge(files_, folder, true, true);
+        FolderFault fault = judge(files_, folder, true, true);
         if (fault != FolderFault::None) return faultAt(fault, folder);
         hold->keep(folder);
     }
