@@ -26,18 +26,18 @@ state() {
   done
   echo "== service"; w "$query" VantrelService
   echo "== files"
-  (cd "$drive" && find "Program Files (x86)/Brenmark" users/Public/Documents/Vantrel \
+  (cd "$drive" && find "$program_files/Brenmark" users/Public/Documents/Vantrel \
       "$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brenmark" "$user/Desktop" \
       2>/dev/null | sort)
 }
 state >"$work/clean.txt"
 
 # --- install, in German, quietly: the launched panel gets " -h"
-w "$pkgtool" install 'C:\e2e\package.bin' --root 'C:\Program Files (x86)' --lang 1031 --quiet \
+w "$pkgtool" install 'C:\e2e\package.bin' --root "$program_files_win" --lang 1031 --quiet \
   >"$work/install.txt"
 check "quiet install exits 0" test "$?" -eq 0
-product='C:\Program Files (x86)\Brenmark\KorvelServerV6'
-productDir="$drive/Program Files (x86)/Brenmark/KorvelServerV6"
+product="$program_files_win\\Brenmark\\KorvelServerV6"
+productDir="$drive/$program_files/Brenmark/KorvelServerV6"
 w "$pkgtool" list 'C:\e2e\package.bin' | cut -f2 | tr '\\' '/' | sort >"$work/package-files.txt"
 listing() { (cd "$productDir" && find . -type f | sed 's|^\./||' | grep -vx uninstall.log | sort); }
 check "the installation folder holds exactly the package's files" \

@@ -10,7 +10,7 @@ e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 query="$build/fixtures/fixture_service_query.exe"
 shots="$build/e2e-shots/uninstaller"
 mkdir -p "$shots"
-productDir="$drive/Program Files (x86)/Brenmark/KorvelServerV6"
+productDir="$drive/$program_files/Brenmark/KorvelServerV6"
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6'
 temp="$drive/$user/AppData/Local/Temp"
 
@@ -22,7 +22,7 @@ state() {
   done
   echo "== service"; w "$query" VantrelService
   echo "== files"
-  (cd "$drive" && find "Program Files (x86)/Brenmark" users/Public/Documents/Vantrel \
+  (cd "$drive" && find "$program_files/Brenmark" users/Public/Documents/Vantrel \
       "$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brenmark" 2>/dev/null;
    find "$user/Desktop" -type f 2>/dev/null) | sort
 }
@@ -35,7 +35,7 @@ install() { # install LANG: the demo installed quietly by setup.exe's test build
   mkdir -p "$drive/e2e/$name"
   printf 'aaec:0001\r\n' >"$drive/e2e/$name/usb-devices.txt"
   setup_start "$build/setup/setup-usbsim.exe" "$name" \
-    "$(printf '<Unattended Lang="%s" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="C:\\Program Files (x86)"/>' "$1")"
+    "$(printf '<Unattended Lang="%s" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="%s"/>' "$1" "$program_files_win")"
   [ "$(setup_exit_status)" = 0 ]
 }
 uninstaller() { # the program the Uninstall entry's command starts
@@ -62,7 +62,7 @@ press() { # press TITLE KEY: the key on the box of that title
 # --- quietly, through the Uninstall entry: everything goes, with the uninstaller's folders
 check "the demo installs" install English
 check "the Uninstall entry names the uninstaller, quoted" \
-  grep -q '"C:\\Program Files (x86)\\Brenmark\\KorvelServerV6\\Uninstall.exe"' \
+  grep -qF "\"$program_files_win\\Brenmark\\KorvelServerV6\\Uninstall.exe\"" \
   <(w reg query "$entry" /v UninstallString)
 run_uninstaller /S
 check "quiet uninstall exits 0" test "$(uninstaller_status)" = 0
@@ -96,7 +96,7 @@ run_uninstaller /S
 check "a file of the user's own keeps the folder: exit 1" test "$(uninstaller_status)" = 1
 check "the user's file is still there" test -f "$productDir/notes.txt"
 check "everything else went" test ! -e "$productDir/KorvelPanel.exe"
-rm -rf "$drive/Program Files (x86)/Brenmark"
+rm -rf "$drive/$program_files/Brenmark"
 
 # --- started where there is no installation
 mkdir -p "$drive/nowhere"
