@@ -59,12 +59,12 @@ check "the running service wrote nothing into its folder" diff "$work/package-fi
 for driverSet in 'hid:HID:korvelhid' 'usb:USB:korvelusb'; do
   IFS=: read -r word folder inf <<<"$driverSet"
   for action in uninstall install; do
-    printf '%s %s x64 inf=present "%s\\driver\\%s\\amd64\\%s.inf" process=x86 native=AMD64\n' \
-      "$action" "$word" "$product" "$folder" "$inf"
+    printf '%s %s x64 inf=present "%s\\driver\\%s\\amd64\\%s.inf" %s\n' \
+      "$action" "$word" "$product" "$folder" "$inf" "$script_arch"
   done
 done >"$work/drivers.expected"
 tr -d '\r' <"$logs/KorvelDrivers.log" >"$work/drivers.txt"
-check "only the x64 scripts ran, HID first, in a 32-bit cmd on a 64-bit system" \
+check "only the x64 scripts ran, HID first, in a cmd of the installer's bitness" \
   diff "$work/drivers.expected" "$work/drivers.txt"
 
 # --- the panel: started hidden by the installation
