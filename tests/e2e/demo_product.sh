@@ -26,18 +26,18 @@ state() {
   done
   echo "== service"; w "$query" VantrelService
   echo "== files"
-  (cd "$drive" && find "Program Files (x86)/Brenmark" users/Public/Documents/Vantrel \
+  (cd "$drive" && find "$program_files/Brenmark" users/Public/Documents/Vantrel \
       "$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brenmark" "$user/Desktop" \
       2>/dev/null | sort)
 }
 state >"$work/clean.txt"
 
 # --- install, in German, quietly: the launched panel gets " -h"
-w "$pkgtool" install 'C:\e2e\package.bin' --root 'C:\Program Files (x86)' --lang 1031 --quiet \
+w "$pkgtool" install 'C:\e2e\package.bin' --root "$program_files_win" --lang 1031 --quiet \
   >"$work/install.txt"
 check "quiet install exits 0" test "$?" -eq 0
-product='C:\Program Files (x86)\Brenmark\KorvelServerV6'
-productDir="$drive/Program Files (x86)/Brenmark/KorvelServerV6"
+product="$program_files_win\\Brenmark\\KorvelServerV6"
+productDir="$drive/$program_files/Brenmark/KorvelServerV6"
 w "$pkgtool" list 'C:\e2e\package.bin' | cut -f2 | tr '\\' '/' | sort >"$work/package-files.txt"
 listing() { (cd "$productDir" && find . -type f | sed 's|^\./||' | grep -vx uninstall.log | sort); }
 check "the installation folder holds exactly the package's files" \
@@ -76,12 +76,12 @@ check "the running service wrote nothing into its folder" diff "$work/package-fi
 for driverSet in 'hid:HID:korvelhid' 'usb:USB:korvelusb'; do
   IFS=: read -r word folder inf <<<"$driverSet"
   for action in uninstall install; do
-    printf '%s %s x64 inf=present "%s\\driver\\%s\\amd64\\%s.inf" process=x86 native=AMD64\n' \
-      "$action" "$word" "$product" "$folder" "$inf"
+    printf '%s %s x64 inf=present "%s\\driver\\%s\\amd64\\%s.inf" %s\n' \
+      "$action" "$word" "$product" "$folder" "$inf" "$script_arch"
   done
 done >"$work/drivers.expected"
 tr -d '\r' <"$logs/KorvelDrivers.log" >"$work/drivers.txt"
-check "only the x64 scripts ran, HID first, in a 32-bit cmd on a 64-bit system" \
+check "only the x64 scripts ran, HID first, in a cmd of the installer's bitness" \
   diff "$work/drivers.expected" "$work/drivers.txt"
 
 # --- the panel: started hidden by the installation

@@ -76,11 +76,14 @@ check "quiet install exits 0" test "$?" -eq 0
 check "a quiet run sends only ST_WORKER_DONE" test "$(cat "$work/install1.txt")" = "ST_WORKER_DONE"
 check "program files copied" cmp "$payload/VantrelService.exe" "$productDir/VantrelService.exe"
 check "driver scripts copied" test -f "$productDir/driver/UninstallUsbDriverx64.bat"
-# pkgtool.exe is 32-bit, as setup.exe is: on 64-bit Windows its system folder is SysWOW64 and
-# its HKLM\SOFTWARE is the 32-bit view (WOW6432Node); plain `reg` here is the 32-bit reg.exe.
-check "system file copied into the 32-bit system folder" test -f "$drive/windows/syswow64/SdkClientModule.dll"
-check "nothing written into the 64-bit system folder" test ! -e "$drive/windows/system32/SdkClientModule.dll"
-check "product key in the 32-bit registry view" w reg query 'HKLM\SOFTWARE\WOW6432Node\KorvelServerV5' /reg:64
+# The shipped pkgtool.exe is 32-bit, as setup.exe is: on 64-bit Windows its system folder is
+# SysWOW64 and its HKLM\SOFTWARE is the 32-bit view (WOW6432Node); plain `reg` here is then the
+# 32-bit reg.exe. The 64-bit test build writes to the native ones (lib.bash knows which).
+other_system_dir=windows/system32
+[ "$system_dir" = windows/system32 ] && other_system_dir=windows/syswow64
+check "system file copied into the program's system folder" test -f "$drive/$system_dir/SdkClientModule.dll"
+check "nothing written into the other system folder" test ! -e "$drive/$other_system_dir/SdkClientModule.dll"
+check "product key in the program's registry view" w reg query "$software_key\\KorvelServerV5" /reg:64
 q() { w reg query "$1" /v "$2" | grep -F "$3"; }
 check "product key MainServicePath" q 'HKLM\SOFTWARE\KorvelServerV5' MainServicePath "$product\\VantrelService.exe"
 check "product key MainServiceName" q 'HKLM\SOFTWARE\KorvelServerV5' MainServiceName 'VantrelService'

@@ -14,6 +14,22 @@ wine_session "$build/e2e-$(basename "$0" .sh).$$"
 work=$session_work
 fixtures="$build/fixtures"
 pkgtool="$build/tools/pkgtool.exe"
+# What the tier's programs see of 64-bit Windows. The shipped programs are 32-bit: WoW64 gives
+# them Program Files (x86), SysWOW64 and the WOW6432Node registry view. The 64-bit test build
+# (TS_WINE_BITS=64, for machines that run no 32-bit programs) sees the native ones. A script
+# such a program starts runs in a cmd of its own bitness (what a driver script logs of it).
+if [ "${TS_WINE_BITS:-32}" = 64 ]; then
+  program_files='Program Files'
+  system_dir=windows/system32
+  software_key='HKLM\SOFTWARE'
+  script_arch='process=AMD64 native='
+else
+  program_files='Program Files (x86)'
+  system_dir=windows/syswow64
+  software_key='HKLM\SOFTWARE\WOW6432Node'
+  script_arch='process=x86 native=AMD64'
+fi
+program_files_win="C:\\$program_files"
 finish() {
   if [ "$failures" -ne 0 ]; then echo "FAIL: $failures checks failed"; exit 1; fi
   echo "PASS"

@@ -5,6 +5,12 @@
 # string, icon and version kept. The same inputs give the same bytes; --sign is refused by the
 # Windows build, which has no osslsigncode. Arguments: BUILD_DIR SOURCE_DIR.
 set -uo pipefail
+# make-setup takes only a 32-bit (PE32) stub, as setup.exe ships: the 64-bit test build has no
+# stub it accepts, and that tier runs no 32-bit program.
+if [ "${TS_WINE_BITS:-32}" = 64 ]; then
+  echo "SKIP: make-setup takes only a 32-bit stub; the 64-bit test tier cannot make or run one"
+  exit 77
+fi
 build=$(cd "$1" && pwd) src=$(cd "$2" && pwd)
 source "$src/scripts/wine-env"
 source "$src/scripts/lib/wine-session.bash"

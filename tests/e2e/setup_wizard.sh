@@ -29,9 +29,8 @@ w "$pkgtool" script 'Z:'"$(sed 's|/|\\|g' <<<"$build/demo/package.bin")" >"$work
 company=$(sed -n 's/^company\t//p' "$work/script.txt")
 product=$(sed -n 's/^product\t//p' "$work/script.txt")
 [ -n "$company" ] && [ -n "$product" ] || { echo "FAIL: no company/product in the package"; cat "$work/script.txt"; exit 1; }
-root32='C:\Program Files (x86)'
-productWin="$root32\\$company\\$product"
-productDir="$drive/Program Files (x86)/$company/$product"
+productWin="$program_files_win\\$company\\$product"
+productDir="$drive/$program_files/$company/$product"
 
 # --- the library's wizard helpers under the names this script reads best with
 start_setup() { setup_start "$setup" "$@"; runDir=$run_dir; }
@@ -73,10 +72,10 @@ state() {
   echo "== service"; w "$query" VantrelService
   echo "== files"
   (cd "$drive" && {
-    find "Program Files (x86)/$company" users/Public/Documents/Vantrel \
+    find "$program_files/$company" users/Public/Documents/Vantrel \
       "$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/$company" 2>/dev/null
     find "$user/Desktop" -type f 2>/dev/null
-    find windows/syswow64 -type f -newer "$work/mark" 2>/dev/null
+    find "$system_dir" -type f -newer "$work/mark" 2>/dev/null
   } | sort)
 }
 w reg add 'HKCR\DesktopBackground\Shell' /f >/dev/null
@@ -155,7 +154,7 @@ check "error: rolled back after OK" wait_trace "status Installation Cancelled!" 
 check "error: exit status 1" test "$(wait_exit)" = 1
 rm -rf "$blocker"
 # The folders made for the blocker, now empty, go the same way.
-find "$drive/Program Files (x86)/$company" -depth -type d -empty -delete 2>/dev/null
+find "$drive/$program_files/$company" -depth -type d -empty -delete 2>/dev/null
 state >"$work/after-error.txt"
 check "error: nothing left" same_state "$work/after-error.txt"
 
@@ -196,7 +195,7 @@ grep -q "status .*Previous version found, uninstalling\|status 이전 버전이"
 check "a later language removed the installation before it" test $? -eq 0
 
 # --- script.ini: the three start-up decisions
-ini() { printf '<Unattended Lang="%s" EndUserLicense="%s" ShowPanel="No" HID="1" Path="C:\\Program Files (x86)"/>\r\n' "$1" "$2"; }
+ini() { printf '<Unattended Lang="%s" EndUserLicense="%s" ShowPanel="No" HID="1" Path="%s"/>\r\n' "$1" "$2" "$program_files_win"; }
 start_setup ini-disagree "$(ini Deutsch Disagree)"
 check "script.ini, licence not accepted: the window shows" wait_window
 check "script.ini, licence not accepted: opens on the licence page" wait_trace "folder $productWin"

@@ -3,7 +3,8 @@
 # build: it asks Windows for the touch device and writes nothing beside itself. The same search
 # on setup-usbsim.exe must find both, or the search itself proves nothing. Both are
 # large-address-aware: a payload of a gigabyte and more leaves the 32-bit process too little
-# address space without it.
+# address space without it: that is asked of the 32-bit build's files even when the tier is the
+# 64-bit test build (TS_SHIPPED_BUILD names the 32-bit build then).
 # Arguments: BUILD_DIR SOURCE_DIR.
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -34,7 +35,9 @@ large_address_aware() {
   flags=$(od -An -tu2 -j$((pe + 22)) -N2 "$1" | tr -d ' ')
   [ $((flags & 0x20)) -ne 0 ]
 }
-for exe in "$shipped" "$test_build"; do
+shipped_build=${TS_SHIPPED_BUILD:-$build}
+for exe in "$shipped_build/setup/setup.exe" "$shipped_build/setup/setup-usbsim.exe"; do
+  [ -f "$exe" ] || { echo "FAIL: no 32-bit $exe (build the windows preset first)"; exit 1; }
   check "$(basename "$exe") is large-address-aware" large_address_aware "$exe"
 done
 if [ "$failures" -ne 0 ]; then echo "FAIL: $failures checks failed"; exit 1; fi

@@ -12,7 +12,7 @@ e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 query="$build/fixtures/fixture_service_query.exe"
 shots="$build/e2e-shots/uninstaller"
 mkdir -p "$shots"
-productDir="$drive/Program Files (x86)/Brenmark/KorvelServerV6"
+productDir="$drive/$program_files/Brenmark/KorvelServerV6"
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6'
 # The user's temporary folder, as Wine's prefix names it.
 environment() { w reg query 'HKCU\Environment' /v "$1" | sed -n 's/.*REG_[A-Z_]*SZ *//p'; }
@@ -27,7 +27,7 @@ state() {
   done
   echo "== service"; w "$query" VantrelService
   echo "== files"
-  (cd "$drive" && find "Program Files (x86)/Brenmark" users/Public/Documents/Vantrel \
+  (cd "$drive" && find "$program_files/Brenmark" users/Public/Documents/Vantrel \
       "$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Brenmark" 2>/dev/null;
    find "$user/Desktop" -type f 2>/dev/null) | sort
 }
@@ -40,7 +40,7 @@ install() { # install LANG: the demo installed quietly by setup.exe's test build
   mkdir -p "$drive/e2e/$name"
   printf 'aaec:0001\r\n' >"$drive/e2e/$name/usb-devices.txt"
   setup_start "$build/setup/setup-usbsim.exe" "$name" \
-    "$(printf '<Unattended Lang="%s" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="C:\\Program Files (x86)"/>' "$1")"
+    "$(printf '<Unattended Lang="%s" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="%s"/>' "$1" "$program_files_win")"
   [ "$(setup_exit_status)" = 0 ]
 }
 uninstaller() { # the program the Uninstall entry's command starts
@@ -67,7 +67,7 @@ press() { # press TITLE KEY: the key on the box of that title
 # --- quietly, through the Uninstall entry: everything goes, with the uninstaller's folders
 check "the demo installs" install English
 check "the Uninstall entry names the uninstaller, quoted" \
-  grep -q '"C:\\Program Files (x86)\\Brenmark\\KorvelServerV6\\Uninstall.exe"' \
+  grep -qF "\"$program_files_win\\Brenmark\\KorvelServerV6\\Uninstall.exe\"" \
   <(w reg query "$entry" /v UninstallString)
 run_uninstaller /S
 check "quiet uninstall exits 0" test "$(uninstaller_status)" = 0
@@ -110,7 +110,7 @@ run_uninstaller /S
 check "a file of the user's own keeps the folder: exit 1" test "$(uninstaller_status)" = 1
 check "the user's file is still there" test -f "$productDir/notes.txt"
 check "everything else went" test ! -e "$productDir/KorvelPanel.exe"
-rm -rf "$drive/Program Files (x86)/Brenmark"
+rm -rf "$drive/$program_files/Brenmark"
 
 # --- TEMP holding %NAME%: a command interpreter would expand it, and with NAME chosen it would
 # remove another folder (and on Windows run commands too). No command interpreter is started.

@@ -15,9 +15,9 @@ w "$pkgtool" script "$package_win" >"$work/script.txt"
 company=$(sed -n 's/^company\t//p' "$work/script.txt")
 product=$(sed -n 's/^product\t//p' "$work/script.txt")
 [ -n "$company" ] && [ -n "$product" ] || { echo "FAIL: no company/product in the package"; exit 1; }
-productWin="C:\\Program Files (x86)\\$company\\$product"
-productDir="$drive/Program Files (x86)/$company/$product"
-ini() { printf '<Unattended Lang="English" EndUserLicense="%s" ShowPanel="No" HID="1" Path="C:\\Program Files (x86)"/>\r\n' "$1"; }
+productWin="$program_files_win\\$company\\$product"
+productDir="$drive/$program_files/$company/$product"
+ini() { printf '<Unattended Lang="English" EndUserLicense="%s" ShowPanel="No" HID="1" Path="%s"/>\r\n' "$1" "$program_files_win"; }
 traced() { grep -qxF -- "$1" "$run_dir/wizard-trace.txt"; }
 nothing_installed() { [ ! -e "$productDir" ] && ! w reg query 'HKLM\SOFTWARE\KorvelServerV5' >/dev/null; }
 
@@ -62,7 +62,7 @@ check "close: exit status 1, without anyone answering the box" test "$(setup_exi
 check "close: it was the close that ended the box" traced "close asked"
 check "close: the box is gone" bash -c "! xdotool search --onlyvisible --name '^Error creating files!\$'"
 rm -rf "$blocker"
-find "$drive/Program Files (x86)/$company" -depth -type d -empty -delete 2>/dev/null
+find "$drive/$program_files/$company" -depth -type d -empty -delete 2>/dev/null
 check "close: rolled back, nothing left" nothing_installed
 
 # --- the folder chooser is modal to the wizard; a box taking the mouse ends a drag

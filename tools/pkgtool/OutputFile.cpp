@@ -31,8 +31,10 @@ OutputFile::~OutputFile() {
 bool OutputFile::open(const std::u16string& path) {
     path_ = path;
     partial_ = path + u".partial";
-    HANDLE h = CreateFileW(wide(partial_.c_str()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Readers allowed: `build` reads the written package back through a mapping of its own
+    // before the file is committed, while this handle is still open.
+    HANDLE h = CreateFileW(wide(partial_.c_str()), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         partial_.clear();
         return false;
