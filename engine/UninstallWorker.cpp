@@ -47,7 +47,7 @@ void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
             deleteFileWhenFree(text);
             break;
         case LOG_DRIVER_SCRIPT:
-            runProgram(text, u"", kDriverScriptLimitMs);
+            runDriverScript(text, kDriverScriptLimitMs, driverScriptsRunNatively());
             break;
         case LOG_SERVICE:
             if (serviceNameOf(viewOf(text), name)) deleteServiceByName(name);
