@@ -71,10 +71,11 @@ bool readLanguage(std::u16string_view name, std::uint32_t& langId) {
     return false;
 }
 
-// "/D=" takes the rest of the line as it is: a folder name may hold blanks and need no quotes.
-// Blanks after it are dropped, and so are quotes around the whole, and closing backslashes
-// (the installation folder is composed below it) except a drive root's own.
-bool readFolder(std::u16string_view rest, TextBuffer& path) {
+// "/D=" takes the rest of the line: a folder name may hold blanks and need no quotes. Blanks
+// after it are dropped, and so are quotes around the whole, and closing backslashes (the
+// installation folder is composed below it) except a drive root's own.
+bool readFolder(const std::u16string& text, TextBuffer& path) {
+    std::u16string_view rest(text);
     while (!rest.empty() && isBlank(rest.back())) rest.remove_suffix(1);
     if (rest.size() >= 2 && rest.front() == u'"' && rest.back() == u'"') {
         rest = rest.substr(1, rest.size() - 2);
@@ -121,13 +122,15 @@ bool parseSwitches(std::u16string_view line, SetupSwitches& s) {
     for (;;) {
         while (at < line.size() && isBlank(line[at])) ++at;
         if (at >= line.size()) return true;
-        if (startsWithName(line.substr(at), u"/D=")) {
-            s.hasPath = readFolder(line.substr(at + 3), s.path);
-            if (!s.hasPath) s.notUnderstood = std::u16string(line.substr(at));
-            return s.hasPath;
-        }
         std::size_t start = at;
         std::u16string word = nextWord(line, at);
+        // The rest of the line belongs to the folder, whether the switch came quoted whole
+        // ("/D=C:\a b", as a program that quotes each argument passes it) or not at all.
+        if (startsWithName(word, u"/D=")) {
+            s.hasPath = readFolder(word.substr(3) + std::u16string(line.substr(at)), s.path);
+            if (!s.hasPath) s.notUnderstood = std::u16string(line.substr(start));
+            return s.hasPath;
+        }
         if (!readSwitch(word, s)) {
             s.notUnderstood = std::u16string(line.substr(start, at - start));
             return false;

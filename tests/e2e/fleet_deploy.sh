@@ -95,10 +95,10 @@ for spec in "zh_CN.UTF-8 CP936 安装目录" "ko_KR.UTF-8 CP949 설치 폴더" \
   check "$tag: QuietUninstallString removes it: exit 0" test $? -eq 0
   check "$tag: nothing of it left" test ! -e "$drive/$folder 2/Fleet"
 
-  s=$(run_setup "$locale" "$tag-nodrive" "$work/fleet.exe" "" -- /S "/D=Q:\\$folder" "")
+  s=$(run_setup "$locale" "$tag-nodrive" "$work/fleet.exe" "" -- /S "/D=Q:\\$folder")
   check "$tag: a Path on a drive that does not exist: exit 1 within 60 s" test "$s" = 1
   check "$tag: no window then either" no_window "$tag-nodrive"
-  s=$(run_setup "$locale" "$tag-1603" "$work/fleet-1603.exe" "" -- /S "/LOG=C:\\logs\\$tag-1603.log")
+  s=$(run_setup "$locale" "$tag-1603" "$work/fleet-1603.exe" "" -- /S "/LOG=C:\\logs\\$tag-1603.log" "/D=$base")
   check "$tag: a driver script exiting 1603: exit 3" test "$s" = 3
   check "$tag: the log has the script's exit code" grep -q 'driver script exit code 1603' "$drive/logs/$tag-1603.log"
   LANG=$locale w "$drive/$folder/Fleet/FleetTouch/Uninstall.exe" /S >/dev/null 2>&1

@@ -54,6 +54,10 @@ TEST(Switches, TheUsualConventionsAreRead) {
     SetupSwitches root;
     ASSERT_TRUE(parseSwitches(u"/D=\"E:\\\"", root));
     EXPECT_EQ(std::u16string(viewOf(root.path)), u"E:\\");
+    // Quoted whole, as a tool that quotes every argument with a blank passes it.
+    SetupSwitches whole;
+    ASSERT_TRUE(parseSwitches(u"/S \"/D=C:\\Program Files\\My Touch\"", whole));
+    EXPECT_EQ(std::u16string(viewOf(whole.path)), u"C:\\Program Files\\My Touch");
     SetupSwitches none;
     EXPECT_TRUE(parseSwitches(u"", none));
     EXPECT_FALSE(none.setsAnything());
