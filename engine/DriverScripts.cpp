@@ -1,4 +1,5 @@
 // Steps 9 to 11: driver sets in HID-first order, their scripts for the machine's processor.
+#include "engine/ExitStatus.h"
 #include "engine/InstallWorker.h"
 #include "engine/RunProgram.h"
 #include "engine/WorkerRun.h"
@@ -17,13 +18,35 @@ void scriptPath(const FileNode* script, TextBuffer& path) {
     if (!script || !targetPathOf(*script, path)) path[0] = 0;
 }
 
-// Runs the install script `times` times; the set succeeded when any run did.
-bool runInstallScript(const TextBuffer& path, int times) {
+// What a script's run means for the installation's exit status.
+enum class ScriptVerdict { Succeeded, RestartRequired, Failed };
+
+ScriptVerdict verdictOf(const ScriptRun& run) {
+    if (run.outcome != ScriptRun::Ended) return ScriptVerdict::Failed;
+    if (run.exitCode == 0) return ScriptVerdict::Succeeded;
+    if (run.exitCode == kExitRestartRequired || run.exitCode == kExitRestartStarted) {
+        return ScriptVerdict::RestartRequired;
+    }
+    return ScriptVerdict::Failed;
+}
+
+// Runs the install script `times` times; the set succeeded when any run ended in time. Its
+// verdict is the best of its runs: one good run is enough for a set run once per screen.
+bool runInstallScript(const TextBuffer& path, int times, bool native, ScriptVerdict& verdict) {
     bool succeeded = false;
+    verdict = ScriptVerdict::Failed;
     for (int i = 0; i < times; ++i) {
-        if (runProgram(path, u"", kDriverScriptLimitMs)) succeeded = true;
+        ScriptRun run = runDriverScript(path, kDriverScriptLimitMs, native);
+        if (run.outcome == ScriptRun::Ended) succeeded = true;
+        ScriptVerdict v = verdictOf(run);
+        if (v == ScriptVerdict::Succeeded || verdict == ScriptVerdict::Failed) verdict = v;
     }
     return succeeded;
+}
+
+void noteVerdict(InstallConfig& config, ScriptVerdict verdict) {
+    if (verdict == ScriptVerdict::Failed) config.driverFailed = true;
+    if (verdict == ScriptVerdict::RestartRequired) config.restartRequired = true;
 }
 
 }  // namespace
@@ -52,7 +75,7 @@ void runDriverScripts(WorkerRun& run) {
     if (!run.config.driverScriptSets) return;
     int repeat = run.parameter().hidRunCount > 0 ? run.parameter().hidRunCount : 1;
     if (run.parameter().hidRunCount == 0) platform::systemInfo().monitorCount();
-    bool x64 = platform::systemInfo().nativeArchitecture() == platform::kArchitectureAmd64;
+    bool x64 = driverScriptsRunNatively();
     for (DriverScriptSet* set = run.config.driverScriptSets; set && run.running();
          set = set->next) {
         TextBuffer install, uninstall;
@@ -60,12 +83,16 @@ void runDriverScripts(WorkerRun& run) {
         scriptPath(x64 ? set->uninstallX64 : set->uninstallX86, uninstall);
         if (install[0] == 0) continue;
         reportProgress(run, ST_INSTALLING_DRIVER, install);
+        // On 64-bit Windows the x64 scripts run in the native command processor: under the
+        // 32-bit one, System32 is redirected and the 64-bit tools they call are not found.
         if (uninstall[0] != 0) {
-            runProgram(uninstall, u"", kDriverScriptLimitMs);
+            runDriverScript(uninstall, kDriverScriptLimitMs, x64);
             pauseUnlessQuiet(run, 1000);
         }
-        if (runInstallScript(install, isHidSet(*set) ? repeat : 1)) {
+        ScriptVerdict verdict;
+        if (runInstallScript(install, isHidSet(*set) ? repeat : 1, x64, verdict)) {
             appendText(run.log, LOG_DRIVER_SCRIPT, viewOf(uninstall));
         }
+        noteVerdict(run.config, verdict);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/SetupLog.h"
 #include "engine/WorkerRun.h"
 #include "platform/Clock.h"
 #include "platform/SystemInfo.h"
@@ -13,6 +14,8 @@ bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter)
     dropWorkerThread(config);
     config.worker = parameter;
     config.completed = false;
+    config.driverFailed = false;
+    config.restartRequired = false;
     config.running = true;
     config.workerActive = true;
     config.workerThread = platform::threads().start([&config] { installWorker(config); });
@@ -95,7 +98,14 @@ int installWorker(InstallConfig& config) {
     return 0;
 }
 
-void sendStatus(WorkerRun& run, StatusCode code, const char16_t* text) {
+namespace {
+
+bool isErrorStatus(StatusCode code) {
+    return code == ST_FILE_ERROR || code == ST_DRIVER_ERROR || code == ST_SERVICE_ERROR ||
+           code == ST_PREVIOUS_VERSION_LEFT;
+}
+
+void deliver(WorkerRun& run, StatusCode code, const char16_t* text) {
     platform::StatusChannel* window = run.parameter().window;
     if (!window) return;
     if (!text) {
@@ -111,13 +121,28 @@ void sendStatus(WorkerRun& run, StatusCode code, const char16_t* text) {
     window->send(code, run.status);
 }
 
+}  // namespace
+
+void sendStatus(WorkerRun& run, StatusCode code, const char16_t* text) {
+    // Read first: logging and sending make calls of their own.
+    if (isErrorStatus(code)) {
+        std::uint32_t error = lastSystemError();
+        logError(code, text ? viewOf(text) : std::u16string_view(), error);
+    } else {
+        logStatus(code, text ? viewOf(text) : std::u16string_view());
+    }
+    deliver(run, code, text);
+}
+
 void refuse(WorkerRun& run, std::u16string_view folder, Refusal why) {
     run.refusal = refusalText(run.parameter().language, folder, why);
 }
 
 void reportProgress(WorkerRun& run, StatusCode code, const char16_t* text, unsigned pauseMs) {
+    // A run without a window still leaves its progress in the log.
+    logStatus(code, text ? viewOf(text) : std::u16string_view());
     if (!run.parameter().window || run.parameter().quiet) return;
-    sendStatus(run, code, text);
+    deliver(run, code, text);
     if (pauseMs) platform::clock().sleep(pauseMs);
 }
 

@@ -4,6 +4,7 @@
 #include "engine/ProductRemoval.h"
 #include "engine/RegistryProductKey.h"
 #include "engine/Services.h"
+#include "engine/SetupLog.h"
 #include "engine/UninstallJob.h"
 #include "engine/WorkerRun.h"
 #include "platform/FileSystem.h"
@@ -27,6 +28,11 @@ bool uninstallFromLog(WorkerRun& run, const char16_t* logPath, const char16_t* f
             whole = false;
             copyText(left, remaining.front());
         }
+        logEvent(whole ? "previous version removed" : "previous version not removed completely",
+                 viewOf(folder));
+    } else if (platform::files().exists(logPath)) {
+        logEvent("previous version's log not acted on (unreadable or not trusted)",
+                 viewOf(logPath));
     }
     freeUninstallJob(job);
     return whole;

@@ -23,7 +23,7 @@ void undoRecord(WorkerRun& run, const LogRecord& record) {
             break;
         case LOG_DRIVER_SCRIPT:
             reportProgress(run, ST_UNINSTALLING_DRIVER, text);
-            runProgram(text, u"", kRollbackScriptLimitMs);
+            runDriverScript(text, kRollbackScriptLimitMs, driverScriptsRunNatively());
             pauseUnlessQuiet(run, 500);
             break;
         case LOG_SERVICE: {

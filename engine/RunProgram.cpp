@@ -4,7 +4,9 @@
 
 #include "common/Text.h"
 #include "engine/CommandLine.h"
+#include "engine/SetupLog.h"
 #include "platform/Processes.h"
+#include "platform/SystemInfo.h"
 
 using platform::OsHandle;
 
@@ -19,14 +21,18 @@ bool startDetached(const std::u16string& commandLine, const TextBuffer& folder) 
     return true;
 }
 
-bool runWithLimit(const std::u16string& commandLine, const TextBuffer& folder,
-                  std::uint32_t timeoutMs) {
+ScriptRun runWithLimit(const std::u16string& commandLine, const TextBuffer& folder,
+                       std::uint32_t timeoutMs, bool native) {
     auto& procs = platform::processes();
+    ScriptRun run;
     OsHandle job = procs.createKillOnCloseJob();
     platform::StartedProcess started;
-    if (!procs.create(commandLine.c_str(), folder, true, started)) {
+    bool created = native ? procs.createNative(commandLine.c_str(), folder, true, started)
+                          : procs.create(commandLine.c_str(), folder, true, started);
+    if (!created) {
+        run.systemError = lastSystemError();
         procs.close(job);
-        return false;
+        return run;
     }
     // Joined while still suspended, so nothing it starts can be outside the job.
     if (job && !procs.assignToJob(job, started.process)) {
@@ -35,11 +41,14 @@ bool runWithLimit(const std::u16string& commandLine, const TextBuffer& folder,
     }
     // Only a time-out fails the run: a wait that fails for another reason counts as ended, as
     // it always has. A script that could not be resumed never ran, so that is a failure too.
+    bool resumed = procs.resume(started.thread);
     bool ended = false;
-    if (procs.resume(started.thread)) {
+    if (resumed) {
         ended = procs.wait(started.process, timeoutMs) != platform::WaitResult::TimedOut;
     }
     if (!ended) procs.terminate(started.process, 0);
+    if (ended && !procs.exitCode(started.process, run.exitCode)) run.exitCode = 0;
+    run.outcome = ended ? ScriptRun::Ended : resumed ? ScriptRun::TimedOut : ScriptRun::NotStarted;
     if (job) {
         // A script that finished may have started something meant to outlive it.
         if (ended) procs.releaseJob(job);
@@ -47,20 +56,57 @@ bool runWithLimit(const std::u16string& commandLine, const TextBuffer& folder,
     }
     procs.close(started.thread);
     procs.close(started.process);
-    return ended;
+    return run;
+}
+
+bool commandFor(const char16_t* program, const char16_t* arguments, std::u16string& commandLine,
+                TextBuffer& folder) {
+    if (!program) return false;
+    std::u16string_view path(program);
+    if (!quotedCommandLine(path, arguments ? std::u16string_view(arguments) : u"", commandLine)) {
+        return false;
+    }
+    copyText(folder, parentOf(path));  // fits: the path itself does
+    return true;
 }
 
 }  // namespace
 
 bool runProgram(const char16_t* program, const char16_t* arguments, std::uint32_t timeoutMs) {
-    if (!program) return false;
-    std::u16string_view path(program);
     std::u16string commandLine;
-    if (!quotedCommandLine(path, arguments ? std::u16string_view(arguments) : u"", commandLine)) {
-        return false;
-    }
     TextBuffer folder;
-    copyText(folder, parentOf(path));  // fits: the path itself does
+    if (!commandFor(program, arguments, commandLine, folder)) return false;
     if (timeoutMs == kNoWait) return startDetached(commandLine, folder);
-    return runWithLimit(commandLine, folder, timeoutMs);
+    return runWithLimit(commandLine, folder, timeoutMs, false).outcome == ScriptRun::Ended;
+}
+
+ScriptRun runScript(const char16_t* path, std::uint32_t timeoutMs, bool native) {
+    std::u16string commandLine;
+    TextBuffer folder;
+    if (!commandFor(path, u"", commandLine, folder)) return {};
+    return runWithLimit(commandLine, folder, timeoutMs, native);
+}
+
+bool driverScriptsRunNatively() {
+    return platform::systemInfo().nativeArchitecture() == platform::kArchitectureAmd64;
+}
+
+ScriptRun runDriverScript(const char16_t* path, std::uint32_t timeoutMs, bool native) {
+    ScriptRun run = runScript(path, timeoutMs, native);
+    std::string what;
+    switch (run.outcome) {
+        case ScriptRun::Ended:
+            what = "driver script exit code " + std::to_string(run.exitCode);
+            break;
+        case ScriptRun::TimedOut:
+            what = "driver script ended after its time limit of " +
+                   std::to_string(timeoutMs / 1000) + " s";
+            break;
+        case ScriptRun::NotStarted:
+            what = "driver script could not be started (Windows error " +
+                   std::to_string(run.systemError) + ")";
+            break;
+    }
+    logEvent(what, path ? viewOf(path) : std::u16string_view());
+    return run;
 }

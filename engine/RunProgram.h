@@ -24,3 +24,22 @@ constexpr std::uint32_t kRollbackScriptLimitMs = 60000;
 // False as well when the path is too long or cannot be quoted, or the process cannot be created
 // or resumed. If no job can be had, the process alone is terminated on time-out.
 bool runProgram(const char16_t* program, const char16_t* arguments, std::uint32_t timeoutMs);
+
+// How a script run under a time limit went.
+struct ScriptRun {
+    enum Outcome { Ended, TimedOut, NotStarted };
+    Outcome outcome = NotStarted;
+    std::uint32_t exitCode = 0;     // when it ended (0 when the code could not be read)
+    std::uint32_t systemError = 0;  // the Windows error when it could not be started
+};
+
+// runProgram() of a script without arguments under `timeoutMs` (not 0), telling how it went.
+// `native`: started outside the 32-bit file-system redirection (Processes::createNative).
+ScriptRun runScript(const char16_t* path, std::uint32_t timeoutMs, bool native);
+
+// On 64-bit Windows (the native architecture is AMD64) the driver scripts are the x64 ones
+// and run natively.
+bool driverScriptsRunNatively();
+// runScript() with a line in the setup log saying how it went (exit code, time-out, or the
+// Windows error that kept it from starting).
+ScriptRun runDriverScript(const char16_t* path, std::uint32_t timeoutMs, bool native);

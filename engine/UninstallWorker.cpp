@@ -60,7 +60,7 @@ void runProductScript(const TextBuffer& path, const FoundLogTrust& trust) {
     }
     if (!relativeToProduct(path, trust, relative)) return;
     platform::Held script = platform::security().holdTrustedFile(trust.productFolder, relative);
-    if (script.sound()) runProgram(path, u"", kDriverScriptLimitMs);
+    if (script.sound()) runDriverScript(path, kDriverScriptLimitMs, driverScriptsRunNatively());
 }
 
 void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {

@@ -35,9 +35,11 @@ struct WorkerRun {
     PackageRoot& tree() { return *config.fileTree; }
 };
 
-// Sent whenever there is a window, whatever `quiet` says (errors, the final message).
+// Sent whenever there is a window, whatever `quiet` says (errors, the final message); every
+// status is logged, an error with the Windows error code of the call that just failed.
 void sendStatus(WorkerRun& run, StatusCode code, const char16_t* text = nullptr);
-// Progress: sent and followed by the pause only with a window and without `quiet`.
+// Progress: logged always; sent and followed by the pause only with a window and without
+// `quiet`.
 void reportProgress(WorkerRun& run, StatusCode code, const char16_t* text = nullptr,
                     unsigned pauseMs = 0);
 // A pause that belongs to no message: only `quiet` skips it.

@@ -79,6 +79,11 @@ struct InstallConfig {
     // Set when the last run finished the installation (a cancel after the decision clears the
     // running flag but changes nothing), cleared when a run starts.
     std::atomic<bool> completed{false};
+    // What the driver install scripts of the last run said, cleared when a run starts: one
+    // failed (a non-zero exit code other than the two restart codes, a time-out, no start), or
+    // one asked for a restart (3010 or 1641).
+    std::atomic<bool> driverFailed{false};
+    std::atomic<bool> restartRequired{false};
     // From a start until the worker's last step: a second worker must not start meanwhile.
     std::atomic<bool> workerActive{false};
     std::unique_ptr<platform::ThreadHandle> workerThread;

@@ -22,6 +22,7 @@ class Resources;
 class WindowHost;
 class Drawing;
 class FolderPicker;
+class LogFile;
 
 struct Platform {
     FileSystem* files = nullptr;
@@ -41,6 +42,7 @@ struct Platform {
     WindowHost* windows = nullptr;
     Drawing* drawing = nullptr;
     FolderPicker* folders = nullptr;
+    LogFile* log = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.

@@ -35,6 +35,14 @@ public:
     // CREATE_SUSPENDED when asked. The command line is used as it is: quote the program.
     virtual bool create(const char16_t* commandLine, const char16_t* workingFolder, bool suspended,
                         StartedProcess& started) = 0;
+    // As create(), with the file-system redirection of a 32-bit process on 64-bit Windows
+    // switched off for this thread around the call (Wow64DisableWow64FsRedirection and its
+    // revert), so that a batch script runs in the native 64-bit command processor and finds the
+    // native system tools. Where there is no redirection it is create().
+    virtual bool createNative(const char16_t* commandLine, const char16_t* workingFolder,
+                              bool suspended, StartedProcess& started) {
+        return create(commandLine, workingFolder, suspended, started);
+    }
     // ResumeThread of a process created suspended.
     virtual bool resume(OsHandle thread) = 0;
     // WaitForSingleObject with a limit in milliseconds.

@@ -102,6 +102,17 @@ std::u16string licenceTextOf(const std::uint8_t* contents, std::size_t size) {
     return text;
 }
 
+std::u16string packageProductName() {
+    platform::ResourceView view;
+    if (!platform::resources().lock(kPackageResource, u"RES_DATA", view)) return {};
+    auto* config = new InstallConfig;
+    std::u16string product;
+    if (loadPackage(view.data, view.size, *config)) product = viewOf(config->product);
+    releaseInstallConfig(config);
+    platform::resources().release(view);
+    return product;
+}
+
 void decodeWaitingPictures() {
     if (!bundleWaiting || !bundlePictures) return;
     bundleWaiting = false;

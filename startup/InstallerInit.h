@@ -18,6 +18,10 @@ constexpr int kImageBundleResource = 250;  // type "RES_IMAGE_DATA"
 // decodes none).
 void initInstaller(std::uint32_t langId);
 
+// The product the executable's package installs (empty when there is none): names the setup
+// log before anything else is loaded.
+std::u16string packageProductName();
+
 // Decodes the bundle a language asked for before the window graphics existed.
 void decodeWaitingPictures();
 

@@ -15,7 +15,7 @@ namespace {
 bool sameRecord(const UnattendedSettings& a, const UnattendedSettings& b) {
     return a.language == b.language && a.licenceAgreed == b.licenceAgreed &&
            a.showPanel == b.showPanel && a.hidMode == b.hidMode &&
-           textEquals(a.installBase, b.installBase);
+           textEquals(a.installBase, b.installBase) && a.pathUnusable == b.pathUnusable;
 }
 
 // The library reads some text that it cannot print faithfully: after a byte-order mark, an
@@ -25,7 +25,7 @@ bool sameRecord(const UnattendedSettings& a, const UnattendedSettings& b) {
 // and give the same settings with nothing left to add. Otherwise the file keeps what it says
 // and only this run uses the values read.
 bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaults,
-                      const UnattendedSettings& record) {
+                      const UnattendedSettings& record, bool utf8) {
     std::string text;
     std::string reprinted;
     TiXmlDocument again;
@@ -36,7 +36,8 @@ bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaul
     TiXmlElement* read = again.FirstChildElement(kSettingsElement);
     if (!read) return false;
     UnattendedSettings next = defaults;
-    return !completeElement(*read, next) && sameRecord(next, record);
+    return declaresUtf8(again) == utf8 && !completeElement(*read, next, utf8) &&
+           sameRecord(next, record);
 }
 
 }  // namespace
@@ -46,13 +47,17 @@ bool readSettingsFile(const char16_t* path, UnattendedSettings& record) {
     const UnattendedSettings defaults = record;
     TiXmlDocument doc;
     if (!platform::xmlFiles().load(path, doc)) return false;
+    // Written back in the encoding it was read in.
+    bool utf8 = declaresUtf8(doc);
     bool changed = true;
     if (TiXmlElement* element = doc.FirstChildElement(kSettingsElement)) {
-        changed = completeElement(*element, record);
+        changed = completeElement(*element, record, utf8);
     } else {
-        appendDefaultElement(doc, record);
+        appendDefaultElement(doc, record, utf8);
     }
     // A file that cannot be opened for writing keeps what it says; the settings read still hold.
-    if (changed && readsBackTheSame(doc, defaults, record)) platform::xmlFiles().save(path, doc);
+    if (changed && readsBackTheSame(doc, defaults, record, utf8)) {
+        platform::xmlFiles().save(path, doc);
+    }
     return true;
 }

@@ -14,6 +14,13 @@ struct UnattendedSettings {
     bool showPanel = false;
     std::int32_t hidMode = 0;
     TextBuffer installBase{};
+    // How the run goes, from the command line only (never written to the file): no window
+    // and no box at all, and how long to wait for the touch device then.
+    bool silent = false;
+    std::uint32_t deviceWaitSeconds = 0;
+    // The file's Path could not be read or has no faithful form: installBase holds the default
+    // instead, which an unattended run must not install into as if it had been asked to.
+    bool pathUnusable = false;
 };
 
 // None in an interactive run: start-up drops the record when the file cannot be read.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/XmlText.h"
 #include "startup/SettingsValues.h"
 
 namespace {
@@ -19,14 +20,33 @@ const char* agreement(bool value) {
 
 // An unknown default folder (or one the code page cannot hold) is left out rather than written
 // as a wrong or empty path; the next run tries again.
-bool addPath(TiXmlElement& element, const UnattendedSettings& record) {
+bool addPath(TiXmlElement& element, const UnattendedSettings& record, bool utf8) {
     std::string path;
-    if (record.installBase[0] == u'\0' || !narrowPath(record.installBase, path)) return false;
+    if (record.installBase[0] == u'\0' || !narrowPath(record.installBase, path, utf8)) {
+        return false;
+    }
     element.SetAttribute("Path", path.c_str());
     return true;
 }
 
+bool namesUtf8(const char* encoding) {
+    std::string folded;
+    for (const char* c = encoding; *c; ++c) {
+        folded.push_back(*c >= 'a' && *c <= 'z' ? char(*c - 'a' + 'A') : *c);
+    }
+    return folded == "UTF-8" || folded == "UTF8";
+}
+
 }  // namespace
+
+bool declaresUtf8(const TiXmlDocument& doc) {
+    const TiXmlNode* first = doc.FirstChild();
+    const TiXmlDeclaration* declaration = first ? first->ToDeclaration() : nullptr;
+    if (declaration && namesUtf8(declaration->Encoding())) return true;
+    // The library keeps the byte-order mark to itself but prints it again.
+    std::string printed;
+    return platform::printXml(doc, printed) && printed.rfind("\xEF\xBB\xBF", 0) == 0;
+}
 
 void setDefaultSettings(UnattendedSettings& record) {
     record.language = 1033;
@@ -40,7 +60,7 @@ void setDefaultSettings(UnattendedSettings& record) {
     }
 }
 
-bool completeElement(TiXmlElement& element, UnattendedSettings& record) {
+bool completeElement(TiXmlElement& element, UnattendedSettings& record, bool utf8) {
     bool changed = false;
     if (const char* lang = element.Attribute("Lang")) {
         record.language = languageFromName(lang);
@@ -66,19 +86,19 @@ bool completeElement(TiXmlElement& element, UnattendedSettings& record) {
         changed = true;
     }
     if (const char* path = element.Attribute("Path")) {
-        widenPath(path, record.installBase);
-    } else if (addPath(element, record)) {
+        record.pathUnusable = !widenPath(path, record.installBase, utf8);
+    } else if (addPath(element, record, utf8)) {
         changed = true;
     }
     return changed;
 }
 
-void appendDefaultElement(TiXmlDocument& doc, const UnattendedSettings& record) {
+void appendDefaultElement(TiXmlDocument& doc, const UnattendedSettings& record, bool utf8) {
     TiXmlElement element(kSettingsElement);
     element.SetAttribute("Lang", "English");
     element.SetAttribute("EndUserLicense", agreement(record.licenceAgreed));
     element.SetAttribute("ShowPanel", yesNo(record.showPanel));
     element.SetAttribute("HID", record.hidMode);
-    addPath(element, record);
+    addPath(element, record, utf8);
     doc.InsertEndChild(element);
 }

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/Codepage.h"
+#include "platform/Utf8Codepage.h"
 
 namespace {
 
@@ -47,17 +48,26 @@ bool readDecimal(const char* text, std::int32_t& value) {
     return true;
 }
 
-bool widenPath(const char* text, TextBuffer& path) {
+namespace {
+
+platform::Codepage& codepageOf(bool utf8) {
+    static platform::Utf8Codepage utf8Text;
+    return utf8 ? static_cast<platform::Codepage&>(utf8Text) : platform::codepage();
+}
+
+}  // namespace
+
+bool widenPath(const char* text, TextBuffer& path, bool utf8) {
     std::u16string wide;
     TextBuffer fitted;
-    if (!platform::codepage().widen(text, wide) || !copyText(fitted, wide)) return false;
+    if (!codepageOf(utf8).widen(text, wide) || !copyText(fitted, wide)) return false;
     copyText(path, viewOf(fitted));
     return true;
 }
 
-bool narrowPath(const TextBuffer& path, std::string& text) {
+bool narrowPath(const TextBuffer& path, std::string& text, bool utf8) {
     std::string narrow;
-    if (!platform::codepage().narrow(viewOf(path), narrow) || narrow.size() >= kTextUnits) {
+    if (!codepageOf(utf8).narrow(viewOf(path), narrow) || narrow.size() >= kTextUnits) {
         return false;
     }
     text = std::move(narrow);

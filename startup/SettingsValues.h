@@ -14,7 +14,8 @@ std::uint32_t languageFromName(const char* name);
 // False when there is no number, or one that does not fit 32 bits.
 bool readDecimal(const char* text, std::int32_t& value);
 
-// A path attribute in the system's 8-bit text and back. False (output unchanged) when the text
-// has no faithful form or needs more than 259 bytes or units.
-bool widenPath(const char* text, TextBuffer& path);
-bool narrowPath(const TextBuffer& path, std::string& text);
+// A path attribute in the document's 8-bit text and back: UTF-8 for a document that declares it
+// (`utf8`), the system code page otherwise. False (output unchanged) when the text has no
+// faithful form or needs more than 259 bytes or units.
+bool widenPath(const char* text, TextBuffer& path, bool utf8 = false);
+bool narrowPath(const TextBuffer& path, std::string& text, bool utf8 = false);

@@ -1,7 +1,14 @@
 #include "startup/StartupSequence.h"
 
+#include <string>
+
 #include "device/DeviceArrival.h"
+#include "engine/ExitStatus.h"
+#include "engine/SetupLog.h"
+#include "startup/InstallerInit.h"
 #include "startup/Settings.h"
+#include "startup/SettingsElement.h"
+#include "startup/Switches.h"
 #include "wizard/PageFlow.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
@@ -20,10 +27,84 @@ platform::Point centredOn(const platform::ScreenRect& monitor) {
             monitor.top + (monitor.bottom - kWindowHeight - monitor.top) / 2};
 }
 
-void prepareWizard(std::u16string_view executablePath) {
+namespace {
+
+void applySwitches(const SetupSwitches& switches) {
+    if (!settings && switches.setsAnything()) {
+        settings = std::make_unique<UnattendedSettings>();
+        setDefaultSettings(*settings);
+    }
+    if (!settings) return;
+    UnattendedSettings& s = *settings;
+    s.silent = switches.silent;
+    s.deviceWaitSeconds = switches.waitSeconds;
+    if (switches.silent) s.licenceAgreed = true;
+    if (switches.hasLanguage) s.language = switches.language;
+    if (switches.hasHid) s.hidMode = switches.hid;
+    if (switches.panel) s.showPanel = true;
+    if (switches.hasPath) {
+        copyText(s.installBase, viewOf(switches.path));
+        s.pathUnusable = false;
+    }
+}
+
+void openLog(const SetupSwitches& switches) {
+    if (!switches.logPath.empty()) {
+        if (!openSetupLog(switches.logPath, true)) {
+            logEvent("the log file named on the command line could not be opened",
+                     switches.logPath);
+        }
+        return;
+    }
+    std::u16string path;
+    if (defaultSetupLogPath(packageProductName(), path)) openSetupLog(path, false);
+}
+
+void logSettings(const std::u16string& settingsPath, bool fileRead) {
+    logEvent(fileRead ? "settings file read" : "no settings file", settingsPath);
+    if (!settings) {
+        logEvent("interactive run");
+        return;
+    }
+    const UnattendedSettings& s = *settings;
+    std::string how = s.silent ? "silent run" : "unattended run";
+    how += ", language " + std::to_string(s.language) + ", licence " +
+           (s.licenceAgreed ? "agreed" : "not agreed") + ", panel " +
+           (s.showPanel ? "shown" : "hidden") + ", HID " + std::to_string(s.hidMode) +
+           ", base folder";
+    logEvent(how, viewOf(s.installBase));
+    if (s.pathUnusable)
+        logEvent("error: the settings file's Path cannot be read in this code page");
+}
+
+int showUsage(const SetupSwitches& switches, bool understood) {
+    int status = understood ? kExitInstalled : kExitBadCommandLine;
+    if (!understood) logEvent("command line not understood", switches.notUnderstood);
+    std::u16string text =
+        understood ? std::u16string(kUsageText)
+                   : u"Not understood: " + switches.notUnderstood + u"\r\n\r\n" + kUsageText;
+    if (!switches.silent) platform::windowHost().messageBox(nullptr, text.c_str(), u"setup.exe");
+    return endRun(status);
+}
+
+}  // namespace
+
+int prepareWizard(std::u16string_view executablePath, std::u16string_view commandLine) {
+    SetupSwitches switches;
+    bool understood = parseSwitches(commandLine, switches);
     auto record = std::make_unique<UnattendedSettings>();
     std::u16string path = settingsPathBeside(executablePath);
-    settings = readSettingsFile(path.c_str(), *record) ? std::move(record) : nullptr;
+    bool fileRead = readSettingsFile(path.c_str(), *record);
+    settings = fileRead ? std::move(record) : nullptr;
+    applySwitches(switches);
+    openLog(switches);
+    logEvent("setup started", executablePath);
+    if (!commandLine.empty()) logEvent("command line", commandLine);
+    if (!understood || switches.help) {
+        settings.reset();
+        return showUsage(switches, understood);
+    }
+    logSettings(path, fileRead);
 
     wizardState = WizardState{};
     WindowSurface& surface = windowSurface;
@@ -35,6 +116,13 @@ void prepareWizard(std::u16string_view executablePath) {
     surface.windowPos =
         platform::windowHost().monitorAt(x, y, monitor) ? centredOn(monitor) : platform::Point{};
     installPageFlow();
+    return kRunGoesOn;
+}
+
+int endRun(int status) {
+    logEvent("exit status " + std::to_string(status), utf8ToUtf16(exitStatusMeaning(status)));
+    closeSetupLog();
+    return status;
 }
 
 void startWizard(void* window, platform::StatusChannel* statusChannel) {

@@ -15,10 +15,19 @@ std::u16string settingsPathBeside(std::u16string_view executablePath);
 // Centred on the monitor: each half of the free space truncated toward zero.
 platform::Point centredOn(const platform::ScreenRect& monitor);
 
-// Reads the settings (none when the file cannot be read: an interactive run), sets the wizard's
-// first state, and centres the window on the monitor nearest the cursor ((0, 0) when the
-// monitor cannot be asked).
-void prepareWizard(std::u16string_view executablePath);
+// What prepareWizard answers when the run goes on to its window.
+constexpr int kRunGoesOn = -1;
+
+// Reads the command line and the settings (none when the file cannot be read and the command
+// line says nothing of how to install: an interactive run), the command line winning; opens
+// the setup log; sets the wizard's first state, and centres the window on the monitor nearest
+// the cursor ((0, 0) when the monitor cannot be asked). For /? and a command line that was not
+// understood it shows the usage instead (only in the log for /S) and answers the exit status;
+// otherwise kRunGoesOn.
+int prepareWizard(std::u16string_view executablePath, std::u16string_view commandLine = {});
+
+// The exit status, logged, and the log closed: the last thing a run does.
+int endRun(int status);
 
 // Once the window exists: asks for device notices, seeds the worker parameter with the window's
 // status channel, and builds the surface, which makes the start-up decision.

@@ -1,13 +1,17 @@
 #include "wizard/PageFlow.h"
 
 #include <algorithm>
+#include <string>
 
 #include "device/DeviceArrival.h"
 #include "device/UsbDevices.h"
 #include "engine/InstallWorker.h"
+#include "engine/SetupLog.h"
+#include "platform/Clock.h"
 #include "platform/WindowHost.h"
 #include "startup/InstallerInit.h"
 #include "startup/Settings.h"
+#include "startup/StartupSequence.h"
 #include "wizard/FolderBrowser.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
@@ -36,6 +40,12 @@ struct WorkerRecord {
     bool boxOpen = false;     // one of its error boxes is open, and the worker waits for it
 };
 WorkerRecord workerRecord;
+
+// A run that ends before any installation for a reason of its own (no touch device in a
+// silent run's wait, a Path that cannot be used) says so in its exit status.
+int endStatus = kExitNotStarted;
+// The silent run's wait for the touch device: when it began, on the clock's tick count.
+std::uint32_t deviceWaitStart = 0;
 
 // What a language put on the licence page, for the test build's record.
 void traceLanguage() {
@@ -216,7 +226,17 @@ void traceShownStatus() {
     trace("shown", status.text);
 }
 
+// A run without a window has nobody to answer a box: a deployment tool would wait for ever.
+// The worker has logged the error; it rolls back and the exit status says so.
+bool runsWithoutWindow() {
+    return workerParameter.quiet != 0 || (settings && settings->silent);
+}
+
 void showErrorBox(const StatusEffect& effect) {
+    if (runsWithoutWindow()) {
+        trace("no box", std::u16string(effect.caption) + u"|" + effect.text);
+        return;
+    }
     trace("box", std::u16string(effect.caption) + u"|" + effect.text);
     // The window is going: nobody is left to answer a box, and the worker must not wait.
     if (workerRecord.closeAsked) return;
@@ -233,8 +253,41 @@ void installPageFlow() {
     clickActions.language = languageAction;
     startupDecision = runStartupDecision;
     workerRecord = {};
+    endStatus = kExitNotStarted;
     shownStatus.clear();
 }
+
+namespace {
+
+// Ends a run that never showed its window and installs nothing.
+void endWithoutInstalling(int status, const char* reason) {
+    logEvent(reason);
+    endStatus = status;
+    platform::windowHost().postClose(windowSurface.window);
+}
+
+// A silent run shows no device page: it waits for the device hidden, for a bounded time,
+// looking once a second and on every arrival notice.
+void waitForDeviceSilently() {
+    WizardState& s = wizardState;
+    s.currentPage = DevicePage;
+    s.pageAlpha[LanguagePage] = s.pageAlpha[LicencePage] = s.pageAlpha[ProgressPage] = 0;
+    s.pageAlpha[DevicePage] = 255;
+    deviceWaitStart = platform::clock().tickCount();
+    logEvent("waiting for the touch device, seconds: " +
+             std::to_string(settings->deviceWaitSeconds));
+    if (settings->deviceWaitSeconds == 0 ||
+        !platform::windowHost().startTimer(windowSurface.window, kDeviceWaitTimer,
+                                           kDeviceWaitTickMs)) {
+        endWithoutInstalling(kExitNoDevice, "no touch device");
+    }
+}
+
+void stopDeviceWait() {
+    platform::windowHost().stopTimer(windowSurface.window, kDeviceWaitTimer);
+}
+
+}  // namespace
 
 void runStartupDecision() {
     WizardState& s = wizardState;
@@ -244,7 +297,11 @@ void runStartupDecision() {
     }
     initInstaller(settings->language);
     traceLanguage();
-    if (!settings->licenceAgreed) {
+    if (settings->licenceAgreed && settings->pathUnusable) {
+        // Installing into the default folder instead would be a silent guess.
+        endWithoutInstalling(kExitRolledBack,
+                             "error: nothing installed, the settings file's Path cannot be used");
+    } else if (!settings->licenceAgreed) {
         if (s.timerRunning != 0) return;
         s.pageAlpha[LanguagePage] = 0;
         s.pageAlpha[LicencePage] = 255;
@@ -257,11 +314,27 @@ void runStartupDecision() {
         workerParameter.showPanel = settings->showPanel ? 1 : 0;
         workerParameter.hidRunCount = settings->hidMode;
         startWorker();
+    } else if (settings->silent) {
+        waitForDeviceSilently();
     } else if (s.timerRunning == 0) {
         s.currentPage = DevicePage;
         s.pageAlpha[LanguagePage] = s.pageAlpha[LicencePage] = s.pageAlpha[ProgressPage] = 0;
         s.pageAlpha[DevicePage] = 255;
         fadeInWindow();
+    }
+}
+
+void onDeviceWaitTimer() {
+    if (workerRecord.started || !settings) return stopDeviceWait();
+    if (countTouchDevices() > 0) {
+        stopDeviceWait();
+        beginInstallation();
+        return;
+    }
+    std::uint32_t waited = platform::elapsedSince(deviceWaitStart, platform::clock().tickCount());
+    if (waited / 1000 >= settings->deviceWaitSeconds) {
+        stopDeviceWait();
+        endWithoutInstalling(kExitNoDevice, "no touch device within the wait");
     }
 }
 
@@ -371,8 +444,20 @@ void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t si
     }
 }
 
+namespace {
+
+// What a finished installation tells a deployment tool: a failed driver script outweighs a
+// restart asked for.
+int installedStatus() {
+    if (installConfig->driverFailed) return kExitDriverFailed;
+    if (installConfig->restartRequired) return kExitRestartRequired;
+    return kExitInstalled;
+}
+
+}  // namespace
+
 int onDestroy() {
-    int status = kExitNotStarted;
+    int status = endStatus;
     if (installConfig) {
         if (installConfig->workerThread) {
             // Closed from outside while it ran: it rolls back, and its last lines finish.
@@ -381,14 +466,13 @@ int onDestroy() {
             installConfig->workerThread.reset();
         }
         if (workerRecord.started)
-            status = installConfig->completed ? kExitInstalled : kExitRolledBack;
+            status = installConfig->completed ? installedStatus() : kExitRolledBack;
     }
     unregisterDeviceArrival();
     DestroyWindowSurface();
     settings.reset();
-    static const char* const exits[] = {"exit 0", "exit 1", "exit 2"};
-    trace(exits[status]);
-    return status;
+    trace("exit", utf8ToUtf16(std::to_string(status)));
+    return endRun(status);
 }
 
 void languageAction(std::uint32_t langId) {

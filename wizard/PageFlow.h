@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/ExitStatus.h"
+
 constexpr int kWizardTimer = 1;
 constexpr unsigned kTickMs = 33;
-
-// Exit statuses of the process: a deployment tool tells a rolled-back run from a finished one.
-constexpr int kExitInstalled = 0;
-constexpr int kExitRolledBack = 1;  // cancelled or failed: nothing was installed
-constexpr int kExitNotStarted = 2;  // the window closed before any installation started
+// The silent run's wait for the touch device looks once a second.
+constexpr int kDeviceWaitTimer = 2;
+constexpr unsigned kDeviceWaitTickMs = 1000;
 
 // Sets the click actions of the widgets and the surface build's start-up decision.
 void installPageFlow();
@@ -27,6 +27,9 @@ void runStartupDecision();
 bool stepAnimations();
 // WM_TIMER: steps, then paints a full compose, a dirty repaint, or nothing.
 void onTimer();
+// WM_TIMER of the silent run's device wait: the installation starts once the device is there;
+// when the wait is over without it, the run ends with its own exit status.
+void onDeviceWaitTimer();
 
 // The mouse; nothing while the folder chooser is open.
 void onMouseDown(int x, int y);
@@ -47,13 +50,15 @@ void onDeviceChange(std::uintptr_t wParam, const std::uint8_t* broadcast, std::s
 void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t size);
 
 // WM_DESTROY: a worker that still runs is asked to stop and waited for (its messages are
-// served meanwhile), then the surface, widgets and settings go. Returns the exit status.
+// served meanwhile), then the surface, widgets and settings go. Returns the exit status, which
+// is logged and ends the log.
 int onDestroy();
 
 // Where the test build of setup.exe records what the wizard showed and did ("window shown",
 // "page 2", "install", "status ..." when a status line is set and "shown ..." once it is on the
-// screen with its page fully shown, "box CAPTION|TEXT", "close asked", "drag started", "drag
-// ended", "exit 0"); none in the shipped setup.exe.
+// screen with its page fully shown, "box CAPTION|TEXT", "no box CAPTION|TEXT" for an error of a run
+// without a window, "close asked", "drag started", "drag ended", "exit 0"); none in the shipped
+// setup.exe.
 extern void (*wizardTrace)(const char* event, std::u16string_view text);
 
 // The click actions, for the buttons and the tests.

@@ -50,7 +50,7 @@ int runMessageLoop(HINSTANCE instance) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     // Before anything loads a DLL: only the system folder is searched, never the folder the
     // installer was started from (a downloads folder holds whatever a web page saved there).
     win32::restrictDllSearchToSystem();
@@ -68,12 +68,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     std::u16string path = win32::executablePath();
     installSetupPlatform(path.substr(0, path.rfind(u'\\')));
-    prepareWizard(path);
+    int early = prepareWizard(
+        path, commandLine ? std::u16string_view(reinterpret_cast<const char16_t*>(commandLine))
+                          : std::u16string_view());
+    if (early != kRunGoesOn) return early;
     registerWizardClass(instance, className);
     HWND window = CreateWindowExW(WS_EX_LAYERED, className, title, WS_POPUP, CW_USEDEFAULT, 0,
                                   CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
     // Nothing was installed: a deployment tool must not read this as success.
-    if (!window) return kExitNotStarted;
+    if (!window) return endRun(kExitNotStarted);
     setupStatusChannel().attach(window);
     startWizard(window, &setupStatusChannel());
     return runMessageLoop(instance);

@@ -60,7 +60,11 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             copyData(lParam);
             return 0;
         case WM_TIMER:
-            onTimer();
+            if (wParam == kDeviceWaitTimer) {
+                onDeviceWaitTimer();
+            } else {
+                onTimer();
+            }
             return 0;
         case WM_MOUSEMOVE:
             onMouseMove(lowWord(lParam), highWord(lParam));

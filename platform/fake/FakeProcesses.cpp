@@ -113,6 +113,16 @@ bool FakeProcesses::create(const char16_t* commandLine, const char16_t* workingF
     return true;
 }
 
+bool FakeProcesses::createNative(const char16_t* commandLine, const char16_t* workingFolder,
+                                 bool suspended, platform::StartedProcess& started) {
+    if (faults().shouldFail("disableRedirection")) {
+        return create(commandLine, workingFolder, suspended, started);
+    }
+    if (!create(commandLine, workingFolder, suspended, started)) return false;
+    find(started.id)->native = true;
+    return true;
+}
+
 bool FakeProcesses::resume(OsHandle thread) {
     if (faults().shouldFail("resume")) return false;
     Process* p = processOf(thread, Kind::Thread);

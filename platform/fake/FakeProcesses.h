@@ -41,6 +41,7 @@ public:
         std::u16string commandLine;
         std::u16string workingFolder;
         bool createdSuspended = false;
+        bool native = false;  // started outside the 32-bit file-system redirection
         bool suspended = false;
         bool running = true;
         bool openable = true;
@@ -62,6 +63,8 @@ public:
 
     bool create(const char16_t* commandLine, const char16_t* workingFolder, bool suspended,
                 platform::StartedProcess& started) override;
+    bool createNative(const char16_t* commandLine, const char16_t* workingFolder, bool suspended,
+                      platform::StartedProcess& started) override;
     bool resume(platform::OsHandle thread) override;
     platform::WaitResult wait(platform::OsHandle process, std::uint32_t ms) override;
     bool terminate(platform::OsHandle process, std::uint32_t exitCode) override;

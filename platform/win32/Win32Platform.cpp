@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Drawing.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32FolderPicker.h"
+#include "platform/win32/Win32LogFile.h"
 #include "platform/win32/Win32Pictures.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
@@ -40,6 +41,7 @@ void installWin32Platform() {
     static Win32Drawing drawing;
     static Win32FolderPicker folders;
     static Win32Security security;
+    static Win32LogFile log;
     platform::Platform& os = platform::os();
     os.files = &files;
     os.codepage = &codepage;
@@ -58,6 +60,7 @@ void installWin32Platform() {
     os.drawing = &drawing;
     os.folders = &folders;
     os.security = &security;
+    os.log = &log;
 }
 
 std::u16string executablePath() {

@@ -29,6 +29,18 @@ bool Win32Processes::create(const char16_t* commandLine, const char16_t* working
     return true;
 }
 
+bool Win32Processes::createNative(const char16_t* commandLine, const char16_t* workingFolder,
+                                  bool suspended, platform::StartedProcess& started) {
+    // Off for this thread only, and only around the one call: every other file operation of
+    // the thread (a DLL load among them) must still see the 32-bit system folder. Outside WoW64
+    // the call fails and nothing needs turning back.
+    PVOID previous = nullptr;
+    BOOL disabled = Wow64DisableWow64FsRedirection(&previous);
+    bool created = create(commandLine, workingFolder, suspended, started);
+    if (disabled) Wow64RevertWow64FsRedirection(previous);
+    return created;
+}
+
 bool Win32Processes::resume(platform::OsHandle thread) {
     return ResumeThread(thread) != DWORD(-1);
 }

@@ -10,6 +10,8 @@ class Win32Processes : public platform::Processes {
 public:
     bool create(const char16_t* commandLine, const char16_t* workingFolder, bool suspended,
                 platform::StartedProcess& started) override;
+    bool createNative(const char16_t* commandLine, const char16_t* workingFolder, bool suspended,
+                      platform::StartedProcess& started) override;
     bool resume(platform::OsHandle thread) override;
     platform::WaitResult wait(platform::OsHandle process, std::uint32_t ms) override;
     bool terminate(platform::OsHandle process, std::uint32_t exitCode) override;

@@ -1,5 +1,7 @@
 #include "tests/support/WizardMachine.h"
 
+#include "engine/SetupLog.h"
+
 #include <thread>
 
 #include "startup/MessageTable.h"
@@ -145,6 +147,7 @@ WizardMachine::WizardMachine(bool realThreads) {
     os.folders = &picker;
     os.codepage = &codepage;
     os.xml = &xml;
+    os.log = &log;
     resources.add(199, u"RES_DATA", shippedPackage());
     resources.add(250, u"RES_IMAGE_DATA", bundleOf(5));
     for (int id : {200, 207, 210, 226, 229, 239}) {
@@ -154,6 +157,13 @@ WizardMachine::WizardMachine(bool realThreads) {
     pictures.addResource(236, u"BMP", bmpOfSize(536, 304));
     usb.addController(0, u"ROOT_HUB_0");
     machine.files.addFolder(kSetupFolder);
+    // The setup log's default folder.
+    std::u16string folder;
+    for (std::u16string_view part :
+         {u"C:\\Users", u"\\Admin", u"\\AppData", u"\\Local", u"\\Temp"}) {
+        folder += part;
+        machine.files.addFolder(folder);
+    }
     // The product's panel keeps running once launched and closes on request.
     fake::FakeProcesses::Behaviour panel;
     panel.runsForMs = fake::FakeProcesses::kHangs;
@@ -167,14 +177,25 @@ WizardMachine::~WizardMachine() {
     if (windowSurface.open && !closed_) onDestroy();
     settings.reset();
     clearMessageTable();
+    closeSetupLog();
+}
+
+std::string WizardMachine::logText() const {
+    auto it = log.written.find(u"C:\\Users\\Admin\\AppData\\Local\\Temp\\KorvelServerV6-setup.log");
+    return it == log.written.end() ? std::string() : it->second;
 }
 
 void WizardMachine::settingsFile(const std::string& xmlText) {
     machine.files.addFile(kScriptIni, std::vector<std::uint8_t>(xmlText.begin(), xmlText.end()));
 }
 
-void WizardMachine::start() {
-    prepareWizard(kSetupFolder + u"\\setup.exe");
+void WizardMachine::start(std::u16string_view commandLine) {
+    int early = prepareWizard(kSetupFolder + u"\\setup.exe", commandLine);
+    if (early != kRunGoesOn) {
+        exitStatus_ = early;
+        closed_ = true;
+        return;
+    }
     startWizard(kWizardWindow, &window);
     destroyIfClosePosted();
 }
@@ -193,6 +214,10 @@ void WizardMachine::tick() {
     if (closed_) return;
     window.serve();
     if (host.timers.count(kWizardTimer)) onTimer();
+    if (host.timers.count(kDeviceWaitTimer)) {
+        machine.clock.advance(kDeviceWaitTickMs);
+        onDeviceWaitTimer();
+    }
     window.serve();
     destroyIfClosePosted();
 }

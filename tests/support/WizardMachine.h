@@ -16,6 +16,7 @@
 
 #include "platform/fake/FakeCodepage.h"
 #include "platform/fake/FakeFolderPicker.h"
+#include "platform/fake/FakeLogFile.h"
 #include "platform/fake/FakePictures.h"
 #include "platform/fake/FakeResources.h"
 #include "platform/fake/FakeUsbBus.h"
@@ -78,11 +79,14 @@ public:
 
     // Writes script.ini next to the executable before the start.
     void settingsFile(const std::string& xml);
-    // The process entry as far as it is portable: settings, first state, surface, decision.
-    void start();
+    // The process entry as far as it is portable: command line, settings, log, first state,
+    // surface, decision. When the command line ends the run at once (usage), the machine is
+    // closed with that exit status.
+    void start(std::u16string_view commandLine = {});
 
-    // One timer tick, if the timer runs; then a posted close is handled as WM_CLOSE is, which
-    // destroys the window unless an installation runs.
+    // One timer tick, if the timer runs (and a second of the silent device wait, if it runs); then
+    // a posted close is handled as WM_CLOSE is, which destroys the window unless an installation
+    // runs.
     void tick();
     // Ticks until the window is gone or `limit` ticks passed; the number of ticks taken.
     int runUntilClosed(int limit = 5000);
@@ -92,6 +96,9 @@ public:
     void click(int x, int y);
     void plugTouchDevice();
     void unplug();
+
+    // The setup log as written so far (empty when none was opened).
+    std::string logText() const;
 
     bool closed() const { return closed_; }
     int exitStatus() const { return exitStatus_; }
@@ -106,6 +113,7 @@ public:
     fake::FakeFolderPicker picker;
     fake::FakeCodepage codepage;
     fake::FakeXmlFiles xml;
+    fake::FakeLogFile log{machine.files};
     WindowChannel window;
     ServingThreads servingThreads{window};
 

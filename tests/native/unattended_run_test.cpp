@@ -1,0 +1,219 @@
+// Runs that nobody watches: the command line, the silent device wait, errors that go to the
+// log instead of a box, and the exit status a deployment tool reads.
+#include <gtest/gtest.h>
+
+#include "startup/Settings.h"
+#include "startup/StartupSequence.h"
+#include "startup/Switches.h"
+#include "tests/support/InstallHarness.h"
+#include "tests/support/WizardMachine.h"
+#include "wizard/PageFlow.h"
+#include "wizard/Records.h"
+#include "wizard/WizardState.h"
+
+using namespace testpkg;
+
+namespace {
+
+const char* const kAgreed = R"(<Unattended Lang="English" EndUserLicense="Agree" )"
+                            R"(ShowPanel="No" HID="1" Path="C:\Program Files"/>)";
+
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A folder in the way of the first file, with something in it so the rollback keeps it.
+void blockFirstFile(WizardMachine& w) {
+    const std::u16string product = u"C:\\Program Files\\Brenmark\\KorvelServerV6";
+    w.machine.files.addFolder(u"C:\\Program Files\\Brenmark");
+    w.machine.files.addFolder(product);
+    w.machine.files.addFolder(product + u"\\KorvelPanel.exe");
+    w.machine.files.addFile(product + u"\\KorvelPanel.exe\\x");
+}
+
+}  // namespace
+
+TEST(Switches, TheUsualConventionsAreRead) {
+    SetupSwitches s;
+    ASSERT_TRUE(
+        parseSwitches(u"  /s /lang=Korean /HID=-2 /Panel /LOG=\"C:\\My Logs\\a.log\" "
+                      u"/WAIT=30 /D=C:\\Program Files\\My Touch  ",
+                      s));
+    EXPECT_TRUE(s.silent);
+    EXPECT_EQ(s.language, 1042u);
+    EXPECT_EQ(s.hid, -2);
+    EXPECT_TRUE(s.panel);
+    EXPECT_EQ(s.logPath, u"C:\\My Logs\\a.log");
+    EXPECT_EQ(s.waitSeconds, 30u);
+    EXPECT_EQ(std::u16string(viewOf(s.path)), u"C:\\Program Files\\My Touch");
+    // /D= takes the rest, switches included; closing backslashes go except a root's own.
+    SetupSwitches d;
+    ASSERT_TRUE(parseSwitches(u"/D=D:\\a /S b\\\\", d));
+    EXPECT_EQ(std::u16string(viewOf(d.path)), u"D:\\a /S b");
+    EXPECT_FALSE(d.silent);
+    SetupSwitches root;
+    ASSERT_TRUE(parseSwitches(u"/D=\"E:\\\"", root));
+    EXPECT_EQ(std::u16string(viewOf(root.path)), u"E:\\");
+    // Quoted whole, as a tool that quotes every argument with a blank passes it.
+    SetupSwitches whole;
+    ASSERT_TRUE(parseSwitches(u"/S \"/D=C:\\Program Files\\My Touch\"", whole));
+    EXPECT_EQ(std::u16string(viewOf(whole.path)), u"C:\\Program Files\\My Touch");
+    SetupSwitches none;
+    EXPECT_TRUE(parseSwitches(u"", none));
+    EXPECT_FALSE(none.setsAnything());
+    EXPECT_EQ(none.waitSeconds, kDefaultDeviceWaitSeconds);
+}
+
+TEST(Switches, WhatIsNotUnderstoodIsNamedNeverGuessed) {
+    for (const char16_t* line :
+         {u"/X", u"/S /LANG=Klingon", u"/HID=two", u"/HID=3x", u"/WAIT=86401", u"/WAIT=-1",
+          u"/LOG=", u"/D=", u"/D=   ", u"setup", u"/S/D=C:\\x"}) {
+        SetupSwitches s;
+        EXPECT_FALSE(parseSwitches(line, s)) << utf16ToUtf8(line);
+        EXPECT_FALSE(s.notUnderstood.empty()) << utf16ToUtf8(line);
+    }
+    SetupSwitches tooLong;
+    std::u16string path = u"/D=C:\\" + std::u16string(260, u'a');
+    EXPECT_FALSE(parseSwitches(path, tooLong));
+}
+
+TEST(UnattendedRun, AnErrorWithoutAWindowOpensNoBoxRollsBackAndIsLogged) {
+    WizardMachine w;
+    w.settingsFile(kAgreed);
+    blockFirstFile(w);
+    w.machine.processes.program(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe",
+                                {});
+    w.plugTouchDevice();
+    w.log.error = 5;
+    w.start();
+    w.runUntilClosed();
+    EXPECT_TRUE(w.host.boxes.empty());
+    EXPECT_EQ(w.host.count("show"), 0);
+    EXPECT_EQ(w.exitStatus(), kExitRolledBack);
+    std::string log = w.logText();
+    EXPECT_TRUE(has(log,
+                    "error ST_FILE_ERROR (11) C:\\Program Files\\Brenmark\\KorvelServerV6"
+                    "\\KorvelPanel.exe (Windows error 5)"))
+        << log;
+    EXPECT_TRUE(has(log, "ST_CANCELLED (14)"));
+    EXPECT_TRUE(has(log, "exit status 1 not installed"));
+    // Every line is stamped.
+    EXPECT_EQ(log.substr(0, 24), "2026-12-09 08:30:05.042 ");
+}
+
+TEST(UnattendedRun, ASilentRunWithoutTheDeviceWaitsItsTimeAndEndsWithItsOwnStatus) {
+    WizardMachine w;
+    w.start(u"/S /WAIT=5");
+    EXPECT_EQ(w.host.count("show"), 0);
+    EXPECT_EQ(w.runUntilClosed(), 5);
+    EXPECT_EQ(w.exitStatus(), kExitNoDevice);
+    EXPECT_EQ(w.host.count("show"), 0);
+    EXPECT_TRUE(w.host.boxes.empty());
+    EXPECT_FALSE(w.machine.files.hasFile(kLogPath));
+    EXPECT_TRUE(has(w.logText(), "no touch device within the wait"));
+    EXPECT_TRUE(has(w.logText(), "exit status 4"));
+
+    WizardMachine zero;
+    zero.start(u"/S /WAIT=0");
+    EXPECT_TRUE(zero.closed());
+    EXPECT_EQ(zero.exitStatus(), kExitNoDevice);
+}
+
+TEST(UnattendedRun, ADeviceThatArrivesDuringTheSilentWaitIsInstalledFor) {
+    for (bool notice : {true, false}) {
+        WizardMachine w;
+        w.start(u"/S");
+        w.tick();
+        w.tick();
+        w.plugTouchDevice();
+        // The arrival notice starts it at once; without one the next look finds the device.
+        if (notice) onDeviceChange(0x8000, nullptr, 0);
+        w.runUntilClosed();
+        EXPECT_EQ(w.exitStatus(), kExitInstalled) << notice;
+        EXPECT_EQ(w.host.count("show"), 0);
+        EXPECT_TRUE(w.machine.files.hasFile(kLogPath));
+        EXPECT_EQ(workerParameter.quiet, 1);
+        EXPECT_FALSE(w.host.timers.count(kDeviceWaitTimer));
+    }
+}
+
+TEST(UnattendedRun, TheCommandLineWinsOverScriptIniAndNeverRewritesIt) {
+    WizardMachine w;
+    // Lacks HID: a run without switches would complete and rewrite it.
+    const std::string ini = R"(<Unattended Lang="Deutsch" EndUserLicense="Disagree" )"
+                            R"(ShowPanel="No" Path="C:\Program Files"/>)";
+    w.settingsFile(ini);
+    w.machine.files.addFolder(u"D:");
+    w.machine.files.addFolder(u"D:\\My Apps");
+    w.machine.files.addFolder(u"D:\\My Apps\\Touch Tools");
+    w.plugTouchDevice();
+    w.start(u"/LANG=Korean /HID=2 /PANEL /S /D=D:\\My Apps\\Touch Tools");
+    EXPECT_EQ(workerParameter.language, 1042u);
+    EXPECT_EQ(workerParameter.hidRunCount, 2);
+    EXPECT_EQ(workerParameter.showPanel, 1);
+    EXPECT_EQ(std::u16string(viewOf(workerParameter.installRoot)), u"D:\\My Apps\\Touch Tools");
+    w.runUntilClosed();
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    EXPECT_TRUE(
+        w.machine.files.hasFile(u"D:\\My Apps\\Touch Tools\\Brenmark\\KorvelServerV6"
+                                u"\\uninstall.log"));
+    auto bytes = w.machine.files.contents(kScriptIni);
+    std::string after(bytes.begin(), bytes.end());
+    EXPECT_TRUE(has(after, "Lang=\"Deutsch\"")) << after;
+    EXPECT_FALSE(has(after, "Korean"));
+    EXPECT_FALSE(has(after, "D:\\My Apps"));
+}
+
+TEST(UnattendedRun, SwitchesWithoutScriptIniMakeAnUnattendedRunWithoutWritingOne) {
+    WizardMachine w;
+    w.start(u"/LANG=Italiano");
+    // Not silent and no licence answer: the licence page in Italian, as a script.ini would do.
+    EXPECT_EQ(wizardState.currentPage, LicencePage);
+    EXPECT_EQ(workerParameter.language, 1040u);
+    EXPECT_FALSE(w.machine.files.hasFile(kScriptIni));
+}
+
+TEST(UnattendedRun, UsageIsABoxOnlyWhenNotSilentAndABadSwitchHasItsOwnStatus) {
+    struct Case {
+        const char16_t* line;
+        int status;
+        bool box;
+    };
+    for (Case c : {Case{u"/?", kExitInstalled, true}, Case{u"/S /?", kExitInstalled, false},
+                   Case{u"/Silent", kExitBadCommandLine, true},
+                   Case{u"/S /LANG=French", kExitBadCommandLine, false}}) {
+        WizardMachine w;
+        w.plugTouchDevice();
+        w.start(c.line);
+        EXPECT_TRUE(w.closed()) << utf16ToUtf8(c.line);
+        EXPECT_EQ(w.exitStatus(), c.status) << utf16ToUtf8(c.line);
+        ASSERT_EQ(w.host.boxes.size(), c.box ? 1u : 0u) << utf16ToUtf8(c.line);
+        if (c.box) {
+            EXPECT_NE(w.host.boxes[0].text.find(u"/D=FOLDER"), std::u16string::npos);
+        }
+        // Nothing was installed, not even with the device there.
+        EXPECT_FALSE(w.machine.files.hasFile(kLogPath));
+        EXPECT_TRUE(has(w.logText(), "exit status " + std::to_string(c.status)));
+    }
+}
+
+TEST(UnattendedRun, DriverScriptsSetTheExitStatusOfAnInstalledRun) {
+    struct Case {
+        std::uint32_t code;
+        int status;
+    };
+    for (Case c : {Case{0, kExitInstalled}, Case{3010, kExitRestartRequired},
+                   Case{1641, kExitRestartRequired}, Case{1603, kExitDriverFailed}}) {
+        WizardMachine w;
+        fake::FakeProcesses::Behaviour b;
+        b.exitCode = c.code;
+        w.machine.processes.program(
+            u"C:\\Program Files\\Brenmark\\KorvelServerV6\\driver\\InstallUsbDriverX64.bat", b);
+        w.plugTouchDevice();
+        w.start(u"/S");
+        w.runUntilClosed();
+        EXPECT_EQ(w.exitStatus(), c.status) << c.code;
+        EXPECT_TRUE(has(w.logText(), "driver script exit code " + std::to_string(c.code)));
+        EXPECT_TRUE(has(w.logText(), "exit status " + std::to_string(c.status)));
+    }
+}
