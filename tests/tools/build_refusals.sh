@@ -20,7 +20,7 @@ refused() {
 
 # manifest RECORDS...: one record per line, starting on line 2.
 manifest() {
-  { echo '<InstallerPackage root="KorvelServerV6" payload="payload">'
+  { echo '<InstallerPackage root="KorvelServerV6" payload="payload"><Company name="Brenmark"/><Product name="KorvelServerV6"/>'
     for r in "$@"; do echo "  $r"; done
     echo '</InstallerPackage>'; } >"$work/manifest.xml"
 }
@@ -91,6 +91,25 @@ refused 2 'the root element is "Installer"' "wrong root element"
 printf '<InstallerPackage root="R" payload="payload">\n  <Company name="B">\n</InstallerPackage>\n' \
   >"$work/manifest.xml"
 refused '[0-9]+' 'not well-formed XML' "malformed XML"
+
+# Everything a setup needs: without a Company or a Product the installation folder has no name.
+printf '<InstallerPackage root="R" payload="payload">\n  <Product name="R"/>\n</InstallerPackage>\n' \
+  >"$work/manifest.xml"
+refused 1 'Company: missing: add <Company name="YOUR COMPANY"/> inside InstallerPackage' "no Company"
+printf '<InstallerPackage root="R" payload="payload">\n  <Company name="B"/>\n</InstallerPackage>\n' \
+  >"$work/manifest.xml"
+refused 1 'Product: missing: add <Product name="R"/> inside InstallerPackage' "no Product"
+
+# The parser would drop an ampersand or an entity XML does not define: refused with its line,
+# never changed silently. Defined entities, character references and "&" in a comment stay fine.
+manifest '<Company name="Quillon & Co"/>'
+refused 2 'an "&" that starts no entity \(write &amp; for an ampersand\)' "a stray ampersand"
+manifest '<!-- ok -->' '<Company name="Quillon &copy;"/>'
+refused 3 '"&copy;" is no XML entity' "an entity XML does not define"
+manifest '<!-- Q & A -->' '<Company name="Quillon &amp; Co &#169;&#xA9;"/>' '<MainApp path="KorvelPanel.exe"/>'
+run "$pkgtool" build "$work/manifest.xml" -o "$work/amp.bin"
+expect_eq "$rc:$err" "0:" "defined entities build"
+expect_match "$("$pkgtool" script "$work/amp.bin")" "Quillon & Co ©©" "entities read as written"
 
 # Text that stops inside a character is refused without reading past its end (the sanitizer
 # build would see such a read).
