@@ -55,3 +55,24 @@ bool isDirectlyInFolder(std::u16string_view path, std::u16string_view folder) {
     return isInsideFolder(path, folder) &&
            path.find(u'\\', folder.size() + 1) == std::u16string_view::npos;
 }
+
+bool folderChainOf(std::u16string_view path, std::vector<std::u16string>& chain) {
+    chain.clear();
+    char16_t drive = path.empty() ? u'\0' : char16_t(path[0] | 0x20);
+    if (path.size() < 2 || drive < u'a' || drive > u'z' || path[1] != u':') return false;
+    std::u16string folder(path.substr(0, 2));
+    folder += u'\\';
+    std::u16string_view rest = path.substr(2);
+    if (rest == u"\\") rest = {};
+    if (!rest.empty() && (rest[0] != u'\\' || !isPlainRelativePath(rest.substr(1)))) return false;
+    chain.push_back(folder);
+    std::size_t start = 1;
+    for (std::size_t i = 1; i <= rest.size(); ++i) {
+        if (i < rest.size() && rest[i] != u'\\') continue;
+        if (chain.size() > 1) folder += u'\\';
+        folder += rest.substr(start, i - start);
+        chain.push_back(folder);
+        start = i + 1;
+    }
+    return true;
+}

@@ -4,7 +4,9 @@
 // holds any of them can open a file other than the one it seems to name.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 // One name as Windows takes it literally: not empty, not "." or "..", none of \ / : * ? " < > |
 // nor a control character, and no trailing dot or space (Windows drops those).
@@ -22,3 +24,11 @@ bool isInsideFolder(std::u16string_view path, std::u16string_view folder);
 
 // `path` is `folder`, a backslash and one plain name.
 bool isDirectlyInFolder(std::u16string_view path, std::u16string_view folder);
+
+// A folder on a local drive as the elevated installer accepts one: a drive letter, a colon and
+// either nothing (the drive's root, as the folder chooser gives it) or a backslash and plain
+// names. Drive-relative ("C:Tools"), root-relative ("\Tools"), relative, network ("\\server")
+// and device ("\\?\") paths are not: the current folder or another machine would decide where
+// they lead. `chain` receives the drive's root "X:\" and every folder below it down to the one
+// named, each spelt whole.
+bool folderChainOf(std::u16string_view path, std::vector<std::u16string>& chain);

@@ -1,6 +1,13 @@
-// The product's shared data folder below the common documents folder. Every user can write
-// there, so the installer reaches it only through the operations that never follow a link.
+// The product's shared data folder below the common documents folder, named by its identity
+// (the demo product's is "Vantrel"). Every user can write there, so the installer reaches it
+// only through the operations that never follow a link.
 #pragma once
 
-inline constexpr char16_t kDataFolderName[] = u"Vantrel";
-inline constexpr char16_t kPanelConfigPath[] = u"Vantrel\\PanelConfig.ini";
+#include "common/Text.h"
+#include "package/ProductIdentity.h"
+
+// <data folder>\PanelConfig.ini, relative to the common documents folder.
+inline bool panelConfigPathOf(const ProductIdentity& identity, TextBuffer& path) {
+    return isDataFolderName(viewOf(identity.dataFolder)) &&
+           joinPath(path, viewOf(identity.dataFolder), u"PanelConfig.ini");
+}

@@ -12,17 +12,23 @@ namespace {
 // Every user can write the data folder: it is emptied and refilled only through the operations
 // that never follow a link, so a junction swapped in at any moment leads nowhere.
 void renewDataFolder(WorkerRun& run) {
+    const ProductIdentity& identity = run.config.identity;
     std::u16string documents;
-    if (!platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {
+    TextBuffer panelConfig;
+    if (!panelConfigPathOf(identity, panelConfig) ||
+        !platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {
         return;
     }
-    deleteTreeBelow(documents.c_str(), kDataFolderName);
-    platform::files().createFolderBelow(documents.c_str(), kDataFolderName);
+    deleteTreeBelow(documents.c_str(), viewOf(identity.dataFolder));
+    platform::files().createFolderBelow(documents.c_str(), identity.dataFolder);
     PanelEndpoint endpoint{std::uint16_t(run.parameter().language & 0xFFFF), {127, 0, 0, 1}, 6550};
-    writePanelConfigBelow(documents.c_str(), kPanelConfigPath, endpoint);
+    writePanelConfigBelow(documents.c_str(), panelConfig, endpoint);
 }
 
-void removeOlderService() {
+// The service an older version of the demo product ran; another product has no business with
+// a service of that name.
+void removeOlderService(const WorkerRun& run) {
+    if (!sameProduct(run.config.identity, demoIdentity())) return;
     const char16_t* older = u"VantrelScreenService";
     if (!serviceExists(older)) return;
     stopServiceByName(older);
@@ -52,7 +58,7 @@ void launchPrograms(WorkerRun& run) {
 
 void finishInstallation(WorkerRun& run) {
     renewDataFolder(run);
-    removeOlderService();
+    removeOlderService(run);
     startServices(run);
     if (run.haveLogPath) saveLog(run.log, run.logPath);
     reportProgress(run, ST_COMPLETE, nullptr, 3000);

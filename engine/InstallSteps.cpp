@@ -1,7 +1,9 @@
 // The installation's own steps between the previous-version removal and the decision: folders,
 // services, programs, files, product key, shortcuts, registry entries.
 #include "common/Names.h"
+#include "engine/LogIdentity.h"
 #include "engine/ProgramShutdown.h"
+#include "engine/RefusalMessages.h"
 #include "engine/RegistryDesktopMenu.h"
 #include "engine/RegistryProductKey.h"
 #include "engine/RegistryRunEntry.h"
@@ -30,28 +32,55 @@ bool targetOf(const FileNode* file, TextBuffer& path) {
     return file && file->root->targetPath[0] != 0 && targetPathOf(*file, path);
 }
 
+Refusal refusalOf(platform::FolderFault fault) {
+    return fault == platform::FolderFault::Missing ? Refusal::Missing : Refusal::OthersCanChange;
+}
+
+// Company and product folders that stand there already: nobody else may change them (or
+// anything on the way), and under a root others can write, nobody else may write them either.
+bool existingFoldersAreSound(WorkerRun& run, const TextBuffer& company, const TextBuffer& product) {
+    for (const TextBuffer* folder : {&company, &product}) {
+        if (!platform::files().exists(*folder)) continue;
+        platform::Held held = platform::security().holdFolderChain(*folder);
+        if (!held.sound()) {
+            refuse(run, held.atFault, refusalOf(held.fault));
+            return false;
+        }
+        if (!run.rootProtected && !platform::security().isWritableOnlyByTrusted(*folder)) {
+            refuse(run, viewOf(*folder), Refusal::OthersCanChange);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
-bool installFolderIsSafe(WorkerRun& run, TextBuffer& refused) {
+bool installFolderIsSafe(WorkerRun& run) {
     const char16_t* installRoot = run.parameter().installRoot;
     TextBuffer company, product;
     bool composed = joinPath(company, viewOf(installRoot), viewOf(run.config.company)) &&
                     joinPath(product, viewOf(company), viewOf(run.config.product));
     // A name with "\" or ".." in it would put the installation somewhere else entirely.
     if (!isPlainName(viewOf(run.config.company)) || !isPlainName(viewOf(run.config.product))) {
-        copyText(refused, composed ? viewOf(product) : viewOf(installRoot));
+        run.refusal = composed ? viewOf(product) : viewOf(installRoot);
         return false;
     }
-    run.rootProtected = platform::security().isWritableOnlyByTrusted(installRoot);
-    if (run.rootProtected || !composed) return true;
-    for (const TextBuffer* folder : {&company, &product}) {
-        if (platform::files().exists(*folder) &&
-            !platform::security().isWritableOnlyByTrusted(*folder)) {
-            copyText(refused, viewOf(*folder));
-            return false;
-        }
+    // "C:" is the drive's root, judged as "C:\": as a path of its own it names the current
+    // folder, which would be judged in its place.
+    std::vector<std::u16string> chain;
+    if (!folderChainOf(viewOf(installRoot), chain)) {
+        refuse(run, viewOf(installRoot), Refusal::NotAFullPath);
+        return false;
     }
-    return true;
+    platform::Held held = platform::security().holdFolderChain(chain.back().c_str());
+    if (!held.sound()) {
+        refuse(run, held.atFault, refusalOf(held.fault));
+        return false;
+    }
+    run.hold = std::move(held.hold);
+    run.rootProtected = platform::security().isWritableOnlyByTrusted(chain.back().c_str());
+    return !composed || existingFoldersAreSound(run, company, product);
 }
 
 namespace {
@@ -69,10 +98,25 @@ bool secureFolder(const WorkerRun& run, const char16_t* folder) {
            platform::security().isWritableOnlyByTrusted(folder);
 }
 
-void refuseFolder(WorkerRun& run, const char16_t* folder) {
-    sendStatus(run, ST_FILE_ERROR, folder);
+void refuseFolder(WorkerRun& run, std::u16string_view folder, Refusal why) {
+    refuse(run, folder, why);
+    sendStatus(run, ST_FILE_ERROR, run.refusal.c_str());
     run.stop();
     run.tree().targetPath[0] = 0;
+}
+
+// The folders just made, from the drive's root down, judged and held in place of the root's
+// hold for the rest of the work. Refused, a product folder this run made goes again (the
+// rollback takes the company folder, when empty).
+bool holdProductFolder(WorkerRun& run, const char16_t* productFolder, bool made) {
+    platform::Held held = platform::security().holdFolderChain(productFolder);
+    if (held.sound()) {
+        run.hold = std::move(held.hold);
+        return true;
+    }
+    refuseFolder(run, held.atFault, refusalOf(held.fault));
+    if (made) platform::files().removeFolder(productFolder);
+    return false;
 }
 
 }  // namespace
@@ -81,20 +125,27 @@ void prepareFolders(WorkerRun& run) {
     copyText(run.log.root, viewOf(run.parameter().installRoot));
     copyText(run.log.company, viewOf(run.config.company));
     copyText(run.log.product, viewOf(run.config.product));
+    appendIdentityRecord(run.log, run.config.identity);
     PackageRoot& root = run.tree();
     // Without a composed target, every file would land in the drive's root: refuse instead.
     if (!joinPath(root.targetPath, viewOf(run.parameter().installRoot),
                   viewOf(run.config.company))) {
         return;
     }
-    if (!secureFolder(run, root.targetPath)) return refuseFolder(run, root.targetPath);
+    if (!secureFolder(run, root.targetPath)) {
+        return refuseFolder(run, viewOf(root.targetPath), Refusal::OthersCanChange);
+    }
     copyText(root.name, viewOf(run.config.product));
     TextBuffer productFolder;
     if (!joinPath(productFolder, viewOf(root.targetPath), viewOf(root.name))) {
         root.targetPath[0] = 0;
         return;
     }
-    if (!secureFolder(run, productFolder)) return refuseFolder(run, productFolder);
+    bool made = !platform::files().exists(productFolder);
+    if (!secureFolder(run, productFolder)) {
+        return refuseFolder(run, viewOf(productFolder), Refusal::OthersCanChange);
+    }
+    if (!holdProductFolder(run, productFolder, made)) return;
     copyText(root.targetPath, viewOf(productFolder));
     run.targetReady = true;
     createTargetFolders(root);
@@ -230,11 +281,31 @@ void createDesktopShortcuts(WorkerRun& run) {
     createShortcuts(run, run.config.desktopShortcuts, desktop, LOG_DESKTOP_SHORTCUT);
 }
 
+namespace {
+
+// What the package's files take once installed, in KiB rounded up, at most what a REG_DWORD
+// holds.
+std::uint32_t installedSizeKb(const PackageRoot& root) {
+    std::uint64_t bytes = 0;
+    for (const FileNode* f = root.allFiles; f; f = f->nextInAll) bytes += f->size;
+    std::uint64_t kb = (bytes + 1023) / 1024;
+    return kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : std::uint32_t(kb);
+}
+
+}  // namespace
+
 void writeUninstallEntryStep(WorkerRun& run) {
     if (!run.running() || !run.config.uninstaller) return;
     TextBuffer path;
     if (targetOf(run.config.uninstaller, path)) {
-        writeUninstallEntry(run.config.product, path, run.config.company);
+        UninstallEntry entry;
+        entry.name = run.config.product;
+        entry.uninstallerPath = path;
+        entry.publisher = run.config.company;
+        entry.version = run.config.identity.version;
+        entry.installLocation = run.tree().targetPath;
+        entry.estimatedSizeKb = installedSizeKb(run.tree());
+        writeUninstallEntry(entry);
     }
     appendText(run.log, LOG_UNINSTALL_ENTRY, viewOf(run.config.product));
 }

@@ -56,16 +56,16 @@ void runInstallation(InstallConfig& config) {
         return;
     }
     platform::systemInfo().enableDebugPrivilege();
-    TextBuffer refused;
-    if (!installFolderIsSafe(run, refused)) {
+    if (!installFolderIsSafe(run) || !installFolderIsFree(run)) {
         run.stop();
-        sendStatus(run, ST_FILE_ERROR, refused);
+        sendStatus(run, ST_FILE_ERROR, run.refusal.c_str());
         sendStatus(run, ST_WORKER_DONE);
         return;
     }
-    if (!removePreviousVersions(run, refused)) {
+    TextBuffer left;
+    if (!removePreviousVersions(run, left)) {
         run.stop();
-        sendStatus(run, ST_PREVIOUS_VERSION_LEFT, refused);
+        sendStatus(run, ST_PREVIOUS_VERSION_LEFT, left);
         sendStatus(run, ST_WORKER_DONE);
         return;
     }
@@ -102,8 +102,17 @@ void sendStatus(WorkerRun& run, StatusCode code, const char16_t* text) {
         window->send(code, nullptr);
         return;
     }
+    // A refusal names the folder and why: longer than any path.
+    if (text == run.refusal.c_str()) {
+        window->send(code, text);
+        return;
+    }
     copyText(run.status, viewOf(text));
     window->send(code, run.status);
+}
+
+void refuse(WorkerRun& run, std::u16string_view folder, Refusal why) {
+    run.refusal = refusalText(run.parameter().language, folder, why);
 }
 
 void reportProgress(WorkerRun& run, StatusCode code, const char16_t* text, unsigned pauseMs) {

@@ -1,5 +1,6 @@
-// An earlier installation is removed through its own uninstall.log, found first
-// by the product key and then at the folder the new installation is about to use.
+// An earlier installation of the same product is removed through its own uninstall.log, found
+// first by the product's key and then at the folder the new installation is about to use. A log
+// of another product is never acted on.
 #include "engine/ProductRemoval.h"
 #include "engine/RegistryProductKey.h"
 #include "engine/Services.h"
@@ -17,7 +18,7 @@ bool uninstallFromLog(WorkerRun& run, const char16_t* logPath, const char16_t* f
     bool whole = true;
     // A log that is not believed is no earlier installation this installer knows of: nothing is
     // said and nothing is done, as when there is no log at all.
-    if (loadUninstallJob(job, logPath) && job.trust.believed) {
+    if (loadUninstallJob(job, logPath, &run.config.identity) && job.trust.believed) {
         reportProgress(run, ST_PREVIOUS_VERSION, folder);
         startUninstallJob(job);
         waitUninstallJob(job);
@@ -33,7 +34,7 @@ bool uninstallFromLog(WorkerRun& run, const char16_t* logPath, const char16_t* f
 
 bool removeByProductKey(WorkerRun& run, TextBuffer& left) {
     PreviousInstallation previous;
-    if (!readPreviousInstallation(previous)) return true;
+    if (!readPreviousInstallation(run.config.identity, previous)) return true;
     bool whole = true;
     if (previous.hasServicePath) {
         TextBuffer folder, logPath;
@@ -49,19 +50,31 @@ bool removeByProductKey(WorkerRun& run, TextBuffer& left) {
 // The folder this installation is about to use, named after the product: the files of an
 // earlier installation of the same package lie there, and so does its log, whatever the
 // package's root folder is called.
-bool removeByLocation(WorkerRun& run, TextBuffer& left) {
+bool composeLogPath(WorkerRun& run, TextBuffer& folder) {
     const WorkerParameter& p = run.parameter();
+    return joinPath(folder, viewOf(p.installRoot), viewOf(run.config.company),
+                    viewOf(run.config.product)) &&
+           joinPath(run.logPath, viewOf(folder), u"uninstall.log");
+}
+
+bool removeByLocation(WorkerRun& run, TextBuffer& left) {
     TextBuffer folder;
-    if (!joinPath(folder, viewOf(p.installRoot), viewOf(run.config.company),
-                  viewOf(run.config.product)) ||
-        !joinPath(run.logPath, viewOf(folder), u"uninstall.log")) {
-        return true;
-    }
+    if (!composeLogPath(run, folder)) return true;
     run.haveLogPath = true;
     return uninstallFromLog(run, run.logPath, folder, left);
 }
 
 }  // namespace
+
+bool installFolderIsFree(WorkerRun& run) {
+    TextBuffer folder;
+    if (!composeLogPath(run, folder) || !platform::files().exists(run.logPath)) return true;
+    UninstallJob job;
+    bool other = loadUninstallJob(job, run.logPath, &run.config.identity) && job.trust.otherProduct;
+    freeUninstallJob(job);
+    if (other) refuse(run, viewOf(folder), Refusal::AnotherProduct);
+    return !other;
+}
 
 bool removePreviousVersions(WorkerRun& run, TextBuffer& left) {
     return removeByProductKey(run, left) && removeByLocation(run, left);

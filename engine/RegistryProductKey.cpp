@@ -17,11 +17,16 @@ void setTextIfAny(RegistryKey key, const char16_t* name, const char16_t* text) {
 
 }  // namespace
 
+bool productKeyPathOf(const ProductIdentity& identity, TextBuffer& path) {
+    return isSettingsKeyName(viewOf(identity.settingsKey)) &&
+           joinPath(path, kSettingsKeyParent, viewOf(identity.settingsKey));
+}
+
 bool writeProductKeyValues(const ProductKeyValues& values, std::vector<std::uint8_t>* keyRecord) {
     RegistryKey key = 0;
     bool created = false;
-    if (!platform::registry().createKey(RegistryRoot::LocalMachine, kProductKeyPath, key,
-                                        created)) {
+    if (!values.keyPath ||
+        !platform::registry().createKey(RegistryRoot::LocalMachine, values.keyPath, key, created)) {
         return false;
     }
     if (values.hasMainApp) {
@@ -35,13 +40,15 @@ bool writeProductKeyValues(const ProductKeyValues& values, std::vector<std::uint
         }
     }
     platform::registry().closeKey(key);
-    if (keyRecord) *keyRecord = keyRecordOf(RegistryRoot::LocalMachine, kProductKeyPath);
+    if (keyRecord) *keyRecord = keyRecordOf(RegistryRoot::LocalMachine, viewOf(values.keyPath));
     return true;
 }
 
 bool writeProductKey(const InstallConfig& config, std::vector<std::uint8_t>* keyRecord) {
-    TextBuffer mainAppPath, serviceName, servicePath;
+    TextBuffer keyPath, mainAppPath, serviceName, servicePath;
     ProductKeyValues values;
+    if (!productKeyPathOf(config.identity, keyPath)) return false;
+    values.keyPath = keyPath;
     values.hasMainApp = config.mainApp != nullptr;
     values.company = config.company;
     values.language = config.worker.language;
@@ -57,10 +64,12 @@ bool writeProductKey(const InstallConfig& config, std::vector<std::uint8_t>* key
     return writeProductKeyValues(values, keyRecord);
 }
 
-bool readPreviousInstallation(PreviousInstallation& previous) {
+bool readPreviousInstallation(const ProductIdentity& identity, PreviousInstallation& previous) {
     previous = PreviousInstallation{};
+    TextBuffer keyPath;
     RegistryKey key = 0;
-    if (!platform::registry().openKey(RegistryRoot::LocalMachine, kProductKeyPath,
+    if (!productKeyPathOf(identity, keyPath) ||
+        !platform::registry().openKey(RegistryRoot::LocalMachine, keyPath,
                                       platform::KeyAccess::Read, key)) {
         return false;
     }

@@ -10,13 +10,37 @@
 using platform::RegistryKey;
 using platform::RegistryRoot;
 
-bool writeUninstallEntry(const char16_t* name, const char16_t* uninstallerPath,
-                         const char16_t* publisher) {
+namespace {
+
+bool fitsText(const char16_t* text) {
+    return text && viewOf(text).size() < kTextUnits;
+}
+
+bool setValues(RegistryKey key, const UninstallEntry& e, const std::u16string& launch,
+               const std::u16string& quiet) {
+    platform::Registry& registry = platform::registry();
+    bool hasVersion = e.version && e.version[0];
+    return registry.setString(key, u"DisplayIcon", viewOf(e.uninstallerPath)) &&
+           registry.setString(key, u"DisplayName", viewOf(e.name)) &&
+           registry.setString(key, u"Publisher", viewOf(e.publisher)) &&
+           registry.setString(key, u"UninstallString", launch) &&
+           (!hasVersion || registry.setString(key, u"DisplayVersion", viewOf(e.version))) &&
+           registry.setString(key, u"QuietUninstallString", quiet) &&
+           registry.setString(key, u"InstallLocation", viewOf(e.installLocation)) &&
+           registry.setDword(key, u"EstimatedSize", e.estimatedSizeKb) &&
+           registry.setDword(key, u"NoModify", 1) && registry.setDword(key, u"NoRepair", 1);
+}
+
+}  // namespace
+
+bool writeUninstallEntry(const UninstallEntry& e) {
     TextBuffer path;
-    std::u16string launch;
-    if (viewOf(name).empty() || viewOf(publisher).size() >= kTextUnits ||
-        !quotedCommandLine(viewOf(uninstallerPath), {}, launch) ||
-        !joinPath(path, kUninstallListPath, viewOf(name))) {
+    std::u16string launch, quiet;
+    if (viewOf(e.name).empty() || !fitsText(e.publisher) || !fitsText(e.installLocation) ||
+        (e.version && !fitsText(e.version)) ||
+        !quotedCommandLine(viewOf(e.uninstallerPath), {}, launch) ||
+        !quotedCommandLine(viewOf(e.uninstallerPath), u"/S", quiet) ||
+        !joinPath(path, kUninstallListPath, viewOf(e.name))) {
         return false;
     }
     RegistryKey key = 0;
@@ -24,12 +48,8 @@ bool writeUninstallEntry(const char16_t* name, const char16_t* uninstallerPath,
     if (!platform::registry().createKey(RegistryRoot::LocalMachine, path, key, created)) {
         return false;
     }
-    platform::Registry& registry = platform::registry();
-    bool written = registry.setString(key, u"DisplayIcon", viewOf(uninstallerPath)) &&
-                   registry.setString(key, u"DisplayName", viewOf(name)) &&
-                   registry.setString(key, u"Publisher", viewOf(publisher)) &&
-                   registry.setString(key, u"UninstallString", launch);
-    registry.closeKey(key);
+    bool written = setValues(key, e, launch, quiet);
+    platform::registry().closeKey(key);
     return written;
 }
 

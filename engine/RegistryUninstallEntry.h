@@ -1,17 +1,33 @@
-// The product's entry in the system's list of installed programs.
+// The product's entry in the system's list of installed programs, as Add/Remove Programs and
+// deployment tools read it.
 #pragma once
 
-// Creates HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\<name> and sets
-// "DisplayIcon" = uninstallerPath, "DisplayName" = name, "Publisher" = publisher and
-// "UninstallString" = uninstallerPath in double quotes (a launch string: unquoted, a path with
-// spaces could start "C:\Program.exe") in this order, stopping at the first that fails. True
-// only when all four were set. The install worker logs the entry whatever the result, so a
-// half-written entry is removed with the rest. False without touching the registry for an empty
-// name (the key would be the list itself), when the key path or a text would not fit 260
-// units, or when the path cannot be quoted (it holds a quote).
-bool writeUninstallEntry(const char16_t* name, const char16_t* uninstallerPath,
-                         const char16_t* publisher);
+#include <cstdint>
 
-// Deletes the entry <name> from the Uninstall list; a missing entry is no error. Returns true,
-// except for an empty name, which is refused because it would name the list itself.
+// What the entry says. Texts are NUL-terminated; `version` may be none or empty.
+struct UninstallEntry {
+    const char16_t* name = nullptr;  // the key's name and DisplayName: the product
+    const char16_t* uninstallerPath = nullptr;
+    const char16_t* publisher = nullptr;
+    const char16_t* version = nullptr;          // DisplayVersion
+    const char16_t* installLocation = nullptr;  // the product folder
+    std::uint32_t estimatedSizeKb = 0;          // EstimatedSize: what the files take, in KiB
+};
+
+// Creates HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\<name> and sets, in this
+// order, stopping at the first that fails: "DisplayIcon" = the uninstaller's path,
+// "DisplayName" = name, "Publisher", "UninstallString" = the uninstaller's path in double quotes
+// (a launch string: unquoted, a path with spaces could start "C:\Program.exe"), "DisplayVersion"
+// (only with a version), "QuietUninstallString" = the quoted path and " /S", "InstallLocation",
+// and the REG_DWORDs "EstimatedSize", "NoModify" = 1 and "NoRepair" = 1 (the uninstaller can
+// neither change nor repair an installation). True only when all were set. The install worker
+// logs the entry whatever the result, and the entry goes as one key, so a half-written entry is
+// removed with the rest. False without touching the registry for an empty name (the key would
+// be the list itself), when the key path or a text would not fit 260 units, or when the path
+// cannot be quoted (it holds a quote).
+bool writeUninstallEntry(const UninstallEntry& entry);
+
+// Deletes the entry <name>, with every value in it, from the Uninstall list; a missing entry is
+// no error. Returns true, except for an empty name, which is refused because it would name the
+// list itself.
 bool removeUninstallEntry(const char16_t* name);

@@ -1,6 +1,6 @@
 #include "engine/RemovalMessages.h"
 
-#include "engine/RegistryPaths.h"
+#include "engine/RegistryProductKey.h"
 #include "platform/Registry.h"
 #include "startup/MessageTable.h"
 
@@ -53,10 +53,12 @@ std::u16string withProduct(const char16_t* text, std::u16string_view product) {
 
 }  // namespace
 
-std::uint32_t installedLanguage() {
+std::uint32_t installedLanguage(const ProductIdentity& identity) {
     std::uint32_t langId = 1033;
+    TextBuffer keyPath;
     platform::RegistryKey key = 0;
-    if (platform::registry().openKey(platform::RegistryRoot::LocalMachine, kProductKeyPath,
+    if (productKeyPathOf(identity, keyPath) &&
+        platform::registry().openKey(platform::RegistryRoot::LocalMachine, keyPath,
                                      platform::KeyAccess::Read, key)) {
         platform::registry().queryDword(key, u"LanguageID", langId);
         platform::registry().closeKey(key);

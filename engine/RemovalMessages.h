@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 
-// The language of an installation: the LanguageID its installer wrote into the product key;
-// English when there is none.
-std::uint32_t installedLanguage();
+#include "package/ProductIdentity.h"
+
+// The language of an installation of the product: the LanguageID its installer wrote into the
+// product's key; English when there is none.
+std::uint32_t installedLanguage(const ProductIdentity& identity);
 
 std::u16string removalQuestion(std::uint32_t langId, std::u16string_view product);
 std::u16string removalDone(std::uint32_t langId, std::u16string_view product);

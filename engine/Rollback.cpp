@@ -49,6 +49,8 @@ void rollBackInstallation(WorkerRun& run) {
         undoRecord(run, *r);
         pauseUnlessQuiet(run, 30);
     }
+    // The folders can go only once nothing holds them.
+    run.hold.reset();
     const PackageRoot& root = run.tree();
     if (run.targetReady) removeEmptyFolders(root.targetPath);
     TextBuffer companyFolder;

@@ -2,7 +2,9 @@
 
 #include "common/Names.h"
 #include "engine/CommandLine.h"
+#include "engine/LogIdentity.h"
 #include "engine/RegistryPaths.h"
+#include "engine/RegistryProductKey.h"
 #include "engine/RegistryRunEntry.h"
 #include "engine/Services.h"
 #include "platform/FileSystem.h"
@@ -50,11 +52,11 @@ bool systemFile(const LogRecord& r, const FoundLogTrust& t) {
            isDirectlyInFolder(viewOf(path), t.systemFolder);
 }
 
-bool productKey(const LogRecord& r, const FoundLogTrust&) {
+bool productKey(const LogRecord& r, const FoundLogTrust& t) {
     std::uint32_t root = 0;
     TextBuffer path;
     return recordRegistryKey(r, root, path) && root == std::uint32_t(RegistryRoot::LocalMachine) &&
-           sameIgnoringAsciiCase(viewOf(path), kProductKeyPath);
+           t.productKeyPath[0] && sameIgnoringAsciiCase(viewOf(path), viewOf(t.productKeyPath));
 }
 
 bool menuFolder(const LogRecord& r, const FoundLogTrust& t) {
@@ -104,10 +106,39 @@ bool menuEntry(const LogRecord& r, const FoundLogTrust& t) {
     return read && inProduct(viewOf(icon), t);
 }
 
+// Another vendor's product may carry the same name; the entry is ours when no place it names
+// lies outside the product folder: the program UninstallString starts, DisplayIcon, and
+// InstallLocation (the folder itself). A value that is missing names no place: a half-written
+// entry of the installation is removed with the rest.
+bool namesOnlyProductPlaces(platform::RegistryKey key, const FoundLogTrust& t) {
+    auto& registry = platform::registry();
+    TextBuffer command, icon, location;
+    bool ok = true;
+    if (registry.queryString(key, u"UninstallString", command)) {
+        ok = ok && inProduct(programOf(viewOf(command)), t);
+    }
+    if (registry.queryString(key, u"DisplayIcon", icon)) ok = ok && inProduct(viewOf(icon), t);
+    if (registry.queryString(key, u"InstallLocation", location)) {
+        ok = ok && sameIgnoringAsciiCase(viewOf(location), viewOf(t.productFolder));
+    }
+    return ok;
+}
+
 bool uninstallEntry(const LogRecord& r, const FoundLogTrust& t) {
-    TextBuffer name;
-    return textOf(r, name) && isPlainName(viewOf(name)) &&
-           sameIgnoringAsciiCase(viewOf(name), viewOf(t.productName));
+    TextBuffer name, key;
+    if (!textOf(r, name) || !isPlainName(viewOf(name)) ||
+        !sameIgnoringAsciiCase(viewOf(name), viewOf(t.productName)) ||
+        !joinPath(key, kUninstallListPath, viewOf(name))) {
+        return false;
+    }
+    platform::RegistryKey open = 0;
+    if (!platform::registry().openKey(RegistryRoot::LocalMachine, key, platform::KeyAccess::Read,
+                                      open)) {
+        return false;
+    }
+    bool ours = namesOnlyProductPlaces(open, t);
+    platform::registry().closeKey(open);
+    return ours;
 }
 
 // A Run value is named after its program's file name; it is ours when it starts our program
@@ -152,7 +183,7 @@ const TrustRule kTrustPolicy[] = {
      serviceOfProduct},
     {LOG_SYSTEM_FILE, "a file directly in the system folder",
      "system folder, backslash, one plain name", systemFile},
-    {LOG_REGISTRY_KEY, "the product key HKLM\\SOFTWARE\\KorvelServerV5",
+    {LOG_REGISTRY_KEY, "the product key HKLM\\SOFTWARE\\<settings key of the log's identity>",
      "root and path are that key", productKey},
     {LOG_FOLDER, "Programs\\company\\product and Programs\\company, if empty",
      "equal to one of the two, composed from the header's names", menuFolder},
@@ -163,17 +194,33 @@ const TrustRule kTrustPolicy[] = {
      desktopShortcut},
     {LOG_DESKTOP_MENU, "a desktop menu entry of a product program",
      "a plain name whose entry's Icon lies inside the product folder", menuEntry},
-    {LOG_UNINSTALL_ENTRY, "the Uninstall entry of the product",
-     "the header's product name", uninstallEntry},
+    {LOG_UNINSTALL_ENTRY, "the Uninstall entry of the product, with every value in it",
+     "the header's product name; UninstallString's program, DisplayIcon and InstallLocation, "
+     "where present, inside the product folder (the last: the folder itself)", uninstallEntry},
     {LOG_RUN_ENTRY, "a Run value starting a product program",
      "the command's program inside the product folder, the value holding that command",
      runEntry},
     {LOG_SERVICE_STARTED, "nothing", "-", nothingToDo},
+    {LOG_PRODUCT_IDENTITY, "nothing (names the product the log belongs to)", "-", nothingToDo},
 };
 // clang-format on
 const std::size_t kTrustPolicySize = sizeof kTrustPolicy / sizeof kTrustPolicy[0];
 
-FoundLogTrust judgeFoundLog(const UninstallLog& log, const char16_t* logPath) {
+namespace {
+
+// The log's product, and whether it is the one asked for.
+bool judgeIdentity(const UninstallLog& log, const ProductIdentity* product, FoundLogTrust& t) {
+    if (!identityOfLog(log, t.identity) || !productKeyPathOf(t.identity, t.productKeyPath)) {
+        return false;
+    }
+    t.otherProduct = product && !sameProduct(*product, t.identity);
+    return !t.otherProduct;
+}
+
+}  // namespace
+
+FoundLogTrust judgeFoundLog(const UninstallLog& log, const char16_t* logPath,
+                            const ProductIdentity* product) {
     FoundLogTrust t;
     std::u16string_view folder = parentOf(viewOf(logPath));
     if (!isPlainName(viewOf(log.company)) || !isPlainName(viewOf(log.product)) ||
@@ -184,8 +231,10 @@ FoundLogTrust judgeFoundLog(const UninstallLog& log, const char16_t* logPath) {
         return t;
     }
     auto& security = platform::security();
-    t.believed = security.isWritableOnlyByTrusted(t.productFolder) &&
-                 security.isWritableOnlyByTrusted(logPath);
+    bool written = security.isWritableOnlyByTrusted(t.productFolder) &&
+                   security.isWritableOnlyByTrusted(logPath);
+    t.believed = judgeIdentity(log, product, t) && written;
+    t.otherProduct = t.otherProduct && written;
     t.systemFolder = special(platform::SpecialFolder::System);
     t.desktopFolder = special(platform::SpecialFolder::Desktop);
     std::u16string programs = special(platform::SpecialFolder::Programs);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/UninstallLog.h"
+#include "package/ProductIdentity.h"
 
 // What a found log is believed to be, and the places its records are judged against.
 struct FoundLogTrust {
@@ -16,6 +17,11 @@ struct FoundLogTrust {
     // written that folder or the log in it. A log that is not believed is not acted on at all:
     // the earlier installation counts as absent, apart from what the product key proves.
     bool believed = false;
+    // The log passes every test above but names another product than the one asked for: it is
+    // not believed, and nothing it names is touched.
+    bool otherProduct = false;
+    ProductIdentity identity;      // the product the log names (engine/LogIdentity.h)
+    TextBuffer productKeyPath{};   // SOFTWARE\<its settings key>
     TextBuffer productFolder{};    // root\company\product
     TextBuffer productName{};      // the header's product
     std::u16string systemFolder;   // empty when the system has none to tell
@@ -24,8 +30,11 @@ struct FoundLogTrust {
     std::u16string desktopFolder;  // the desktop
 };
 
-// Judges the log loaded from `logPath`.
-FoundLogTrust judgeFoundLog(const UninstallLog& log, const char16_t* logPath);
+// Judges the log loaded from `logPath`. With `product`, the log must also belong to that
+// product (same settings key): an installer removes only earlier installations of what it
+// installs. Without, the log's own identity is taken, as the product's own uninstaller does.
+FoundLogTrust judgeFoundLog(const UninstallLog& log, const char16_t* logPath,
+                            const ProductIdentity* product = nullptr);
 
 // One row of the policy: a record type, what its record may touch, and how that is checked.
 struct TrustRule {

@@ -164,6 +164,8 @@ const char* logRecordTypeName(std::uint8_t type) {
             return "LOG_UNINSTALL_ENTRY";
         case LOG_RUN_ENTRY:
             return "LOG_RUN_ENTRY";
+        case LOG_PRODUCT_IDENTITY:
+            return "LOG_PRODUCT_IDENTITY";
         default:
             return nullptr;
     }

@@ -22,6 +22,10 @@ enum LogRecordType : std::uint8_t {
     LOG_FOLDER = 19,
     LOG_UNINSTALL_ENTRY = 20,
     LOG_RUN_ENTRY = 22,
+    // The product the installation belongs to: the package's identity block
+    // (package/ProductIdentity.h), written first. Earlier installers wrote none and skip it;
+    // a log without one is the demo product's. Undoing it does nothing.
+    LOG_PRODUCT_IDENTITY = 24,
 };
 
 struct LogRecord {

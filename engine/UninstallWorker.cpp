@@ -9,6 +9,7 @@
 #include "package/FileTree.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/Security.h"
 #include "platform/SystemInfo.h"
 
 namespace {
@@ -32,6 +33,36 @@ void firstPass(const UninstallLog& log, const FoundLogTrust& trust) {
     }
 }
 
+// The record's path below the product folder (the trust policy has checked that it lies there).
+bool relativeToProduct(const TextBuffer& path, const FoundLogTrust& trust, TextBuffer& relative) {
+    std::size_t folder = textLength(trust.productFolder, kTextUnits);
+    std::u16string_view whole = viewOf(path);
+    return whole.size() > folder + 1 && copyText(relative, whole.substr(folder + 1));
+}
+
+// Deleted through a handle on the file itself below the held product folder: a link swapped in
+// on the way is never followed (only a link at the name goes, itself). A file still in use for a
+// moment is tried again.
+void deleteProductFile(const TextBuffer& path, const FoundLogTrust& trust) {
+    TextBuffer relative;
+    if (!platform::files().exists(path) || !relativeToProduct(path, trust, relative)) return;
+    closeIfProgram(path);
+    removeBelowWhenFree(trust.productFolder, relative);
+}
+
+// Run only while the script and every folder on the way to it are held, each judged through its
+// own handle: no link, nobody else able to write them.
+void runProductScript(const TextBuffer& path, const FoundLogTrust& trust) {
+    TextBuffer relative;
+    if (path[0] == 0) {
+        runProgram(path, u"", kDriverScriptLimitMs);  // the empty command starts nothing
+        return;
+    }
+    if (!relativeToProduct(path, trust, relative)) return;
+    platform::Held script = platform::security().holdTrustedFile(trust.productFolder, relative);
+    if (script.sound()) runProgram(path, u"", kDriverScriptLimitMs);
+}
+
 void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
     if (!mayUndo(r, trust)) return;
     TextBuffer text, name;
@@ -42,12 +73,10 @@ void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
     if (!recordText(r, text)) return;
     switch (r.type) {
         case LOG_FILE:
-            if (!platform::files().exists(text)) break;
-            closeIfProgram(text);
-            deleteFileWhenFree(text);
+            deleteProductFile(text, trust);
             break;
         case LOG_DRIVER_SCRIPT:
-            runProgram(text, u"", kDriverScriptLimitMs);
+            runProductScript(text, trust);
             break;
         case LOG_SERVICE:
             if (serviceNameOf(viewOf(text), name)) deleteServiceByName(name);
@@ -70,8 +99,9 @@ void removeFolders(const FoundLogTrust& trust) {
         removeFolderWhenFree(company);
     }
     std::u16string documents;
-    if (platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {
-        deleteTreeBelow(documents.c_str(), kDataFolderName);
+    if (isDataFolderName(viewOf(trust.identity.dataFolder)) &&
+        platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {
+        deleteTreeBelow(documents.c_str(), viewOf(trust.identity.dataFolder));
     }
 }
 
@@ -87,6 +117,8 @@ int uninstallWorker(UninstallJob& job) {
             undoRecord(*r, job.trust);
             platform::clock().sleep(30);
         }
+        // The folders can go only once nothing holds them.
+        job.hold.reset();
         removeFolders(job.trust);
     }
     platform::clock().sleep(500);
@@ -101,12 +133,24 @@ void endRunningWorker(UninstallJob& job) {
 }
 }  // namespace
 
-bool loadUninstallJob(UninstallJob& job, const char16_t* path) {
+bool loadUninstallJob(UninstallJob& job, const char16_t* path, const ProductIdentity* product) {
     endRunningWorker(job);
     job.log = std::make_unique<UninstallLog>();
     job.trust = FoundLogTrust{};
+    job.hold.reset();
+    // Held before the log is read: what is read, and later acted on, lies in the folders judged.
+    TextBuffer folder;
+    platform::Held held;
+    held.fault = platform::FolderFault::Unreadable;
+    if (copyText(folder, parentOf(viewOf(path))))
+        held = platform::security().holdFolderChain(folder);
     if (loadLog(*job.log, path)) {
-        job.trust = judgeFoundLog(*job.log, path);
+        job.trust = judgeFoundLog(*job.log, path, product);
+        if (held.sound()) {
+            job.hold = std::move(held.hold);
+        } else {
+            job.trust.believed = job.trust.otherProduct = false;
+        }
         return true;
     }
     job.log.reset();
@@ -125,5 +169,6 @@ void waitUninstallJob(UninstallJob& job) {
 
 void freeUninstallJob(UninstallJob& job) {
     endRunningWorker(job);
+    job.hold.reset();
     job.log.reset();
 }

@@ -2,11 +2,15 @@
 // and the rules for sending status messages and pausing.
 #pragma once
 
+#include <memory>
+#include <string>
 #include <string_view>
 
+#include "engine/RefusalMessages.h"
 #include "engine/StatusCode.h"
 #include "engine/UninstallLog.h"
 #include "package/InstallConfig.h"
+#include "platform/Security.h"
 
 struct WorkerRun {
     explicit WorkerRun(InstallConfig& c) : config(c) {}
@@ -18,6 +22,12 @@ struct WorkerRun {
     bool haveLogPath = false;
     bool targetReady = false;    // the package root's target folder could be composed
     bool rootProtected = false;  // nobody but the system's own can write installRoot
+    // The folders from the drive's root down to the installation folder, judged and kept in
+    // place (platform/Security.h) until the installation's work in them is done.
+    std::unique_ptr<platform::Hold> hold;
+    // Why the installation folder was refused, with the folder (a refusal's text is longer than
+    // a path buffer).
+    std::u16string refusal;
 
     bool running() const { return config.running.load(); }
     void stop() { config.running = false; }
@@ -36,10 +46,19 @@ void pauseUnlessQuiet(WorkerRun& run, unsigned ms);
 // The service named after an executable: its file name up to the first ".".
 void serviceNameOfFile(const FileNode& file, TextBuffer& name);
 
-// Steps of the installation, in the order the worker runs them. The first refuses an
-// installation folder that others could already have written (or names that would leave it),
-// before anything is changed; `refused` is the folder to name.
-bool installFolderIsSafe(WorkerRun& run, TextBuffer& refused);
+// The refusal of a folder, named with why, for ST_FILE_ERROR.
+void refuse(WorkerRun& run, std::u16string_view folder, Refusal why);
+
+// Steps of the installation, in the order the worker runs them. The first refuses, before
+// anything is changed (filling run.refusal), an installation root that is not a drive and plain
+// names, a root or folder above it that is missing, a link or that others could rename or
+// replace (the service and the uninstaller would run from a folder they control), a company or
+// product folder that others could already have written, and names that would leave it; it
+// keeps the root's folders held.
+bool installFolderIsSafe(WorkerRun& run);
+// Refuses a folder that holds an installation of another product (a believed log naming
+// another product identity): installing there would overwrite that product's files and log.
+bool installFolderIsFree(WorkerRun& run);
 // False when an earlier installation could not be removed completely: `left` names the first
 // thing of it still there, and nothing may be installed over it.
 bool removePreviousVersions(WorkerRun& run, TextBuffer& left);

@@ -25,3 +25,8 @@ bool deleteFileWhenFree(const char16_t* path) {
 bool removeFolderWhenFree(const char16_t* path) {
     return removeWhenFree([path] { return platform::files().removeFolder(path); });
 }
+
+bool removeBelowWhenFree(const char16_t* base, const char16_t* relative) {
+    return removeWhenFree(
+        [base, relative] { return platform::files().removeBelow(base, relative); });
+}

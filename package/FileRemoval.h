@@ -15,3 +15,6 @@ bool deleteFileWhenFree(const char16_t* path);
 
 // RemoveDirectoryW the same way: a folder that is not empty is final at once.
 bool removeFolderWhenFree(const char16_t* path);
+
+// FileSystem::removeBelow the same way: never through a link below `base`.
+bool removeBelowWhenFree(const char16_t* base, const char16_t* relative);

@@ -246,11 +246,11 @@ bool deleteTreeBelow(const char16_t* base, std::u16string_view relative) {
                 continue;
             }
             if (e.isDirectory) {
-                if (e.name[0] != u'.') deleteTreeBelow(base, viewOf(child));
+                deleteTreeBelow(base, viewOf(child));
             } else {
-                fs.removeBelow(base, child);
+                removeBelowWhenFree(base, child);
             }
         }
     }
-    return fs.removeBelow(base, folder);
+    return removeBelowWhenFree(base, folder);
 }

@@ -77,7 +77,9 @@ bool removeEmptyFolders(const char16_t* folder);
 
 // deleteFolderTree for a folder below `base` that other users can write: the same walk, through
 // the file-system operations that never follow a link below `base` (a link found on the way is
-// removed itself, what it leads to is never touched).
+// removed itself, what it leads to is never touched), except that every subfolder is entered,
+// a name beginning with "." too: a subfolder a user keeps there would keep the folder, and the
+// folder theirs. What is in use for a moment is tried again as deleteFileWhenFree does.
 bool deleteTreeBelow(const char16_t* base, std::u16string_view relative);
 
 // Directories of the tree in creation order: each root directory in list order, followed by

@@ -8,6 +8,7 @@
 
 #include "common/Text.h"
 #include "package/FileTree.h"
+#include "package/ProductIdentity.h"
 #include "platform/StatusChannel.h"
 #include "platform/Threads.h"
 
@@ -68,6 +69,9 @@ struct InstallConfig {
     DriverScriptSet* driverScriptSets = nullptr;
     LicenceFile* licenceFiles = nullptr;
     PackageRoot* fileTree = nullptr;
+    // The product the package installs: read with the package (the demo product's for a package
+    // that carries no identity), kept like the names when a load is rejected.
+    ProductIdentity identity = demoIdentity();
 
     // Install worker run-time fields.
     WorkerParameter worker;

@@ -38,6 +38,10 @@ bool loadPackage(const std::uint8_t* blob, std::size_t size, InstallConfig& conf
     if (std::uint64_t(scriptSize) + fileBlockSize + 4 > size) {
         return reject(config, "file block runs past the end");
     }
+    const char* identityFault = nullptr;
+    if (!readPackageIdentity(blob, size, total, config.identity, &identityFault)) {
+        return reject(config, identityFault);
+    }
     config.fileTree = new PackageRoot;
     bool badName = false;
     if (!buildFileTree(blob + 4 + scriptSize, fileBlockSize, *config.fileTree, &badName)) {

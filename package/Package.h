@@ -11,11 +11,13 @@
 // Why a package was rejected (none when it was accepted).
 extern const char* lastPackageRejection;
 
-// Loads the blob of `size` bytes (the resource's size). False when the sizes do not add up or
-// any block points outside the blob; the configuration is then cleared and has no tree. The
-// tree keeps what it needs to know (names, sizes, where each file's bytes lie), not the bytes:
-// they are written from the blob itself, which must stay in place until the next load or the
-// release (the executable's resource stays mapped for the life of the process).
+// Loads the blob of `size` bytes (the resource's size): the package, then the product identity
+// that may follow it (package/ProductIdentity.h). False when the sizes do not add up, any
+// block points outside the blob, or what follows the package is no sound identity block; the
+// configuration is then cleared and has no tree. The tree keeps what it needs to know (names,
+// sizes, where each file's bytes lie), not the bytes: they are written from the blob itself,
+// which must stay in place until the next load or the release (the executable's resource stays
+// mapped for the life of the process).
 bool loadPackage(const std::uint8_t* blob, std::size_t size, InstallConfig& config,
                  ScriptStop* scriptStop = nullptr);
 

@@ -99,7 +99,10 @@ private:
             return fail("a resource entry lies outside the resource section");
         std::uint32_t rva = getU32(area_, at);
         std::uint32_t size = getU32(area_, at + 4);
-        copied_ += size;
+        // Every resource copies its type's and its own name and its data, and takes a record:
+        // all of it counts, or a few long names shared by many entries would ask for gigabytes.
+        copied_ += std::uint64_t(size) + sizeof(Resource) +
+                   2 * (path.type.name.size() + path.name.name.size());
         if (copied_ > file_.size()) return fail("the resources add up to more than the file");
         std::size_t offset = 0;
         if (size != 0 && !fileOffsetOf(layout_, file_.size(), rva, size, offset)) {

@@ -55,8 +55,9 @@ struct ResourceSection {
 // Reads every resource below the image's resource directory, in the order of the tree. The
 // tree must be exactly three levels deep; every table, name and data entry must lie inside the
 // resource section and every resource's data inside one section of the file; no table may be
-// reached twice, and the data copied may not add up to more than the file (shared data would
-// otherwise multiply). An image without resources gives an empty list.
+// reached twice, and what is copied (each resource's data, its type's and its own name, and its
+// record) may not add up to more than the file: shared data and names would otherwise
+// multiply. An image without resources gives an empty list.
 bool readResourceTree(std::span<const std::uint8_t> file, const Layout& layout,
                       std::vector<Resource>& resources, std::string& reason);
 

@@ -58,11 +58,13 @@ public:
     // link stands on the way.
     virtual bool listBelow(const char16_t* base, const char16_t* relative,
                            std::vector<DirEntry>& entries) = 0;
-    // Removes a file, an empty folder, or a link at the end (only the link goes).
-    virtual bool removeBelow(const char16_t* base, const char16_t* relative) = 0;
+    // Removes a file, an empty folder, or a link at the end (only the link goes). InUse as for
+    // deleteFile and removeFolder; a link on the way is Failed.
+    virtual DeleteResult removeBelow(const char16_t* base, const char16_t* relative) = 0;
     // One folder level.
     virtual bool createFolderBelow(const char16_t* base, const char16_t* relative) = 0;
-    // Create-or-overwrite a file (never through a link at its name) in one write.
+    // Create-or-overwrite a file in one write: never through a link at its name, nor into a
+    // file that has other names (a hard link: writing it would change another file).
     virtual WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
                                        const std::uint8_t* bytes, std::size_t size) = 0;
 };

@@ -3,9 +3,36 @@
 // folder that nobody else can write.
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "platform/Platform.h"
 
 namespace platform {
+
+// Why a folder cannot be used as it stands.
+enum class FolderFault {
+    None,
+    Missing,             // it, or a folder above it, does not exist (or is a file)
+    Link,                // it, or a folder above it, is a junction or symbolic link
+    ChangeableByOthers,  // someone else could rename, replace or re-permission it
+    Unreadable,          // it could not be opened, or its access list not read
+};
+
+// Open handles that keep objects in place: while a hold lives, nobody (this process included)
+// can rename, move or delete what it holds. Dropping it lets them go.
+class Hold {
+public:
+    virtual ~Hold() = default;
+};
+
+// What a judgement found: no fault and the hold, or the fault and the first path at fault.
+struct Held {
+    FolderFault fault = FolderFault::None;
+    std::u16string atFault;
+    std::unique_ptr<Hold> hold;
+    bool sound() const { return fault == FolderFault::None; }
+};
 
 class Security {
 public:
@@ -22,6 +49,23 @@ public:
     // inherited from the folder above. The list is given at creation, so there is no moment in
     // which anyone else could write the folder.
     virtual bool createProtectedFolder(const char16_t* path) = 0;
+
+    // The folder at `path` (a drive and plain names: "C:\", "C:\Program Files\Co") and every
+    // folder above it up to the drive's root, each opened itself from the root down (a link is
+    // never followed: it is a fault) and judged through that handle: its owner, and every
+    // principal an access list entry that applies to it lets delete it, delete what it holds,
+    // change its access list or take ownership, must be SYSTEM, Administrators,
+    // TrustedInstaller or this process's account. Then nobody else can rename, move or replace
+    // any folder on the way to `path`, now or later. Adding to a folder is no fault: a drive's
+    // root lets every user make folders in it. Each handle is opened without sharing deletion
+    // and kept in the hold, so that the folders stay what was judged until the work in them is
+    // done.
+    virtual Held holdFolderChain(const char16_t* path) = 0;
+    // A file below a held folder, named by plain names joined by backslashes: each folder on the
+    // way and the file itself are opened themselves (no link), judged writable only by trusted
+    // principals (isWritableOnlyByTrusted), and kept open; the file without sharing writes or
+    // deletion, so that what runs or is read from it is what was judged.
+    virtual Held holdTrustedFile(const char16_t* base, const char16_t* relative) = 0;
 };
 
 inline Security& security() {

@@ -18,9 +18,10 @@ public:
     // slack platform/XmlText.h explains): false when it cannot be opened or read, is empty or
     // does not parse.
     virtual bool load(const char16_t* path, TiXmlDocument& doc) = 0;
-    // TiXmlDocument::SaveFile onto the file opened "w" (a text-mode stream on Windows): the UTF-8
-    // byte-order mark when the document was loaded with one, then the library's own layout.
-    // False when the file cannot be opened or written.
+    // What TiXmlDocument::SaveFile writes onto a file opened "w" (a text-mode stream on
+    // Windows): the UTF-8 byte-order mark when the document was loaded with one, then the
+    // library's own layout. Written through platform/XmlText.h's writeXmlText, never through a
+    // link or into a file with other names. False when the file cannot be written.
     virtual bool save(const char16_t* path, const TiXmlDocument& doc) = 0;
     // An empty binary stream open for reading and writing that no other program can reach, gone
     // once closed; none when the system cannot make one. Lets a document be printed by the

@@ -1,5 +1,7 @@
 #include "platform/XmlText.h"
 
+#include "common/Text.h"
+#include "platform/FileSystem.h"
 #include "platform/XmlFiles.h"
 
 namespace platform {
@@ -53,6 +55,24 @@ bool printOnStream(std::FILE* scratch, const TiXmlDocument& doc, std::string& te
 
 bool printXml(const TiXmlDocument& doc, std::string& text) {
     return printOnStream(xmlFiles().scratchStream(), doc, text);
+}
+
+bool writeXmlText(const char16_t* path, const std::string& text, bool textMode) {
+    std::u16string_view whole = viewOf(path);
+    std::size_t cut = whole.find_last_of(u"\\/");
+    TextBuffer folder, name;
+    if (cut == std::u16string_view::npos || !copyText(folder, whole.substr(0, cut)) ||
+        !copyText(name, whole.substr(cut + 1))) {
+        return false;
+    }
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n' && textMode) bytes.push_back('\r');
+        bytes.push_back(c);
+    }
+    auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    return files().writeFileBelow(folder, name, data, bytes.size()) == WriteResult::Written;
 }
 
 }  // namespace platform

@@ -37,4 +37,10 @@ bool printXml(const TiXmlDocument& doc, std::string& text);
 // Everything left in `stream`.
 bool readStream(std::FILE* stream, std::string& bytes);
 
+// Writes `text` to the file at `path` through FileSystem::writeFileBelow of the folder it lies
+// in: never through a link at its name, nor into a file that has other names (a hard link), so
+// that an elevated write-back reaches exactly that file. With `textMode`, every "\n" is written
+// as "\r\n", as a stream opened "w" on Windows writes it.
+bool writeXmlText(const char16_t* path, const std::string& text, bool textMode);
+
 }  // namespace platform

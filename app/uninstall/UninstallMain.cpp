@@ -1,7 +1,7 @@
 // The product's uninstaller, Uninstall.exe, as the Uninstall entry starts it from the product
 // folder: it asks first (in the installation's language) unless told /S, then runs a copy of
 // itself from a temporary folder of its own, so that nothing of the product folder is in use
-// while it goes. The copy removes the installation with the engine's uninstall worker, moves
+// while it goes; no command interpreter is started at any point. The copy removes the installation with the engine's uninstall worker, moves
 // the original program out of the way, removes the product folders and checks that nothing
 // is left. Exit status: 0 everything removed, 1 declined or not everything removed, 2 no
 // installation where it was started.
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/CommandLine.h"
+#include "engine/LogIdentity.h"
 #include "engine/ProductRemoval.h"
 #include "engine/RemovalMessages.h"
 #include "engine/UninstallLog.h"
@@ -92,31 +93,41 @@ bool startAndWait(const std::u16string& program, const std::u16string& arguments
     return known;
 }
 
-// The temporary folder goes once both programs in it have ended: a command interpreter from the
-// system folder waits two seconds and removes it. Should that not happen, the system removes
-// it at the next restart.
-void removeLater(const std::u16string& folder) {
-    MoveFileExW(wide(folder.c_str()), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    wchar_t system[MAX_PATH + 1] = {};
-    UINT n = GetSystemDirectoryW(system, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH) return;
-    std::u16string cmd = std::u16string(narrow16(system)) + u"\\cmd.exe";
-    std::u16string command =
-        u"\"" + cmd + u"\" /d /c ping -n 3 127.0.0.1 >nul & rd /s /q \"" + folder + u"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessW(wide(cmd.c_str()), wide(command.data()), nullptr, nullptr, FALSE,
-                       CREATE_NO_WINDOW, nullptr, system, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+// The temporary folder goes as far as it can without any command interpreter: nothing of its
+// path, which comes from TEMP, ever reaches a command line. The copy has ended, so its program
+// goes now (its file may stay in use a moment after its process has ended). This process's own
+// program, the original the copy parked there, is in use until it ends: that file and the
+// folder are removed by the system at the next restart.
+void removeTemporaryFolder(const std::u16string& folder) {
+    std::u16string copy = folder + u"\\Uninstall.exe";
+    std::u16string parked = folder + u"\\Uninstall-original.exe";
+    for (int attempt = 0; attempt < 20 && !DeleteFileW(wide(copy.c_str())); ++attempt) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) break;
+        Sleep(100);
     }
+    if (RemoveDirectoryW(wide(folder.c_str()))) return;
+    for (const std::u16string* file : {&copy, &parked}) {
+        if (GetFileAttributesW(wide(file->c_str())) != INVALID_FILE_ATTRIBUTES) {
+            MoveFileExW(wide(file->c_str()), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        }
+    }
+    MoveFileExW(wide(folder.c_str()), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-std::u16string productNameOf(const std::u16string& logPath) {
+// What the installation's log says of itself, for the question and the messages only: nothing
+// is acted on before the copy has judged the log.
+struct LoggedInstallation {
+    std::u16string product;
+    ProductIdentity identity = demoIdentity();
+};
+
+LoggedInstallation readLoggedInstallation(const std::u16string& logPath) {
+    LoggedInstallation logged;
     UninstallLog log;
-    if (!loadLog(log, logPath.c_str())) return {};
-    return std::u16string(viewOf(log.product));
+    if (!loadLog(log, logPath.c_str())) return logged;
+    logged.product = viewOf(log.product);
+    if (!identityOfLog(log, logged.identity)) logged.identity = demoIdentity();
+    return logged;
 }
 
 // Started from the product folder.
@@ -124,12 +135,13 @@ int startFromProductFolder(const Arguments& args) {
     std::u16string self = win32::executablePath();
     std::u16string folder = folderOf(self);
     std::u16string log = folder + u"\\uninstall.log";
-    std::uint32_t language = installedLanguage();
+    LoggedInstallation logged = readLoggedInstallation(log);
+    std::uint32_t language = installedLanguage(logged.identity);
     if (!platform::files().exists(log.c_str())) {
         tell(args.quiet, removalNothingFound(language), u"Uninstall", MB_ICONWARNING);
         return kNothingThere;
     }
-    std::u16string product = productNameOf(log);
+    const std::u16string& product = logged.product;
     if (!args.quiet && MessageBoxW(nullptr, wide(removalQuestion(language, product).c_str()),
                                    wide(product.c_str()), MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return kNotRemoved;
@@ -145,7 +157,7 @@ int startFromProductFolder(const Arguments& args) {
                       status)) {
         status = kNotRemoved;
     }
-    removeLater(temporary);
+    removeTemporaryFolder(temporary);
     return int(status);
 }
 
@@ -154,7 +166,7 @@ int removeFromTemporaryCopy(const Arguments& args) {
     std::u16string self = win32::executablePath();
     std::u16string folder = folderOf(args.runFor);
     std::u16string log = folder + u"\\uninstall.log";
-    std::uint32_t language = installedLanguage();
+    std::uint32_t language = installedLanguage(readLoggedInstallation(log).identity);
     RemovalReport report = removeInstallation(log.c_str(), args.runFor.c_str());
     if (!report.loaded || !report.believed) {
         tell(args.quiet, removalNothingFound(language), u"Uninstall", MB_ICONWARNING);

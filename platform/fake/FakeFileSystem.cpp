@@ -44,7 +44,7 @@ std::u16string joined(const std::vector<std::u16string>& names, std::size_t coun
 
 FakeFileSystem::FakeFileSystem() {
     for (const char16_t* p :
-         {u"C:", u"C:\\Program Files", u"C:\\Windows", u"C:\\Windows\\System32", u"C:\\Users",
+         {u"C:\\", u"C:\\Program Files", u"C:\\Windows", u"C:\\Windows\\System32", u"C:\\Users",
           u"C:\\Users\\Public", u"C:\\Users\\Public\\Documents", u"C:\\Users\\admin",
           u"C:\\Users\\admin\\Desktop", u"C:\\Users\\admin\\Start Menu",
           u"C:\\Users\\admin\\Start Menu\\Programs"}) {
@@ -52,9 +52,19 @@ FakeFileSystem::FakeFileSystem() {
     }
 }
 
+std::u16string FakeFileSystem::currentFolder = u"C:\\Windows\\System32";
+
 std::u16string FakeFileSystem::lexical(std::u16string_view path) {
     std::u16string text(path);
     std::replace(text.begin(), text.end(), u'/', u'\\');
+    // "C:" and "C:name" start at the current folder when it lies on that drive, else at its root.
+    bool driveRelative =
+        text.size() >= 2 && text[1] == u':' && (text.size() == 2 || text[2] != u'\\');
+    if (driveRelative) {
+        bool sameDrive =
+            !currentFolder.empty() && asciiLower(currentFolder[0]) == asciiLower(text[0]);
+        text = (sameDrive ? currentFolder : text.substr(0, 2)) + u"\\" + text.substr(2);
+    }
     std::vector<std::u16string> names = namesOf(text);
     if (!names.empty()) {
         std::u16string& last = names.back();
@@ -152,6 +162,12 @@ platform::WriteResult FakeFileSystem::write(const std::u16string& resolved,
     if ((existing && existing->node.isDirectory) || !parentIsFolder(resolved)) {
         return platform::WriteResult::CannotCreate;
     }
+    if (existing && !existing->node.hardLinkOf.empty()) {
+        auto other = entries_.find(existing->node.hardLinkOf);
+        if (other == entries_.end()) return platform::WriteResult::CannotCreate;
+        other->second.node.bytes.assign(bytes, bytes + size);
+        return platform::WriteResult::Written;
+    }
     std::u16string k = fold(resolved);
     bool isShort = std::find(shortWrites_.begin(), shortWrites_.end(), k) != shortWrites_.end();
     std::size_t kept = isShort && size > 0 ? size - 1 : size;
@@ -190,6 +206,7 @@ platform::DeleteResult FakeFileSystem::removeFolder(const char16_t* path) {
     if (!e || !e->node.isDirectory || (!e->node.isLink() && hasChildren(r))) {
         return DeleteResult::Failed;
     }
+    if (held_.count(fold(r))) return DeleteResult::Failed;
     if (inUse && inUse(std::u16string(viewOf(path)))) return DeleteResult::InUse;
     entries_.erase(fold(r));
     return DeleteResult::Deleted;
@@ -201,7 +218,7 @@ platform::DeleteResult FakeFileSystem::deleteFile(const char16_t* path) {
     std::u16string r;
     if (!resolve(viewOf(path), false, r)) return DeleteResult::Failed;
     const Entry* e = find(r);
-    if (!e || e->node.isDirectory) return DeleteResult::Failed;
+    if (!e || e->node.isDirectory || held_.count(fold(r))) return DeleteResult::Failed;
     if (inUse && inUse(std::u16string(viewOf(path)))) return DeleteResult::InUse;
     entries_.erase(fold(r));
     return DeleteResult::Deleted;
@@ -234,6 +251,10 @@ bool FakeFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& b
     std::u16string r;
     if (!resolve(viewOf(path), true, r)) return false;
     const Entry* e = find(r);
+    if (e && !e->node.hardLinkOf.empty()) {
+        auto other = entries_.find(e->node.hardLinkOf);
+        e = other == entries_.end() ? nullptr : &other->second;
+    }
     if (!e || e->node.isDirectory || e->node.bytes.size() > limit) return false;
     bytes = e->node.bytes;
     bytesRead_ += bytes.size();
@@ -274,14 +295,21 @@ bool FakeFileSystem::listBelow(const char16_t* base, const char16_t* relative,
     return true;
 }
 
-bool FakeFileSystem::removeBelow(const char16_t* base, const char16_t* relative) {
-    if (faults().shouldFail("removeBelow", traceOf(base, relative))) return false;
+platform::DeleteResult FakeFileSystem::removeBelow(const char16_t* base, const char16_t* relative) {
+    using platform::DeleteResult;
+    if (faults().shouldFail("removeBelow", traceOf(base, relative))) return DeleteResult::Failed;
     std::u16string r;
-    if (!strictlyBelow(base, relative, true, r)) return false;
+    if (!strictlyBelow(base, relative, true, r)) return DeleteResult::Failed;
     const Entry* e = find(r);
-    if (!e || (e->node.isDirectory && !e->node.isLink() && hasChildren(r))) return false;
+    if (!e || (e->node.isDirectory && !e->node.isLink() && hasChildren(r))) {
+        return DeleteResult::Failed;
+    }
+    if (held_.count(fold(r))) return DeleteResult::Failed;
+    if (inUse && inUse(std::u16string(viewOf(base)) + u"\\" + std::u16string(viewOf(relative)))) {
+        return DeleteResult::InUse;
+    }
     entries_.erase(fold(r));
-    return true;
+    return DeleteResult::Deleted;
 }
 
 bool FakeFileSystem::createFolderBelow(const char16_t* base, const char16_t* relative) {
@@ -298,7 +326,9 @@ platform::WriteResult FakeFileSystem::writeFileBelow(const char16_t* base, const
         return platform::WriteResult::CannotCreate;
     }
     std::u16string r;
-    if (!strictlyBelow(base, relative, false, r)) return platform::WriteResult::CannotCreate;
+    if (!strictlyBelow(base, relative, false, r) || linkCount(r) > 1) {
+        return platform::WriteResult::CannotCreate;
+    }
     return write(r, bytes, size);
 }
 
@@ -361,6 +391,10 @@ bool FakeFileSystem::isLinkAt(const std::u16string& path) const {
 std::vector<std::uint8_t> FakeFileSystem::contents(const std::u16string& path) const {
     std::u16string r;
     const Entry* e = resolve(path, true, r) ? find(r) : nullptr;
+    if (e && !e->node.hardLinkOf.empty()) {
+        auto other = entries_.find(e->node.hardLinkOf);
+        return other == entries_.end() ? std::vector<std::uint8_t>{} : other->second.node.bytes;
+    }
     return e ? e->node.bytes : std::vector<std::uint8_t>{};
 }
 
@@ -376,9 +410,15 @@ bool FakeFileSystem::setAccess(const std::u16string& path, Access access) {
 Access FakeFileSystem::effectiveAccess(const std::u16string& path) const {
     std::u16string r;
     if (!resolve(path, false, r)) return Access::OnlyTrusted;
+    bool itself = true;
     for (std::vector<std::u16string> names = namesOf(r); !names.empty(); names.pop_back()) {
         const Entry* e = find(joined(names, names.size()));
-        if (e && e->node.access != Access::Inherited) return e->node.access;
+        if (e && e->node.access != Access::Inherited) {
+            // What is made in a folder users may add to is theirs to change.
+            return e->node.access == Access::UsersMayAdd && !itself ? Access::OpenToUsers
+                                                                    : e->node.access;
+        }
+        itself = false;
     }
     return Access::OnlyTrusted;
 }
@@ -397,6 +437,63 @@ std::map<std::u16string, FakeFileSystem::Node> FakeFileSystem::snapshot() const 
 
 void FakeFileSystem::makeWritesShort(const std::u16string& path) {
     shortWrites_.push_back(fold(lexical(path)));
+}
+
+void FakeFileSystem::hold(const std::u16string& path) {
+    std::u16string r;
+    if (resolve(path, false, r)) held_.insert(fold(r));
+}
+
+void FakeFileSystem::release(const std::u16string& path) {
+    std::u16string r;
+    if (!resolve(path, false, r)) return;
+    auto it = held_.find(fold(r));
+    if (it != held_.end()) held_.erase(it);
+}
+
+bool FakeFileSystem::isHeld(const std::u16string& path) const {
+    std::u16string r;
+    return resolve(path, false, r) && held_.count(fold(r));
+}
+
+bool FakeFileSystem::moveByUser(const std::u16string& from, const std::u16string& to) {
+    std::u16string f, t;
+    if (!resolve(from, false, f) || !resolve(to, false, t) || !find(f) || find(t) ||
+        !parentIsFolder(t) || held_.count(fold(f))) {
+        return false;
+    }
+    std::u16string prefix = fold(f) + u"\\";
+    std::vector<std::pair<std::u16string, Entry>> moved;
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        if (it->first != fold(f) && !it->first.starts_with(prefix)) {
+            ++it;
+            continue;
+        }
+        Entry e = it->second;
+        e.name = t + e.name.substr(f.size());
+        moved.emplace_back(fold(e.name), std::move(e));
+        it = entries_.erase(it);
+    }
+    for (auto& [key, entry] : moved) entries_[key] = std::move(entry);
+    return true;
+}
+
+void FakeFileSystem::addHardLink(const std::u16string& path, const std::u16string& existing) {
+    std::u16string r, target;
+    if (!resolve(path, false, r) || !resolve(existing, true, target) || !find(target)) return;
+    Entry entry{r, Node{}};
+    entry.node.hardLinkOf = fold(target);
+    entries_[fold(r)] = std::move(entry);
+}
+
+std::size_t FakeFileSystem::linkCount(const std::u16string& path) const {
+    std::u16string r;
+    const Entry* e = resolve(path, false, r) ? find(r) : nullptr;
+    if (!e) return 0;
+    if (!e->node.hardLinkOf.empty()) return 2;
+    std::size_t count = 1;
+    for (const auto& [k, other] : entries_) count += other.node.hardLinkOf == fold(r);
+    return count;
 }
 
 }  // namespace fake

@@ -1,13 +1,15 @@
 // An in-memory file system that resolves paths the way Windows does: names compare without
 // regard to ASCII case, "/" separates like "\", repeated separators count once, "." and ".."
-// are taken out before anything is looked up, and trailing dots and spaces of the last name are
-// dropped. Links (junctions and symbolic links) are followed on the way to a name, and at the
-// name itself only by the calls that follow them on Windows (writing and reading). Every
-// operation goes through the fault plan, so any call can be made to fail.
+// are taken out before anything is looked up, trailing dots and spaces of the last name are
+// dropped, and a drive-relative path ("C:", "C:name") starts at the current folder. Links
+// (junctions and symbolic links) are followed on the way to a name, and at the name itself only by
+// the calls that follow them on Windows (writing and reading). Every operation goes through the
+// fault plan, so any call can be made to fail.
 #pragma once
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,8 +19,10 @@ namespace fake {
 
 // Who may write an object, as the access-list check of the security fake sees it: inherited
 // from the nearest folder above that says, and writable only by trusted principals when nothing
-// above says anything.
-enum class Access { Inherited, OnlyTrusted, OpenToUsers };
+// above says anything. OpenToUsers: every user may write, rename and remove it (Everyone:
+// Full control, or Modify). UsersMayAdd: every user may make files and folders in it but not
+// rename or remove it, and what is made in it is OpenToUsers, as with a drive's root.
+enum class Access { Inherited, OnlyTrusted, OpenToUsers, UsersMayAdd };
 
 class FakeFileSystem : public platform::FileSystem {
 public:
@@ -27,6 +31,7 @@ public:
         std::vector<std::uint8_t> bytes;
         std::u16string linkTarget;  // a link when not empty
         Access access = Access::Inherited;
+        std::u16string hardLinkOf;  // a second name of that file: its bytes live there
         bool isLink() const { return !linkTarget.empty(); }
         bool operator==(const Node&) const = default;
     };
@@ -45,7 +50,7 @@ public:
     bool specialFolder(platform::SpecialFolder which, std::u16string& path) override;
     bool listBelow(const char16_t* base, const char16_t* relative,
                    std::vector<platform::DirEntry>& entries) override;
-    bool removeBelow(const char16_t* base, const char16_t* relative) override;
+    platform::DeleteResult removeBelow(const char16_t* base, const char16_t* relative) override;
     bool createFolderBelow(const char16_t* base, const char16_t* relative) override;
     platform::WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
                                          const std::uint8_t* bytes, std::size_t size) override;
@@ -78,6 +83,23 @@ public:
     std::function<bool(const std::u16string& path)> inUse;
     // Makes writes of this path (case-insensitive) come up short.
     void makeWritesShort(const std::u16string& path);
+    // Open handles that share no deletion, as Security::holdFolderChain keeps them: a held
+    // object cannot be removed or renamed (removeFolder, deleteFile, removeBelow and moveByUser
+    // fail on it). Counted: an object held twice is free once both have let go.
+    void hold(const std::u16string& path);
+    void release(const std::u16string& path);
+    bool isHeld(const std::u16string& path) const;
+    std::size_t heldCount() const { return held_.size(); }
+    // Another user's rename, for tests: the object at `from` (a link is moved itself) and all
+    // below it go to `to`, which must not exist. False when either is missing, `to` exists, or
+    // `from` is held.
+    bool moveByUser(const std::u16string& from, const std::u16string& to);
+    // A second name for the file at `existing`: writing through either changes both.
+    void addHardLink(const std::u16string& path, const std::u16string& existing);
+    std::size_t linkCount(const std::u16string& path) const;
+
+    // Where a drive-relative path starts; "C:\Windows\System32" unless a test says otherwise.
+    static std::u16string currentFolder;
     // Bytes handed out by readFile so far.
     std::size_t bytesRead() const { return bytesRead_; }
 
@@ -107,6 +129,7 @@ private:
 
     std::map<std::u16string, Entry> entries_;  // by folded resolved path
     std::vector<std::u16string> shortWrites_;
+    std::multiset<std::u16string> held_;  // folded resolved paths
     std::size_t bytesRead_ = 0;
 };
 

@@ -22,9 +22,8 @@ bool FakeXmlFiles::load(const char16_t* path, TiXmlDocument& doc) {
 bool FakeXmlFiles::save(const char16_t* path, const TiXmlDocument& doc) {
     if (faults().shouldFail("saveXml", utf16ToUtf8(viewOf(path)))) return false;
     std::string text;
-    if (!platform::printOnStream(std::tmpfile(), doc, text)) return false;
-    return platform::files().writeFile(path, reinterpret_cast<const std::uint8_t*>(text.data()),
-                                       text.size()) == platform::WriteResult::Written;
+    return platform::printOnStream(std::tmpfile(), doc, text) &&
+           platform::writeXmlText(path, text, false);
 }
 
 std::FILE* FakeXmlFiles::scratchStream() {

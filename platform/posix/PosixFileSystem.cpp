@@ -206,15 +206,20 @@ bool PosixFileSystem::listBelow(const char16_t* base, const char16_t* relative,
     return true;
 }
 
-bool PosixFileSystem::removeBelow(const char16_t* base, const char16_t* relative) {
+platform::DeleteResult PosixFileSystem::removeBelow(const char16_t* base,
+                                                    const char16_t* relative) {
     Descriptor parent;
     std::string leaf;
     struct stat st;
     if (!openParentBelow(base, relative, parent, leaf) ||
         ::fstatat(parent.fd, leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        return false;
+        return platform::DeleteResult::Failed;
     }
-    return ::unlinkat(parent.fd, leaf.c_str(), S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0) == 0;
+    if (::unlinkat(parent.fd, leaf.c_str(), S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0) == 0) {
+        return platform::DeleteResult::Deleted;
+    }
+    return errno == EBUSY || errno == ETXTBSY ? platform::DeleteResult::InUse
+                                              : platform::DeleteResult::Failed;
 }
 
 bool PosixFileSystem::createFolderBelow(const char16_t* base, const char16_t* relative) {
@@ -230,9 +235,16 @@ platform::WriteResult PosixFileSystem::writeFileBelow(const char16_t* base,
     Descriptor parent;
     std::string leaf;
     if (!openParentBelow(base, relative, parent, leaf)) return platform::WriteResult::CannotCreate;
-    int fd = ::openat(parent.fd, leaf.c_str(),
-                      O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    int fd = ::openat(parent.fd, leaf.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return platform::WriteResult::CannotCreate;
+    // Cut only once it is known to be a file of one name: a hard link planted below the base is
+    // also some other file, which the write would change.
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+        ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return platform::WriteResult::CannotCreate;
+    }
     return writeAllAndClose(fd, bytes, size);
 }
 

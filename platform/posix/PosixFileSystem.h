@@ -22,7 +22,7 @@ public:
     bool specialFolder(platform::SpecialFolder which, std::u16string& path) override;
     bool listBelow(const char16_t* base, const char16_t* relative,
                    std::vector<platform::DirEntry>& entries) override;
-    bool removeBelow(const char16_t* base, const char16_t* relative) override;
+    platform::DeleteResult removeBelow(const char16_t* base, const char16_t* relative) override;
     bool createFolderBelow(const char16_t* base, const char16_t* relative) override;
     platform::WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
                                          const std::uint8_t* bytes, std::size_t size) override;

@@ -24,10 +24,9 @@ bool PosixXmlFiles::load(const char16_t* path, TiXmlDocument& doc) {
 }
 
 bool PosixXmlFiles::save(const char16_t* path, const TiXmlDocument& doc) {
-    std::FILE* file = std::fopen(nativePath(path).c_str(), "w");
-    if (!file) return false;
-    bool printed = doc.SaveFile(file);
-    return std::fclose(file) == 0 && printed;
+    // An elevated installer writes this file back: never through a link planted at its name.
+    std::string text;
+    return platform::printXml(doc, text) && platform::writeXmlText(path, text, false);
 }
 
 // Unlinked before it is returned: no name anyone could open or replace.

@@ -7,6 +7,7 @@
 
 #include "common/Names.h"
 #include "common/Text.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Wide.h"
 
 namespace win32 {
@@ -123,44 +124,6 @@ bool Win32FileSystem::specialFolder(platform::SpecialFolder which, std::u16strin
 
 namespace {
 
-// A handle closed on scope exit.
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (valid()) CloseHandle(h_);
-    }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE get() const { return h_; }
-    void reset(HANDLE h) {
-        if (valid()) CloseHandle(h_);
-        h_ = h;
-    }
-
-private:
-    HANDLE h_ = INVALID_HANDLE_VALUE;
-};
-
-// The path of the object behind a handle, as the system resolved it: every link on the way
-// followed, letter case as stored.
-bool finalPathOf(HANDLE handle, std::wstring& path) {
-    DWORD needed = GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS);
-    if (needed == 0) return false;
-    path.assign(needed, L'\0');
-    DWORD got = GetFinalPathNameByHandleW(handle, path.data(), needed, VOLUME_NAME_DOS);
-    if (got == 0 || got >= needed) return false;
-    path.resize(got);
-    return true;
-}
-
-bool sameFinalPath(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
 bool deleteThrough(HANDLE handle) {
     FILE_DISPOSITION_INFO disposition = {TRUE};
     return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
@@ -259,10 +222,22 @@ bool Win32FileSystem::listBelow(const char16_t* base, const char16_t* relative,
     return listThrough(below.handle.get(), entries);
 }
 
-bool Win32FileSystem::removeBelow(const char16_t* base, const char16_t* relative) {
+platform::DeleteResult Win32FileSystem::removeBelow(const char16_t* base,
+                                                    const char16_t* relative) {
     Below below;
-    return locateBelow(base, relative, below) &&
-           openBelow(below, DELETE, kShareAll, OPEN_EXISTING) && deleteThrough(below.handle.get());
+    if (!locateBelow(base, relative, below)) return platform::DeleteResult::Failed;
+    if (!openBelow(below, DELETE, kShareAll, OPEN_EXISTING)) {
+        // Another process has it open without sharing its deletion (a folder as its working
+        // folder, say): that ends.
+        return GetLastError() == ERROR_SHARING_VIOLATION ? platform::DeleteResult::InUse
+                                                         : platform::DeleteResult::Failed;
+    }
+    if (deleteThrough(below.handle.get())) return platform::DeleteResult::Deleted;
+    // A running program's image refuses its deletion as access denied; a folder that is not
+    // empty or a read-only file stays so however long one waits.
+    bool waitingHelps = GetLastError() == ERROR_ACCESS_DENIED &&
+                        !(below.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY));
+    return waitingHelps ? platform::DeleteResult::InUse : platform::DeleteResult::Failed;
 }
 
 bool Win32FileSystem::createFolderBelow(const char16_t* base, const char16_t* relative) {
@@ -293,6 +268,12 @@ platform::WriteResult Win32FileSystem::writeFileBelow(const char16_t* base,
     }
     if (below.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
         if (below.created) deleteThrough(below.handle.get());
+        return platform::WriteResult::CannotCreate;
+    }
+    // A file with a second name (a hard link planted in a folder others can write) is also some
+    // other file, which the write would change.
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!GetFileInformationByHandle(below.handle.get(), &info) || info.nNumberOfLinks != 1) {
         return platform::WriteResult::CannotCreate;
     }
     // Opened without truncating, so that nothing was changed before the check: cut it now.

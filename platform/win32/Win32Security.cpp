@@ -7,6 +7,9 @@
 
 #include <vector>
 
+#include "common/Names.h"
+#include "common/Text.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Wide.h"
 
 namespace win32 {
@@ -16,6 +19,9 @@ namespace {
 // Rights that let a principal change what the object holds or who may change it.
 constexpr DWORD kWriteRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE |
                                WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+// Rights that let a principal rename, remove or replace a folder or what it holds, or give
+// themselves those rights. Adding to the folder is not among them.
+constexpr DWORD kChangeRights = FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_ALL;
 
 // Administrators and SYSTEM full control, Users read and execute, each inherited by folders and
 // files inside; "P" keeps anything above from being inherited.
@@ -79,7 +85,7 @@ private:
 }  // namespace
 
 // An entry of a kind not judged here (callback, object, compound) could grant anything.
-bool onlyTrustedMayWrite(const void* ownerSid, const void* daclBytes) {
+bool onlyTrustedMay(const void* ownerSid, const void* daclBytes, DWORD rights) {
     static const TrustedPrincipals trusted;
     auto owner = const_cast<PSID>(ownerSid);
     auto dacl = static_cast<PACL>(const_cast<void*>(daclBytes));
@@ -94,10 +100,99 @@ bool onlyTrustedMayWrite(const void* ownerSid, const void* daclBytes) {
         if (header->AceType == ACCESS_DENIED_ACE_TYPE) continue;
         if (header->AceType != ACCESS_ALLOWED_ACE_TYPE) return false;
         auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
-        if ((allowed->Mask & kWriteRights) && !trusted.contains(&allowed->SidStart)) return false;
+        if ((allowed->Mask & rights) && !trusted.contains(&allowed->SidStart)) return false;
     }
     return true;
 }
+
+bool onlyTrustedMayWrite(const void* ownerSid, const void* daclBytes) {
+    return onlyTrustedMay(ownerSid, daclBytes, kWriteRights);
+}
+
+bool onlyTrustedMayChange(const void* ownerSid, const void* daclBytes) {
+    return onlyTrustedMay(ownerSid, daclBytes, kChangeRights);
+}
+
+namespace {
+
+using platform::FolderFault;
+
+class HandleHold : public platform::Hold {
+public:
+    ~HandleHold() override {
+        for (HANDLE h : handles_) CloseHandle(h);
+    }
+    void keep(Handle& handle) { handles_.push_back(handle.release()); }
+
+private:
+    std::vector<HANDLE> handles_;
+};
+
+bool judgedBy(HANDLE handle, DWORD rights) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    bool ok = GetSecurityInfo(handle, SE_FILE_OBJECT,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                              nullptr, &dacl, nullptr, &descriptor) == ERROR_SUCCESS &&
+              onlyTrustedMay(owner, dacl, rights);
+    if (descriptor) LocalFree(descriptor);
+    return ok;
+}
+
+FolderFault missingOrUnreadable() {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FolderFault::Missing
+                                                                          : FolderFault::Unreadable;
+}
+
+// One step down a held chain: `path` is opened itself and must be the object `expected` names
+// (the final path of the folder above it and its own name: no link on the way, none at its
+// name), of the kind wanted, and pass `rights`. The handle shares neither deletion nor, for a
+// file, writing.
+FolderFault openJudged(const std::wstring& path, const std::wstring* expected, bool folder,
+                       DWORD rights, Handle& handle, std::wstring& finalPath) {
+    // Wine reports its links only through the path, Windows through a handle on the link itself.
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return missingOrUnreadable();
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderFault::Link;
+    DWORD access = READ_CONTROL | FILE_READ_ATTRIBUTES | SYNCHRONIZE |
+                   (folder ? FILE_LIST_DIRECTORY | FILE_TRAVERSE : GENERIC_READ);
+    DWORD share = folder ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+    handle.reset(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle.valid()) return missingOrUnreadable();
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    if (!GetFileInformationByHandleEx(handle.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+        !finalPathOf(handle.get(), finalPath)) {
+        return FolderFault::Unreadable;
+    }
+    if (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderFault::Link;
+    if (expected && !sameFinalPath(finalPath, *expected)) return FolderFault::Link;
+    if (bool(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != folder) return FolderFault::Missing;
+    return judgedBy(handle.get(), rights) ? FolderFault::None : FolderFault::ChangeableByOthers;
+}
+
+platform::Held faultAt(FolderFault fault, const std::wstring& path) {
+    platform::Held held;
+    held.fault = fault;
+    held.atFault = narrow16(path.c_str());
+    return held;
+}
+
+std::vector<std::wstring> namesOf(std::u16string_view relative) {
+    std::vector<std::wstring> names;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= relative.size(); ++i) {
+        if (i < relative.size() && relative[i] != u'\\') continue;
+        std::u16string part(relative.substr(start, i - start));
+        names.emplace_back(wide(part.c_str()));
+        start = i + 1;
+    }
+    return names;
+}
+
+}  // namespace
 
 bool Win32Security::isWritableOnlyByTrusted(const char16_t* path) {
     // Wine reports its links only through the path, Windows through a handle on the link
@@ -136,6 +231,59 @@ bool Win32Security::createProtectedFolder(const char16_t* path) {
     bool created = CreateDirectoryW(wide(path), &attributes) != FALSE;
     LocalFree(descriptor);
     return created;
+}
+
+platform::Held Win32Security::holdFolderChain(const char16_t* path) {
+    std::vector<std::u16string> chain;
+    if (!folderChainOf(viewOf(path), chain)) {
+        return faultAt(FolderFault::Unreadable, wide(path));
+    }
+    auto hold = std::make_unique<HandleHold>();
+    std::wstring above;
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        std::wstring folder = wide(chain[i].c_str());
+        // The drive's root is taken as the system resolves it; below it, name for name.
+        std::wstring expected =
+            i == 0 ? std::wstring() : above + L"\\" + folder.substr(folder.rfind(L'\\') + 1);
+        Handle handle;
+        std::wstring finalPath;
+        FolderFault fault = openJudged(folder, i == 0 ? nullptr : &expected, true, kChangeRights,
+                                       handle, finalPath);
+        if (fault != FolderFault::None) return faultAt(fault, folder);
+        // The root's own path ends in a backslash: the names below it are joined without one.
+        if (i == 0 && !finalPath.empty() && finalPath.back() == L'\\') finalPath.pop_back();
+        above = finalPath;
+        hold->keep(handle);
+    }
+    platform::Held held;
+    held.hold = std::move(hold);
+    return held;
+}
+
+platform::Held Win32Security::holdTrustedFile(const char16_t* base, const char16_t* relative) {
+    std::wstring path = wide(base);
+    if (!isPlainRelativePath(viewOf(relative))) return faultAt(FolderFault::Unreadable, path);
+    Handle folder(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::wstring above;
+    if (!folder.valid() || !finalPathOf(folder.get(), above)) {
+        return faultAt(FolderFault::Unreadable, path);
+    }
+    auto hold = std::make_unique<HandleHold>();
+    std::vector<std::wstring> names = namesOf(viewOf(relative));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        path += L"\\" + names[i];
+        std::wstring expected = above + L"\\" + names[i];
+        Handle handle;
+        FolderFault fault =
+            openJudged(path, &expected, i + 1 < names.size(), kWriteRights, handle, above);
+        if (fault != FolderFault::None) return faultAt(fault, path);
+        hold->keep(handle);
+    }
+    platform::Held held;
+    held.hold = std::move(hold);
+    return held;
 }
 
 }  // namespace win32

@@ -12,11 +12,17 @@ namespace win32 {
 // Deny entries take nothing away from this judgement; an entry of any other kind, and a missing
 // DACL, fail it.
 bool onlyTrustedMayWrite(const void* owner, const void* dacl);
+// The judgement of a folder on the way to an installation: the owner is trusted, and no allow
+// entry that applies to the object itself gives anyone else DELETE, delete-child, WRITE_DAC,
+// WRITE_OWNER or GENERIC_ALL. Write and append (adding to the folder) are no fault.
+bool onlyTrustedMayChange(const void* owner, const void* dacl);
 
 class Win32Security : public platform::Security {
 public:
     bool isWritableOnlyByTrusted(const char16_t* path) override;
     bool createProtectedFolder(const char16_t* path) override;
+    platform::Held holdFolderChain(const char16_t* path) override;
+    platform::Held holdTrustedFile(const char16_t* base, const char16_t* relative) override;
 };
 
 }  // namespace win32

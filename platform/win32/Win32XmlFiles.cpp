@@ -49,10 +49,9 @@ bool Win32XmlFiles::load(const char16_t* path, TiXmlDocument& doc) {
 }
 
 bool Win32XmlFiles::save(const char16_t* path, const TiXmlDocument& doc) {
-    std::FILE* file = _wfopen(wide(path), L"w");
-    if (!file) return false;
-    bool printed = doc.SaveFile(file);
-    return std::fclose(file) == 0 && printed;
+    // An elevated installer writes this file back: never through a link planted at its name.
+    std::string text;
+    return platform::printXml(doc, text) && platform::writeXmlText(path, text, true);
 }
 
 // The C runtime's own tmpfile() would create its file in the root of the current drive.

@@ -44,6 +44,23 @@ check "the installation folder holds exactly the package's files" \
   diff "$work/package-files.txt" <(listing)
 check "the programs are the ones the build made" cmp "$build/demo/programs/KorvelPanel.exe" "$productDir/KorvelPanel.exe"
 
+# The version deployment tools detect the installation by, and the one setup.exe and
+# Uninstall.exe carry in their version resources: the demo product's.
+version_of() { # version_of FILE: the ProductVersion of its version resource
+  wrestool -x --raw --type=16 "$1" 2>/dev/null | /usr/bin/python3 -c '
+import re, sys
+text = sys.stdin.buffer.read().decode("utf-16-le", "replace")
+found = re.search("ProductVersion\x00+([0-9.]+)", text)
+print(found.group(1) if found else "")'
+}
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6'
+displayed=$(w reg query "$entry" /v DisplayVersion | sed -n 's/.*REG_SZ *//p')
+check "the Uninstall entry's DisplayVersion is the demo's version" test "$displayed" = 6.0.2
+check "setup.exe's version resource says the same" test "$(version_of "$build/setup/setup.exe")" = "$displayed"
+check "Uninstall.exe's too" test "$(version_of "$build/uninstall/Uninstall.exe")" = "$displayed"
+check "the entry's quiet command is the quoted uninstaller with /S" \
+  grep -qF "\"$product\\Uninstall.exe\" /S" <(w reg query "$entry" /v QuietUninstallString)
+
 # --- the service
 w "$query" VantrelService >"$work/service.txt"
 check "service running" grep -qx 'state=4' "$work/service.txt"

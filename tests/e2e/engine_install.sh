@@ -22,6 +22,8 @@ for s in InstallUsbDriverX86 InstallUsbDriverX64 UninstallUsbDriverX86 Uninstall
 done
 cat >"$work/manifest.xml" <<'XML'
 <InstallerPackage root="KorvelServerV6" payload="payload">
+  <SettingsKey name="KorvelServerV5"/>
+  <DataFolder name="Vantrel"/>
   <Company name="Brenmark"/>
   <Product name="KorvelServerV6"/>
   <MainApp path="VantrelService.exe"/>

@@ -22,8 +22,8 @@ finish() {
 # unix PATH: where a C:\ path lies on this side.
 unix() { local p=${1#C:\\}; echo "$drive/${p//\\//}"; }
 
-# A package of real programs: a service, an uninstaller, one driver set that leaves a trace.
-# make_package C:\OUT.bin
+# A package of real programs with the demo product's identity: a service, an uninstaller, one
+# driver set that leaves a trace. make_package C:\OUT.bin
 make_package() {
   local payload="$work/payload"
   mkdir -p "$payload/driver"
@@ -35,6 +35,9 @@ make_package() {
   done
   cat >"$work/manifest.xml" <<'XML'
 <InstallerPackage root="KorvelServerV6" payload="payload">
+  <SettingsKey name="KorvelServerV5"/>
+  <DataFolder name="Vantrel"/>
+  <Version value="6.0.2"/>
   <Company name="Brenmark"/>
   <Product name="KorvelServerV6"/>
   <MainApp path="VantrelService.exe"/>

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# An installation root that Everyone can write (C:\Tools): the folders the installation makes
-# there get a protected access list, a folder that already stands there writable by others is
-# refused before anything changes, and the log left behind is believed by the next run.
-# Under Wine an access list is kept only as Unix permission bits: a protected list reads back as
-# SYSTEM and the Wine user full control and nobody else anything; inheritance is not kept.
-# Arguments: BUILD_DIR SOURCE_DIR.
+# Where the elevated installer may install, under Wine. The service it registers runs as
+# LocalSystem from the installation folder: a root that others could rename or replace (a folder
+# Everyone may change, one below such a folder, a link), a root that is no full path, and the
+# drive's root given as "C:" while others may change C:\ are refused before anything changes,
+# with the folder and why (ST_FILE_ERROR, exit 1); a company folder that stands there already,
+# writable by others, too. Under Wine an access list is kept only as Unix permission bits: a
+# folder Everyone may write (mode 777) is one in which anyone may also rename what it holds, so a
+# root users may only add to, as C:\ is on Windows, cannot be made here (the fakes cover it:
+# tests/native/install_folder_test.cpp). Arguments: BUILD_DIR SOURCE_DIR.
 source "$(dirname "$0")/lib.bash" "$@"
 
 make_package 'C:\e2e\package.bin' || { echo "FAIL: pkgtool build"; exit 1; }
@@ -16,30 +19,65 @@ writable_by_others() {
 }
 only_trusted_write() { ! writable_by_others "$1"; }
 no_service() { ! w "$fixtures/fixture_service_query.exe" "$1"; }
+mkdir -p "$drive/e2e/cwd"
+cd "$drive/e2e/cwd" || exit 1  # the current folder of drive C: while the installer runs
 
+# refused ROOT FOLDER WHAT: the installation under ROOT is refused naming FOLDER, and nothing of
+# it is made.
+refused() {
+  local root=$1 folder=$2 what=$3 out="$work/refused-$RANDOM.txt"
+  w "$pkgtool" install 'C:\e2e\package.bin' --root "$root" --quiet >"$out"
+  check "$what: exit 1" test "$?" -eq 1
+  check "$what: names $folder first" test "$(head -1 "$out")" = "$(printf 'ST_FILE_ERROR\t%s' "$folder")"
+  check "$what: and says why" test -n "$(sed -n 2p "$out")"
+  check "$what: nothing installed" test -z "$(find "$drive" -name VantrelService.exe 2>/dev/null)"
+  check "$what: no service" no_service VantrelService
+}
+
+# --- a root Everyone may change (C:\Tools made by an administrator inherits Modify from C:\)
 mkdir -p "$(unix 'C:\Tools')"
 w "$fixtures/fixture_acl.exe" open 'C:\Tools'
-check "the root reads back writable by Everyone" writable_by_others 'C:\Tools'
+check "the open root reads back writable by Everyone" writable_by_others 'C:\Tools'
+refused 'C:\Tools' 'C:\Tools' "a root others may change"
 
-w "$pkgtool" install 'C:\e2e\package.bin' --root 'C:\Tools' --quiet >"$work/install.txt"
-check "install under the open root exits 0" test "$?" -eq 0
-check "the company folder is not writable by others" only_trusted_write 'C:\Tools\Brenmark'
-check "the product folder is not writable by others" only_trusted_write 'C:\Tools\Brenmark\KorvelServerV6'
-w "$fixtures/fixture_acl.exe" show 'C:\Tools\Brenmark\KorvelServerV6' >"$work/product-acl.txt"
-check "the service program was installed" test -f "$(unix 'C:\Tools\Brenmark\KorvelServerV6\VantrelService.exe')"
-drop_service_trace 'C:\Tools\Brenmark\KorvelServerV6'
-w "$pkgtool" uninstall 'C:\Tools\Brenmark\KorvelServerV6\uninstall.log' >"$work/uninstall.txt"
+# --- a protected root below a folder Everyone may change: rename the folder above, and the
+# whole tree below it is theirs
+mkdir -p "$(unix 'C:\Shared\Apps')"
+w "$fixtures/fixture_acl.exe" open 'C:\Shared'
+refused 'C:\Shared\Apps' 'C:\Shared' "a root below a folder others may change"
+
+# --- a root that is a link, and one that is no full path
+mkdir -p "$(unix 'C:\Real')"
+ln -s "$(unix 'C:\Real')" "$(unix 'C:\Linked')"
+refused 'C:\Linked' 'C:\Linked' "a root that is a link"
+check "nothing behind the link" test -z "$(ls -A "$(unix 'C:\Real')")"
+refused 'C:Tools' 'C:Tools' "a drive-relative root"
+
+# --- the drive's root as the folder chooser gives it: "C:" is C:\, not the current folder
+w "$fixtures/fixture_acl.exe" open 'C:\'
+refused 'C:' 'C:\' "\"C:\" while others may change C:\\"
+chmod 755 "$drive"
+w "$pkgtool" install 'C:\e2e\package.bin' --root 'C:' --quiet >"$work/drive-root.txt"
+check "\"C:\" installs into C:\\Brenmark once C:\\ is the system's" test "$?" -eq 0
+check "... the service program there" test -f "$(unix 'C:\Brenmark\KorvelServerV6\VantrelService.exe')"
+drop_service_trace 'C:\Brenmark\KorvelServerV6'
+w "$pkgtool" uninstall 'C:\Brenmark\KorvelServerV6\uninstall.log' >"$work/uninstall-root.txt"
+check "... and its log removes it" test ! -e "$(unix 'C:\Brenmark')"
+
+# --- a root only the system's own may change: installed, its log believed by the next run
+mkdir -p "$(unix 'C:\Apps')"
+w "$pkgtool" install 'C:\e2e\package.bin' --root 'C:\Apps' --quiet >"$work/install.txt"
+check "install under a sound root exits 0" test "$?" -eq 0
+check "the product folder is not writable by others" only_trusted_write 'C:\Apps\Brenmark\KorvelServerV6'
+drop_service_trace 'C:\Apps\Brenmark\KorvelServerV6'
+w "$pkgtool" uninstall 'C:\Apps\Brenmark\KorvelServerV6\uninstall.log' >"$work/uninstall.txt"
 check "the next run believes the log it left (exit 0)" test "$?" -eq 0
-check "... and removes the installation" test ! -e "$(unix 'C:\Tools\Brenmark')"
+check "... and removes the installation" test ! -e "$(unix 'C:\Apps\Brenmark')"
 
-# A company folder that stands there already, writable by others: nothing is installed.
-mkdir -p "$(unix 'C:\Tools\Brenmark')"
-w "$fixtures/fixture_acl.exe" open 'C:\Tools\Brenmark'
-w "$pkgtool" install 'C:\e2e\package.bin' --root 'C:\Tools' >"$work/refused.txt"
-check "install into a folder others can write exits 1" test "$?" -eq 1
-check "... naming that folder, before anything else" test "$(head -1 "$work/refused.txt")" = "$(printf 'ST_FILE_ERROR\tC:\\Tools\\Brenmark')"
-check "... and writes nothing into it" test -z "$(ls -A "$(unix 'C:\Tools\Brenmark')")"
-check "... nor registers the service" no_service VantrelService
+# --- a company folder that stands there already, writable by others: nothing is installed
+mkdir -p "$(unix 'C:\Apps\Brenmark')"
+w "$fixtures/fixture_acl.exe" open 'C:\Apps\Brenmark'
+refused 'C:\Apps' 'C:\Apps\Brenmark' "a company folder others may change"
+check "... and nothing is written into it" test -z "$(ls -A "$(unix 'C:\Apps\Brenmark')")"
 
-if [ "$failures" -ne 0 ]; then cat "$work/product-acl.txt" "$work/refused.txt"; fi
 finish

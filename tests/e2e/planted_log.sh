@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # An uninstall.log planted where the elevated installer looks for one, under Wine through
 # pkgtool.exe uninstall (the installer's own uninstall worker). A log in a folder that others can
-# write is not acted on at all; a believed log still cannot make the installer delete a service
-# whose program lies elsewhere. Arguments: BUILD_DIR SOURCE_DIR.
+# write, or below a folder they could rename (and so replace with a tree of their own after the
+# log is judged), is not acted on at all; a believed log still cannot make the installer delete a
+# service whose program lies elsewhere, nor follow a link found inside the product folder to
+# delete a file or run a script. Arguments: BUILD_DIR SOURCE_DIR.
 source "$(dirname "$0")/lib.bash" "$@"
 
 # --- a log in a folder Everyone can write (Wine keeps this as mode 777 and reads it back so)
@@ -36,5 +38,34 @@ check "... and is named as not the installation's to remove" grep -qxF \
   'still there: LOG_SERVICE C:\trusted\Co\Pr\TsHardenVictim.exe (not this installation'"'"'s to remove)' \
   "$work/out2.txt"
 w sc delete TsHardenVictim >/dev/null
+
+# A driver uninstall script that leaves a trace beside itself when it runs.
+trace_script() { cp "$fixtures/trace.bat" "$(unix "$1")"; }
+
+# --- a log in protected folders, but below one Everyone may change: rename that folder after the
+# judgement, put a tree of one's own in its place, and the elevated worker would act on it
+mkdir -p "$(unix 'C:\anc\Co\Pr\driver')"
+cp "$work/canary" "$(unix 'C:\anc\Co\Pr\own.txt')"
+trace_script 'C:\anc\Co\Pr\driver\u.bat'
+make_log 'C:\anc\Co\Pr\uninstall.log' 'C:\anc' Co Pr \
+  '0=C:\anc\Co\Pr\own.txt' '3=C:\anc\Co\Pr\driver\u.bat'
+w "$fixtures/fixture_acl.exe" open 'C:\anc'
+w "$pkgtool" uninstall 'C:\anc\Co\Pr\uninstall.log' >"$work/out3.txt"
+check "a log below a folder others may rename is refused (exit 1)" test "$?" -eq 1
+check "... its script is not run" test ! -e "$(unix 'C:\anc\Co\Pr\driver\trace.txt')"
+check "... its file is not deleted" test -f "$(unix 'C:\anc\Co\Pr\own.txt')"
+
+# --- a believed log whose product folder holds a link (as a user who could swap a folder would
+# leave one): neither the file behind it is deleted nor the script behind it run
+mkdir -p "$(unix 'C:\linked\Co\Pr')" "$(unix 'C:\elsewhere')"
+cp "$work/canary" "$(unix 'C:\elsewhere\v.txt')"
+trace_script 'C:\elsewhere\u.bat'
+ln -s "$(unix 'C:\elsewhere')" "$(unix 'C:\linked\Co\Pr\driver')"
+make_log 'C:\linked\Co\Pr\uninstall.log' 'C:\linked' Co Pr \
+  '0=C:\linked\Co\Pr\driver\v.txt' '3=C:\linked\Co\Pr\driver\u.bat'
+w "$pkgtool" uninstall 'C:\linked\Co\Pr\uninstall.log' >"$work/out4.txt"
+check "a believed log with a link inside is acted on (exit 0)" test "$?" -eq 0
+check "... the file behind the link stays" cmp "$work/canary" "$(unix 'C:\elsewhere\v.txt')"
+check "... the script behind the link is not run" test ! -e "$(unix 'C:\elsewhere\trace.txt')"
 
 finish

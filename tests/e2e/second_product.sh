@@ -7,6 +7,7 @@
 # Arguments: BUILD_DIR SOURCE_DIR.
 e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 query="$fixtures/fixture_service_query.exe"
+not() { ! "$@"; }
 pkgtool="$src/build/native/tools/pkgtool"
 
 # --- the other vendor's product: a service, a program, the project's uninstaller, a licence
@@ -47,7 +48,7 @@ state() {
   echo "== files"; (cd "$drive" && find "Program Files (x86)/Orbis" \
     "$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orbis" 2>/dev/null | sort)
   echo "== entry"; w reg query "$entry"
-  echo "== key"; w reg query 'HKLM\SOFTWARE\KorvelServerV5'
+  echo "== key"; w reg query 'HKLM\SOFTWARE\Orbis OrbisTouch'
   echo "== service"; w "$query" OrbisHost
 }
 state >"$work/clean.txt"
@@ -64,6 +65,10 @@ check "its service is running" grep -qx 'state=4' "$work/service.txt"
 check "its start-menu shortcut" test -f "$drive/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orbis/OrbisTouch/Orbis Panel.lnk"
 check "its Uninstall entry" grep -qF "$product\\Uninstall.exe" <(w reg query "$entry" /v UninstallString)
 check "its publisher" grep -q 'Publisher *REG_SZ *Orbis' <(w reg query "$entry" /v Publisher)
+check "its own settings key, named after it" w reg query 'HKLM\SOFTWARE\Orbis OrbisTouch' /v MainServicePath
+check "not the demo product's" not w reg query 'HKLM\SOFTWARE\KorvelServerV5'
+check "its version, 1.0 when the manifest names none" \
+  grep -q 'DisplayVersion *REG_SZ *1.0$' <(w reg query "$entry" /v DisplayVersion)
 
 # --- removed by its Uninstall entry's command. The test service leaves a trace file beside
 # itself that no installation knows of (and that would rightly keep the folder): away with it.

@@ -2,7 +2,9 @@
 # The product's uninstaller under Wine, as Add/Remove Programs starts it: the Uninstall entry's
 # command. Quietly (/S) it removes every file, key, service, shortcut and menu entry of the
 # demo installation, the product folder with the uninstaller's own program, and its temporary
-# copy, and ends with 0. Asking, it puts its question and its answer in the installation's
+# copy's program, and ends with 0; no command interpreter is started for that, so nothing of the
+# temporary folder's path (which comes from TEMP) reaches a command line, and the folder with
+# the parked original program is left to the system's next restart. Asking, it puts its question and its answer in the installation's
 # language; "No" removes nothing. A file it does not know of in the product folder makes it end
 # with 1; started where no installation is, it ends with 2.
 # Arguments: BUILD_DIR SOURCE_DIR.
@@ -12,7 +14,10 @@ shots="$build/e2e-shots/uninstaller"
 mkdir -p "$shots"
 productDir="$drive/Program Files (x86)/Brenmark/KorvelServerV6"
 entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6'
-temp="$drive/$user/AppData/Local/Temp"
+# The user's temporary folder, as Wine's prefix names it.
+environment() { w reg query 'HKCU\Environment' /v "$1" | sed -n 's/.*REG_[A-Z_]*SZ *//p'; }
+saved_temp=$(environment TEMP) saved_tmp=$(environment TMP)
+temp=$(unix "$saved_temp")
 
 state() {
   local k
@@ -68,7 +73,16 @@ run_uninstaller /S
 check "quiet uninstall exits 0" test "$(uninstaller_status)" = 0
 check "nothing of the installation is left" same_state
 check "the product folder is gone with the uninstaller in it" test ! -e "$productDir"
-check "the uninstaller's temporary copy goes too" until_ok 20 bash -c "! ls -d '$temp'/Uninstall-* 2>/dev/null"
+# The temporary folder: the copy's program is gone as soon as the uninstaller has ended; the
+# original program it parked there is in use until then, so it and the folder are left to the
+# system, which removes them at the next restart.
+pending() {
+  w reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations
+}
+check "the uninstaller's temporary copy goes too" test -z "$(ls "$temp"/Uninstall-*/Uninstall.exe 2>/dev/null)"
+check "... its folder holds only the parked original" test "$(ls "$temp"/Uninstall-*/ | sort -u)" = Uninstall-original.exe
+check "... which the system removes at the next restart" grep -q 'Uninstall-original.exe' <(pending)
+rm -rf "$temp"/Uninstall-*
 
 # --- asking, in the installation's language: No keeps everything, Yes removes it
 check "the demo installs in German" install Deutsch
@@ -97,6 +111,27 @@ check "a file of the user's own keeps the folder: exit 1" test "$(uninstaller_st
 check "the user's file is still there" test -f "$productDir/notes.txt"
 check "everything else went" test ! -e "$productDir/KorvelPanel.exe"
 rm -rf "$drive/Program Files (x86)/Brenmark"
+
+# --- TEMP holding %NAME%: a command interpreter would expand it, and with NAME chosen it would
+# remove another folder (and on Windows run commands too). No command interpreter is started.
+check "the demo installs again" install English
+mkdir -p "$drive/victim" "$drive/t/%TSINJ%"
+printf 'keep' >"$drive/victim/keep.txt"
+w reg add 'HKCU\Environment' /v TEMP /t REG_SZ /d 'C:\t\%TSINJ%' /f >/dev/null
+w reg add 'HKCU\Environment' /v TMP /t REG_SZ /d 'C:\t\%TSINJ%' /f >/dev/null
+w reg add 'HKCU\Environment' /v TSINJ /t REG_SZ /d 'x" "C:\victim" & rem ' /f >/dev/null
+drop_service_trace 'C:\Program Files (x86)\Brenmark\KorvelServerV6'
+run_uninstaller /S
+check "with TEMP holding %TSINJ%: quiet uninstall exits 0" test "$(uninstaller_status)" = 0
+check "... its temporary folder was made below that TEMP" ls -d "$drive/t/%TSINJ%"/Uninstall-*
+check "... the copy is gone there at once" test -z "$(ls "$drive/t/%TSINJ%"/Uninstall-*/Uninstall.exe 2>/dev/null)"
+# A command interpreter started by the old clean-up waited two seconds first.
+until_ok 8 test ! -e "$drive/victim/keep.txt"
+check "... and the folder TSINJ names is still there" test -f "$drive/victim/keep.txt"
+w reg delete 'HKCU\Environment' /v TSINJ /f >/dev/null
+w reg add 'HKCU\Environment' /v TEMP /t REG_SZ /d "$saved_temp" /f >/dev/null
+w reg add 'HKCU\Environment' /v TMP /t REG_SZ /d "$saved_tmp" /f >/dev/null
+rm -rf "$drive/t" "$drive/victim"
 
 # --- started where there is no installation
 mkdir -p "$drive/nowhere"

@@ -119,3 +119,48 @@ TEST(DataFolder, LinksPlantedBeforehandAreRemovedThemselvesAndNeverFollowed) {
     EXPECT_TRUE(h.machine.files.hasFolder(kData));
     EXPECT_TRUE(h.machine.files.hasFile(kData + u"\\PanelConfig.ini"));
 }
+
+// A subfolder named ".x" that a user made was never entered nor removed, so the data folder
+// stayed, and stayed theirs; a second name (hard link) of a system file planted as
+// PanelConfig.ini then had the elevated installer write that file.
+TEST(DataFolder, ADotFolderOfTheUsersKeepsNothingAndAHardLinkIsNeverWrittenThrough) {
+    for (bool uninstalling : {false, true}) {
+        SCOPED_TRACE(uninstalling ? "uninstall" : "install");
+        InstallHarness h;
+        if (uninstalling) {
+            ASSERT_TRUE(h.install());
+        }
+        h.machine.files.addFolder(kData);
+        h.machine.files.addFolder(kData + u"\\.keep");
+        h.machine.files.addFile(kData + u"\\.keep\\mine.txt", {1});
+        h.machine.files.addFile(kSystem + u"\\drivers.ini", {'s', 'y', 's'});
+        h.machine.files.addHardLink(kData + u"\\PanelConfig.ini", kSystem + u"\\drivers.ini");
+        if (uninstalling) {
+            ASSERT_TRUE(h.uninstall());
+            EXPECT_FALSE(h.machine.files.hasFolder(kData));
+        } else {
+            ASSERT_TRUE(h.install());
+            EXPECT_FALSE(h.machine.files.hasFolder(kData + u"\\.keep"));
+            EXPECT_EQ(h.machine.files.linkCount(kData + u"\\PanelConfig.ini"), 1u);
+        }
+        EXPECT_EQ(h.machine.files.contents(kSystem + u"\\drivers.ini"),
+                  (std::vector<std::uint8_t>{'s', 'y', 's'}));
+    }
+}
+
+// Planted just before the panel file is written (after the folder was emptied), a second name
+// of another file is refused rather than written through.
+TEST(DataFolder, AHardLinkPlantedAfterTheEmptyingIsRefused) {
+    InstallHarness h;
+    h.machine.files.addFile(kSystem + u"\\drivers.ini", {'s', 'y', 's'});
+    Attacker a;
+    a.ready = [](const std::string& line) { return isCall(line, {"createFolderBelow"}, kData); };
+    a.attack = [&] {
+        h.machine.files.addHardLink(kData + u"\\PanelConfig.ini", kSystem + u"\\drivers.ini");
+    };
+    a.install();
+    ASSERT_TRUE(h.install());
+    ASSERT_TRUE(a.done);
+    EXPECT_EQ(h.machine.files.contents(kSystem + u"\\drivers.ini"),
+              (std::vector<std::uint8_t>{'s', 'y', 's'}));
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine/LogIdentity.h"
+
 #include "engine/PanelConfig.h"
 #include "tests/support/InstallHarness.h"
 
@@ -54,7 +56,9 @@ TEST(InstallWorker, AFreshInstallationSendsItsMessagesInOrder) {
 TEST(InstallWorker, TheSavedLogRecordsEveryChangeInOrder) {
     InstallHarness h;
     ASSERT_TRUE(h.install());
-    std::vector<int> expected(52, LOG_FILE);
+    // First the product the log belongs to, then every change.
+    std::vector<int> expected{LOG_PRODUCT_IDENTITY};
+    expected.insert(expected.end(), 52, LOG_FILE);
     for (int t :
          {LOG_REGISTRY_KEY, LOG_DRIVER_SCRIPT, LOG_DRIVER_SCRIPT, LOG_SERVICE, LOG_FOLDER,
           LOG_FOLDER, LOG_START_MENU_SHORTCUT, LOG_START_MENU_SHORTCUT, LOG_DESKTOP_SHORTCUT,
@@ -76,18 +80,22 @@ TEST(InstallWorker, TheSavedLogRecordsEveryChangeInOrder) {
                                                     : u"?");
     }
     const std::u16string menu = u"C:\\Users\\admin\\Start Menu\\Programs\\Brenmark";
-    EXPECT_EQ(texts[53], at(u"driver\\UninstallHIDDriverX64.bat"));
-    EXPECT_EQ(texts[54], at(u"driver\\UninstallUsbDriverx64.bat"));
-    EXPECT_EQ(texts[55], at(u"VantrelService.exe"));
-    EXPECT_EQ(texts[56], menu);
-    EXPECT_EQ(texts[57], menu + u"\\KorvelServerV6");
-    EXPECT_EQ(texts[58], menu + u"\\KorvelServerV6\\Uninstall");
-    EXPECT_EQ(texts[59], menu + u"\\KorvelServerV6\\KorvelPanel");
-    EXPECT_EQ(texts[60], u"C:\\Users\\admin\\Desktop\\KorvelPanel");
-    EXPECT_EQ(texts[61], u"KorvelServerV6");
-    EXPECT_EQ(texts[62], quoted(at(u"KorvelPanel.exe"), u"-h"));
-    EXPECT_EQ(texts[63], u"VantrelService");
-    EXPECT_EQ(texts[64], kLogPath);
+    EXPECT_EQ(texts[54], at(u"driver\\UninstallHIDDriverX64.bat"));
+    EXPECT_EQ(texts[55], at(u"driver\\UninstallUsbDriverx64.bat"));
+    EXPECT_EQ(texts[56], at(u"VantrelService.exe"));
+    EXPECT_EQ(texts[57], menu);
+    EXPECT_EQ(texts[58], menu + u"\\KorvelServerV6");
+    EXPECT_EQ(texts[59], menu + u"\\KorvelServerV6\\Uninstall");
+    EXPECT_EQ(texts[60], menu + u"\\KorvelServerV6\\KorvelPanel");
+    EXPECT_EQ(texts[61], u"C:\\Users\\admin\\Desktop\\KorvelPanel");
+    EXPECT_EQ(texts[62], u"KorvelServerV6");
+    EXPECT_EQ(texts[63], quoted(at(u"KorvelPanel.exe"), u"-h"));
+    EXPECT_EQ(texts[64], u"VantrelService");
+    EXPECT_EQ(texts[65], kLogPath);
+    ProductIdentity identity;
+    ASSERT_TRUE(identityOfLog(log, identity));
+    EXPECT_EQ(viewOf(identity.settingsKey), u"KorvelServerV5");
+    EXPECT_EQ(viewOf(identity.dataFolder), u"Vantrel");
 }
 
 TEST(InstallWorker, TheMachineHoldsEverythingTheScriptAsksFor) {

@@ -42,3 +42,22 @@ TEST(Names, InsideAFolderMeansTheFolderThenPlainNames) {
     EXPECT_FALSE(isDirectlyInFolder(u"C:\\W\\S\\drivers\\x.sys", u"C:\\W\\S"));
     EXPECT_FALSE(isDirectlyInFolder(u"C:\\W\\S\\drivers/x.sys", u"C:\\W\\S"));
 }
+
+// Only a drive and plain names: anything the current folder or another machine resolves is
+// refused, and the drive's root is spelt with its backslash whichever way it was given.
+TEST(Names, FolderChainsRunFromTheDrivesRootDown) {
+    std::vector<std::u16string> chain;
+    ASSERT_TRUE(folderChainOf(u"C:", chain));
+    EXPECT_EQ(chain, (std::vector<std::u16string>{u"C:\\"}));
+    ASSERT_TRUE(folderChainOf(u"d:\\", chain));
+    EXPECT_EQ(chain, (std::vector<std::u16string>{u"d:\\"}));
+    ASSERT_TRUE(folderChainOf(u"C:\\Program Files\\Co", chain));
+    EXPECT_EQ(chain, (std::vector<std::u16string>{u"C:\\", u"C:\\Program Files",
+                                                  u"C:\\Program Files\\Co"}));
+    for (const char16_t* bad : {u"", u"C", u"1:\\x", u"C:Tools", u"C:\\Tools\\", u"\\Tools",
+                                u"Tools", u"\\\\server\\share", u"\\\\?\\C:\\x", u"C:\\a\\..\\b",
+                                u"C:\\a\\\\b", u"C:\\a.", u"C:/a", u"C:\\a:b"}) {
+        EXPECT_FALSE(folderChainOf(bad, chain)) << utf16ToUtf8(bad);
+        EXPECT_TRUE(chain.empty());
+    }
+}

@@ -414,6 +414,16 @@ TEST(PeResources, RefusesHostileTrees) {
     entry(shared, 0x18, 0, 1, 0x80000060u);
     shared.insert(shared.end(), languages.begin(), languages.end());
     check(shared, "the resources add up to more than the file");
+
+    // Empty data, but a long type name that every one of those languages would copy: 16 KiB
+    // each, 32 MiB in all from an image of a few KiB. Names count like data.
+    std::vector<std::uint8_t> longName = shared;
+    std::size_t nameAt = longName.size();
+    longName.resize(nameAt + 2 + 2 * 0x2000, 'n');
+    std::fill_n(longName.begin() + 0x4C, 4, 0);  // no data
+    pe::putU16(longName, nameAt, 0x2000);
+    entry(longName, 0, 0, 0x80000000u | std::uint32_t(nameAt), 0x80000018u);
+    check(longName, "the resources add up to more than the file");
 }
 
 TEST(PeResources, SetResourceReplacesEveryLanguageInTheFirstOnesLanguage) {

@@ -3,7 +3,10 @@
 // installer would, and checks that only what the installation owns went.
 #include <gtest/gtest.h>
 
+#include "common/Names.h"
+#include "engine/LogIdentity.h"
 #include "tests/support/InstallHarness.h"
+#include "tests/support/OtherProduct.h"
 
 using namespace testpkg;
 using platform::RegistryRoot;
@@ -96,6 +99,39 @@ TEST(PlantedLog, OnlyTheProductKeyIsDeleted) {
     EXPECT_FALSE(p.m.registry.hasKey(RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5"));
 }
 
+// A log that names its product removes that product's key and data folder, and no other
+// product's: not the demo product's, whose names a log without an identity stands for.
+TEST(PlantedLog, TheKeyAndDataFolderAreThoseOfTheProductTheLogNames) {
+    const std::u16string documents = u"C:\\Users\\Public\\Documents";
+    PlantedLog p;
+    appendIdentityRecord(p.log, testpkg::identityOf(u"Orbis", u"Orbis Data"));
+    for (const char16_t* key : {u"SOFTWARE\\KorvelServerV5", u"SOFTWARE\\Orbis"}) {
+        p.m.registry.addKey(RegistryRoot::LocalMachine, key);
+        appendRegistryKey(p.log, 0x80000002u, key);
+    }
+    for (const char16_t* folder : {u"\\Vantrel", u"\\Orbis Data"}) {
+        p.m.files.addFolder(documents + folder);
+        p.m.files.addFile(documents + folder + u"\\PanelConfig.ini");
+    }
+    p.uninstall();
+    EXPECT_TRUE(p.m.registry.hasKey(RegistryRoot::LocalMachine, u"SOFTWARE\\KorvelServerV5"));
+    EXPECT_FALSE(p.m.registry.hasKey(RegistryRoot::LocalMachine, u"SOFTWARE\\Orbis"));
+    EXPECT_TRUE(p.m.files.hasFile(documents + u"\\Vantrel\\PanelConfig.ini"));
+    EXPECT_FALSE(p.m.files.hasFolder(documents + u"\\Orbis Data"));
+
+    // Two identities, or a damaged one, name no product: the log is not acted on at all.
+    for (int damage = 0; damage < 2; ++damage) {
+        PlantedLog q;
+        q.m.files.addFile(kFolder + u"\\a.txt");
+        q.add(LOG_FILE, kFolder + u"\\a.txt");
+        appendIdentityRecord(q.log, testpkg::identityOf(u"Orbis", u"Orbis Data"));
+        if (damage == 0) appendIdentityRecord(q.log, demoIdentity());
+        if (damage == 1) q.log.last->data.pop_back();
+        q.uninstall();
+        EXPECT_TRUE(q.m.files.hasFile(kFolder + u"\\a.txt")) << damage;
+    }
+}
+
 TEST(PlantedLog, OnlyTheProductsOwnStartMenuFoldersAreRemoved) {
     PlantedLog p;
     p.m.files.addFolder(kDesktop + u"\\Empty");
@@ -161,6 +197,108 @@ TEST(PlantedLog, OnlyTheProductsOwnMenuUninstallAndRunEntriesAreRemoved) {
     EXPECT_TRUE(p.hasRunValue(u"OneDrive"));
     EXPECT_TRUE(p.hasRunValue(u"Tool"));
     EXPECT_FALSE(p.hasRunValue(u"Panel"));
+}
+
+// Two vendors may name their products alike: the entry of that name is this installation's only
+// when every place it names lies in this product folder.
+TEST(PlantedLog, AnotherVendorsUninstallEntryOfTheSameNameStays) {
+    const std::u16string entry = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pr";
+    for (const char16_t* value : {u"UninstallString", u"DisplayIcon", u"InstallLocation"}) {
+        SCOPED_TRACE(utf16ToUtf8(value));
+        PlantedLog p;
+        p.m.registry.putValue(RegistryRoot::LocalMachine, entry, u"DisplayName",
+                              fake::FakeRegistry::stringValue(u"Pr"));
+        p.m.registry.putValue(RegistryRoot::LocalMachine, entry, value,
+                              fake::FakeRegistry::stringValue(
+                                  std::u16string(value) == u"InstallLocation"
+                                      ? u"C:\\Program Files\\Other\\Pr"
+                                      : u"\"C:\\Program Files\\Other\\Pr\\Uninstall.exe\""));
+        p.add(LOG_UNINSTALL_ENTRY, u"Pr");
+        p.uninstall();
+        EXPECT_TRUE(p.m.registry.hasKey(RegistryRoot::LocalMachine, entry));
+    }
+    PlantedLog ours;
+    for (const char16_t* value : {u"UninstallString", u"DisplayIcon"}) {
+        ours.m.registry.putValue(RegistryRoot::LocalMachine, entry, value,
+                                 fake::FakeRegistry::stringValue(kFolder + u"\\Uninstall.exe"));
+    }
+    ours.m.registry.putValue(RegistryRoot::LocalMachine, entry, u"InstallLocation",
+                             fake::FakeRegistry::stringValue(kFolder));
+    ours.add(LOG_UNINSTALL_ENTRY, u"Pr");
+    ours.uninstall();
+    EXPECT_FALSE(ours.m.registry.hasKey(RegistryRoot::LocalMachine, entry));
+}
+
+namespace {
+
+bool started(const FakeMachine& m, const std::u16string& program) {
+    for (const auto* process : m.processes.all()) {
+        if (sameIgnoringAsciiCase(process->image, program)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// A user who can rename a folder above the log's folder could, once the log is judged, swap in a
+// tree of their own: the elevated worker would run their scripts and follow their links. Such a
+// log is not acted on at all.
+TEST(PlantedLog, ALogBelowAFolderOthersCanRenameIsNotActedOnAtAll) {
+    PlantedLog p;
+    p.m.security.openToUsers(u"C:\\Apps");
+    p.m.files.setAccess(u"C:\\Apps\\Co", fake::Access::OnlyTrusted);
+    p.m.files.addFile(kFolder + u"\\a.txt");
+    p.m.files.addFile(kFolder + u"\\u.bat");
+    p.add(LOG_FILE, kFolder + u"\\a.txt");
+    p.add(LOG_DRIVER_SCRIPT, kFolder + u"\\u.bat");
+    p.uninstall();
+    EXPECT_TRUE(p.m.files.hasFile(kFolder + u"\\a.txt"));
+    EXPECT_FALSE(started(p.m, kFolder + u"\\u.bat"));
+    EXPECT_EQ(p.m.files.heldCount(), 0u);
+}
+
+// From before the log is read until the worker has done what it says, the folders from the
+// drive's root to the log's folder cannot be renamed or replaced; afterwards they can.
+TEST(PlantedLog, TheFoldersStayHeldWhileTheLogIsActedOn) {
+    PlantedLog p;
+    p.m.files.addFile(kFolder + u"\\a.txt");
+    p.add(LOG_FILE, kFolder + u"\\a.txt");
+    std::vector<bool> moved;
+    fake::faults().onCall = [&](int, const std::string& operation) {
+        if (operation != "removeBelow" || !moved.empty()) return;
+        for (const char16_t* folder : {u"C:\\Apps", u"C:\\Apps\\Co", u"C:\\Apps\\Co\\Pr"}) {
+            moved.push_back(p.m.files.moveByUser(folder, std::u16string(folder) + u"-aside"));
+        }
+    };
+    p.uninstall();
+    EXPECT_EQ(moved, (std::vector<bool>{false, false, false}));
+    EXPECT_FALSE(p.m.files.hasFile(kFolder + u"\\a.txt"));
+    EXPECT_EQ(p.m.files.heldCount(), 0u);
+    EXPECT_TRUE(p.m.files.moveByUser(u"C:\\Apps", u"C:\\Apps-aside"));
+}
+
+// What the log names inside the product folder is reached through handles: a link found on the
+// way is never followed, and a script runs only while it, and every folder on the way to it, is
+// held and writable by nobody else.
+TEST(PlantedLog, InsideTheProductFolderNoLinkIsFollowedAndOnlyTrustedScriptsRun) {
+    PlantedLog p;
+    p.m.files.addFolder(u"C:\\Victim");
+    p.m.files.addFile(u"C:\\Victim\\v.txt");
+    p.m.files.addFile(u"C:\\Victim\\u.bat");
+    p.m.files.addLink(kFolder + u"\\driver", u"C:\\Victim");
+    p.m.files.addFile(kFolder + u"\\open.bat");
+    p.m.security.openToUsers(kFolder + u"\\open.bat");
+    p.m.files.addFile(kFolder + u"\\ok.bat");
+    p.add(LOG_FILE, kFolder + u"\\driver\\v.txt");
+    p.add(LOG_DRIVER_SCRIPT, kFolder + u"\\driver\\u.bat");
+    p.add(LOG_DRIVER_SCRIPT, kFolder + u"\\open.bat");
+    p.add(LOG_DRIVER_SCRIPT, kFolder + u"\\ok.bat");
+    p.uninstall();
+    EXPECT_TRUE(p.m.files.hasFile(u"C:\\Victim\\v.txt"));
+    EXPECT_FALSE(started(p.m, u"C:\\Victim\\u.bat"));
+    EXPECT_FALSE(started(p.m, kFolder + u"\\driver\\u.bat"));
+    EXPECT_FALSE(started(p.m, kFolder + u"\\open.bat"));
+    EXPECT_TRUE(started(p.m, kFolder + u"\\ok.bat"));
 }
 
 TEST(PlantedLog, AHeaderThatIsNotBelievedRemovesNoFoldersItNames) {

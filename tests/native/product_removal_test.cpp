@@ -99,10 +99,10 @@ TEST(ProductRemoval, AMissingLogIsNotLoaded) {
 
 TEST(RemovalMessages, ComeInTheLanguageTheInstallationWroteIntoTheProductKey) {
     InstallHarness h;
-    EXPECT_EQ(installedLanguage(), 1033u);  // no product key: English
+    EXPECT_EQ(installedLanguage(demoIdentity()), 1033u);  // no product key: English
     h.parameter.language = 1031;
     ASSERT_TRUE(h.install());
-    EXPECT_EQ(installedLanguage(), 1031u);
+    EXPECT_EQ(installedLanguage(demoIdentity()), 1031u);
     EXPECT_TRUE(removalQuestion(1031, u"Pr") ==
                 u"Pr und alle zugeh\u00f6rigen Komponenten von diesem Computer entfernen?");
     EXPECT_TRUE(removalDone(1033, u"Pr") == u"Pr was removed from this computer.");

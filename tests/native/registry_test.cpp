@@ -106,6 +106,7 @@ protected:
 
 ProductKeyValues fullProductValues() {
     ProductKeyValues values;
+    values.keyPath = kDemoProductKeyPath;
     values.hasMainApp = true;
     values.company = u"Brenmark";
     values.mainAppPath = u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelServer.exe";
@@ -183,14 +184,14 @@ TEST_F(RegistryRecords, ProductKeyLeavesOutWhatTheServiceDoesNotHave) {
     ProductKeyValues values = fullProductValues();
     values.serviceDescription = nullptr;
     ASSERT_TRUE(writeProductKeyValues(values, nullptr));
-    EXPECT_TRUE(reg.value(HKLM, kProductKeyPath, u"MainServicePath"));
-    EXPECT_FALSE(reg.value(HKLM, kProductKeyPath, u"MainServiceDescription"));
+    EXPECT_TRUE(reg.value(HKLM, kDemoProductKeyPath, u"MainServicePath"));
+    EXPECT_FALSE(reg.value(HKLM, kDemoProductKeyPath, u"MainServiceDescription"));
 
     reg = FakeRegistry();
     values.serviceName = nullptr;
     ASSERT_TRUE(writeProductKeyValues(values, nullptr));
     EXPECT_EQ(reg.snapshot()[u"HKLM\\SOFTWARE\\KorvelServerV5"].size(), 3u);
-    EXPECT_FALSE(reg.value(HKLM, kProductKeyPath, u"MainServiceName"));
+    EXPECT_FALSE(reg.value(HKLM, kDemoProductKeyPath, u"MainServiceName"));
 }
 
 TEST_F(RegistryRecords, ProductKeyFailsOnlyWhenTheKeyCannotBeCreated) {
@@ -236,7 +237,7 @@ TEST_F(RegistryRecords, ProductKeyTakesItsValuesFromTheInstallConfiguration) {
     EXPECT_EQ(values[u"MainServicePath"], sz(service));
     EXPECT_EQ(values[u"MainServiceDescription"],
               sz(u"Servicing interface for Brenmark Korvel Multitouch Device"));
-    EXPECT_EQ(record, keyRecordOf(HKLM, kProductKeyPath));
+    EXPECT_EQ(record, keyRecordOf(HKLM, kDemoProductKeyPath));
 }
 
 TEST_F(RegistryRecords, ProductKeyFromAConfigurationLeavesOutWhatItLacks) {
@@ -262,11 +263,11 @@ TEST_F(RegistryRecords, ProductKeyFromAConfigurationLeavesOutWhatItLacks) {
 
 TEST_F(RegistryRecords, PreviousInstallationIsReadBackReadOnlyAndBounded) {
     PreviousInstallation previous;
-    EXPECT_FALSE(readPreviousInstallation(previous));
+    EXPECT_FALSE(readPreviousInstallation(demoIdentity(), previous));
 
     ASSERT_TRUE(writeProductKeyValues(fullProductValues(), nullptr));
     fake::faults().clear();
-    ASSERT_TRUE(readPreviousInstallation(previous));
+    ASSERT_TRUE(readPreviousInstallation(demoIdentity(), previous));
     EXPECT_TRUE(previous.hasServicePath);
     EXPECT_EQ(viewOf(previous.servicePath),
               u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelService.exe");
@@ -278,12 +279,48 @@ TEST_F(RegistryRecords, PreviousInstallationIsReadBackReadOnlyAndBounded) {
               (std::vector<std::string>{"openKey", "queryString", "queryString", "closeKey"}));
 
     // A stored path of 260 units has no room for its terminator: absent, not cut.
-    reg.putValue(HKLM, kProductKeyPath, u"MainServicePath", sz(std::u16string(260, u'p')));
-    reg.putValue(HKLM, kProductKeyPath, u"MainServiceName", FakeRegistry::dwordValue(5));
-    ASSERT_TRUE(readPreviousInstallation(previous));
+    reg.putValue(HKLM, kDemoProductKeyPath, u"MainServicePath", sz(std::u16string(260, u'p')));
+    reg.putValue(HKLM, kDemoProductKeyPath, u"MainServiceName", FakeRegistry::dwordValue(5));
+    ASSERT_TRUE(readPreviousInstallation(demoIdentity(), previous));
     EXPECT_FALSE(previous.hasServicePath);
     EXPECT_EQ(previous.servicePath[0], 0);
     EXPECT_FALSE(previous.hasServiceName);
+}
+
+// Another product's identity names another key: writing and looking for a previous
+// installation never reach the demo product's key, nor the other way round.
+TEST_F(RegistryRecords, EachProductHasTheKeyItsIdentityNames) {
+    testpkg::LoadedConfig package;
+    ASSERT_TRUE(package.load(testpkg::shippedPackage()));
+    ASSERT_TRUE(
+        copyText(package.tree().targetPath, u"C:\\Program Files\\Brenmark\\KorvelServerV6"));
+    ProductIdentity orbis;
+    copyText(orbis.settingsKey, u"Orbis OrbisTouch");
+    copyText(orbis.dataFolder, u"Orbis OrbisTouch");
+    package.config.identity = orbis;
+    reg.addKey(HKLM, kDemoProductKeyPath);
+    reg.putValue(HKLM, kDemoProductKeyPath, u"MainServiceName", sz(u"VantrelService"));
+    auto demoKey = reg.snapshot()[u"HKLM\\SOFTWARE\\KorvelServerV5"];
+
+    std::vector<std::uint8_t> record;
+    ASSERT_TRUE(writeProductKey(package.config, &record));
+    EXPECT_EQ(record, keyRecordOf(HKLM, u"SOFTWARE\\Orbis OrbisTouch"));
+    EXPECT_EQ(reg.snapshot()[u"HKLM\\SOFTWARE\\Orbis OrbisTouch"].size(), 6u);
+    EXPECT_EQ(reg.snapshot()[u"HKLM\\SOFTWARE\\KorvelServerV5"], demoKey);
+
+    PreviousInstallation previous;
+    ASSERT_TRUE(readPreviousInstallation(orbis, previous));
+    EXPECT_EQ(viewOf(previous.serviceName), u"VantrelService");  // its own service
+    EXPECT_EQ(viewOf(previous.servicePath),
+              u"C:\\Program Files\\Brenmark\\KorvelServerV6\\VantrelService.exe");
+    reg = FakeRegistry();
+    reg.putValue(HKLM, kDemoProductKeyPath, u"MainServicePath", sz(u"C:\\x\\VantrelService.exe"));
+    EXPECT_FALSE(readPreviousInstallation(orbis, previous));
+
+    // A settings key that is no plain name (or names a path) is never written nor read.
+    copyText(package.config.identity.settingsKey, u"..\\Microsoft");
+    EXPECT_FALSE(writeProductKey(package.config, nullptr));
+    EXPECT_FALSE(readPreviousInstallation(package.config.identity, previous));
 }
 
 // --- Logged keys -------------------------------------------------------------------------------
@@ -291,14 +328,14 @@ TEST_F(RegistryRecords, PreviousInstallationIsReadBackReadOnlyAndBounded) {
 TEST_F(RegistryRecords, LoggedKeyRemovalDeletesTheLeafBelowItsParent) {
     // The record is the one the log itself would make for the key.
     UninstallLog log;
-    appendRegistryKey(log, 0x80000002u, kProductKeyPath);
+    appendRegistryKey(log, 0x80000002u, kDemoProductKeyPath);
     ASSERT_NE(log.first, nullptr);
-    EXPECT_EQ(keyRecordOf(HKLM, kProductKeyPath), log.first->data);
+    EXPECT_EQ(keyRecordOf(HKLM, kDemoProductKeyPath), log.first->data);
 
-    reg.addKey(HKLM, kProductKeyPath);
+    reg.addKey(HKLM, kDemoProductKeyPath);
     fake::faults().clear();
     EXPECT_TRUE(removeKeyRecord(*log.first));
-    EXPECT_FALSE(reg.hasKey(HKLM, kProductKeyPath));
+    EXPECT_FALSE(reg.hasKey(HKLM, kDemoProductKeyPath));
     EXPECT_TRUE(reg.hasKey(HKLM, u"SOFTWARE"));
     EXPECT_EQ(fake::faults().trace()[0], "openKey HKLM\\SOFTWARE");
     EXPECT_EQ(fake::faults().trace()[1], "deleteKey HKLM\\SOFTWARE\\KorvelServerV5");
@@ -322,8 +359,8 @@ TEST_F(RegistryRecords, DamagedKeyRecordsAreRefusedRatherThanCut) {
     EXPECT_TRUE(reg.hasKey(HKLM, cutPath));
     EXPECT_TRUE(keyRecordOf(HKLM, u"SOFTWARE\\" + std::u16string(251, u'x')).empty());
 
-    reg.addKey(HKLM, kProductKeyPath);
-    std::vector<std::uint8_t> good = keyRecordOf(HKLM, kProductKeyPath);
+    reg.addKey(HKLM, kDemoProductKeyPath);
+    std::vector<std::uint8_t> good = keyRecordOf(HKLM, kDemoProductKeyPath);
     std::vector<std::uint8_t> unknownRoot = good;
     unknownRoot[0] = 0x07;
     EXPECT_FALSE(removeKeyRecord(keyRecord(unknownRoot)));
@@ -332,34 +369,66 @@ TEST_F(RegistryRecords, DamagedKeyRecordsAreRefusedRatherThanCut) {
     EXPECT_FALSE(
         removeKeyRecord(keyRecord(std::vector<std::uint8_t>(good.begin(), good.end() - 2))));
     EXPECT_EQ(fake::faults().calls(), 0);
-    EXPECT_TRUE(reg.hasKey(HKLM, kProductKeyPath));
+    EXPECT_TRUE(reg.hasKey(HKLM, kDemoProductKeyPath));
     EXPECT_TRUE(removeKeyRecord(keyRecord(good)));
-    EXPECT_FALSE(reg.hasKey(HKLM, kProductKeyPath));
+    EXPECT_FALSE(reg.hasKey(HKLM, kDemoProductKeyPath));
 }
 
 // --- Uninstall entry -------------------------------------------------------------------------
 
-TEST_F(RegistryRecords, UninstallEntryHoldsItsFourTextsInOrder) {
-    ASSERT_TRUE(writeUninstallEntry(u"KorvelServerV6", kUninstaller, u"Brenmark"));
+const char16_t kProductFolder[] = u"C:\\Program Files\\Brenmark\\KorvelServerV6";
+
+UninstallEntry entryOf(const char16_t* name, const char16_t* uninstaller = kUninstaller) {
+    UninstallEntry entry;
+    entry.name = name;
+    entry.uninstallerPath = uninstaller;
+    entry.publisher = u"Brenmark";
+    entry.version = u"6.0.2";
+    entry.installLocation = kProductFolder;
+    entry.estimatedSizeKb = 26757;
+    return entry;
+}
+
+TEST_F(RegistryRecords, UninstallEntryHoldsWhatWindowsAndDeploymentToolsReadInOrder) {
+    ASSERT_TRUE(writeUninstallEntry(entryOf(u"KorvelServerV6")));
     std::u16string key = uninstallKey(u"KorvelServerV6");
     EXPECT_EQ(reg.value(HKLM, key, u"DisplayIcon"), sz(kUninstaller));
     EXPECT_EQ(reg.value(HKLM, key, u"DisplayName"), sz(u"KorvelServerV6"));
     EXPECT_EQ(reg.value(HKLM, key, u"Publisher"), sz(u"Brenmark"));
-    // The launch string is quoted, as every command line is; the icon path is a path, not a
+    // The launch strings are quoted, as every command line is; the icon path is a path, not a
     // command, and stays as it was.
-    EXPECT_EQ(reg.value(HKLM, key, u"UninstallString"),
-              sz(u"\"" + std::u16string(kUninstaller) + u"\""));
-    EXPECT_EQ(operations(), (std::vector<std::string>{"createKey", "setString", "setString",
-                                                      "setString", "setString", "closeKey"}));
+    const std::u16string quoted = u"\"" + std::u16string(kUninstaller) + u"\"";
+    EXPECT_EQ(reg.value(HKLM, key, u"UninstallString"), sz(quoted));
+    EXPECT_EQ(reg.value(HKLM, key, u"DisplayVersion"), sz(u"6.0.2"));
+    EXPECT_EQ(reg.value(HKLM, key, u"QuietUninstallString"), sz(quoted + u" /S"));
+    EXPECT_EQ(reg.value(HKLM, key, u"InstallLocation"), sz(kProductFolder));
+    EXPECT_EQ(reg.value(HKLM, key, u"EstimatedSize"), FakeRegistry::dwordValue(26757));
+    EXPECT_EQ(reg.value(HKLM, key, u"NoModify"), FakeRegistry::dwordValue(1));
+    EXPECT_EQ(reg.value(HKLM, key, u"NoRepair"), FakeRegistry::dwordValue(1));
+    EXPECT_EQ(operations(),
+              (std::vector<std::string>{"createKey", "setString", "setString", "setString",
+                                        "setString", "setString", "setString", "setString",
+                                        "setDword", "setDword", "setDword", "closeKey"}));
     EXPECT_EQ(fake::faults().trace()[0],
               "createKey HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
               "KorvelServerV6");
+
+    // Without a version (a package from before product identities) DisplayVersion is left out.
+    reg = FakeRegistry();
+    UninstallEntry unversioned = entryOf(u"KorvelServerV6");
+    unversioned.version = u"";
+    ASSERT_TRUE(writeUninstallEntry(unversioned));
+    EXPECT_FALSE(reg.value(HKLM, key, u"DisplayVersion"));
+    EXPECT_TRUE(reg.value(HKLM, key, u"NoRepair"));
 }
 
 TEST_F(RegistryRecords, UninstallEntryStopsAtTheFirstValueThatFails) {
-    const char16_t* order[] = {u"DisplayIcon", u"DisplayName", u"Publisher", u"UninstallString"};
+    const char16_t* order[] = {u"DisplayIcon",     u"DisplayName",    u"Publisher",
+                               u"UninstallString", u"DisplayVersion", u"QuietUninstallString",
+                               u"InstallLocation", u"EstimatedSize",  u"NoModify",
+                               u"NoRepair"};
     failEachCallInTurn(
-        [] {}, [] { return writeUninstallEntry(u"KorvelServerV6", kUninstaller, u"Brenmark"); },
+        [] {}, [] { return writeUninstallEntry(entryOf(u"KorvelServerV6")); },
         [&](bool result, const FakeRegistry::Snapshot& before, const std::string& failed) {
             if (failed.starts_with("closeKey")) {
                 EXPECT_TRUE(result);
@@ -373,7 +442,7 @@ TEST_F(RegistryRecords, UninstallEntryStopsAtTheFirstValueThatFails) {
             // Values before the failed one are there, none after it.
             bool reached = false;
             for (const char16_t* name : order) {
-                bool isFailed = failed.ends_with(utf16ToUtf8(name));
+                bool isFailed = failed.ends_with(" " + utf16ToUtf8(name));
                 reached = reached || isFailed;
                 EXPECT_EQ(reg.value(HKLM, uninstallKey(u"KorvelServerV6"), name).has_value(),
                           !reached)
@@ -385,18 +454,21 @@ TEST_F(RegistryRecords, UninstallEntryStopsAtTheFirstValueThatFails) {
 TEST_F(RegistryRecords, UninstallEntryRefusesNamesAndTextsThatDoNotFit) {
     // 51 units of key path, a backslash and 208 of name make 260: one too many.
     std::u16string name(208, u'n');
-    EXPECT_FALSE(writeUninstallEntry(name.c_str(), kUninstaller, u"Brenmark"));
-    EXPECT_FALSE(writeUninstallEntry(u"", kUninstaller, u"Brenmark"));
+    EXPECT_FALSE(writeUninstallEntry(entryOf(name.c_str())));
+    EXPECT_FALSE(writeUninstallEntry(entryOf(u"")));
     std::u16string longPath(260, u'p');
-    EXPECT_FALSE(writeUninstallEntry(u"KorvelServerV6", longPath.c_str(), u"Brenmark"));
+    EXPECT_FALSE(writeUninstallEntry(entryOf(u"KorvelServerV6", longPath.c_str())));
+    UninstallEntry longLocation = entryOf(u"KorvelServerV6");
+    longLocation.installLocation = longPath.c_str();
+    EXPECT_FALSE(writeUninstallEntry(longLocation));
     EXPECT_EQ(fake::faults().calls(), 0);
     name.pop_back();
-    EXPECT_TRUE(writeUninstallEntry(name.c_str(), kUninstaller, u"Brenmark"));
+    EXPECT_TRUE(writeUninstallEntry(entryOf(name.c_str())));
     EXPECT_TRUE(reg.hasKey(HKLM, uninstallKey(name)));
 }
 
 TEST_F(RegistryRecords, UninstallEntryRemovalIgnoresMissingEntriesButNeverTakesTheList) {
-    ASSERT_TRUE(writeUninstallEntry(u"KorvelServerV6", kUninstaller, u"Brenmark"));
+    ASSERT_TRUE(writeUninstallEntry(entryOf(u"KorvelServerV6")));
     EXPECT_TRUE(removeUninstallEntry(u"korvelserverv6"));
     EXPECT_FALSE(reg.hasKey(HKLM, uninstallKey(u"KorvelServerV6")));
     auto before = reg.snapshot();
@@ -606,7 +678,7 @@ TEST_F(RegistryRecords, UndoingEveryRecordInReverseRestoresTheRegistry) {
     std::vector<std::uint8_t> productRecord;
     ASSERT_TRUE(writeProductKeyValues(fullProductValues(), &productRecord));
     ASSERT_TRUE(writeDesktopMenu(kPanel, u"Korvel Panel"));
-    ASSERT_TRUE(writeUninstallEntry(u"KorvelServerV6", kUninstaller, u"Brenmark"));
+    ASSERT_TRUE(writeUninstallEntry(entryOf(u"KorvelServerV6")));
     TextBuffer command;
     ASSERT_TRUE(runCommandFor(kPanel, command));
     ASSERT_TRUE(writeRunEntry(command));

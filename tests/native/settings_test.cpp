@@ -30,6 +30,8 @@ public:
     virtual bool has(const std::string& name) = 0;
     virtual std::string bytes(const std::string& name) = 0;
     virtual std::u16string programFiles() = 0;
+    // `name` as a symbolic link to, or a second name (hard link) of, the file `target`.
+    virtual void putLink(const std::string& name, const std::string& target, bool hard) = 0;
 };
 
 class PosixMachine : public Machine {
@@ -59,6 +61,13 @@ public:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     std::u16string programFiles() override { return utf8ToUtf16(dir_) + u"\\Program Files"; }
+    void putLink(const std::string& name, const std::string& target, bool hard) override {
+        if (hard) {
+            std::filesystem::create_hard_link(full(target), full(name));
+        } else {
+            std::filesystem::create_symlink(full(target), full(name));
+        }
+    }
 
 private:
     std::string full(const std::string& name) { return dir_ + "/" + name; }
@@ -90,6 +99,13 @@ public:
         return std::string(b.begin(), b.end());
     }
     std::u16string programFiles() override { return u"C:\\Program Files"; }
+    void putLink(const std::string& name, const std::string& target, bool hard) override {
+        if (hard) {
+            files.addHardLink(path(name), path(target));
+        } else {
+            files.addLink(path(name), path(target), false);
+        }
+    }
 
     fake::FakeFileSystem files;
 
@@ -146,6 +162,21 @@ private:
 };
 
 INSTANTIATE_TEST_SUITE_P(OnRealAndFakeFiles, SettingsFile, testing::Values("posix", "fake"));
+
+// The elevated installer writes script.ini back. One planted as a link to another file, or as a
+// second name of one, would have it rewrite that file: it is read, and left alone.
+TEST_P(SettingsFile, AScriptIniThatIsALinkOrAnotherFilesSecondNameIsNeverWrittenThrough) {
+    const std::string victim = "<Unattended Lang=\"Korean\"/>";
+    for (bool hard : {false, true}) {
+        SCOPED_TRACE(hard ? "hard link" : "symbolic link");
+        machine_->put("victim.ini", victim);
+        machine_->putLink(hard ? "script.ini" : "link.ini", "victim.ini", hard);
+        const char* name = hard ? "script.ini" : "link.ini";
+        EXPECT_TRUE(readSettingsFile(machine_->path(name).c_str(), record));
+        EXPECT_EQ(record.language, 1042u);
+        EXPECT_EQ(machine_->bytes("victim.ini"), victim);
+    }
+}
 
 TEST_P(SettingsFile, MissingFileMeansInteractiveAndNothingIsCreated) {
     record.language = 77;
@@ -459,7 +490,8 @@ TEST_F(SettingsFileFaults, UnreadableFileMeansInteractive) {
 }
 
 TEST_F(SettingsFileFaults, FileThatCannotBeWrittenStillGivesItsSettings) {
-    EXPECT_TRUE(read("<Unattended Lang=\"Korean\" HID=\"x\" ShowPanel=\"Yes\"/>", "writeFile"));
+    EXPECT_TRUE(
+        read("<Unattended Lang=\"Korean\" HID=\"x\" ShowPanel=\"Yes\"/>", "writeFileBelow"));
     EXPECT_TRUE(fake::faults().injected());
     EXPECT_EQ(record.language, 1042u);
     EXPECT_TRUE(record.showPanel);

@@ -62,7 +62,7 @@ TEST(CreateShortcut, ComAndLinkObjectFailures) {
 TEST(CreateShortcut, LinkPathThatCannotTakeItsExtensionIsRefused) {
     EngineFakes m;
     std::u16string fits = u"C:\\" + std::u16string(252, u'l');  // 255 units + ".lnk" = 259
-    m.files.addFolder(u"C:");
+    m.files.addFolder(u"C:\\");
     EXPECT_TRUE(createShortcut(kTarget.c_str(), fits.c_str()));
     EXPECT_TRUE(m.files.hasFile(fits + u".lnk"));
     fake::faults().clear();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "engine/ProductRemoval.h"
@@ -39,7 +40,8 @@ TEST(UninstallWorker, StopsAndClosesEverythingBeforeDeletingAnything) {
     fake::faults().clear();
     ASSERT_TRUE(h.uninstall());
     const auto& trace = fake::faults().trace();
-    std::size_t firstDelete = firstIndex(trace, "deleteFile");
+    std::size_t firstDelete =
+        std::min(firstIndex(trace, "deleteFile"), firstIndex(trace, "removeBelow"));
     std::size_t panelClosed = firstIndex(trace, "imagePath");
     std::size_t serviceStopped = firstIndex(trace, "controlStop");
     std::size_t serviceDeleted = firstIndex(trace, "deleteService");
@@ -47,8 +49,9 @@ TEST(UninstallWorker, StopsAndClosesEverythingBeforeDeletingAnything) {
     EXPECT_LT(panelClosed, firstDelete);
     EXPECT_LT(serviceStopped, firstDelete);
     EXPECT_GT(serviceDeleted, firstDelete);  // the log file and shortcuts go before services
-    // Undone in reverse: the log itself first, the first copied file last.
-    EXPECT_EQ(trace[firstDelete], "deleteFile " + utf16ToUtf8(kLogPath));
+    // Undone in reverse: the log itself first, the first copied file last. Files go through a
+    // handle below the product folder, never through a link on the way.
+    EXPECT_EQ(trace[firstDelete], "removeBelow " + utf16ToUtf8(kLogPath));
     EXPECT_EQ(h.machine.processes.runningWithImage(kProductFolder + u"\\KorvelPanel.exe"), 0);
     // A pause after every record, and half a second at the end.
     EXPECT_EQ(h.machine.clock.slept() % 10, 0u);

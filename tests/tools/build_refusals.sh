@@ -64,8 +64,8 @@ refused 3 'StartMenuShortcut: the name is longer than 259 UTF-16 units' "name of
 manifest "<Company name=\"$long\"/>"
 refused 2 'Company: the text is longer than 259 UTF-16 units' "company of 260 units"
 
-# 259 units still fit.
-manifest "<Company name=\"${long:1}\"/>"
+# 259 units still fit (too long to name the settings key after, so that is given).
+manifest "<Company name=\"${long:1}\"/><SettingsKey name=\"K\"/><DataFolder name=\"D\"/>"
 run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
 expect_eq "$rc:$err" "0:" "a name of 259 units"
 
@@ -117,6 +117,41 @@ for tail in '\xF0' 'x\xE3' '\xC3'; do
   printf "<InstallerPackage root=\"R$tail" >"$work/manifest.xml"
   refused '[0-9]+' 'not well-formed XML' "manifest ending inside a character ($tail)"
 done
+
+# The product's identity: each element once, names as the installer reads them.
+manifest '<SettingsKey name="Quillon.Touch"/>'
+refused 2 'SettingsKey: name "Quillon.Touch" is not a plain name of at most 250 characters without "."' \
+  "settings key with a dot"
+manifest '<SettingsKey name="..\Microsoft"/>'
+refused 2 'SettingsKey: name ".*" is not a plain name' "settings key leaving SOFTWARE"
+manifest '<DataFolder name="a\b"/>'
+refused 2 'DataFolder: name "a.b" is not a plain name' "data folder of two levels"
+manifest '<Version value="1.2.3.4.5"/>'
+refused 2 'Version: value "1.2.3.4.5" is not one to four numbers from 0 to 65535' "version of five parts"
+manifest '<Version value="70000"/>'
+refused 2 'Version: value "70000" is not one to four numbers' "version part over 65535"
+manifest '<Version value="1.0"/>' '<Version value="1.1"/>'
+refused 3 'Version: given twice \(first on line 2\)' "version given twice"
+manifest '<SettingsKey key="K"/>'
+refused 2 'SettingsKey: unknown attribute "key"' "identity element with another attribute"
+manifest '<DataFolder/>'
+refused 2 'DataFolder: missing attribute "name"' "identity element without its value"
+manifest "<Company name=\"${long:1}\"/>"
+refused 1 'made from Company and Product is too long for the settings key' "derived name too long"
+
+# What a manifest that names no identity gets: "Company Product" ("." made "_"), or the
+# Product alone, and version 1.0.
+identity_of() { "$pkgtool" script "$work/good.bin" | head -3 | cut -f2 | paste -sd'|'; }
+manifest '<Company name="Quillon Co.Ltd"/>'
+run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
+expect_eq "$rc:$(identity_of)" "0:Quillon Co_Ltd KorvelServerV6|Quillon Co_Ltd KorvelServerV6|1.0" \
+  "identity made from Company and Product"
+manifest '<MainApp path="KorvelPanel.exe"/>'
+run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
+expect_eq "$rc:$(identity_of)" "0:KorvelServerV6|KorvelServerV6|1.0" "identity without a Company"
+manifest '<Version value="6.0.2"/>' '<DataFolder name="Quillon Data"/>' '<SettingsKey name="Quillon"/>'
+run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
+expect_eq "$rc:$(identity_of)" "0:Quillon|Quillon Data|6.0.2" "identity as given, in any order"
 
 # An unreadable manifest names no line.
 printf 'previous package' >"$work/out.bin"

@@ -80,4 +80,13 @@ expect_match "$err" "^pkgtool: cannot write " "planted links: message"
 expect_eq "$(ls -A "$work/outside")" "" "planted links: nothing written behind the folder link"
 expect_eq "$(cat "$work/victim.txt")" "victim" "planted links: the linked file is untouched"
 
+# --- nor through a second name (hard link) of another file planted there
+mkdir -p "$work/h/out"
+printf 'victim' >"$work/h/victim.txt"
+ln "$work/h/victim.txt" "$work/h/out/KorvelPanel.exe"
+run "$pkgtool" extract "$work/demo.bin" "$work/h/out"
+expect_eq "$rc" "1" "planted hard link: exit code"
+expect_match "$err" "^pkgtool: cannot write " "planted hard link: message"
+expect_eq "$(cat "$work/h/victim.txt")" "victim" "planted hard link: the other name's file is untouched"
+
 finish

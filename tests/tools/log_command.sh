@@ -24,5 +24,17 @@ grep -q '^log truncated at offset [0-9]*$' "$work/cut.err"
 printf 'A\0\0\0B\0\0\0C\0\0\0\x05\x02\x00\x00\x00\xab\xcd' >"$work/odd.log"
 "$pkgtool" log "$work/odd.log" | grep -qx $'type 5\tabcd'
 
+# The product a log belongs to: its identity record's three texts.
+python3 - "$work/identity.log" <<'PY'
+import struct, sys
+t = lambda s: s.encode('utf-16-le')
+f = lambda tag, s: struct.pack('<HH', tag, len(t(s))) + t(s)
+body = f(1, 'Orbis') + f(2, 'Orbis Data') + f(3, '2.1')
+block = b'TPID' + struct.pack('<HI', 1, 10 + len(body)) + body
+head = b''.join(t(s) + b'\0\0' for s in ('C:\\Apps', 'Orbis', 'OrbisTouch'))
+open(sys.argv[1], 'wb').write(head + bytes([24]) + struct.pack('<I', len(block)) + block)
+PY
+"$pkgtool" log "$work/identity.log" | grep -qx $'LOG_PRODUCT_IDENTITY\tOrbis\tOrbis Data\t2.1'
+
 if "$pkgtool" log "$work/missing.log" 2>/dev/null; then echo "missing log accepted"; exit 1; fi
 echo ok

@@ -235,6 +235,9 @@ TEST(Win32AccessList, FoldersAndFilesOnDisk) {
 
 namespace {
 
+constexpr platform::DeleteResult Deleted = platform::DeleteResult::Deleted;
+constexpr platform::DeleteResult Failed = platform::DeleteResult::Failed;
+
 // A base folder holding real objects and links to objects outside it, with the Win32 file
 // system installed for the test.
 class Win32Below : public ::testing::Test {
@@ -285,15 +288,28 @@ TEST_F(Win32Below, RealObjectsAreMadeListedWrittenAndRemoved) {
     EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const platform::DirEntry& e) {
         return e.name == u"f.bin" && !e.isDirectory;
     }));
-    EXPECT_FALSE(fs.removeBelow(b(), u"real\\sub"));  // not empty
-    EXPECT_TRUE(fs.removeBelow(b(), u"real\\sub\\f.bin"));
-    EXPECT_TRUE(fs.removeBelow(b(), u"real\\sub"));
+    EXPECT_EQ(fs.removeBelow(b(), u"real\\sub"), Failed);  // not empty
+    EXPECT_EQ(fs.removeBelow(b(), u"real\\sub\\f.bin"), Deleted);
+    EXPECT_EQ(fs.removeBelow(b(), u"real\\sub"), Deleted);
     EXPECT_FALSE(std::filesystem::exists(base / L"real" / L"sub"));
     for (const char16_t* bad : {u"real\\..\\..\\outside", u"real/sub", u"", u"real\\"}) {
         EXPECT_FALSE(fs.createFolderBelow(b(), bad));
         EXPECT_FALSE(fs.listBelow(b(), bad, entries));
-        EXPECT_FALSE(fs.removeBelow(b(), bad));
+        EXPECT_EQ(fs.removeBelow(b(), bad), Failed);
     }
+}
+
+// A file another process holds open without sharing its deletion can go later: the uninstaller
+// tries it again instead of leaving it.
+TEST_F(Win32Below, AFileHeldOpenIsInUseUntilItIsClosed) {
+    writeText(base / L"real" / L"held.bin", "held");
+    HANDLE h = CreateFileW((base / L"real" / L"held.bin").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(machine.files.removeBelow(b(), u"real\\held.bin"), platform::DeleteResult::InUse);
+    CloseHandle(h);
+    EXPECT_EQ(machine.files.removeBelow(b(), u"real\\held.bin"), Deleted);
+    EXPECT_FALSE(std::filesystem::exists(base / L"real" / L"held.bin"));
 }
 
 TEST_F(Win32Below, NothingBehindALinkIsListedRemovedOrWritten) {
@@ -301,7 +317,7 @@ TEST_F(Win32Below, NothingBehindALinkIsListedRemovedOrWritten) {
     auto& fs = machine.files;
     std::vector<platform::DirEntry> entries;
     EXPECT_FALSE(fs.listBelow(b(), u"dirlink", entries));
-    EXPECT_FALSE(fs.removeBelow(b(), u"dirlink\\x.txt"));
+    EXPECT_EQ(fs.removeBelow(b(), u"dirlink\\x.txt"), Failed);
     const std::uint8_t bytes[] = {'b', 'a', 'd'};
     EXPECT_EQ(fs.writeFileBelow(b(), u"dirlink\\new.txt", bytes, sizeof bytes),
               platform::WriteResult::CannotCreate);
@@ -313,8 +329,8 @@ TEST_F(Win32Below, NothingBehindALinkIsListedRemovedOrWritten) {
     auto present = [](const std::filesystem::path& p) {
         return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES;
     };
-    EXPECT_EQ(fs.removeBelow(b(), u"filelink"), !present(base / L"filelink"));
-    EXPECT_EQ(fs.removeBelow(b(), u"dirlink"), !present(base / L"dirlink"));
+    EXPECT_EQ(fs.removeBelow(b(), u"filelink") == Deleted, !present(base / L"filelink"));
+    EXPECT_EQ(fs.removeBelow(b(), u"dirlink") == Deleted, !present(base / L"dirlink"));
     EXPECT_TRUE(outsideIntact());
 }
 
@@ -338,4 +354,141 @@ TEST(Win32FilesLimit, AFileOverTheLimitIsNotRead) {
     EXPECT_TRUE(bytes.empty());
     EXPECT_TRUE(fs.readFile(path.c_str(), bytes, 10));
     EXPECT_EQ(bytes.size(), 10u);
+}
+
+// What makes a folder on the way to an installation unsound: anyone else who may remove or
+// rename it or what it holds, or change its list or owner. Adding to it is no fault: every
+// user may make folders in a drive's root.
+TEST(Win32AccessList, FoldersOnTheWayMayBeAddedToButNotChangedByOthers) {
+    auto judge = [](const wchar_t* sddl) {
+        Descriptor d(sddl);
+        EXPECT_NE(d.sd, nullptr) << "cannot parse";
+        PSID owner = nullptr;
+        PACL dacl = nullptr;
+        BOOL defaulted = FALSE, present = FALSE;
+        GetSecurityDescriptorOwner(d.sd, &owner, &defaulted);
+        GetSecurityDescriptorDacl(d.sd, &present, &dacl, &defaulted);
+        return win32::onlyTrustedMayChange(owner, present ? dacl : nullptr) ? 1 : 0;
+    };
+    // C:\ as Windows sets it: users may add folders; what they add, they may change.
+    EXPECT_EQ(judge(L"O:SYD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"
+                    L"(A;CI;0x4;;;AU)(A;OICIIO;SDGXGWGR;;;AU)"),
+              1);
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;0x2;;;BU)"), 1);  // add files
+    // C:\Tools as an administrator makes it there: Authenticated Users inherit Modify.
+    EXPECT_EQ(judge(L"O:BAD:(A;OICI;FA;;;BA)(A;OICIID;SDGXGWGR;;;AU)"), 0);
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;FA;;;WD)"), 0);
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;SD;;;BU)"), 0);    // delete
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;0x40;;;BU)"), 0);  // delete child
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;WD;;;BU)"), 0);    // WRITE_DAC
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;WO;;;BU)"), 0);    // WRITE_OWNER
+    EXPECT_EQ(judge(L"O:BAD:(A;;FA;;;BA)(A;;GA;;;BU)"), 0);    // GENERIC_ALL
+    EXPECT_EQ(judge(L"O:BUD:(A;;FA;;;BA)"), 0);                // an untrusted owner
+}
+
+// The folders from the drive's root down are judged through handles on themselves and kept from
+// being renamed or removed, by this process too, until the hold is let go.
+TEST(Win32Hold, AFolderChainIsJudgedHeldAndLetGo) {
+    win32::Win32Security security;
+    ScratchFolder scratch(L"ts hold");
+    auto product = scratch.root / L"Co" / L"Pr";
+    std::filesystem::create_directories(product);
+    platform::Held held = security.holdFolderChain(u16(product).c_str());
+    ASSERT_TRUE(held.sound()) << int(held.fault) << " at "
+                              << std::string(held.atFault.begin(), held.atFault.end());
+    auto aside = scratch.root / L"aside";
+    for (const auto& folder : {scratch.root / L"Co", product}) {
+        EXPECT_FALSE(MoveFileExW(folder.c_str(), aside.c_str(), 0)) << folder.string();
+        EXPECT_TRUE(std::filesystem::exists(folder));
+    }
+    EXPECT_FALSE(RemoveDirectoryW(product.c_str()));
+    // Work inside goes on as usual.
+    writeText(product / L"f.txt", "f");
+    EXPECT_TRUE(DeleteFileW((product / L"f.txt").c_str()));
+    held.hold.reset();
+    EXPECT_TRUE(MoveFileExW((scratch.root / L"Co").c_str(), aside.c_str(), 0));
+
+    // "C:" is the drive's root, not the current folder.
+    platform::Held root = security.holdFolderChain(u"C:");
+    EXPECT_TRUE(root.sound() || root.atFault == u"C:\\");
+}
+
+TEST(Win32Hold, AChainWithAFolderOthersCanChangeAMissingOneOrALinkIsRefused) {
+    win32::Win32Security security;
+    ScratchFolder scratch(L"ts chain");
+    auto open = scratch.root / L"open";
+    std::filesystem::create_directories(open / L"Co");
+    Descriptor everyone(L"D:(A;OICI;FA;;;WD)(A;OICI;FA;;;SY)");
+    ASSERT_TRUE(SetFileSecurityW(open.c_str(), DACL_SECURITY_INFORMATION, everyone.sd));
+    platform::Held held = security.holdFolderChain(u16(open / L"Co").c_str());
+    EXPECT_EQ(held.fault, platform::FolderFault::ChangeableByOthers);
+    EXPECT_EQ(held.atFault, u16(open));
+    EXPECT_EQ(held.hold, nullptr);
+
+    held = security.holdFolderChain(u16(scratch.root / L"none" / L"Co").c_str());
+    EXPECT_EQ(held.fault, platform::FolderFault::Missing);
+    EXPECT_EQ(held.atFault, u16(scratch.root / L"none"));
+
+    for (const char16_t* notFull : {u"Tools", u"C:Tools", u"\\Tools", u"\\\\server\\share"}) {
+        EXPECT_FALSE(security.holdFolderChain(notFull).sound());
+    }
+
+    auto real = scratch.root / L"real";
+    std::filesystem::create_directories(real / L"Co");
+    PlantedLinks links(scratch.root);
+    if (!links.plant(scratch.root / L"link", real, true)) {
+        GTEST_SKIP() << "this system makes no links";
+    }
+    held = security.holdFolderChain(u16(scratch.root / L"link" / L"Co").c_str());
+    EXPECT_EQ(held.fault, platform::FolderFault::Link);
+    EXPECT_EQ(held.atFault, u16(scratch.root / L"link"));
+}
+
+// A script the elevated uninstall would run: held, so that nobody can change or replace it
+// between the judgement and the run; refused when others can write it or a link is on the way.
+TEST(Win32Hold, AScriptIsRunOnlyFromAHeldTrustedFile) {
+    win32::Win32Security security;
+    ScratchFolder scratch(L"ts script");
+    std::filesystem::create_directories(scratch.root / L"driver");
+    writeText(scratch.root / L"driver" / L"u.bat", "@exit 0\r\n");
+    std::u16string base = u16(scratch.root);
+    platform::Held held = security.holdTrustedFile(base.c_str(), u"driver\\u.bat");
+    ASSERT_TRUE(held.sound());
+    HANDLE writer = CreateFileW((scratch.root / L"driver" / L"u.bat").c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+    held.hold.reset();
+
+    Descriptor everyone(L"D:(A;;FA;;;WD)(A;;FA;;;SY)");
+    ASSERT_TRUE(SetFileSecurityW((scratch.root / L"driver" / L"u.bat").c_str(),
+                                 DACL_SECURITY_INFORMATION, everyone.sd));
+    EXPECT_EQ(security.holdTrustedFile(base.c_str(), u"driver\\u.bat").fault,
+              platform::FolderFault::ChangeableByOthers);
+    EXPECT_FALSE(security.holdTrustedFile(base.c_str(), u"driver\\..\\x.bat").sound());
+
+    auto outside = scratch.root / L"outside";
+    std::filesystem::create_directories(outside);
+    writeText(outside / L"v.bat", "@exit 0\r\n");
+    PlantedLinks links(scratch.root);
+    if (!links.plant(scratch.root / L"linked", outside, true)) {
+        GTEST_SKIP() << "this system makes no links";
+    }
+    EXPECT_EQ(security.holdTrustedFile(base.c_str(), u"linked\\v.bat").fault,
+              platform::FolderFault::Link);
+}
+
+// A second name of a file outside, planted in a shared folder, is that other file too.
+TEST_F(Win32Below, AHardLinkIsNeverWrittenThrough) {
+    if (!CreateHardLinkW((base / L"hard.txt").c_str(), (outside / L"precious.txt").c_str(),
+                         nullptr)) {
+        GTEST_SKIP() << "this system makes no hard links";
+    }
+    const std::uint8_t bytes[] = {'b', 'a', 'd'};
+    EXPECT_EQ(machine.files.writeFileBelow(b(), u"hard.txt", bytes, sizeof bytes),
+              platform::WriteResult::CannotCreate);
+    EXPECT_TRUE(outsideIntact());
+    EXPECT_EQ(machine.files.removeBelow(b(), u"hard.txt"), platform::DeleteResult::Deleted);
+    EXPECT_TRUE(outsideIntact());
 }

@@ -174,8 +174,9 @@ TEST_F(Win32RegistryTest, KeysWithSubkeysStayAndAnEmptySubkeyIsTheKeyItself) {
 }
 
 TEST_F(Win32RegistryTest, ProductKeyIsWrittenReadAndRemovedFromItsRecord) {
-    if (keyExists(HKEY_LOCAL_MACHINE, kProductKeyPath)) GTEST_SKIP() << "product key present";
+    if (keyExists(HKEY_LOCAL_MACHINE, kDemoProductKeyPath)) GTEST_SKIP() << "product key present";
     ProductKeyValues values;
+    values.keyPath = kDemoProductKeyPath;
     values.hasMainApp = true;
     values.company = u"Brenmark";
     values.mainAppPath = u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelServer.exe";
@@ -185,14 +186,14 @@ TEST_F(Win32RegistryTest, ProductKeyIsWrittenReadAndRemovedFromItsRecord) {
     std::vector<std::uint8_t> record;
     ASSERT_TRUE(writeProductKeyValues(values, &record));
 
-    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, kProductKeyPath, u"Company").bytes, sz(u"Brenmark"));
-    RawValue language = rawValue(HKEY_LOCAL_MACHINE, kProductKeyPath, u"LanguageID");
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, kDemoProductKeyPath, u"Company").bytes, sz(u"Brenmark"));
+    RawValue language = rawValue(HKEY_LOCAL_MACHINE, kDemoProductKeyPath, u"LanguageID");
     EXPECT_EQ(language.type, DWORD(REG_DWORD));
     EXPECT_EQ(language.bytes, (std::vector<BYTE>{0x04, 0x08, 0, 0}));
-    EXPECT_FALSE(rawValue(HKEY_LOCAL_MACHINE, kProductKeyPath, u"MainServiceDescription").found);
+    EXPECT_FALSE(rawValue(HKEY_LOCAL_MACHINE, kDemoProductKeyPath, u"MainServiceDescription").found);
 
     PreviousInstallation previous;
-    ASSERT_TRUE(readPreviousInstallation(previous));
+    ASSERT_TRUE(readPreviousInstallation(demoIdentity(), previous));
     EXPECT_TRUE(previous.hasServicePath);
     EXPECT_EQ(viewOf(previous.servicePath), values.servicePath);
     EXPECT_EQ(viewOf(previous.serviceName), u"KorvelService");
@@ -201,9 +202,9 @@ TEST_F(Win32RegistryTest, ProductKeyIsWrittenReadAndRemovedFromItsRecord) {
     logged.type = LOG_REGISTRY_KEY;
     logged.data = record;
     EXPECT_TRUE(removeKeyRecord(logged));
-    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kProductKeyPath));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, kDemoProductKeyPath));
     EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, u"SOFTWARE"));
-    EXPECT_FALSE(readPreviousInstallation(previous));
+    EXPECT_FALSE(readPreviousInstallation(demoIdentity(), previous));
 }
 
 TEST_F(Win32RegistryTest, UninstallEntryIsWrittenAndRemoved) {
@@ -212,12 +213,32 @@ TEST_F(Win32RegistryTest, UninstallEntryIsWrittenAndRemoved) {
     ASSERT_FALSE(keyExists(HKEY_LOCAL_MACHINE, key));
     bool listExisted = keyExists(HKEY_LOCAL_MACHINE, kUninstallListPath);
     const char16_t* uninstaller = u"C:\\Program Files\\Brenmark\\Uninstall.exe";
-    ASSERT_TRUE(writeUninstallEntry(name, uninstaller, u"Brenmark"));
+    UninstallEntry entry;
+    entry.name = name;
+    entry.uninstallerPath = uninstaller;
+    entry.publisher = u"Brenmark";
+    entry.version = u"6.0.2";
+    entry.installLocation = u"C:\\Program Files\\Brenmark";
+    entry.estimatedSizeKb = 26757;
+    ASSERT_TRUE(writeUninstallEntry(entry));
     EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"DisplayIcon").bytes, sz(uninstaller));
     EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"DisplayName").bytes, sz(name));
     EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"Publisher").bytes, sz(u"Brenmark"));
-    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"UninstallString").bytes,
-              sz(u"\"" + std::u16string(uninstaller) + u"\""));
+    const std::u16string quoted = u"\"" + std::u16string(uninstaller) + u"\"";
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"UninstallString").bytes, sz(quoted));
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"DisplayVersion").bytes, sz(u"6.0.2"));
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"QuietUninstallString").bytes,
+              sz(quoted + u" /S"));
+    EXPECT_EQ(rawValue(HKEY_LOCAL_MACHINE, key, u"InstallLocation").bytes,
+              sz(u"C:\\Program Files\\Brenmark"));
+    // What Windows reads as numbers are REG_DWORDs.
+    for (auto [value, number] : {std::pair{u"EstimatedSize", 26757u}, std::pair{u"NoModify", 1u},
+                                 std::pair{u"NoRepair", 1u}}) {
+        RawValue read = rawValue(HKEY_LOCAL_MACHINE, key, value);
+        EXPECT_EQ(read.type, DWORD(REG_DWORD));
+        EXPECT_EQ(read.bytes, (std::vector<BYTE>{BYTE(number), BYTE(number >> 8),
+                                                 BYTE(number >> 16), BYTE(number >> 24)}));
+    }
     EXPECT_TRUE(removeUninstallEntry(name));
     EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, key));
     EXPECT_TRUE(removeUninstallEntry(name));

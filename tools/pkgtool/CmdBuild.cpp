@@ -119,6 +119,14 @@ int buildPackageInto(const std::string& manifestArg, OutputFile& out) {
         return refuse(manifestArg, manifest.recordLines[*fault.record],
                       manifest.recordElements[*fault.record] + ": " + fault.reason);
     }
+    // The product's identity travels right after the package (package/ProductIdentity.h).
+    if (!completeIdentity(manifest, error)) return refuse(manifestArg, error.line, error.cause);
+    std::vector<std::uint8_t> identity = identityBlockOf(manifest.identity);
+    if (out.size() + identity.size() > kMaxPackageSize) {
+        return refuse(manifestArg, manifest.rootLine,
+                      std::string("the package and its identity would pass ") + kMaxPackageReason);
+    }
+    if (!out.append(identity)) return toolError("cannot write the package's identity");
     if (!checkReferences(out.partialPath(), manifest, line, cause)) {
         return refuse(manifestArg, line, cause);
     }

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "engine/UninstallLog.h"
+#include "package/ProductIdentity.h"
 #include "tools/pkgtool/Command.h"
 
 namespace {
@@ -16,6 +17,13 @@ std::string hexOf(const std::vector<std::uint8_t>& data) {
 std::string decoded(const LogRecord& record) {
     TextBuffer text;
     std::uint32_t root = 0;
+    ProductIdentity identity;
+    if (record.type == LOG_PRODUCT_IDENTITY &&
+        readIdentityBlock(record.data.data(), record.data.size(), identity)) {
+        return utf16ToUtf8(viewOf(identity.settingsKey)) + "\t" +
+               utf16ToUtf8(viewOf(identity.dataFolder)) + "\t" +
+               utf16ToUtf8(viewOf(identity.version));
+    }
     if (record.type == LOG_REGISTRY_KEY && recordRegistryKey(record, root, text)) {
         char prefix[16];
         std::snprintf(prefix, sizeof prefix, "0x%08x\t", unsigned(root));

@@ -29,6 +29,9 @@ void printFiles(const char* label, const FileRef* list) {
 }
 
 void printConfig(const InstallConfig& c) {
+    line("settingsKey", textOf(c.identity.settingsKey));
+    line("dataFolder", textOf(c.identity.dataFolder));
+    line("version", c.identity.version[0] ? textOf(c.identity.version) : "-");
     line("company", textOf(c.company));
     line("product", textOf(c.product));
     line("mainApp", packagePathOf(c.mainApp));

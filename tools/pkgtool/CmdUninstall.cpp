@@ -34,8 +34,9 @@ int run(const std::vector<std::string>& args) {
     if (!report.believed) {
         // The next installer would take no notice of such a log either.
         std::fprintf(stderr,
-                     "not acting on %s: its header does not name the folder it lies in, or "
-                     "others can write that folder or the log\n",
+                     "not acting on %s: its header does not name the folder it lies in, others "
+                     "can write that folder or the log, or a folder on the way to it is a link "
+                     "or one others could rename or replace\n",
                      args[0].c_str());
         return kNotActedOn;
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "package/PackageWriter.h"
+#include "package/ProductIdentity.h"
 
 struct Manifest {
     std::u16string rootName;
@@ -15,7 +16,13 @@ struct Manifest {
     std::vector<ScriptRecord> records;
     std::vector<int> recordLines;             // one per record
     std::vector<std::string> recordElements;  // one per record
+    // SettingsKey, DataFolder and Version as given, then completed (completeIdentity).
+    ProductIdentity identity;
+    struct IdentityLines {
+        int settingsKey = 0, dataFolder = 0, version = 0;  // 0: not given
+    } identityLines;
 };
+using IdentityLines = Manifest::IdentityLines;
 
 // Where and why a manifest was refused; line 0 when no line is to blame.
 struct ManifestError {
@@ -24,9 +31,17 @@ struct ManifestError {
 };
 
 // Reads and checks the manifest at `path`: well-formed XML, known elements and attributes
-// only, the required attributes present, licence languages 0 to 4.
+// only, the required attributes present, licence languages 0 to 4. The product's identity
+// comes from the SettingsKey, DataFolder and Version elements, each at most once, checked as
+// package/ProductIdentity.h says.
 bool readManifest(const std::u16string& path, Manifest& manifest, ManifestError& error);
 // The same checks on a manifest's bytes; `path` is where it lies, which the payload folder is
 // relative to.
 bool parseManifest(const std::vector<std::uint8_t>& bytes, const std::u16string& path,
                    Manifest& manifest, ManifestError& error);
+
+// Fills in what the manifest did not give, once its records are known to fit the package: a
+// settings key or data folder is named after the Company record in force and the Product (the
+// root name), "Company Product", or the Product alone without a Company, each "." made "_"; a
+// version is "1.0". Refused when that name is too long for a settings key.
+bool completeIdentity(Manifest& manifest, ManifestError& error);
