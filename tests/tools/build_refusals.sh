@@ -139,16 +139,12 @@ refused 2 'DataFolder: missing attribute "name"' "identity element without its v
 manifest "<Company name=\"${long:1}\"/>"
 refused 1 'made from Company and Product is too long for the settings key' "derived name too long"
 
-# What a manifest that names no identity gets: "Company Product" ("." made "_"), or the
-# Product alone, and version 1.0.
+# What a manifest that names no identity gets: "Company Product" ("." made "_") and version 1.0.
 identity_of() { "$pkgtool" script "$work/good.bin" | head -3 | cut -f2 | paste -sd'|'; }
 manifest '<Company name="Quillon Co.Ltd"/>'
 run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
 expect_eq "$rc:$(identity_of)" "0:Quillon Co_Ltd KorvelServerV6|Quillon Co_Ltd KorvelServerV6|1.0" \
   "identity made from Company and Product"
-manifest '<MainApp path="KorvelPanel.exe"/>'
-run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
-expect_eq "$rc:$(identity_of)" "0:KorvelServerV6|KorvelServerV6|1.0" "identity without a Company"
 manifest '<Version value="6.0.2"/>' '<DataFolder name="Quillon Data"/>' '<SettingsKey name="Quillon"/>'
 run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
 expect_eq "$rc:$(identity_of)" "0:Quillon|Quillon Data|6.0.2" "identity as given, in any order"
