@@ -77,7 +77,8 @@ else()
   # The test build's simulated USB bus is portable: its tests run here too.
   add_executable(native_tests ${TS_NATIVE_TESTS} app/setup/SimulatedUsbBus.cpp)
   target_compile_options(native_tests PRIVATE ${TS_WARNINGS})
-  target_link_libraries(native_tests PRIVATE touchos touchfakes GTest::gmock GTest::gtest_main)
+  target_link_libraries(native_tests PRIVATE touchos touchfakes pkgtool_manifest GTest::gmock
+                                               GTest::gtest_main)
   target_compile_definitions(native_tests PRIVATE TS_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   # The failure sweeps run the whole installation once per system call; under the sanitizers
   # they take about a minute on an idle 2-core machine and twice that on a busy one.

@@ -109,8 +109,11 @@ bool PosixFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& 
 }
 
 bool PosixFileSystem::specialFolder(platform::SpecialFolder which, std::u16string& path) {
+    // Only a simulated machine has Windows' folders. Without one, a made-up default would end
+    // up in what the tool writes (a script.ini's Path) and name nothing on the real machine.
     const char* root = std::getenv("TOUCHSETUP_ROOT");
-    std::u16string base = utf8ToUtf16(root && *root ? root : "machine");
+    if (!root || !*root) return false;
+    std::u16string base = utf8ToUtf16(root);
     switch (which) {
         case platform::SpecialFolder::ProgramFiles:
             path = base + u"\\Program Files";

@@ -20,7 +20,7 @@ refused() {
 
 # manifest RECORDS...: one record per line, starting on line 2.
 manifest() {
-  { echo '<InstallerPackage root="KorvelServerV6" payload="payload">'
+  { echo '<InstallerPackage root="KorvelServerV6" payload="payload"><Company name="Brenmark"/><Product name="KorvelServerV6"/>'
     for r in "$@"; do echo "  $r"; done
     echo '</InstallerPackage>'; } >"$work/manifest.xml"
 }
@@ -92,6 +92,25 @@ printf '<InstallerPackage root="R" payload="payload">\n  <Company name="B">\n</I
   >"$work/manifest.xml"
 refused '[0-9]+' 'not well-formed XML' "malformed XML"
 
+# Everything a setup needs: without a Company or a Product the installation folder has no name.
+printf '<InstallerPackage root="R" payload="payload">\n  <Product name="R"/>\n</InstallerPackage>\n' \
+  >"$work/manifest.xml"
+refused 1 'Company: missing: add <Company name="YOUR COMPANY"/> inside InstallerPackage' "no Company"
+printf '<InstallerPackage root="R" payload="payload">\n  <Company name="B"/>\n</InstallerPackage>\n' \
+  >"$work/manifest.xml"
+refused 1 'Product: missing: add <Product name="R"/> inside InstallerPackage' "no Product"
+
+# The parser would drop an ampersand or an entity XML does not define: refused with its line,
+# never changed silently. Defined entities, character references and "&" in a comment stay fine.
+manifest '<Company name="Quillon & Co"/>'
+refused 2 'an "&" that starts no entity \(write &amp; for an ampersand\)' "a stray ampersand"
+manifest '<!-- ok -->' '<Company name="Quillon &copy;"/>'
+refused 3 '"&copy;" is no XML entity' "an entity XML does not define"
+manifest '<!-- Q & A -->' '<Company name="Quillon &amp; Co &#169;&#xA9;"/>' '<MainApp path="KorvelPanel.exe"/>'
+run "$pkgtool" build "$work/manifest.xml" -o "$work/amp.bin"
+expect_eq "$rc:$err" "0:" "defined entities build"
+expect_match "$("$pkgtool" script "$work/amp.bin")" "Quillon & Co ©©" "entities read as written"
+
 # Text that stops inside a character is refused without reading past its end (the sanitizer
 # build would see such a read).
 for tail in '\xF0' 'x\xE3' '\xC3'; do
@@ -120,16 +139,12 @@ refused 2 'DataFolder: missing attribute "name"' "identity element without its v
 manifest "<Company name=\"${long:1}\"/>"
 refused 1 'made from Company and Product is too long for the settings key' "derived name too long"
 
-# What a manifest that names no identity gets: "Company Product" ("." made "_"), or the
-# Product alone, and version 1.0.
+# What a manifest that names no identity gets: "Company Product" ("." made "_") and version 1.0.
 identity_of() { "$pkgtool" script "$work/good.bin" | head -3 | cut -f2 | paste -sd'|'; }
 manifest '<Company name="Quillon Co.Ltd"/>'
 run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
 expect_eq "$rc:$(identity_of)" "0:Quillon Co_Ltd KorvelServerV6|Quillon Co_Ltd KorvelServerV6|1.0" \
   "identity made from Company and Product"
-manifest '<MainApp path="KorvelPanel.exe"/>'
-run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
-expect_eq "$rc:$(identity_of)" "0:KorvelServerV6|KorvelServerV6|1.0" "identity without a Company"
 manifest '<Version value="6.0.2"/>' '<DataFolder name="Quillon Data"/>' '<SettingsKey name="Quillon"/>'
 run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
 expect_eq "$rc:$(identity_of)" "0:Quillon|Quillon Data|6.0.2" "identity as given, in any order"

@@ -27,7 +27,7 @@ mkdir -p "$work/u/payload"
 for name in "$(printf '\xc3\xbf')" a "$(printf '\xc4\x80')" B "$(printf '\xe8\xaf\xb4').txt" a.b; do
   printf '%s' "$name" >"$work/u/payload/$name"
 done
-printf '<InstallerPackage root="R" payload="payload"/>\n' >"$work/u/manifest.xml"
+printf '<InstallerPackage root="R" payload="payload"><Company name="C"/><Product name="R"/></InstallerPackage>\n' >"$work/u/manifest.xml"
 "$pkgtool" build "$work/u/manifest.xml" -o "$work/u.bin" || fail "build with non-ASCII names"
 # list shows the root files last read first: the reverse of the entry order.
 run "$pkgtool" list "$work/u.bin"

@@ -23,7 +23,7 @@ expect_match "$err" "^pkgtool: cannot write " "missing parent: message"
 # An empty file comes out empty.
 mkdir -p "$work/e/payload/sub"
 : >"$work/e/payload/sub/empty.dat"
-printf '<InstallerPackage root="R" payload="payload"/>\n' >"$work/e/manifest.xml"
+printf '<InstallerPackage root="R" payload="payload"><Company name="C"/><Product name="R"/></InstallerPackage>\n' >"$work/e/manifest.xml"
 "$pkgtool" build "$work/e/manifest.xml" -o "$work/e.bin" || fail "build with an empty file"
 run "$pkgtool" extract "$work/e.bin" "$work/e/out"
 expect_eq "$rc:$(wc -c <"$work/e/out/sub/empty.dat" 2>&1)" "0:0" "empty file"

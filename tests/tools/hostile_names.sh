@@ -14,7 +14,7 @@ refused() {
   [ -e "$work/m/out.bin" ] && fail "$1: a package was written"
 }
 manifest() {
-  { echo '<InstallerPackage root="KorvelServerV6" payload="payload">'
+  { echo '<InstallerPackage root="KorvelServerV6" payload="payload"><Company name="Brenmark"/><Product name="KorvelServerV6"/>'
     for r in "$@"; do echo "  $r"; done
     echo '</InstallerPackage>'; } >"$work/m/manifest.xml"
 }
@@ -49,7 +49,7 @@ refused "Product other than the root" ':3: Product: name "OtherName" is not the 
 "$pkgtool" build "$demo/manifest.xml" -o "$work/demo.bin" || fail "demo build"
 mkdir -p "$work/p/payload"
 printf 'planted' >"$work/p/payload/PLANTED-0001.txt"
-printf '<InstallerPackage root="R" payload="payload"/>\n' >"$work/p/manifest.xml"
+printf '<InstallerPackage root="R" payload="payload"><Company name="C"/><Product name="R"/></InstallerPackage>\n' >"$work/p/manifest.xml"
 "$pkgtool" build "$work/p/manifest.xml" -o "$work/p.bin" || fail "build of the plant"
 # Same length in UTF-16 units, so every offset in the package stays right.
 /usr/bin/python3 - "$work/p.bin" <<'PY'

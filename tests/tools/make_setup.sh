@@ -87,7 +87,7 @@ cmp -s "$work/setup.exe" "$work/third.exe" || fail "a setup made from a setup di
 # A smaller package shrinks the section again: back to the stub's own layout.
 mkdir -p "$work/small/payload"
 printf 'x' >"$work/small/payload/a.txt"
-printf '<InstallerPackage root="R" payload="payload"><Company name="C"/></InstallerPackage>\n' \
+printf '<InstallerPackage root="R" payload="payload"><Company name="C"/><Product name="R"/></InstallerPackage>\n' \
   >"$work/small/manifest.xml"
 "$pkgtool" make-setup "$work/small/manifest.xml" -o "$work/small.exe" --stub "$work/setup.exe" ||
   fail "shrinking make-setup"
@@ -153,6 +153,18 @@ refused "a 64-bit stub" "not a 32-bit \(PE32\) executable" --stub "$work/stub64.
 refused "a stub without resources" "carries no installer package" --stub "$work/bare.exe"
 refused "a stub without a package" "carries no installer package \(RES_DATA 199\)" \
   --stub "$work/icon-only.exe"
+# The test build (simulated USB bus) would never see a real device: refused unless meant.
+{ cat "$stubsrc/setup_stub.rc"; printf 'TESTBUILD RCDATA { "simulated USB bus\\0" }\n'; } \
+  >"$work/testbuild.rc"
+compile_stub i686 "$work/testbuild.exe" "$work/testbuild.rc" || fail "test-build stub build"
+refused "a test-build stub" "is a test build .* --test-build if a test build is meant" \
+  --stub "$work/testbuild.exe"
+run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/meant.exe" --stub "$work/testbuild.exe" \
+  --test-build
+expect_eq "$rc:$out:$err" "0::" "a test build that is meant"
+expect_file_eq <(resource "$work/meant.exe" RES_DATA 199) "$work/package.bin" "the test build's package"
+expect_file_eq <(resource "$work/meant.exe" 10 TESTBUILD) <(resource "$work/testbuild.exe" 10 TESTBUILD) \
+  "a test build made from a test build stays marked"
 head -c 4000 "$work/stub.exe" >"$work/cut.exe"
 refused "a cut-off stub" "the stub .* cannot be used" --stub "$work/cut.exe"
 printf '<InstallerPackage root="R" payload="payload"><Nonsense/></InstallerPackage>\n' \
@@ -202,5 +214,55 @@ openssl genrsa -out "$work/other.pem" 2048 2>/dev/null
 refused "a key of another certificate" "osslsigncode could not sign" --stub "$work/stub.exe" \
   --sign "$work/cert.pem" "$work/other.pem"
 [ ! -e "$work/refused.exe.unsigned" ] || fail "a failed signing left its intermediate"
+
+# PKCS#12: the password from a file or from the environment, never on osslsigncode's command
+# line (readable by every user of the machine).
+openssl pkcs12 -export -in "$work/cert.pem" -inkey "$work/key.pem" -out "$work/cert.pfx" \
+  -passout pass:s3cret 2>/dev/null || fail "test PKCS#12 file"
+printf 's3cret' >"$work/pass.txt"
+run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/pfx.exe" --stub "$work/stub.exe" \
+  --sign-pfx "$work/cert.pfx" --password-file "$work/pass.txt"
+expect_eq "$rc:$out:$err" "0::" "PKCS#12 signing, password from a file"
+expect_match "$(osslsigncode verify -CAfile "$work/cert.pem" -in "$work/pfx.exe" 2>&1)" \
+  "Signature verification: ok" "the PKCS#12-signed setup verifies"
+run env PKGTOOL_PFX_PASSWORD=s3cret "$pkgtool" make-setup "$demo/manifest.xml" \
+  -o "$work/pfx2.exe" --stub "$work/stub.exe" --sign-pfx "$work/cert.pfx"
+expect_eq "$rc:$out:$err" "0::" "PKCS#12 signing, password from the environment"
+expect_match "$(osslsigncode verify -CAfile "$work/cert.pem" -in "$work/pfx2.exe" 2>&1)" \
+  "Signature verification: ok" "the setup signed with the environment's password verifies"
+refused "a PKCS#12 file without its password" "give --password-file FILE or set PKGTOOL_PFX_PASSWORD" \
+  --stub "$work/stub.exe" --sign-pfx "$work/cert.pfx"
+printf 'wrong' >"$work/wrong.txt"
+refused "a wrong PKCS#12 password" "osslsigncode could not sign" --stub "$work/stub.exe" \
+  --sign-pfx "$work/cert.pfx" --password-file "$work/wrong.txt"
+for args in "--sign $work/cert.pem $work/key.pem --sign-pfx $work/cert.pfx" \
+  "--password-file $work/pass.txt" "--timestamp http://ts.example"; do
+  run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/x.exe" $args
+  expect_eq "$rc" 2 "options that do not go together ($args)"
+done
+
+# The time-stamp server goes to osslsigncode as RFC 3161 (-ts); the network is out of reach
+# here, so a stand-in osslsigncode records its arguments and signs nothing.
+mkdir -p "$work/fakebin"
+cat >"$work/fakebin/osslsigncode" <<SH
+#!/bin/sh
+printf '%s\n' "\$@" >"$work/recorded"
+while [ \$# -gt 0 ]; do
+  case "\$1" in -readpass) cat "\$2" >"$work/password-seen";; -in) in=\$2;; -out) out=\$2;; esac
+  shift
+done
+cp "\$in" "\$out"
+SH
+chmod +x "$work/fakebin/osslsigncode"
+run env PATH="$work/fakebin:$PATH" PKGTOOL_PFX_PASSWORD=s3cret "$pkgtool" make-setup \
+  "$demo/manifest.xml" -o "$work/ts.exe" --stub "$work/stub.exe" --sign-pfx "$work/cert.pfx" \
+  --timestamp http://timestamp.example/rfc3161
+expect_eq "$rc:$err" "0:" "time-stamped signing"
+expect_eq "$(tr '\n' ' ' <"$work/recorded")" \
+  "sign -pkcs12 $work/cert.pfx -readpass $(sed -n 5p "$work/recorded") -h sha256 -ts http://timestamp.example/rfc3161 -in $work/ts.exe.unsigned -out $work/ts.exe " \
+  "osslsigncode's command line"
+expect_eq "$(cat "$work/password-seen")" "s3cret" "the password reached osslsigncode through a file"
+grep -q s3cret "$work/recorded" && fail "the password was on osslsigncode's command line"
+[ ! -e "$(sed -n 5p "$work/recorded")" ] || fail "the password file outlived the signing"
 
 finish

@@ -42,7 +42,7 @@ one_file_package() { # one_file_package SIZE: $work/s/payload/sub/data.bin and $
   rm -rf "$work/s"
   mkdir -p "$work/s/payload/sub"
   head -c "$1" /dev/urandom >"$work/s/payload/sub/data.bin"
-  printf '<InstallerPackage root="R" payload="payload"/>\n' >"$work/s/manifest.xml"
+  printf '<InstallerPackage root="R" payload="payload"><Company name="C"/><Product name="R"/></InstallerPackage>\n' >"$work/s/manifest.xml"
   "$pkgtool" build "$work/s/manifest.xml" -o "$work/s.bin" || fail "build with $1 bytes"
 }
 one_file_package 1

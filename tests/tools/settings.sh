@@ -72,6 +72,15 @@ for b64 in \
   done
 done
 
+# Outside a simulated machine there is no Program Files folder to default to: the file is
+# completed without a Path (setup.exe then takes its own machine's), never with a made-up one.
+printf '<Unattended Lang="German"/>' >"$work/nopath.ini"
+out=$(env -u TOUCHSETUP_ROOT "$pkgtool" settings "$work/nopath.ini")
+[ "$(sed -n 5p <<<"$out")" = "installBase${tab}(none: setup.exe uses the Program Files folder of its machine)" ] ||
+  fail "no machine printed: $out"
+want_file='<Unattended Lang="German" EndUserLicense="Disagree" ShowPanel="No" HID="1" />'
+[ "$(cat "$work/nopath.ini")" = "$want_file" ] || fail "no machine wrote: $(cat "$work/nopath.ini")"
+
 "$pkgtool" settings >/dev/null 2>&1
 [ $? -eq 2 ] || fail "settings without PATH should exit 2"
 

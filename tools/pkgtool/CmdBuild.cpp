@@ -6,6 +6,7 @@
 #include "package/Package.h"
 #include "platform/FileSystem.h"
 #include "tools/pkgtool/Command.h"
+#include "tools/pkgtool/LicenceFiles.h"
 #include "tools/pkgtool/Manifest.h"
 #include "tools/pkgtool/MappedFile.h"
 #include "tools/pkgtool/PackageBuild.h"
@@ -109,6 +110,8 @@ int buildPackageInto(const std::string& manifestArg, OutputFile& out) {
     if (!readPayload(manifest.payloadFolder, payload, cause)) {
         return refuse(manifestArg, manifest.rootLine, cause);
     }
+    int line = 0;
+    if (!convertLicences(manifest, payload, line, cause)) return refuse(manifestArg, line, cause);
     PackageInput input = packageInputOf(manifest.rootName, payload, manifest.records);
     PackageFault fault;
     if (!writePackage(input, out, fault)) {
@@ -124,7 +127,6 @@ int buildPackageInto(const std::string& manifestArg, OutputFile& out) {
                       std::string("the package and its identity would pass ") + kMaxPackageReason);
     }
     if (!out.append(identity)) return toolError("cannot write the package's identity");
-    int line = 0;
     if (!checkReferences(out.partialPath(), manifest, line, cause)) {
         return refuse(manifestArg, line, cause);
     }

@@ -1,5 +1,6 @@
 // pkgtool make-setup MANIFEST.xml -o SETUP.exe [--stub STUB.exe] [--pictures DIR]
-//                   [--sign CERT.pem KEY.pem]
+//                   [--sign CERT.pem KEY.pem | --sign-pfx FILE.pfx [--password-file FILE]]
+//                   [--timestamp URL] [--test-build]
 // A setup executable for another product, made from an existing one without a compiler: the
 // stub's installer package is replaced by the one the manifest makes, its pictures by those of
 // the folder given, and every other resource is kept. The same inputs give the same bytes.
@@ -22,13 +23,16 @@ namespace {
 constexpr std::uint16_t kPackageId = 199;
 
 struct Options {
-    std::string manifest, output, stub, pictures, certificate, key;
+    std::string manifest, output, stub, pictures;
+    SigningOptions signing;
+    bool testBuild = false;  // a test-build stub is meant
 };
 
 int usage() {
     std::fputs(
         "usage: pkgtool make-setup MANIFEST.xml -o SETUP.exe [--stub STUB.exe] [--pictures DIR] "
-        "[--sign CERT.pem KEY.pem]\n",
+        "[--sign CERT.pem KEY.pem | --sign-pfx FILE.pfx [--password-file FILE]] [--timestamp URL] "
+        "[--test-build]\n",
         stderr);
     return 2;
 }
@@ -55,7 +59,15 @@ bool parseOptions(const std::vector<std::string>& args, Options& o) {
         } else if (a == "--pictures") {
             ok = takeValue(args, i, o.pictures);
         } else if (a == "--sign") {
-            ok = takeValue(args, i, o.certificate) && takeValue(args, i, o.key);
+            ok = takeValue(args, i, o.signing.certificate) && takeValue(args, i, o.signing.key);
+        } else if (a == "--sign-pfx") {
+            ok = takeValue(args, i, o.signing.pfx);
+        } else if (a == "--password-file") {
+            ok = takeValue(args, i, o.signing.passwordFile);
+        } else if (a == "--timestamp") {
+            ok = takeValue(args, i, o.signing.timestampUrl);
+        } else if (a == "--test-build" && !o.testBuild) {
+            o.testBuild = true;
         } else if (o.manifest.empty() && !a.empty() && a[0] != '-') {
             o.manifest = a;
         } else {
@@ -63,6 +75,11 @@ bool parseOptions(const std::vector<std::string>& args, Options& o) {
         }
         if (!ok) return false;
     }
+    // One way of signing; a password or time stamp only with something to sign with.
+    const SigningOptions& s = o.signing;
+    if (!s.certificate.empty() && !s.pfx.empty()) return false;
+    if (!s.passwordFile.empty() && s.pfx.empty()) return false;
+    if (!s.timestampUrl.empty() && !s.wanted()) return false;
     return !o.manifest.empty() && !o.output.empty();
 }
 
@@ -73,6 +90,16 @@ bool stubPath(Options& o, std::string& cause) {
     if (o.stub.empty())
         cause = "cannot tell where pkgtool lies: give the stub with --stub STUB.exe";
     return !o.stub.empty();
+}
+
+constexpr std::uint16_t kRcData = 10;
+
+bool hasResource(const std::vector<pe::Resource>& resources, const pe::ResourceId& type,
+                 const pe::ResourceId& name) {
+    for (const pe::Resource& r : resources) {
+        if (pe::sameId(r.type, type) && pe::sameId(r.name, name)) return true;
+    }
+    return false;
 }
 
 bool readStub(const Options& o, std::vector<pe::Resource>& resources,
@@ -86,14 +113,20 @@ bool readStub(const Options& o, std::vector<pe::Resource>& resources,
         cause = "the stub \"" + o.stub + "\" cannot be used: " + reason;
         return false;
     }
-    for (const pe::Resource& r : resources) {
-        if (pe::sameId(r.type, pe::ResourceId::of(u"RES_DATA")) &&
-            pe::sameId(r.name, pe::ResourceId::of(kPackageId))) {
-            return true;
-        }
+    if (!hasResource(resources, pe::ResourceId::of(u"RES_DATA"), pe::ResourceId::of(kPackageId))) {
+        cause =
+            "the stub \"" + o.stub + "\" carries no installer package (RES_DATA 199): not a setup";
+        return false;
     }
-    cause = "the stub \"" + o.stub + "\" carries no installer package (RES_DATA 199): not a setup";
-    return false;
+    // Shipped by mistake, the test build would wait for ever for a device it cannot see.
+    if (!o.testBuild &&
+        hasResource(resources, pe::ResourceId::of(kRcData), pe::ResourceId::of(u"TESTBUILD"))) {
+        cause = "the stub \"" + o.stub +
+                "\" is a test build (its USB bus is simulated: it never sees a real device); "
+                "give the shipped setup.exe, or --test-build if a test build is meant";
+        return false;
+    }
+    return true;
 }
 
 // The stub with its resources replaced, written to `path` as it is made: the package goes
@@ -125,7 +158,7 @@ bool writeSigned(const Options& o, const std::vector<std::uint8_t>& stub,
     std::string unsignedPath = o.output + ".unsigned";
     if (!writeSetup(o, stub, resources, unsignedPath, cause)) return false;
     platform::files().deleteFile(toolPath(o.output).c_str());
-    bool ok = signExecutable(unsignedPath, o.output, o.certificate, o.key, cause);
+    bool ok = signExecutable(unsignedPath, o.output, o.signing, cause);
     platform::files().deleteFile(toolPath(unsignedPath).c_str());
     if (!ok) platform::files().deleteFile(toolPath(o.output).c_str());
     return ok;
@@ -135,7 +168,7 @@ int makeSetup(const std::vector<std::string>& args) {
     Options o;
     if (!parseOptions(args, o)) return usage();
     std::string cause;
-    if (!o.certificate.empty() && !signingAvailable(cause)) return failure(cause);
+    if (o.signing.wanted() && !signingAvailable(cause)) return failure(cause);
     if (!stubPath(o, cause)) return failure(cause);
 
     std::vector<std::uint8_t> stub;
@@ -161,15 +194,16 @@ int makeSetup(const std::vector<std::string>& args) {
         return packageBytes.appendTo(sink, packageBytes.data(), packageBytes.size());
     };
     for (SetupPicture& p : pictures) pe::setResource(resources, p.type, p.name, std::move(p.bytes));
-    bool ok = o.certificate.empty() ? writeSetup(o, stub, resources, o.output, cause)
-                                    : writeSigned(o, stub, resources, cause);
+    bool ok = !o.signing.wanted() ? writeSetup(o, stub, resources, o.output, cause)
+                                  : writeSigned(o, stub, resources, cause);
     return ok ? 0 : failure(cause);
 }
 
 const CommandRegistration registration(
     "make-setup",
     "make-setup MANIFEST.xml -o SETUP.exe [--stub STUB.exe] [--pictures DIR] "
-    "[--sign CERT.pem KEY.pem]",
+    "[--sign CERT.pem KEY.pem | --sign-pfx FILE.pfx [--password-file FILE]] [--timestamp URL] "
+    "[--test-build]",
     makeSetup);
 
 }  // namespace

@@ -23,7 +23,13 @@ int run(const std::vector<std::string>& args) {
     std::printf("licenceAgreed\t%s\n", record.licenceAgreed ? "true" : "false");
     std::printf("showPanel\t%s\n", record.showPanel ? "true" : "false");
     std::printf("hidMode\t%d\n", int(record.hidMode));
-    std::printf("installBase\t%s\n", utf16ToUtf8(viewOf(record.installBase)).c_str());
+    if (record.installBase[0] == u'\0') {
+        // Natively there is no Program Files folder to write as the default: the file keeps no
+        // Path, and setup.exe takes the one of the machine it runs on.
+        std::puts("installBase\t(none: setup.exe uses the Program Files folder of its machine)");
+    } else {
+        std::printf("installBase\t%s\n", utf16ToUtf8(viewOf(record.installBase)).c_str());
+    }
     return 0;
 }
 

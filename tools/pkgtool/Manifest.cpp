@@ -9,6 +9,7 @@
 #include "common/Text.h"
 #include "platform/FileSystem.h"
 #include "platform/XmlText.h"
+#include "tools/pkgtool/XmlEntities.h"
 
 namespace {
 
@@ -186,6 +187,25 @@ bool checkProductIsRoot(const Manifest& manifest, ManifestError& error) {
     return true;
 }
 
+// Without a Company and a Product the installation folder (Program Files\Company\Product) has
+// no name, and every install of the package would end in an error: refused while it is cheap.
+bool checkRequiredRecords(const Manifest& manifest, ManifestError& error) {
+    for (ScriptCommand command : {ScriptCommand::Company, ScriptCommand::Product}) {
+        bool given = false;
+        for (const ScriptRecord& record : manifest.records) given |= record.command == command;
+        if (given) continue;
+        bool company = command == ScriptCommand::Company;
+        std::string example = company
+                                  ? "<Company name=\"YOUR COMPANY\"/>"
+                                  : "<Product name=\"" + utf16ToUtf8(manifest.rootName) + "\"/>";
+        return refuse(error, manifest.rootLine,
+                      std::string(company ? "Company" : "Product") + ": missing: add " + example +
+                          " inside InstallerPackage (the installation folder is named "
+                          "Company\\Product)");
+    }
+    return true;
+}
+
 bool isIdentityElement(const TiXmlElement& element) {
     std::string_view name = element.Value();
     return name == "SettingsKey" || name == "DataFolder" || name == "Version";
@@ -284,7 +304,7 @@ bool readRoot(const TiXmlElement& root, const std::u16string& path, Manifest& ma
                                                 : readRecord(*element, manifest, error);
         if (!read) return false;
     }
-    return checkProductIsRoot(manifest, error);
+    return checkRequiredRecords(manifest, error) && checkProductIsRoot(manifest, error);
 }
 
 }  // namespace
@@ -292,9 +312,12 @@ bool readRoot(const TiXmlElement& root, const std::u16string& path, Manifest& ma
 bool parseManifest(const std::vector<std::uint8_t>& bytes, const std::u16string& path,
                    Manifest& manifest, ManifestError& error) {
     manifest = Manifest{};
+    std::string text(bytes.begin(), bytes.end());
+    int line = 0;
+    std::string cause;
+    if (findUndefinedEntity(text, line, cause)) return refuse(error, line, cause);
     TiXmlDocument document;
-    if (!platform::parseXmlText(std::string(bytes.begin(), bytes.end()), TIXML_ENCODING_UTF8,
-                                document)) {
+    if (!platform::parseXmlText(text, TIXML_ENCODING_UTF8, document)) {
         return refuse(error, document.ErrorRow(),
                       std::string("not well-formed XML: ") + document.ErrorDesc());
     }

@@ -56,6 +56,10 @@ PackageInput packageInputOf(const std::u16string& rootName, const Payload& paylo
     PackageInput input;
     input.rootName = rootName;
     for (const Payload::File& file : payload.files) {
+        if (file.converted) {
+            input.files.push_back(PackageFile{file.path, file.replacement, 0, nullptr});
+            continue;
+        }
         PackageFile packaged{file.path, {}, file.size, nullptr};
         std::u16string full = file.full;
         packaged.source = [full](ByteSink& sink) {

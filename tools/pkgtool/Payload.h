@@ -14,6 +14,9 @@ struct Payload {
         std::u16string path;  // relative, components joined by "\"
         std::u16string full;  // where it lies
         std::uint64_t size = 0;
+        // Bytes carried instead of the file's own (a licence converted to what the wizard reads).
+        bool converted = false;
+        std::vector<std::uint8_t> replacement;
     };
     std::vector<File> files;
     std::vector<std::u16string> folders;  // every folder below the payload folder
@@ -24,6 +27,7 @@ struct Payload {
 bool readPayload(const std::u16string& folder, Payload& payload, std::string& cause);
 
 // The payload and the records as the package writer takes them; each file's bytes are read
-// from its place when the package is written.
+// from its place when the package is written (a converted file's come from the payload, which
+// must outlive the input).
 PackageInput packageInputOf(const std::u16string& rootName, const Payload& payload,
                             const std::vector<ScriptRecord>& records);
