@@ -32,7 +32,7 @@ make_fleet_setup() {
   <Licence language="1" path="License.txt"/>
 </InstallerPackage>
 XML
-  "$pkgtool" make-setup "$dir/manifest.xml" -o "$1" --stub "$build/setup/setup-usbsim.exe" \
+  "$pkgtool" make-setup "$dir/manifest.xml" -o "$1" --stub "$build/setup/setup-usbsim.exe" --test-build \
     >"$dir/make-setup.txt" 2>&1
 }
 make_fleet_setup "$work/fleet.exe" 0

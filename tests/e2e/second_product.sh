@@ -40,10 +40,10 @@ pictures="$work/pictures"
 mkdir -p "$pictures"
 /usr/bin/convert -size 536x304 gradient:'#2E6B3A-#5FA36E' "BMP3:$pictures/language.bmp"
 "$pkgtool" make-setup "$work/manifest.xml" -o "$work/orbis-setup.exe" \
-  --stub "$build/setup/setup-usbsim.exe" --pictures "$pictures"
+  --stub "$build/setup/setup-usbsim.exe" --test-build --pictures "$pictures"
 check "make-setup makes the other product's setup" test -s "$work/orbis-setup.exe"
 "$pkgtool" make-setup "$work/manifest.xml" -o "$work/again.exe" \
-  --stub "$build/setup/setup-usbsim.exe" --pictures "$pictures"
+  --stub "$build/setup/setup-usbsim.exe" --test-build --pictures "$pictures"
 check "the same inputs give the same bytes" cmp "$work/orbis-setup.exe" "$work/again.exe"
 
 # --- installed quietly by its own setup.exe
