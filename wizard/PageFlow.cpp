@@ -8,7 +8,9 @@
 #include "platform/WindowHost.h"
 #include "startup/InstallerInit.h"
 #include "startup/Settings.h"
+#include "wizard/AccessibleWizard.h"
 #include "wizard/FolderBrowser.h"
+#include "wizard/KeyboardFocus.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
 #include "wizard/StatusLines.h"
@@ -266,6 +268,7 @@ void runStartupDecision() {
 }
 
 bool stepAnimations() {
+    followPageFocus();
     for (int page = 0; page < kPageCount; ++page) stepPage(page);
     bool changed = wizardState.fullComposePending;
     changed |= stepWindowFade();
@@ -359,6 +362,7 @@ void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t si
         case StatusEffect::StatusLine:
             trace("status", effect.text);
             wizardWidgets.statusLabel.setText(effect.text);
+            announceNameChange(&wizardWidgets.statusLabel);
             break;
         case StatusEffect::ErrorBox:
             showErrorBox(effect);

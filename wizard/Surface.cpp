@@ -3,6 +3,7 @@
 #include "platform/WindowHost.h"
 #include "startup/InstallerInit.h"
 #include "startup/MessageTable.h"
+#include "wizard/KeyboardFocus.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
 #include "wizard/Widgets.h"
@@ -37,6 +38,7 @@ void restore(const platform::Rect& rect) {
 bool BuildWindowSurface() {
     windowSurface.graphics = false;
     widgetGraphics = false;
+    resetKeyboardFocus();
     buildMessageTable(kEnglish);
     createWidgets();
     createInstallRecords();
@@ -121,6 +123,7 @@ bool DestroyWindowSurface() {
         wizardState.timerRunning = 0;
     }
     releaseWidgets();
+    resetKeyboardFocus();
     releaseInstallRecords();
     if (windowSurface.graphics) platform::drawing().closeSurfaces();
     windowSurface.open = windowSurface.graphics = false;
