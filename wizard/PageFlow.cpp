@@ -15,6 +15,7 @@
 #include "wizard/Records.h"
 #include "wizard/StatusLines.h"
 #include "wizard/Surface.h"
+#include "wizard/TouchInput.h"
 #include "wizard/Widgets.h"
 #include "wizard/WizardState.h"
 
@@ -272,6 +273,7 @@ bool stepAnimations() {
     for (int page = 0; page < kPageCount; ++page) stepPage(page);
     bool changed = wizardState.fullComposePending;
     changed |= stepWindowFade();
+    stepTouchFling();
     changed |= stepWidgets();
     return changed;
 }

@@ -8,8 +8,11 @@
 bool onTouchDown(int x, int y);
 // The finger that took the licence text moved; nothing for any other touch.
 void onTouchMove(int x, int y);
-// The finger that took the licence text lifted.
+// The finger that took the licence text lifted. Lifted while still moving (a swipe), the text
+// glides on and slows down over the next ticks.
 void onTouchUp();
+// One tick of a swipe's glide; true while the text still moved.
+bool stepTouchFling();
 // After a release that came from a finger: no button keeps the hover state, as nothing is left
 // over it.
 void endTouchTap();

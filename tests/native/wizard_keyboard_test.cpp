@@ -291,3 +291,54 @@ TEST_F(Keyboard, ATapLeavesNoButtonLitAndATouchDuringAFadeIsNotTaken) {
     EXPECT_TRUE(italian.dirty);
     EXPECT_FALSE(onTouchDown(100, 200)) << "the licence page is still fading in";
 }
+
+TEST_F(Keyboard, ASwipeGlidesOnAndSlowsDownButAFingerThatRestedStopsTheText) {
+    toLicencePage();
+    LicenceView& view = widgets.licenceView;
+    view.setText(longLicence());
+    view.scrollOffset = 0;
+
+    // Up by 40 pixels in the last 16 ms: 2.5 pixels a millisecond, 82 a tick.
+    ASSERT_TRUE(onTouchDown(100, 240));
+    w.machine.clock.advance(16);
+    onTouchMove(100, 230);
+    w.machine.clock.advance(16);
+    onTouchMove(100, 190);
+    w.machine.clock.advance(8);
+    onTouchUp();
+    EXPECT_EQ(view.scrollOffset, 50);
+    w.tick();
+    EXPECT_EQ(view.scrollOffset, 50 + 82);
+    w.tick();
+    EXPECT_EQ(view.scrollOffset, 50 + 82 + 74) << "a tenth slower";
+    for (int i = 0; i < 100; ++i) w.tick();
+    int rest = view.scrollOffset;
+    EXPECT_LE(rest, view.lastReaderOffset());
+    EXPECT_GT(rest, 50 + 82 + 74);
+    w.tick();
+    EXPECT_EQ(view.scrollOffset, rest) << "the glide has ended and the reader's pause holds";
+
+    // The same swipe, but the finger rests 200 ms before it lifts: no glide.
+    ASSERT_TRUE(onTouchDown(100, 240));
+    w.machine.clock.advance(16);
+    onTouchMove(100, 200);
+    w.machine.clock.advance(200);
+    onTouchUp();
+    int held = view.scrollOffset;
+    w.tick();
+    EXPECT_EQ(view.scrollOffset, held);
+
+    // A swipe down glides back towards the start and stops there.
+    view.scrollTo(300);
+    ASSERT_TRUE(onTouchDown(100, 100));
+    w.machine.clock.advance(10);
+    onTouchMove(100, 110);
+    w.machine.clock.advance(10);
+    onTouchMove(100, 130);
+    onTouchUp();
+    EXPECT_EQ(view.scrollOffset, 270);
+    w.tick();
+    EXPECT_EQ(view.scrollOffset, 270 - 66);
+    for (int i = 0; i < 10; ++i) w.tick();
+    EXPECT_EQ(view.scrollOffset, 0);
+}
