@@ -6,6 +6,7 @@
 #include "wizard/KeyboardFocus.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
+#include "wizard/TouchInput.h"
 #include "wizard/Widgets.h"
 #include "wizard/WizardState.h"
 
@@ -39,6 +40,7 @@ bool BuildWindowSurface() {
     windowSurface.graphics = false;
     widgetGraphics = false;
     resetKeyboardFocus();
+    resetTouchInput();
     buildMessageTable(kEnglish);
     createWidgets();
     createInstallRecords();

@@ -93,6 +93,11 @@ bool stepTouchFling() {
     return view.scrollOffset != before;
 }
 
+void resetTouchInput() {
+    drag = LicenceDrag{};
+    flingPerTick = 0;
+}
+
 bool touchScrolling() {
     return drag.active;
 }

@@ -18,3 +18,5 @@ bool stepTouchFling();
 void endTouchTap();
 // True while a finger scrolls the licence text.
 bool touchScrolling();
+// No finger and no glide: the window is built anew.
+void resetTouchInput();
