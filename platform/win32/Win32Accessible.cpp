@@ -329,6 +329,10 @@ LRESULT answerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const AccessS
     if (LONG(lParam) != LONG(OBJID_CLIENT)) return 0;
     const Oleacc& o = oleacc();
     if (!o.lresultFromObject) return 0;
+    // The object is marshalled to the reader's process through COM, which this thread then
+    // needs; it stays initialised for the window's life (a later balanced use is unaffected).
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)com;
     auto* object = new (std::nothrow) WizardAccessible(window, source);
     if (!object) return 0;
     LRESULT answer = o.lresultFromObject(kIidAccessible, wParam, object);
