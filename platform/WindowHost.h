@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/Accessibility.h"
 #include "platform/Platform.h"
 
 namespace platform {
@@ -37,6 +38,11 @@ public:
     // MonitorFromPoint(MONITOR_DEFAULTTONEAREST) and GetMonitorInfoW: the whole monitor's
     // rectangle. False when the monitor information cannot be read.
     virtual bool monitorAt(std::int32_t x, std::int32_t y, ScreenRect& monitor) = 0;
+    // GetUserDefaultUILanguage: the LANGID of the user's display language.
+    virtual std::uint16_t uiLanguage() = 0;
+    // NotifyWinEvent(event, window, OBJID_CLIENT, child): a screen reader learns that the
+    // focus moved to the child or that its name changed.
+    virtual void notifyAccessible(void* window, AccessEvent event, int child) = 0;
 };
 
 inline WindowHost& windowHost() {

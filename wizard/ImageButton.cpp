@@ -1,5 +1,7 @@
 #include "wizard/ImageButton.h"
 
+#include <algorithm>
+
 #include "package/ResourcePicture.h"
 
 namespace {
@@ -8,7 +10,11 @@ constexpr std::uint32_t kDefaultNormal = 0xFE00A0E9;
 constexpr std::uint32_t kDefaultPressed = 0xFEFFFFFF;
 constexpr std::uint32_t kDefaultHover = 0xFEFFFFFF;
 
+constexpr std::uint32_t kFocusRingColour = 0xFEFFFFFF;
+
 }  // namespace
+
+bool focusRingsShown = false;
 
 void ImageButton::release() {
     normalPicture.reset();
@@ -85,6 +91,11 @@ void ImageButton::draw(std::uint8_t alpha, bool force) {
                                                              : normalColour;
         painter->frameRect({hitLeft, hitTop, width, height}, scaledByAlpha(colour, alpha));
     }
+    if (focused && focusRingsShown) {
+        painter->frameRect({hitLeft - kFocusRingGap, hitTop - kFocusRingGap,
+                            width + 2 * kFocusRingGap, height + 2 * kFocusRingGap},
+                           scaledByAlpha(kFocusRingColour, alpha));
+    }
     if (!text.empty()) {
         // The caption keeps the hover colour in every state; only the frame tells the state.
         painter->text(text, makeFont(fontSize, false),
@@ -96,6 +107,14 @@ void ImageButton::draw(std::uint8_t alpha, bool force) {
 
 bool ImageButton::restoreRect(platform::Rect& rect) const {
     rect = {x, y, width, height};
+    if (!focusRingsShown) return true;
+    // The ring's lines lie at the gap outside the frame, whose own right and bottom lines lie
+    // one pixel beyond the width and height.
+    int left = std::min(x, hitLeft - kFocusRingGap);
+    int top = std::min(y, hitTop - kFocusRingGap);
+    int right = std::max(x + width, hitLeft + width + kFocusRingGap + 1);
+    int bottom = std::max(y + height, hitTop + height + kFocusRingGap + 1);
+    rect = {left, top, right - left, bottom - top};
     return true;
 }
 

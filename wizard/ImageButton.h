@@ -13,6 +13,14 @@ enum class ButtonState : std::uint8_t { Normal = 0, Pressed = 1, Hover = 2 };
 constexpr std::uint8_t kDrawPicture = 1;
 constexpr std::uint8_t kDrawFrame = 2;
 
+// The ring around the focused button stands this far outside its frame.
+constexpr int kFocusRingGap = 2;
+
+// Set once the keyboard was used: from then on the focused button draws its ring, and every
+// button restores the ring's area with its own. Until then a button paints exactly as it always
+// did.
+extern bool focusRingsShown;
+
 class ImageButton : public Widget {
 public:
     // Loads "PNG" resource `resourceId` as the picture of every state and sizes the button and
@@ -43,6 +51,7 @@ public:
     std::uint32_t normalColour = 0, pressedColour = 0, hoverColour = 0;
     std::unique_ptr<platform::Picture> normalPicture, pressedPicture, hoverPicture;
     std::function<void()> onClick;
+    bool focused = false;  // the keyboard's focus is on it
 
 private:
     void release();

@@ -1,5 +1,7 @@
 #include "wizard/LicenceView.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr float kStops[4] = {0.0f, 0.2f, 0.8f, 1.0f};
@@ -61,12 +63,33 @@ void LicenceView::measure() {
 
 void LicenceView::scrollStep() {
     if (!scrolling || totalHeight == 0) return;
+    if (readingPause > 0) {
+        --readingPause;
+        return;
+    }
     if (++tickCount > 1) {
         tickCount = 0;
         // C++'s remainder keeps the dividend's sign: the start offset of -95 counts up to 0.
         scrollOffset = (scrollOffset + 1) % totalHeight;
         dirty = true;
     }
+}
+
+int LicenceView::lastReaderOffset() const {
+    return std::max(0, totalHeight - kLicenceGap - height);
+}
+
+void LicenceView::scrollTo(int offset) {
+    if (totalHeight == 0) return;
+    scrollOffset = std::clamp(offset, 0, lastReaderOffset());
+    tickCount = 0;
+    readingPause = kReadingPauseTicks;
+    dirty = true;
+}
+
+void LicenceView::scrollBy(int delta) {
+    // From the blank lead-in before the first pass, the text's start is where reading begins.
+    scrollTo(std::max(0, scrollOffset) + delta);
 }
 
 void LicenceView::drawPass(platform::Painter& painter, int& p, bool checkFirst,

@@ -13,6 +13,9 @@ struct Paragraph {
 };
 
 constexpr int kLicenceGap = 30;
+// After the reader moved the text, the automatic scroll waits this many ticks (about ten
+// seconds) before it goes on from where the reader left it.
+constexpr int kReadingPauseTicks = 300;
 
 class LicenceView : public Widget {
 public:
@@ -23,6 +26,13 @@ public:
     void measure();
     // One wizard tick: every second tick moves the text up one pixel.
     void scrollStep();
+    // The reader's own scroll (keys, a finger): the offset kept within the text, from its
+    // start to where its end reaches the bottom of the box, and the automatic scroll paused.
+    // Nothing before the text is measured.
+    void scrollTo(int offset);
+    void scrollBy(int delta);
+    // The largest offset the reader can scroll to.
+    int lastReaderOffset() const;
     void draw(std::uint8_t alpha, bool force) override;
     bool restoreRect(platform::Rect& rect) const override;
 
@@ -31,6 +41,7 @@ public:
     int totalHeight = 0;  // 0 until a text is set
     int scrollOffset = 0;
     int tickCount = 0;
+    int readingPause = 0;  // ticks the automatic scroll still waits for the reader
     float fontSize = 12;
     std::uint32_t colour = 0;
     std::vector<Paragraph> paragraphs;

@@ -12,11 +12,14 @@
 #include "startup/InstallerInit.h"
 #include "startup/Settings.h"
 #include "startup/StartupSequence.h"
+#include "wizard/AccessibleWizard.h"
 #include "wizard/FolderBrowser.h"
+#include "wizard/KeyboardFocus.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
 #include "wizard/StatusLines.h"
 #include "wizard/Surface.h"
+#include "wizard/TouchInput.h"
 #include "wizard/Widgets.h"
 #include "wizard/WizardState.h"
 
@@ -339,9 +342,11 @@ void onDeviceWaitTimer() {
 }
 
 bool stepAnimations() {
+    followPageFocus();
     for (int page = 0; page < kPageCount; ++page) stepPage(page);
     bool changed = wizardState.fullComposePending;
     changed |= stepWindowFade();
+    stepTouchFling();
     changed |= stepWidgets();
     return changed;
 }
@@ -432,6 +437,7 @@ void onWorkerStatus(std::uint32_t code, const std::uint8_t* text, std::size_t si
         case StatusEffect::StatusLine:
             trace("status", effect.text);
             wizardWidgets.statusLabel.setText(effect.text);
+            announceNameChange(&wizardWidgets.statusLabel);
             break;
         case StatusEffect::ErrorBox:
             showErrorBox(effect);

@@ -3,8 +3,10 @@
 #include "platform/WindowHost.h"
 #include "startup/InstallerInit.h"
 #include "startup/MessageTable.h"
+#include "wizard/KeyboardFocus.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
+#include "wizard/TouchInput.h"
 #include "wizard/Widgets.h"
 #include "wizard/WizardState.h"
 
@@ -37,6 +39,8 @@ void restore(const platform::Rect& rect) {
 bool BuildWindowSurface() {
     windowSurface.graphics = false;
     widgetGraphics = false;
+    resetKeyboardFocus();
+    resetTouchInput();
     buildMessageTable(kEnglish);
     createWidgets();
     createInstallRecords();
@@ -121,6 +125,7 @@ bool DestroyWindowSurface() {
         wizardState.timerRunning = 0;
     }
     releaseWidgets();
+    resetKeyboardFocus();
     releaseInstallRecords();
     if (windowSurface.graphics) platform::drawing().closeSurfaces();
     windowSurface.open = windowSurface.graphics = false;

@@ -5,9 +5,13 @@
 #include <cstdint>
 #include <new>
 
+#include "platform/win32/Win32Accessible.h"
 #include "platform/win32/Win32UsbBus.h"
+#include "wizard/AccessibleWizard.h"
+#include "wizard/KeyboardFocus.h"
 #include "wizard/PageFlow.h"
 #include "wizard/Records.h"
+#include "wizard/TouchInput.h"
 
 void (*shutDownGraphics)() = nullptr;
 
@@ -36,6 +40,84 @@ void deviceChange(WPARAM wParam, LPARAM lParam) {
     // Only an arrival carries a broadcast structure to read.
     if (wParam == DBT_DEVICEARRIVAL) win32::deviceBroadcast(lParam, broadcast, size);
     onDeviceChange(wParam, broadcast, size);
+}
+
+// Touch input as pointer messages (Windows 8 on); defined here as the headers hold them back
+// for the Windows 7 the installer still runs on.
+constexpr UINT kPointerUpdate = 0x0245;
+constexpr UINT kPointerDown = 0x0246;
+constexpr UINT kPointerUp = 0x0247;
+constexpr DWORD kPointerTypeTouch = 2;  // PT_TOUCH
+
+// GetPointerType, looked up: Windows 7 has none, and there no pointer message ever comes.
+bool isTouchPointer(WPARAM wParam) {
+    using GetPointerTypeFn = BOOL(WINAPI*)(UINT32, DWORD*);
+    static const auto get = reinterpret_cast<GetPointerTypeFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetPointerType")));
+    DWORD type = 0;
+    return get && get(UINT32(wParam & 0xFFFF), &type) && type == kPointerTypeTouch;
+}
+
+// A pointer message's position is on the screen, in signed halves of lParam.
+POINT clientPoint(HWND window, LPARAM lParam) {
+    POINT p{short(std::uint32_t(lParam) & 0xFFFF), short((std::uint32_t(lParam) >> 16) & 0xFFFF)};
+    ScreenToClient(window, &p);
+    return p;
+}
+
+// A finger on the licence scrolls it; every other touch goes on to the system, which turns it
+// into the mouse messages a tap or a drag of the window is made of.
+bool pointer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!isTouchPointer(wParam)) return false;
+    POINT p = clientPoint(window, lParam);
+    if (message == kPointerDown) return onTouchDown(p.x, p.y);
+    if (!touchScrolling()) return false;
+    if (message == kPointerUpdate) onTouchMove(p.x, p.y);
+    if (message == kPointerUp) onTouchUp();
+    return true;
+}
+
+// Mouse messages the system made from a touch carry this mark in their extra information.
+bool cameFromTouch() {
+    constexpr LPARAM kSignatureMask = LPARAM(0xFFFFFF80);
+    constexpr LPARAM kTouchSignature = LPARAM(0xFF515780);
+    return (GetMessageExtraInfo() & kSignatureMask) == kTouchSignature;
+}
+
+bool key(WPARAM virtualKey, LPARAM lParam) {
+    bool shift = GetKeyState(VK_SHIFT) < 0;
+    // A key held down presses once: its repeats must not press the next page's button too.
+    bool repeat = (std::uint32_t(lParam) >> 30 & 1) != 0;
+    switch (virtualKey) {
+        case VK_TAB:
+            return onKey(shift ? WizardKey::ShiftTab : WizardKey::Tab);
+        case VK_RETURN:
+            return repeat || onKey(WizardKey::Enter);
+        case VK_SPACE:
+            return repeat || onKey(WizardKey::Space);
+        case VK_ESCAPE:
+            return repeat || onKey(WizardKey::Escape);
+        case VK_UP:
+            return onKey(WizardKey::Up);
+        case VK_DOWN:
+            return onKey(WizardKey::Down);
+        case VK_PRIOR:
+            return onKey(WizardKey::PageUp);
+        case VK_NEXT:
+            return onKey(WizardKey::PageDown);
+        case VK_HOME:
+            return onKey(WizardKey::Home);
+        case VK_END:
+            return onKey(WizardKey::End);
+        default:
+            return false;
+    }
+}
+
+LRESULT accessibleObject(HWND window, WPARAM wParam, LPARAM lParam) {
+    static const win32::AccessSource source{describeWizard, pressAccessChild};
+    LRESULT answer = win32::answerGetObject(window, wParam, lParam, source);
+    return answer ? answer : DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
 }
 
 void destroy() {
@@ -74,7 +156,22 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_LBUTTONUP:
             onMouseUp(lowWord(lParam), highWord(lParam));
+            if (cameFromTouch()) endTouchTap();
             return 0;
+        case kPointerDown:
+        case kPointerUpdate:
+        case kPointerUp:
+            return pointer(window, message, wParam, lParam)
+                       ? 0
+                       : DefWindowProcW(window, message, wParam, lParam);
+        case WM_KEYDOWN:
+            return key(wParam, lParam) ? 0 : DefWindowProcW(window, message, wParam, lParam);
+        case WM_SYSCOMMAND:
+            // Alt+F4 and the window menu's Close fade the window out as the close button does.
+            if ((wParam & 0xFFF0) == SC_CLOSE && onCloseKey()) return 0;
+            return DefWindowProcW(window, message, wParam, lParam);
+        case WM_GETOBJECT:
+            return accessibleObject(window, wParam, lParam);
         case WM_DEVICECHANGE:
             deviceChange(wParam, lParam);
             return 0;

@@ -82,4 +82,9 @@ int FakeWindowHost::count(const std::string& call) const {
     return int(std::count(calls.begin(), calls.end(), call));
 }
 
+void FakeWindowHost::notifyAccessible(void*, platform::AccessEvent event, int child) {
+    const char* kind = event == platform::AccessEvent::Focus ? "focus " : "name ";
+    accessEvents.push_back(kind + std::to_string(child));
+}
+
 }  // namespace fake

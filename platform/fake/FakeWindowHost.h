@@ -28,6 +28,8 @@ public:
     void messageBox(void* window, const char16_t* text, const char16_t* caption) override;
     bool closeMessageBox(void* window) override;
     bool monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) override;
+    std::uint16_t uiLanguage() override { return userLanguage; }
+    void notifyAccessible(void* window, platform::AccessEvent event, int child) override;
 
     // What the wizard did, in order: "show", "hide", "start 1 33", "stop 1", "capture",
     // "releaseCapture", "postClose", "messageBox", "closeMessageBox".
@@ -46,6 +48,10 @@ public:
     // Monitors as MonitorFromPoint sees them: the one holding the point, else the nearest.
     std::vector<platform::ScreenRect> monitors{{0, 0, 1920, 1080}};
     bool monitorInfoFails = false;
+
+    std::uint16_t userLanguage = 1033;
+    // Screen-reader events, in order: "focus N" and "name N" with the child id.
+    std::vector<std::string> accessEvents;
 
     int count(const std::string& call) const;
 };

@@ -83,4 +83,13 @@ bool Win32WindowHost::monitorAt(std::int32_t x, std::int32_t y, platform::Screen
     return true;
 }
 
+std::uint16_t Win32WindowHost::uiLanguage() {
+    return GetUserDefaultUILanguage();
+}
+
+void Win32WindowHost::notifyAccessible(void* window, platform::AccessEvent event, int child) {
+    DWORD id = event == platform::AccessEvent::Focus ? EVENT_OBJECT_FOCUS : EVENT_OBJECT_NAMECHANGE;
+    NotifyWinEvent(id, handle(window), OBJID_CLIENT, LONG(child));
+}
+
 }  // namespace win32
