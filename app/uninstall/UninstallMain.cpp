@@ -1,10 +1,10 @@
 // The product's uninstaller, Uninstall.exe, as the Uninstall entry starts it from the product
 // folder: it asks first (in the installation's language) unless told /S, then runs a copy of
 // itself from a temporary folder of its own, so that nothing of the product folder is in use
-// while it goes; no command interpreter is started at any point. The copy removes the installation with the engine's uninstall worker, moves
-// the original program out of the way, removes the product folders and checks that nothing
-// is left. Exit status: 0 everything removed, 1 declined or not everything removed, 2 no
-// installation where it was started.
+// while it goes; no command interpreter is started at any point. The copy removes the installation
+// with the engine's uninstall worker, moves the original program out of the way, removes the
+// product folders and checks that nothing is left. Exit status: 0 everything removed, 1 declined or
+// not everything removed, 2 no installation where it was started.
 #include <windows.h>
 // After windows.h.
 #include <shellapi.h>

@@ -190,7 +190,8 @@ TEST_F(Win32RegistryTest, ProductKeyIsWrittenReadAndRemovedFromItsRecord) {
     RawValue language = rawValue(HKEY_LOCAL_MACHINE, kDemoProductKeyPath, u"LanguageID");
     EXPECT_EQ(language.type, DWORD(REG_DWORD));
     EXPECT_EQ(language.bytes, (std::vector<BYTE>{0x04, 0x08, 0, 0}));
-    EXPECT_FALSE(rawValue(HKEY_LOCAL_MACHINE, kDemoProductKeyPath, u"MainServiceDescription").found);
+    EXPECT_FALSE(
+        rawValue(HKEY_LOCAL_MACHINE, kDemoProductKeyPath, u"MainServiceDescription").found);
 
     PreviousInstallation previous;
     ASSERT_TRUE(readPreviousInstallation(demoIdentity(), previous));
