@@ -6,6 +6,9 @@
 #include "common/Text.h"
 #include "package/ProductIdentity.h"
 
+// Empties and removes the data folder, without following any link a user put in it.
+bool removeDataFolder(const ProductIdentity& identity);
+
 // <data folder>\PanelConfig.ini, relative to the common documents folder.
 inline bool panelConfigPathOf(const ProductIdentity& identity, TextBuffer& path) {
     return isDataFolderName(viewOf(identity.dataFolder)) &&

@@ -89,9 +89,11 @@ void runDriverScripts(WorkerRun& run) {
             runDriverScript(uninstall, kDriverScriptLimitMs, x64);
             pauseUnlessQuiet(run, 1000);
         }
+        // Recorded first: a script stopped half-way still has its uninstall script run back.
+        appendText(run.log, LOG_DRIVER_SCRIPT, viewOf(uninstall));
         ScriptVerdict verdict;
-        if (runInstallScript(install, isHidSet(*set) ? repeat : 1, x64, verdict)) {
-            appendText(run.log, LOG_DRIVER_SCRIPT, viewOf(uninstall));
+        if (!runInstallScript(install, isHidSet(*set) ? repeat : 1, x64, verdict)) {
+            dropLastRecord(run.log);
         }
         noteVerdict(run.config, verdict);
     }

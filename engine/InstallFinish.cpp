@@ -19,6 +19,8 @@ void renewDataFolder(WorkerRun& run) {
         !platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {
         return;
     }
+    // From here on a rollback has the folder to remove: its old content is gone.
+    run.dataFolderRenewed = true;
     deleteTreeBelow(documents.c_str(), viewOf(identity.dataFolder));
     platform::files().createFolderBelow(documents.c_str(), identity.dataFolder);
     PanelEndpoint endpoint{std::uint16_t(run.parameter().language & 0xFFFF), {127, 0, 0, 1}, 6550};
@@ -60,7 +62,7 @@ void finishInstallation(WorkerRun& run) {
     renewDataFolder(run);
     removeOlderService(run);
     startServices(run);
-    if (run.haveLogPath) saveLog(run.log, run.logPath);
+    if (run.haveLogPath) run.logSaved = saveLog(run.log, run.logPath);
     reportProgress(run, ST_COMPLETE, nullptr, 3000);
     launchPrograms(run);
 }

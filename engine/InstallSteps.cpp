@@ -1,10 +1,13 @@
 // The installation's own steps between the previous-version removal and the decision: folders,
 // services, programs, files, product key, shortcuts, registry entries.
+#include <new>
+
 #include "common/Names.h"
 #include "engine/LogIdentity.h"
 #include "engine/ProgramShutdown.h"
 #include "engine/RefusalMessages.h"
 #include "engine/RegistryDesktopMenu.h"
+#include "engine/RegistryKeyRecord.h"
 #include "engine/RegistryProductKey.h"
 #include "engine/RegistryRunEntry.h"
 #include "engine/RegistryUninstallEntry.h"
@@ -109,7 +112,14 @@ void refuseFolder(WorkerRun& run, std::u16string_view folder, Refusal why) {
 // hold for the rest of the work. Refused, a product folder this run made goes again (the
 // rollback takes the company folder, when empty).
 bool holdProductFolder(WorkerRun& run, const char16_t* productFolder, bool made) {
-    platform::Held held = platform::security().holdFolderChain(productFolder);
+    platform::Held held;
+    try {
+        held = platform::security().holdFolderChain(productFolder);
+    } catch (const std::bad_alloc&) {
+        // Not yet the run's target, so the rollback would not know the folder: it goes now.
+        if (made) platform::files().removeFolder(productFolder);
+        throw;
+    }
     if (held.sound()) {
         run.hold = std::move(held.hold);
         return true;
@@ -190,11 +200,16 @@ void copyFiles(WorkerRun& run) {
     }
 }
 
+// Each step below records a change before making it and takes the record back when the change
+// did not happen: memory running out in the middle of a change must still leave the rollback a
+// record of it.
 void writeProductKeyStep(WorkerRun& run) {
-    std::vector<std::uint8_t> record;
-    if (writeProductKey(run.config, &record)) {
-        appendRecord(run.log, LOG_REGISTRY_KEY, record.data(), record.size());
-    }
+    TextBuffer keyPath;
+    if (!productKeyPathOf(run.config.identity, keyPath)) return;
+    std::vector<std::uint8_t> record =
+        keyRecordOf(platform::RegistryRoot::LocalMachine, viewOf(keyPath));
+    appendRecord(run.log, LOG_REGISTRY_KEY, record.data(), record.size());
+    if (!writeProductKey(run.config, nullptr)) dropLastRecord(run.log);
 }
 
 void createServices(WorkerRun& run) {
@@ -208,12 +223,13 @@ void createServices(WorkerRun& run) {
         bool composed = targetOf(s->file, path);
         if (!composed) packagePathOf(*s->file, path);
         reportProgress(run, ST_INSTALLING_SERVICE, path, 50);
+        appendText(run.log, LOG_SERVICE, viewOf(path));
         if (!composed || !createService(name, path, s->description)) {
+            dropLastRecord(run.log);
             sendStatus(run, ST_SERVICE_ERROR, path);
             run.stop();
             break;
         }
-        appendText(run.log, LOG_SERVICE, viewOf(path));
     }
 }
 
@@ -222,8 +238,8 @@ namespace {
 // Creates (when missing) and logs one start-menu folder level; false when it cannot be composed.
 bool addMenuFolder(WorkerRun& run, TextBuffer& folder, const TextBuffer& name) {
     if (!appendText(folder, u"\\") || !appendText(folder, viewOf(name))) return false;
-    ensureFolder(folder);
     appendText(run.log, LOG_FOLDER, viewOf(folder));
+    ensureFolder(folder);
     return true;
 }
 
@@ -233,7 +249,8 @@ void createShortcuts(WorkerRun& run, NamedFile* entries, const TextBuffer& folde
         TextBuffer link, target;
         if (!joinPath(link, viewOf(folder), viewOf(e->name)) || !targetOf(e->file, target))
             continue;
-        if (createShortcut(target, link)) appendText(run.log, record, viewOf(link));
+        appendText(run.log, record, viewOf(link));
+        if (!createShortcut(target, link)) dropLastRecord(run.log);
     }
 }
 
@@ -258,9 +275,9 @@ void createStartMenuShortcuts(WorkerRun& run) {
 void writeDesktopMenus(WorkerRun& run) {
     for (NamedFile* e = run.config.desktopMenuEntries; e && run.running(); e = e->next) {
         TextBuffer target;
-        if (targetOf(e->file, target) && writeDesktopMenu(target, e->name)) {
-            appendText(run.log, LOG_DESKTOP_MENU, viewOf(e->name));
-        }
+        if (!targetOf(e->file, target)) continue;
+        appendText(run.log, LOG_DESKTOP_MENU, viewOf(e->name));
+        if (!writeDesktopMenu(target, e->name)) dropLastRecord(run.log);
     }
 }
 
@@ -270,7 +287,8 @@ void copySystemFiles(WorkerRun& run) {
     for (FileRef* r = run.config.systemFiles; r && run.running(); r = r->next) {
         TextBuffer path;
         if (!haveSystem || !joinPath(path, viewOf(system), viewOf(r->file->name))) continue;
-        if (writePackageFile(*r->file, path)) appendText(run.log, LOG_SYSTEM_FILE, viewOf(path));
+        appendText(run.log, LOG_SYSTEM_FILE, viewOf(path));
+        if (!writePackageFile(*r->file, path)) dropLastRecord(run.log);
     }
 }
 
@@ -296,6 +314,7 @@ std::uint32_t installedSizeKb(const PackageRoot& root) {
 
 void writeUninstallEntryStep(WorkerRun& run) {
     if (!run.running() || !run.config.uninstaller) return;
+    appendText(run.log, LOG_UNINSTALL_ENTRY, viewOf(run.config.product));
     TextBuffer path;
     if (targetOf(run.config.uninstaller, path)) {
         UninstallEntry entry;
@@ -307,14 +326,13 @@ void writeUninstallEntryStep(WorkerRun& run) {
         entry.estimatedSizeKb = installedSizeKb(run.tree());
         writeUninstallEntry(entry);
     }
-    appendText(run.log, LOG_UNINSTALL_ENTRY, viewOf(run.config.product));
 }
 
 void writeRunEntries(WorkerRun& run) {
     for (FileRef* r = run.config.runEntries; r && run.running(); r = r->next) {
         TextBuffer program, command;
         if (!targetOf(r->file, program) || !runCommandFor(viewOf(program), command)) continue;
-        writeRunEntry(command);
         appendText(run.log, LOG_RUN_ENTRY, viewOf(command));
+        writeRunEntry(command);
     }
 }

@@ -49,6 +49,48 @@ void stopForMemory(WorkerRun& run) {
     sendStatus(run, ST_FILE_ERROR, run.parameter().installRoot);
 }
 
+// The checks before anything is written: a refused folder, or an earlier installation that
+// stayed in part, stops the run with nothing of this one to undo.
+bool readyToInstall(WorkerRun& run) {
+    platform::systemInfo().enableDebugPrivilege();
+    if (!installFolderIsSafe(run) || !installFolderIsFree(run)) {
+        run.stop();
+        sendStatus(run, ST_FILE_ERROR, run.refusal.c_str());
+        return false;
+    }
+    TextBuffer left;
+    if (!removePreviousVersions(run, left)) {
+        run.stop();
+        sendStatus(run, ST_PREVIOUS_VERSION_LEFT, left);
+        return false;
+    }
+    return true;
+}
+
+// True when the installation is whole: finished, or at least removable through its saved log
+// (what memory stopped is only the services' start or the programs' launch). False when it
+// must be rolled back.
+bool finished(WorkerRun& run) {
+    try {
+        finishInstallation(run);
+        return true;
+    } catch (const std::bad_alloc&) {
+        if (run.logSaved) return true;
+        stopForMemory(run);
+        return false;
+    }
+}
+
+// Memory running out must never leave the thread: the process would end with nothing undone.
+bool readyOrStopped(WorkerRun& run) {
+    try {
+        return readyToInstall(run);
+    } catch (const std::bad_alloc&) {
+        stopForMemory(run);
+        return false;
+    }
+}
+
 void runInstallation(InstallConfig& config) {
     WorkerRun run(config);
     // A rejected package leaves no tree: there is nothing to install, and nothing to undo.
@@ -58,17 +100,7 @@ void runInstallation(InstallConfig& config) {
         sendStatus(run, ST_WORKER_DONE);
         return;
     }
-    platform::systemInfo().enableDebugPrivilege();
-    if (!installFolderIsSafe(run) || !installFolderIsFree(run)) {
-        run.stop();
-        sendStatus(run, ST_FILE_ERROR, run.refusal.c_str());
-        sendStatus(run, ST_WORKER_DONE);
-        return;
-    }
-    TextBuffer left;
-    if (!removePreviousVersions(run, left)) {
-        run.stop();
-        sendStatus(run, ST_PREVIOUS_VERSION_LEFT, left);
+    if (!readyOrStopped(run)) {
         sendStatus(run, ST_WORKER_DONE);
         return;
     }
@@ -78,8 +110,7 @@ void runInstallation(InstallConfig& config) {
         stopForMemory(run);
     }
     try {
-        if (run.running()) {
-            finishInstallation(run);
+        if (run.running() && finished(run)) {
             config.completed = true;
         } else {
             rollBackInstallation(run);

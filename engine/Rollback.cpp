@@ -1,4 +1,5 @@
 // Undoing a cancelled or failed installation from its own log, last change first.
+#include "engine/DataFolder.h"
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
@@ -49,6 +50,7 @@ void rollBackInstallation(WorkerRun& run) {
         undoRecord(run, *r);
         pauseUnlessQuiet(run, 30);
     }
+    if (run.dataFolderRenewed) removeDataFolder(run.config.identity);
     // The folders can go only once nothing holds them.
     run.hold.reset();
     const PackageRoot& root = run.tree();

@@ -1,5 +1,6 @@
 #include "engine/RunProgram.h"
 
+#include <new>
 #include <string>
 
 #include "common/Text.h"
@@ -21,19 +22,11 @@ bool startDetached(const std::u16string& commandLine, const TextBuffer& folder) 
     return true;
 }
 
-ScriptRun runWithLimit(const std::u16string& commandLine, const TextBuffer& folder,
-                       std::uint32_t timeoutMs, bool native) {
+// Runs the started, still suspended script to its end or its limit. `job` is dropped (closed
+// and cleared) when the script cannot join it.
+void superviseScript(OsHandle& job, const platform::StartedProcess& started,
+                     std::uint32_t timeoutMs, ScriptRun& run) {
     auto& procs = platform::processes();
-    ScriptRun run;
-    OsHandle job = procs.createKillOnCloseJob();
-    platform::StartedProcess started;
-    bool created = native ? procs.createNative(commandLine.c_str(), folder, true, started)
-                          : procs.create(commandLine.c_str(), folder, true, started);
-    if (!created) {
-        run.systemError = lastSystemError();
-        procs.close(job);
-        return run;
-    }
     // Joined while still suspended, so nothing it starts can be outside the job.
     if (job && !procs.assignToJob(job, started.process)) {
         procs.close(job);
@@ -49,9 +42,34 @@ ScriptRun runWithLimit(const std::u16string& commandLine, const TextBuffer& fold
     if (!ended) procs.terminate(started.process, 0);
     if (ended && !procs.exitCode(started.process, run.exitCode)) run.exitCode = 0;
     run.outcome = ended ? ScriptRun::Ended : resumed ? ScriptRun::TimedOut : ScriptRun::NotStarted;
+}
+
+ScriptRun runWithLimit(const std::u16string& commandLine, const TextBuffer& folder,
+                       std::uint32_t timeoutMs, bool native) {
+    auto& procs = platform::processes();
+    ScriptRun run;
+    OsHandle job = procs.createKillOnCloseJob();
+    platform::StartedProcess started;
+    bool created = native ? procs.createNative(commandLine.c_str(), folder, true, started)
+                          : procs.create(commandLine.c_str(), folder, true, started);
+    if (!created) {
+        run.systemError = lastSystemError();
+        procs.close(job);
+        return run;
+    }
+    try {
+        superviseScript(job, started, timeoutMs, run);
+    } catch (const std::bad_alloc&) {
+        // The installation is being given up: the script must not go on by itself.
+        procs.terminate(started.process, 0);
+        if (job) procs.close(job);
+        procs.close(started.thread);
+        procs.close(started.process);
+        throw;
+    }
     if (job) {
         // A script that finished may have started something meant to outlive it.
-        if (ended) procs.releaseJob(job);
+        if (run.outcome == ScriptRun::Ended) procs.releaseJob(job);
         procs.close(job);
     }
     procs.close(started.thread);

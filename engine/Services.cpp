@@ -23,21 +23,31 @@ bool pollUntil(ServiceHandle service, std::uint32_t since, std::uint32_t& state,
     return true;
 }
 
+// Closes its handle however the scope is left: a service handle left open keeps a service that
+// is marked for deletion in place, so memory running out must not leak one.
+class OpenService {
+public:
+    explicit OpenService(ServiceHandle handle) : handle_(handle) {}
+    OpenService(const OpenService&) = delete;
+    OpenService& operator=(const OpenService&) = delete;
+    ~OpenService() {
+        if (handle_) platform::services().close(handle_);
+    }
+    ServiceHandle get() const { return handle_; }
+
+private:
+    ServiceHandle handle_;
+};
+
 // Opens the manager and the service, runs `action` on the service, closes both. False when
 // either cannot be opened.
 template <typename Action>
 bool withService(const char16_t* name, Action action) {
     auto& scm = platform::services();
-    ServiceHandle manager = scm.openManager();
-    if (!manager) return false;
-    ServiceHandle service = scm.openService(manager, name);
-    bool result = false;
-    if (service) {
-        result = action(service);
-        scm.close(service);
-    }
-    scm.close(manager);
-    return result;
+    OpenService manager(scm.openManager());
+    if (!manager.get()) return false;
+    OpenService service(scm.openService(manager.get(), name));
+    return service.get() && action(service.get());
 }
 
 // The process a running service has to itself, opened before the stop so that its id cannot
@@ -140,13 +150,9 @@ bool createService(const char16_t* name, const char16_t* executablePath,
         return false;
     }
     auto& scm = platform::services();
-    ServiceHandle manager = scm.openManager();
-    if (!manager) return false;
-    ServiceHandle service = scm.createService(manager, name, binaryPath.c_str());
-    if (service) {
-        if (description) scm.setDescription(service, description);
-        scm.close(service);
-    }
-    scm.close(manager);
-    return service != nullptr;
+    OpenService manager(scm.openManager());
+    if (!manager.get()) return false;
+    OpenService service(scm.createService(manager.get(), name, binaryPath.c_str()));
+    if (service.get() && description) scm.setDescription(service.get(), description);
+    return service.get() != nullptr;
 }

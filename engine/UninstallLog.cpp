@@ -1,6 +1,7 @@
 #include "engine/UninstallLog.h"
 
 #include <cstring>
+#include <memory>
 
 #include "platform/FileSystem.h"
 
@@ -9,10 +10,11 @@ UninstallLog::~UninstallLog() {
 }
 
 bool appendRecord(UninstallLog& log, std::uint8_t type, const void* data, std::size_t length) {
-    auto record = new LogRecord;
-    record->type = type;
+    auto owned = std::make_unique<LogRecord>();
+    owned->type = type;
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    if (length) record->data.assign(bytes, bytes + length);
+    if (length) owned->data.assign(bytes, bytes + length);
+    LogRecord* record = owned.release();
     record->prev = log.last;
     if (log.last) {
         log.last->next = record;
@@ -22,6 +24,19 @@ bool appendRecord(UninstallLog& log, std::uint8_t type, const void* data, std::s
     log.last = record;
     if (!log.cursor) log.cursor = record;
     return true;
+}
+
+void dropLastRecord(UninstallLog& log) {
+    LogRecord* record = log.last;
+    if (!record) return;
+    log.last = record->prev;
+    if (log.last) {
+        log.last->next = nullptr;
+    } else {
+        log.first = nullptr;
+    }
+    if (log.cursor == record) log.cursor = log.last;
+    delete record;
 }
 
 namespace {

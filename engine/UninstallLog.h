@@ -51,6 +51,9 @@ struct UninstallLog {
 
 // Copies the bytes into a new last record. Always true.
 bool appendRecord(UninstallLog& log, std::uint8_t type, const void* data, std::size_t length);
+// Takes back the last record: a step records what it is about to change before it changes it
+// (memory may run out in between) and drops the record when the change did not happen.
+void dropLastRecord(UninstallLog& log);
 // A text record: the UTF-16 units and their terminator.
 bool appendText(UninstallLog& log, std::uint8_t type, std::u16string_view text);
 // LOG_REGISTRY_KEY: the root's 32-bit value, then the key path.

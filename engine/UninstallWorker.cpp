@@ -98,11 +98,7 @@ void removeFolders(const FoundLogTrust& trust) {
     if (copyText(company, parentOf(viewOf(trust.productFolder)))) {
         removeFolderWhenFree(company);
     }
-    std::u16string documents;
-    if (isDataFolderName(viewOf(trust.identity.dataFolder)) &&
-        platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {
-        deleteTreeBelow(documents.c_str(), viewOf(trust.identity.dataFolder));
-    }
+    removeDataFolder(trust.identity);
 }
 
 }  // namespace

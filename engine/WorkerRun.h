@@ -20,8 +20,11 @@ struct WorkerRun {
     TextBuffer status{};   // every message's text points here
     TextBuffer logPath{};  // installRoot\company\product\uninstall.log
     bool haveLogPath = false;
-    bool targetReady = false;    // the package root's target folder could be composed
-    bool rootProtected = false;  // nobody but the system's own can write installRoot
+    bool logSaved = false;
+    bool dataFolderRenewed = false;  // the rollback removes it, as an uninstall would  // from then
+                                     // on the installation can be removed through its log
+    bool targetReady = false;        // the package root's target folder could be composed
+    bool rootProtected = false;      // nobody but the system's own can write installRoot
     // The folders from the drive's root down to the installation folder, judged and kept in
     // place (platform/Security.h) until the installation's work in them is done.
     std::unique_ptr<platform::Hold> hold;

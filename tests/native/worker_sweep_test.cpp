@@ -2,6 +2,7 @@
 // machine ends either as it was, or installed with a log that removes everything again.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <set>
 
 #include "tests/support/InstallHarness.h"
@@ -27,6 +28,14 @@ void expectCleanAfter(InstallHarness& h, bool finished, const MachineSnapshot& b
     }
     MachineSnapshot after = h.machine.snapshot();
     EXPECT_TRUE(after == before) << "call " << n << "\n" << describeDifference(before, after);
+}
+
+// Letting go of a handle, a key or COM never allocates; starting the worker's thread happens
+// on the caller's side, which handles its own memory.
+bool mayRunOutOfMemory(const std::string& operation) {
+    static const std::set<std::string> releases = {"closeService", "closeKey", "closeHandle",
+                                                   "coUninitialize", "startThread"};
+    return !releases.count(operation);
 }
 
 }  // namespace
@@ -67,6 +76,33 @@ TEST(WorkerSweep, CancellingAtEachCallInTurnLeavesNothingBehind) {
         rolledBack += !finished;
         SCOPED_TRACE(fake::faults().trace()[std::size_t(n - 1)] +
                      (finished ? " (finished)" : " (rolled back)"));
+        expectCleanAfter(h, finished, before, n);
+        if (HasFailure()) break;
+    }
+    EXPECT_GT(rolledBack, 52);
+}
+
+// Memory may run out in any call: the worker never lets it escape its thread (that would end
+// the process with nothing undone), and the machine ends as after a failed call.
+TEST(WorkerSweep, MemoryRunningOutAtEachCallInTurnLeavesNothingBehind) {
+    int total = callsOfAWholeInstallation();
+    int rolledBack = 0;
+    for (int n = 1; n <= total; ++n) {
+        InstallHarness h;
+        MachineSnapshot before = h.machine.snapshot();
+        fake::faults().clear();
+        fake::faults().onCall = [n](int call, const std::string& operation) {
+            if (call == n && mayRunOutOfMemory(operation)) throw std::bad_alloc();
+        };
+        bool finished = h.install();
+        rolledBack += !finished;
+        SCOPED_TRACE(fake::faults().trace()[std::size_t(n - 1)] +
+                     (finished ? " (finished)" : " (rolled back)"));
+        EXPECT_EQ(h.window.codes().back(), ST_WORKER_DONE) << "call " << n;
+        if (!finished) {
+            EXPECT_GE(h.window.count(ST_FILE_ERROR) + h.window.count(ST_PREVIOUS_VERSION_LEFT), 1)
+                << "call " << n;
+        }
         expectCleanAfter(h, finished, before, n);
         if (HasFailure()) break;
     }
