@@ -1,3 +1,5 @@
+#include <new>
+
 #include "engine/DataFolder.h"
 #include "engine/ProgramShutdown.h"
 #include "engine/RegistryKeyRecord.h"
@@ -90,32 +92,52 @@ void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
     }
 }
 
+// Memory running out in one part of the removal leaves that part, as a file that cannot be
+// deleted stays: the other parts still go, and what stayed is found and reported by the caller.
+template <typename Part>
+void removeOrLeave(Part part) {
+    try {
+        part();
+    } catch (const std::bad_alloc&) {
+    }
+}
+
 // The product folders the header names (only what ends up empty goes) and the shared data
 // folder, which is emptied without following any link a user put in it.
 void removeFolders(const FoundLogTrust& trust) {
-    removeEmptyFolders(trust.productFolder);
+    removeOrLeave([&trust] { removeEmptyFolders(trust.productFolder); });
     TextBuffer company;
     if (copyText(company, parentOf(viewOf(trust.productFolder)))) {
-        removeFolderWhenFree(company);
+        removeOrLeave([&company] { removeFolderWhenFree(company); });
     }
-    removeDataFolder(trust.identity);
+    removeOrLeave([&trust] { removeDataFolder(trust.identity); });
 }
 
-}  // namespace
-
-int uninstallWorker(UninstallJob& job) {
+void removeInstallation(UninstallJob& job) {
     platform::systemInfo().enableDebugPrivilege();
     if (job.log && job.trust.believed) {
         UninstallLog& log = *job.log;
         firstPass(log, job.trust);
         for (LogRecord* r = log.last; r; r = r->prev) {
             log.cursor = r;
-            undoRecord(*r, job.trust);
+            removeOrLeave([r, &job] { undoRecord(*r, job.trust); });
             platform::clock().sleep(30);
         }
         // The folders can go only once nothing holds them.
         job.hold.reset();
         removeFolders(job.trust);
+    }
+}
+
+}  // namespace
+
+int uninstallWorker(UninstallJob& job) {
+    // Memory running out stops the removal where it is: what stayed is found and reported by
+    // the caller, as for a file that could not be deleted; it must never end the process.
+    try {
+        removeInstallation(job);
+    } catch (const std::bad_alloc&) {
+        job.hold.reset();
     }
     platform::clock().sleep(500);
     return 0;
@@ -129,8 +151,9 @@ void endRunningWorker(UninstallJob& job) {
 }
 }  // namespace
 
-bool loadUninstallJob(UninstallJob& job, const char16_t* path, const ProductIdentity* product) {
-    endRunningWorker(job);
+namespace {
+
+bool loadJob(UninstallJob& job, const char16_t* path, const ProductIdentity* product) {
     job.log = std::make_unique<UninstallLog>();
     job.trust = FoundLogTrust{};
     job.hold.reset();
@@ -151,6 +174,22 @@ bool loadUninstallJob(UninstallJob& job, const char16_t* path, const ProductIden
     }
     job.log.reset();
     return false;
+}
+
+}  // namespace
+
+bool loadUninstallJob(UninstallJob& job, const char16_t* path, const ProductIdentity* product) {
+    endRunningWorker(job);
+    // A log too large for the memory left (anyone may have put a huge one there) is a log
+    // that cannot be read.
+    try {
+        return loadJob(job, path, product);
+    } catch (const std::bad_alloc&) {
+        job.log.reset();
+        job.trust = FoundLogTrust{};
+        job.hold.reset();
+        return false;
+    }
 }
 
 bool startUninstallJob(UninstallJob& job) {
