@@ -93,8 +93,13 @@ bool Win32ServiceManager::remove(platform::ServiceHandle service) {
     return DeleteService(sc(service)) != FALSE;
 }
 
+// Handles are closed on the way out of a failed call: the error that call left is the one the
+// setup log must show, not whatever closing did to it.
 void Win32ServiceManager::close(platform::ServiceHandle handle) {
-    if (handle) CloseServiceHandle(sc(handle));
+    if (!handle) return;
+    DWORD error = GetLastError();
+    CloseServiceHandle(sc(handle));
+    SetLastError(error);
 }
 
 }  // namespace win32

@@ -161,3 +161,16 @@ TEST(Win32Services, MissingServiceIsNotFound) {
     std::u16string binary;
     EXPECT_FALSE(serviceBinaryPath(u"TsNoSuchService", binary));
 }
+
+// The setup log shows the error the failed creation left, however the handles were closed.
+TEST(Win32Services, AFailedCreationLeavesItsOwnErrorForTheLog) {
+    Win32Machine machine;
+    ScratchFolder scratch(L"ts service error");
+    auto exe = scratch.add(L"fixture_service.exe", L"bin", L"TsFixtureTwice.exe");
+    ServiceGuard guard{u"TsFixtureTwice"};
+    if (serviceExists(u"TsFixtureTwice")) deleteServiceByName(u"TsFixtureTwice");
+    ASSERT_TRUE(createService(u"TsFixtureTwice", u16(exe).c_str(), nullptr));
+    SetLastError(0);
+    EXPECT_FALSE(createService(u"TsFixtureTwice", u16(exe).c_str(), u"again"));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_SERVICE_EXISTS));
+}
