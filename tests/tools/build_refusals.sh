@@ -163,6 +163,8 @@ refused 2 'FileDescription: text holds a line break or another control character
   "description with a line break"
 manifest '<Copyright name="Quillon"/>'
 refused 2 'Copyright: unknown attribute "name"' "copyright with another attribute"
+manifest '<SetupIcon path=""/>'
+refused 2 'SetupIcon: path is empty \(name an .ico file, relative to the manifest\)' "icon without a path"
 manifest '<SetupIcon path="missing.ico"/>'
 refused 2 'SetupIcon: cannot read ".*missing.ico" \(the path is relative to the manifest\)' "icon missing"
 printf 'not an icon' >"$work/text.ico"
