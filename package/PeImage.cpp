@@ -8,6 +8,7 @@ constexpr std::size_t kDosHeaderSize = 64;
 constexpr std::size_t kNewHeaderPointer = 0x3C;
 constexpr std::size_t kCoffHeaderSize = 20;
 constexpr std::uint16_t kPe32Magic = 0x10B;
+constexpr std::uint16_t kPe64Magic = 0x20B;
 constexpr std::size_t kMaxDirectories = 16;
 constexpr std::size_t kMaxSections = 96;
 
@@ -41,12 +42,20 @@ bool readHeaders(std::span<const std::uint8_t> file, Layout& layout, std::uint16
     layout.symbolCount = getU32(file, layout.coffOffset + kSymbolTableField + 4);
     std::uint16_t optionalSize = getU16(file, layout.coffOffset + 16);
     layout.optionalOffset = layout.coffOffset + kCoffHeaderSize;
-    if (optionalSize < kDirectoriesField ||
+    // The magic is read only once the short PE32 header is known to be there; a PE32+ one is
+    // checked against its own, longer, size before anything past it is read.
+    if (optionalSize < kDirectoriesField32 ||
         !fits(file.size(), layout.optionalOffset, optionalSize)) {
         return refuse(reason, "the optional header is missing or runs past the end of the file");
     }
-    if (getU16(file, layout.optionalOffset) != kPe32Magic) {
-        return refuse(reason, "not a 32-bit (PE32) executable");
+    std::uint16_t magic = getU16(file, layout.optionalOffset);
+    if (magic != kPe32Magic && magic != kPe64Magic) {
+        return refuse(reason, "not a PE32 or PE32+ executable");
+    }
+    bool wide = magic == kPe64Magic;
+    layout.directoriesField = wide ? kDirectoriesField64 : kDirectoriesField32;
+    if (optionalSize < layout.directoriesField) {
+        return refuse(reason, "the optional header is missing or runs past the end of the file");
     }
     layout.sectionAlignment = getU32(file, layout.optionalOffset + 32);
     layout.fileAlignment = getU32(file, layout.optionalOffset + 36);
@@ -55,13 +64,14 @@ bool readHeaders(std::span<const std::uint8_t> file, Layout& layout, std::uint16
         layout.fileAlignment > 0x10000 || layout.sectionAlignment < layout.fileAlignment) {
         return refuse(reason, "the section or file alignment is not a usable power of two");
     }
-    std::uint32_t directoryCount = getU32(file, layout.optionalOffset + 92);
+    std::size_t countField = wide ? kDirectoryCountField64 : kDirectoryCountField32;
+    std::uint32_t directoryCount = getU32(file, layout.optionalOffset + countField);
     if (directoryCount > kMaxDirectories ||
-        kDirectoriesField + 8 * std::size_t(directoryCount) > optionalSize) {
+        layout.directoriesField + 8 * std::size_t(directoryCount) > optionalSize) {
         return refuse(reason, "the data directories do not fit the optional header");
     }
     for (std::uint32_t i = 0; i < directoryCount; ++i) {
-        std::size_t at = layout.optionalOffset + kDirectoriesField + 8 * i;
+        std::size_t at = layout.optionalOffset + layout.directoriesField + 8 * i;
         layout.directories.push_back({getU32(file, at), getU32(file, at + 4)});
     }
     layout.sections.clear();

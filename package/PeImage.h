@@ -1,6 +1,6 @@
-// The headers of a 32-bit PE executable as the resource rewriter needs them: where each field
-// lies in the file, the section table and the data directories. Reading never leaves the input:
-// every offset and size is checked before use, and an image the rewriter could not handle
+// The headers of a PE executable (PE32 or PE32+) as the resource rewriter needs them: where each
+// field lies in the file, the section table and the data directories. Reading never leaves the
+// input: every offset and size is checked before use, and an image the rewriter could not handle
 // safely is refused with the reason.
 #pragma once
 
@@ -46,23 +46,30 @@ struct Layout {
     std::uint32_t sizeOfHeaders = 0;
     std::uint32_t symbolTable = 0;       // PointerToSymbolTable, 0 for none
     std::uint32_t symbolCount = 0;       // NumberOfSymbols (18 bytes each, then the strings)
+    std::size_t directoriesField = 0;    // of the data directories, relative to optionalOffset
     std::vector<Directory> directories;  // NumberOfRvaAndSizes of them, at most 16
     std::vector<Section> sections;       // in the order of the section table
 };
 
-// File offsets of the fields the rewriter changes, relative to Layout::optionalOffset (PE32).
+// File offsets of the fields the rewriter changes, relative to Layout::optionalOffset; the
+// same in both kinds of optional header.
 constexpr std::size_t kSizeOfInitializedDataField = 8;
 constexpr std::size_t kSizeOfImageField = 56;
 constexpr std::size_t kCheckSumField = 64;
-constexpr std::size_t kDirectoriesField = 96;
+// The 64-bit image base and stack and heap sizes push the directory count and the data
+// directories 16 bytes further in a PE32+ header.
+constexpr std::size_t kDirectoryCountField32 = 92;
+constexpr std::size_t kDirectoriesField32 = 96;
+constexpr std::size_t kDirectoryCountField64 = 108;
+constexpr std::size_t kDirectoriesField64 = 112;
 // Relative to Layout::coffOffset.
 constexpr std::size_t kSymbolTableField = 8;
 
-// Reads the DOS stub pointer, the PE signature, the file header, the PE32 optional header,
-// the data directories and the section table. Refuses (false, `reason` set) anything else than
-// a PE32 image, headers or raw section data that run past the end of the file, alignments that
-// are not powers of two, and sections whose virtual ranges are not in ascending order without
-// overlap.
+// Reads the DOS stub pointer, the PE signature, the file header, the PE32 or PE32+ optional
+// header, the data directories and the section table. Refuses (false, `reason` set) anything
+// else than an image of those two kinds, headers or raw section data that run past the end of the
+// file, alignments that are not powers of two, and sections whose virtual ranges are not in
+// ascending order without overlap.
 bool readLayout(std::span<const std::uint8_t> file, Layout& layout, std::string& reason);
 
 // The section whose virtual range holds `rva`; null for none.

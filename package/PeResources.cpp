@@ -248,7 +248,7 @@ void patchSections(std::vector<std::uint8_t>& out, const Layout& layout, const P
 
 void patchDirectories(std::vector<std::uint8_t>& out, const Layout& layout, const Plan& plan) {
     auto field = [&](std::size_t index) {
-        return layout.optionalOffset + kDirectoriesField + 8 * index;
+        return layout.optionalOffset + layout.directoriesField + 8 * index;
     };
     putU32(out, field(kResourceDirectory) + 4, std::uint32_t(plan.section.size));
     if (layout.directories.size() > kCertificateDirectory) {

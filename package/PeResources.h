@@ -1,5 +1,5 @@
-// Reading and replacing the resources of a 32-bit PE executable without a compiler or linker:
-// the resource section is rebuilt from a list and everything else is kept byte for byte, so
+// Reading and replacing the resources of a PE executable (32- or 64-bit) without a compiler or
+// linker: the resource section is rebuilt from a list and everything else is kept byte for byte, so
 // that one setup executable can carry another product's package and pictures.
 #pragma once
 

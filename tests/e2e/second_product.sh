@@ -2,15 +2,10 @@
 # A release engineer's setup.exe for a product of their own, made by the native pkgtool
 # make-setup from a manifest and payload (and pictures of their own) without a compiler:
 # under Wine it installs that product (its files, service, shortcuts, Uninstall entry) and its
-# Uninstall entry's command removes it all again. The stub is setup.exe's test build, since no
-# touch device exists here.
+# Uninstall entry's command removes it all again; its setup.exe carries its own title, icon and
+# version texts. The stub is setup.exe's test build (of the tier's bitness), since no touch
+# device exists here.
 # Arguments: BUILD_DIR SOURCE_DIR.
-# make-setup takes only a 32-bit (PE32) stub, as setup.exe ships: the 64-bit test build has no
-# stub it accepts, and that tier runs no 32-bit program.
-if [ "${TS_WINE_BITS:-32}" = 64 ]; then
-  echo "SKIP: make-setup takes only a 32-bit stub; the 64-bit test tier cannot make or run one"
-  exit 77
-fi
 e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 query="$fixtures/fixture_service_query.exe"
 not() { ! "$@"; }
@@ -34,8 +29,13 @@ cat >"$work/manifest.xml" <<'XML'
   <StartMenuShortcut path="Uninstall.exe" name="Uninstall Orbis"/>
   <Service path="bin\OrbisHost.exe" description="Orbis touch host"/>
   <Licence language="1" path="docs\Licence.txt"/>
+  <SetupTitle text="Orbis Touch Setup"/>
+  <SetupIcon path="orbis.ico"/>
+  <FileDescription text="Orbis pointing drivers"/>
 </InstallerPackage>
 XML
+/usr/bin/convert -size 32x32 xc:'#2E6B3A' "PNG32:$work/orbis.png"
+icotool -c -b 32 -o "$work/orbis.ico" "$work/orbis.png"
 pictures="$work/pictures"
 mkdir -p "$pictures"
 /usr/bin/convert -size 536x304 gradient:'#2E6B3A-#5FA36E' "BMP3:$pictures/language.bmp"
@@ -45,6 +45,12 @@ check "make-setup makes the other product's setup" test -s "$work/orbis-setup.ex
 "$pkgtool" make-setup "$work/manifest.xml" -o "$work/again.exe" \
   --stub "$build/setup/setup-usbsim.exe" --test-build --pictures "$pictures"
 check "the same inputs give the same bytes" cmp "$work/orbis-setup.exe" "$work/again.exe"
+"$pkgtool" info "$work/orbis-setup.exe" >"$work/info.txt"
+check "its window title" grep -qx 'title: Orbis Touch Setup' "$work/info.txt"
+check "its icon" grep -qx 'icon: 32x32 32-bit' "$work/info.txt"
+check "its file version: 1.0 when the manifest names none" grep -qx 'file version: 1.0.0.0' "$work/info.txt"
+check "its description" grep -qx 'FileDescription: Orbis pointing drivers' "$work/info.txt"
+check "its company" grep -qx 'CompanyName: Orbis' "$work/info.txt"
 
 # --- installed quietly by its own setup.exe
 product="$program_files_win\\Orbis\\OrbisTouch"

@@ -308,7 +308,7 @@ TEST(PeResources, RefusesImagesItCannotReadSafely) {
             pe::putU32(copy, at, value);
         return copy;
     };
-    refused(changed(test::kPeOptional, 0x20B, 2), "not a 32-bit (PE32) executable");
+    refused(changed(test::kPeOptional, 0x107, 2), "not a PE32 or PE32+ executable");
     refused(changed(0x3C, 0xFFFFFFF0), "not a PE executable (no PE signature)");
     refused(changed(test::kPeOptional + 36, 0x300),
             "the section or file alignment is not a usable power of two");
@@ -339,6 +339,115 @@ TEST(PeResources, RefusesImagesItCannotReadSafely) {
     ASSERT_TRUE(pe::readResources(shifted, read, why)) << why;
     EXPECT_FALSE(pe::rewriteResources(shifted, setupResources(), out, why));
     EXPECT_EQ(why, "the resources do not start a section of their own");
+}
+
+// The 64-bit kind: the same rewrite with the data directories 16 bytes further in, and the
+// fields a PE32 header would have there (the 64-bit stack and heap sizes) left alone.
+PeSpec wideSpec(const std::vector<Resource>& resources) {
+    PeSpec spec = linkerSpec(resources);
+    spec.magic = 0x20B;
+    return spec;
+}
+
+std::size_t wideSection(int index) {
+    return test::peSectionTable(wideSpec({})) + 40 * std::size_t(index);
+}
+
+TEST(PeResources, APe32PlusImageIsRewrittenWithItsOwnDirectories) {
+    PeSpec spec = wideSpec(setupResources());
+    std::vector<std::uint8_t> image = test::buildPe(spec);
+    std::size_t dirs = test::peDirectories(spec);
+    ASSERT_EQ(dirs, test::kPeOptional + 112);
+    // Stack and heap sizes where a PE32 header keeps its directory count and directories.
+    for (std::size_t at = 72; at < 104; at += 4) pe::putU32(image, test::kPeOptional + at, 0x1000);
+
+    std::vector<Resource> read;
+    std::string why;
+    ASSERT_TRUE(pe::readResources(image, read, why)) << why;
+    EXPECT_TRUE(sameResources(read, setupResources()));
+
+    std::vector<Resource> wanted = withPackage(setupResources(), 10000);
+    std::vector<std::uint8_t> out;
+    ASSERT_TRUE(pe::rewriteResources(image, wanted, out, why)) << why;
+    ASSERT_TRUE(pe::readResources(out, read, why)) << why;
+    EXPECT_TRUE(sameResources(read, wanted));
+
+    EXPECT_TRUE(std::equal(image.begin() + std::ptrdiff_t(test::kPeOptional + 72),
+                           image.begin() + std::ptrdiff_t(test::kPeOptional + 108),
+                           out.begin() + std::ptrdiff_t(test::kPeOptional + 72)))
+        << "the stack and heap sizes and the loader flags are kept";
+    std::uint32_t rsrcSize = u32(out, wideSection(1) + 8);
+    EXPECT_EQ(u32(out, dirs + 8 * 2 + 4), rsrcSize) << "resource directory size";
+    std::uint32_t relocRva = u32(out, wideSection(2) + 12);
+    EXPECT_GT(relocRva, test::sectionRva(spec, 2));
+    EXPECT_EQ(u32(out, dirs + 8 * 5), relocRva) << "the relocations moved with .reloc";
+    EXPECT_EQ(u32(out, test::kPeOptional + 56), u32(out, wideSection(3) + 12) + 0x1000)
+        << "SizeOfImage";
+    std::size_t checksum = test::kPeOptional + 64;
+    EXPECT_EQ(u32(out, checksum), pe::checksumOf(out, checksum));
+
+    std::vector<std::uint8_t> twice;
+    ASSERT_TRUE(pe::rewriteResources(out, wanted, twice, why)) << why;
+    EXPECT_EQ(twice, out);
+}
+
+TEST(PeResources, APe32PlusCertificateTableIsDroppedFromItsOwnDirectory) {
+    PeSpec spec = wideSpec(setupResources());
+    spec.certificate = std::vector<std::uint8_t>(64, 0xCE);
+    std::vector<std::uint8_t> image = test::buildPe(spec);
+    std::vector<std::uint8_t> out;
+    std::string why;
+    ASSERT_TRUE(pe::rewriteResources(image, setupResources(), out, why)) << why;
+    std::size_t certificate = test::peDirectories(spec) + 8 * 4;
+    EXPECT_EQ(u32(out, certificate), 0u);
+    EXPECT_EQ(u32(out, certificate + 4), 0u);
+    EXPECT_EQ(out.size(), test::sectionOffset(spec, 4));
+}
+
+// A PE32+ header cut short: its longer fields must be checked against its own size, since a
+// PE32-sized header would put the directories past what the file says it holds.
+TEST(PeResources, RefusesDamagedPe32PlusHeaders) {
+    PeSpec spec = wideSpec(setupResources());
+    std::vector<std::uint8_t> good = test::buildPe(spec);
+    std::vector<Resource> read;
+    std::vector<std::uint8_t> out;
+    std::string why;
+    auto refused = [&](std::vector<std::uint8_t> image, const std::string& reason) {
+        EXPECT_FALSE(pe::readResources(image, read, why)) << reason;
+        EXPECT_EQ(why, reason);
+        out.assign(3, 1);
+        EXPECT_FALSE(pe::rewriteResources(image, setupResources(), out, why)) << reason;
+        EXPECT_TRUE(out.empty());
+    };
+    auto withOptionalSize = [&](std::uint16_t size) {
+        std::vector<std::uint8_t> copy = good;
+        pe::putU16(copy, test::kPeCoff + 16, size);
+        return copy;
+    };
+    // Long enough for a PE32 header's directories, too short for this one's.
+    refused(withOptionalSize(100),
+            "the optional header is missing or runs past the end of the file");
+    refused(withOptionalSize(111),
+            "the optional header is missing or runs past the end of the file");
+    // The directory count is read from its PE32+ place; 16 of them need all 240 bytes.
+    refused(withOptionalSize(200), "the data directories do not fit the optional header");
+    std::vector<std::uint8_t> many = good;
+    pe::putU32(many, test::kPeOptional + 108, 17);
+    refused(many, "the data directories do not fit the optional header");
+    // A header that claims more than the file holds.
+    refused(std::vector<std::uint8_t>(good.begin(), good.begin() + test::kPeOptional + 200),
+            "the optional header is missing or runs past the end of the file");
+    std::vector<std::uint8_t> nowhere = good;
+    pe::putU32(nowhere, test::peDirectories(spec) + 16, 0x00FFF000);
+    refused(nowhere, "the resource directory lies in no section's data");
+
+    // A directory count of zero: no resources to replace, but readable.
+    std::vector<std::uint8_t> none = good;
+    pe::putU32(none, test::kPeOptional + 108, 0);
+    ASSERT_TRUE(pe::readResources(none, read, why)) << why;
+    EXPECT_TRUE(read.empty());
+    EXPECT_FALSE(pe::rewriteResources(none, setupResources(), out, why));
+    EXPECT_EQ(why, "the executable has no resources to replace");
 }
 
 // A resource section written by hand, for trees no writer would make.

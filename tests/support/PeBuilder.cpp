@@ -23,7 +23,19 @@ std::uint32_t extent(const PeSpec::Section& s) {
     return s.virtualSize ? s.virtualSize : std::uint32_t(std::max<std::size_t>(s.data.size(), 1));
 }
 
+bool wide(const PeSpec& spec) {
+    return spec.magic == 0x20B;
+}
+
 }  // namespace
+
+std::size_t peDirectories(const PeSpec& spec) {
+    return kPeOptional + (wide(spec) ? 112 : 96);
+}
+
+std::size_t peSectionTable(const PeSpec& spec) {
+    return peDirectories(spec) + 8 * 16;
+}
 
 std::uint32_t sectionRva(const PeSpec& spec, std::size_t index) {
     std::uint32_t rva = kPeSectionAlignment;
@@ -47,30 +59,31 @@ std::vector<std::uint8_t> buildPe(const PeSpec& spec) {
     put32(b, 0x3C, 0x80);
     b[0x80] = 'P';
     b[0x81] = 'E';
-    put16(b, kPeCoff, 0x14C);  // i386
+    put16(b, kPeCoff, wide(spec) ? 0x8664 : 0x14C);  // x86-64 or i386
     put16(b, kPeCoff + 2, std::uint32_t(count));
     put32(b, kPeCoff + 4, 0x5E0F0000);  // a fixed time stamp
-    put16(b, kPeCoff + 16, 224);
+    put16(b, kPeCoff + 16, std::uint32_t(peSectionTable(spec) - kPeOptional));
     put16(b, kPeCoff + 18, 0x0102);
     std::size_t o = kPeOptional;
     put16(b, o, spec.magic);
-    put32(b, o + 16, sectionRva(spec, 0));  // entry point
-    put32(b, o + 28, 0x400000);
+    put32(b, o + 16, sectionRva(spec, 0));           // entry point
+    put32(b, o + (wide(spec) ? 24 : 28), 0x400000);  // the image base
     put32(b, o + 32, kPeSectionAlignment);
     put32(b, o + 36, kPeFileAlignment);
     put16(b, o + 48, 6);
     put32(b, o + 56, sectionRva(spec, count));
     put32(b, o + 60, kPeHeadersSize);
     put16(b, o + 68, 2);
-    put32(b, o + 92, 16);
+    std::size_t dirs = peDirectories(spec);
+    put32(b, dirs - 4, 16);
     for (const auto& d : spec.directories) {
-        put32(b, o + 96 + 8 * std::size_t(d.index),
+        put32(b, dirs + 8 * std::size_t(d.index),
               sectionRva(spec, std::size_t(d.section)) + d.offset);
-        put32(b, o + 100 + 8 * std::size_t(d.index), d.size);
+        put32(b, dirs + 4 + 8 * std::size_t(d.index), d.size);
     }
     for (std::size_t i = 0; i < count; ++i) {
         const auto& s = spec.sections[i];
-        std::size_t h = kPeSectionTable + 40 * i;
+        std::size_t h = peSectionTable(spec) + 40 * i;
         std::copy(s.name.begin(),
                   s.name.begin() + std::ptrdiff_t(std::min<std::size_t>(8, s.name.size())),
                   b.begin() + std::ptrdiff_t(h));
@@ -87,8 +100,8 @@ std::vector<std::uint8_t> buildPe(const PeSpec& spec) {
     }
     if (!spec.certificate.empty()) {
         while (b.size() % 8) b.push_back(0);
-        put32(b, o + 96 + 8 * 4, std::uint32_t(b.size()));
-        put32(b, o + 100 + 8 * 4, std::uint32_t(spec.certificate.size()));
+        put32(b, dirs + 8 * 4, std::uint32_t(b.size()));
+        put32(b, dirs + 4 + 8 * 4, std::uint32_t(spec.certificate.size()));
         b.insert(b.end(), spec.certificate.begin(), spec.certificate.end());
     }
     return b;

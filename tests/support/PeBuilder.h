@@ -1,7 +1,7 @@
-// Small 32-bit PE images laid out the way a linker lays them out (headers, then each section
-// at the next aligned file offset and RVA), for the tests of the resource rewriter. Section
-// contents, data directories, a COFF symbol table and a certificate table are chosen by the
-// test; the checksum is left at 0.
+// Small PE images (PE32, or PE32+ with `magic` 0x20B) laid out the way a linker lays them out
+// (headers, then each section at the next aligned file offset and RVA), for the tests of the
+// resource rewriter. Section contents, data directories, a COFF symbol table and a certificate
+// table are chosen by the test; the checksum is left at 0.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +34,7 @@ struct PeSpec {
     std::vector<Directory> directories;
     std::vector<std::uint8_t> symbols;      // after the sections; the file header points at it
     std::vector<std::uint8_t> certificate;  // last in the file; directory 4 names it
-    std::uint16_t magic = 0x10B;            // PE32
+    std::uint16_t magic = 0x10B;            // PE32; 0x20B for PE32+
 };
 
 // The RVA section `index` gets.
@@ -48,5 +48,8 @@ std::vector<std::uint8_t> buildPe(const PeSpec& spec);
 constexpr std::size_t kPeCoff = 0x84;  // "PE\0\0" at 0x80
 constexpr std::size_t kPeOptional = kPeCoff + 20;
 constexpr std::size_t kPeSectionTable = kPeOptional + 224;
+// The same for either kind of optional header.
+std::size_t peDirectories(const PeSpec& spec);
+std::size_t peSectionTable(const PeSpec& spec);
 
 }  // namespace test

@@ -149,6 +149,33 @@ manifest '<Version value="6.0.2"/>' '<DataFolder name="Quillon Data"/>' '<Settin
 run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
 expect_eq "$rc:$(identity_of)" "0:Quillon|Quillon Data|6.0.2" "identity as given, in any order"
 
+# The setup's own title, icon and version texts: each once, one line of text, an icon that is
+# one; checked by every build, not only by make-setup.
+manifest '<SetupTitle text="Quillon Touch"/>' '<SetupTitle text="Again"/>'
+refused 3 'SetupTitle: given twice \(first on line 2\)' "title given twice"
+title95=$(printf 'T%.0s' $(seq 95))
+manifest "<SetupTitle text=\"$title95\"/>"
+refused 2 'SetupTitle: text "T+" is not 1 to 94 characters' "title too long for its buffer"
+manifest '<SetupTitle text=""/>'
+refused 2 'SetupTitle: text "" is not 1 to 94 characters' "empty title"
+manifest '<FileDescription text="two&#10;lines"/>'
+refused 2 'FileDescription: text holds a line break or another control character \(give one line of text\)' \
+  "description with a line break"
+manifest '<Copyright name="Quillon"/>'
+refused 2 'Copyright: unknown attribute "name"' "copyright with another attribute"
+manifest '<SetupIcon path=""/>'
+refused 2 'SetupIcon: path is empty \(name an .ico file, relative to the manifest\)' "icon without a path"
+manifest '<SetupIcon path="missing.ico"/>'
+refused 2 'SetupIcon: cannot read ".*missing.ico" \(the path is relative to the manifest\)' "icon missing"
+printf 'not an icon' >"$work/text.ico"
+manifest '<SetupIcon path="text.ico"/>'
+refused 2 'SetupIcon: ".*text.ico" is not a usable icon: not an icon \(no icon directory at its start\) \(save it as an .ico file\)' \
+  "icon that is no icon"
+# One entry whose image would lie past the end of the file.
+printf '\0\0\1\0\1\0\20\20\0\0\1\0\40\0\0\1\0\0\26\0\0\0' >"$work/short.ico"
+manifest '<SetupIcon path="short.ico"/>'
+refused 2 'SetupIcon: .* is not a usable icon: image 1 of the icon lies outside the file' "icon cut short"
+
 # An unreadable manifest names no line.
 printf 'previous package' >"$work/out.bin"
 run "$pkgtool" build "$work/absent.xml" -o "$work/out.bin"

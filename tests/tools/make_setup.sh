@@ -17,7 +17,7 @@ compile_stub() {
     objects=("$out.res.o")
   fi
   "$arch-w64-mingw32-gcc" -municode -static -O2 "$stubsrc/setup_stub.c" "${objects[@]}" \
-    -lversion -o "$out"
+    -lversion -lgdi32 -o "$out"
 }
 compile_stub i686 "$work/stub.exe" "$stubsrc/setup_stub.rc" || fail "stub build"
 compile_stub x86_64 "$work/stub64.exe" "$stubsrc/setup_stub.rc" || fail "64-bit stub build"
@@ -49,7 +49,7 @@ run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/setup.exe" --stub "$wor
 expect_eq "$rc:$out:$err" "0::" "make-setup"
 resource "$work/setup.exe" RES_DATA 199 >"$work/res199.bin"
 expect_file_eq "$work/res199.bin" "$work/package.bin" "RES_DATA 199 is the package"
-for r in "RES_IMAGE_DATA 250" "PNG 200" "BMP 204" "3 1" "14 107" "6 7" "16 1" "24 1"; do
+for r in "RES_IMAGE_DATA 250" "PNG 200" "BMP 204" "3 1" "14 107" "6 7" "24 1"; do
   set -- $r
   cmp -s <(resource "$work/stub.exe" "$1" "$2") <(resource "$work/setup.exe" "$1" "$2") ||
     fail "resource $r changed"
@@ -76,6 +76,34 @@ expect_match "$dump" "SizeOfImage[[:space:]]+0*$(printf '%x' $image_end)" "SizeO
 expect_eq "$(u32at "$work/setup.exe" $(($(optional "$work/setup.exe") + 64)))" \
   "$(pe_checksum "$work/setup.exe")" "checksum"
 
+# The manifest's Version makes the version resource; the stub's description stays, as no
+# title or description is given.
+run "$pkgtool" info "$work/setup.exe"
+expect_eq "$rc:$err" "0:" "info"
+expect_eq "$out" "title: Multitouch Driver Installation
+icon: 16x16 32-bit
+file version: 6.0.2.0
+product version: 6.0.2.0
+CompanyName: Brenmark
+FileDescription: Setup stub for tests
+FileVersion: 6.0.2
+OriginalFilename: setup.exe
+ProductName: KorvelServerV6
+ProductVersion: 6.0.2" "info on the demo setup"
+run "$pkgtool" info "$work/stub.exe"
+expect_match "$out" "file version: 1.2.3.4
+product version: 1.2.3.4
+FileDescription: Setup stub for tests
+FileVersion: 1.2.3.4\$" "info on the stub"
+run "$pkgtool" info "$work/bare.exe"
+expect_eq "$rc:$out:$err" "0:title: (none)
+icon: (none)
+version: (none):" "info on an image without resources"
+run "$pkgtool" info "$work/package.bin"
+expect_eq "$rc:$out" "1:" "info on no executable"
+expect_match "$err" "package.bin\" cannot be read: not an executable \(no MZ header\)" \
+  "info on no executable says why"
+
 # The same inputs twice give the same bytes; so does making it from the result again.
 "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/again.exe" --stub "$work/stub.exe" ||
   fail "second make-setup"
@@ -96,6 +124,79 @@ expect_eq "$(i686-w64-mingw32-objdump -h "$work/small.exe" | awk '$2 == ".reloc"
   ".reloc back in place"
 expect_eq "$(u32at "$work/small.exe" $(($(optional "$work/small.exe") + 64)))" \
   "$(pe_checksum "$work/small.exe")" "checksum after shrinking"
+
+# --- a 64-bit (PE32+) stub: the same rewrite, its own data directories
+run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/setup64.exe" --stub "$work/stub64.exe"
+expect_eq "$rc:$out:$err" "0::" "make-setup from a 64-bit stub"
+expect_file_eq <(resource "$work/setup64.exe" RES_DATA 199) "$work/package.bin" "the 64-bit setup's package"
+for r in "PNG 200" "3 1" "14 107" "6 7" "24 1"; do
+  set -- $r
+  cmp -s <(resource "$work/stub64.exe" "$1" "$2") <(resource "$work/setup64.exe" "$1" "$2") ||
+    fail "64-bit: resource $r changed"
+done
+for s in .reloc .text .pdata; do
+  cmp -s <(x86_64-w64-mingw32-objcopy -O binary --only-section="$s" "$work/stub64.exe" /dev/stdout) \
+         <(x86_64-w64-mingw32-objcopy -O binary --only-section="$s" "$work/setup64.exe" /dev/stdout) ||
+    fail "64-bit: section $s changed"
+done
+dump64=$(x86_64-w64-mingw32-objdump -p "$work/setup64.exe")
+expect_match "$dump64" "Magic[[:space:]]+020b" "still PE32+"
+reloc64=$(x86_64-w64-mingw32-objdump -h "$work/setup64.exe" | awk '$2 == ".reloc" { print $4 }')
+base64=$(echo "$dump64" | awk '$1 == "ImageBase" { print $2 }')
+expect_match "$dump64" "Entry 5 0*$(printf '%x' $((0x$reloc64 - 0x$base64)))" \
+  "64-bit: the relocation directory follows .reloc"
+expect_eq "$(u32at "$work/setup64.exe" $(($(optional "$work/setup64.exe") + 64)))" \
+  "$(pe_checksum "$work/setup64.exe")" "64-bit checksum"
+"$pkgtool" make-setup "$demo/manifest.xml" -o "$work/again64.exe" --stub "$work/setup64.exe" ||
+  fail "make-setup from a 64-bit setup"
+cmp -s "$work/setup64.exe" "$work/again64.exe" || fail "a 64-bit setup made from itself differs"
+
+# --- the product's own title, icon and version texts
+look=$work/look
+mkdir -p "$look/payload"
+printf 'x' >"$look/payload/a.txt"
+/usr/bin/convert -size 16x16 xc:'#2040a0' "PNG32:$look/16.png"
+/usr/bin/convert -size 48x48 xc:'#a04020' "PNG32:$look/48.png"
+/usr/bin/convert -size 256x256 xc:'#20a040' "PNG32:$look/256.png"
+icotool -c -b 32 -o "$look/quillon.ico" "$look/16.png" "$look/48.png" --raw="$look/256.png" || fail "icotool"
+cat >"$look/manifest.xml" <<'XML'
+<InstallerPackage root="QuillonTouch" payload="payload">
+  <Company name="Quillon &amp; Co"/>
+  <Product name="QuillonTouch"/>
+  <Version value="2.5.1"/>
+  <SetupTitle text="Quillon Touch Frame Setup"/>
+  <SetupIcon path="quillon.ico"/>
+  <FileDescription text="Quillon touch frame drivers"/>
+  <Copyright text="&#169; 2026 Quillon &amp; Co"/>
+</InstallerPackage>
+XML
+for stub in stub stub64; do
+  run "$pkgtool" make-setup "$look/manifest.xml" -o "$work/look-$stub.exe" --stub "$work/$stub.exe"
+  expect_eq "$rc:$out:$err" "0::" "make-setup with a title, icon and version ($stub)"
+  run "$pkgtool" info "$work/look-$stub.exe"
+  expect_eq "$out" "title: Quillon Touch Frame Setup
+icon: 16x16 32-bit, 48x48 32-bit, 256x256 32-bit
+file version: 2.5.1.0
+product version: 2.5.1.0
+CompanyName: Quillon & Co
+FileDescription: Quillon touch frame drivers
+FileVersion: 2.5.1
+LegalCopyright: © 2026 Quillon & Co
+OriginalFilename: setup.exe
+ProductName: QuillonTouch
+ProductVersion: 2.5.1" "info on the product's setup ($stub)"
+  # Read by another tool: the icon group and its images as an .ico again.
+  wrestool -x --type=14 --name=107 "$work/look-$stub.exe" >"$work/group.ico" 2>/dev/null
+  expect_match "$(icotool -l "$work/group.ico" 2>&1 | tr '\n' ' ')" \
+    "--width=16 --height=16 --bit-depth=32.*--width=48 --height=48.*--width=256 --height=256" \
+    "icoutils reads the icon ($stub)"
+  expect_eq "$(wrestool -l "$work/look-$stub.exe" | grep -c -- '--type=3 ')" 3 "one RT_ICON per image ($stub)"
+  expect_eq "$(u32at "$work/look-$stub.exe" $(($(optional "$work/look-$stub.exe") + 64)))" \
+    "$(pe_checksum "$work/look-$stub.exe")" "checksum with the new resources ($stub)"
+done
+# The title went into the stub's string table: the other strings of its block are kept.
+expect_match "$(wrestool -x --raw --type=6 --name=7 "$work/look-stub.exe" | iconv -f UTF-16LE -t UTF-8 2>/dev/null | tr -d '\000')" \
+  "Quillon Touch Frame Setup" "string 105 in block 7"
 
 # --- pictures: named pictures replace theirs; slides become RES_IMAGE_DATA 250
 pics=$work/pictures
@@ -149,7 +250,10 @@ refused "a missing pictures folder" "cannot list the pictures folder" --stub "$w
 # Stubs that cannot be a setup.
 refused "a missing stub" "cannot read the stub" --stub "$work/none.exe"
 refused "a stub that is no executable" "not an executable \(no MZ header\)" --stub "$work/package.bin"
-refused "a 64-bit stub" "not a 32-bit \(PE32\) executable" --stub "$work/stub64.exe"
+# The optional header's magic: 0x10B (PE32) and 0x20B (PE32+) only; 0x107 is a ROM image.
+cp "$work/stub.exe" "$work/rom.exe"
+printf '\x07\x01' | dd of="$work/rom.exe" bs=1 seek="$(optional "$work/rom.exe")" conv=notrunc 2>/dev/null
+refused "a stub of neither kind" "not a PE32 or PE32\+ executable" --stub "$work/rom.exe"
 refused "a stub without resources" "carries no installer package" --stub "$work/bare.exe"
 refused "a stub without a package" "carries no installer package \(RES_DATA 199\)" \
   --stub "$work/icon-only.exe"

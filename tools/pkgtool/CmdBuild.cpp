@@ -11,18 +11,10 @@
 #include "tools/pkgtool/MappedFile.h"
 #include "tools/pkgtool/PackageBuild.h"
 #include "tools/pkgtool/Payload.h"
+#include "tools/pkgtool/SetupLook.h"
 #include "tools/pkgtool/ToolText.h"
 
 namespace {
-
-int refuse(const std::string& manifest, int line, const std::string& cause) {
-    if (line > 0) {
-        std::fprintf(stderr, "%s:%d: %s\n", manifest.c_str(), line, cause.c_str());
-    } else {
-        std::fprintf(stderr, "%s: %s\n", manifest.c_str(), cause.c_str());
-    }
-    return 1;
-}
 
 std::vector<std::u16string> pathsOf(const ScriptRecord& record) {
     std::vector<std::u16string> paths;
@@ -99,36 +91,55 @@ const CommandRegistration registration("build", "build MANIFEST.xml -o PACKAGE.b
 
 }  // namespace
 
-int buildPackageInto(const std::string& manifestArg, OutputFile& out) {
+int refuseManifest(const std::string& manifestArg, int line, const std::string& cause) {
+    if (line > 0) {
+        std::fprintf(stderr, "%s:%d: %s\n", manifestArg.c_str(), line, cause.c_str());
+    } else {
+        std::fprintf(stderr, "%s: %s\n", manifestArg.c_str(), cause.c_str());
+    }
+    return 1;
+}
+
+int buildPackageInto(const std::string& manifestArg, OutputFile& out, Manifest* read) {
     Manifest manifest;
     ManifestError error;
     if (!readManifest(toolPath(manifestArg), manifest, error)) {
-        return refuse(manifestArg, error.line, error.cause);
+        return refuseManifest(manifestArg, error.line, error.cause);
+    }
+    std::string cause;
+    // Checked by every build, so that a package's manifest never names an icon make-setup
+    // would refuse.
+    std::vector<pe::IconImage> icon;
+    if (manifest.look.iconLine && !readSetupIcon(manifest.look, icon, cause)) {
+        return refuseManifest(manifestArg, manifest.look.iconLine, cause);
     }
     Payload payload;
-    std::string cause;
     if (!readPayload(manifest.payloadFolder, payload, cause)) {
-        return refuse(manifestArg, manifest.rootLine, cause);
+        return refuseManifest(manifestArg, manifest.rootLine, cause);
     }
     int line = 0;
-    if (!convertLicences(manifest, payload, line, cause)) return refuse(manifestArg, line, cause);
+    if (!convertLicences(manifest, payload, line, cause))
+        return refuseManifest(manifestArg, line, cause);
     PackageInput input = packageInputOf(manifest.rootName, payload, manifest.records);
     PackageFault fault;
     if (!writePackage(input, out, fault)) {
-        if (!fault.record) return refuse(manifestArg, manifest.rootLine, fault.reason);
-        return refuse(manifestArg, manifest.recordLines[*fault.record],
-                      manifest.recordElements[*fault.record] + ": " + fault.reason);
+        if (!fault.record) return refuseManifest(manifestArg, manifest.rootLine, fault.reason);
+        return refuseManifest(manifestArg, manifest.recordLines[*fault.record],
+                              manifest.recordElements[*fault.record] + ": " + fault.reason);
     }
     // The product's identity travels right after the package (package/ProductIdentity.h).
-    if (!completeIdentity(manifest, error)) return refuse(manifestArg, error.line, error.cause);
+    if (!completeIdentity(manifest, error))
+        return refuseManifest(manifestArg, error.line, error.cause);
     std::vector<std::uint8_t> identity = identityBlockOf(manifest.identity);
     if (out.size() + identity.size() > kMaxPackageSize) {
-        return refuse(manifestArg, manifest.rootLine,
-                      std::string("the package and its identity would pass ") + kMaxPackageReason);
+        return refuseManifest(
+            manifestArg, manifest.rootLine,
+            std::string("the package and its identity would pass ") + kMaxPackageReason);
     }
     if (!out.append(identity)) return toolError("cannot write the package's identity");
     if (!checkReferences(out.partialPath(), manifest, line, cause)) {
-        return refuse(manifestArg, line, cause);
+        return refuseManifest(manifestArg, line, cause);
     }
+    if (read) *read = std::move(manifest);
     return 0;
 }

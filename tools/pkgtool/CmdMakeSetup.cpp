@@ -3,7 +3,8 @@
 //                   [--timestamp URL] [--test-build]
 // A setup executable for another product, made from an existing one without a compiler: the
 // stub's installer package is replaced by the one the manifest makes, its pictures by those of
-// the folder given, and every other resource is kept. The same inputs give the same bytes.
+// the folder given, its title, icon and version by those the manifest gives, and every other
+// resource is kept. The same inputs give the same bytes.
 #include <cstdio>
 
 #include "common/Text.h"
@@ -14,6 +15,7 @@
 #include "tools/pkgtool/OutputFile.h"
 #include "tools/pkgtool/PackageBuild.h"
 #include "tools/pkgtool/SelfPath.h"
+#include "tools/pkgtool/SetupLook.h"
 #include "tools/pkgtool/SetupPictures.h"
 #include "tools/pkgtool/Signing.h"
 #include "tools/pkgtool/ToolText.h"
@@ -179,7 +181,12 @@ int makeSetup(const std::vector<std::string>& args) {
     if (!package.open(toolPath(o.output + ".package"))) {
         return failure("cannot write \"" + o.output + ".package\"");
     }
-    if (int status = buildPackageInto(o.manifest, package)) return status;
+    Manifest manifest;
+    if (int status = buildPackageInto(o.manifest, package, &manifest)) return status;
+    ManifestError error;
+    if (!applySetupLook(manifest, resources, error)) {
+        return refuseManifest(o.manifest, error.line, error.cause);
+    }
     MappedFile packageBytes;
     if (!packageBytes.map(package.partialPath())) return failure("cannot read back the package");
     std::vector<SetupPicture> pictures;

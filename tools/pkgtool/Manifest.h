@@ -21,8 +21,22 @@ struct Manifest {
     struct IdentityLines {
         int settingsKey = 0, dataFolder = 0, version = 0;  // 0: not given
     } identityLines;
+    // What make-setup writes into the setup executable's own resources: the window title, the
+    // icon file (as the file-system layer takes it, relative to the manifest's folder), the
+    // version resource's description and copyright. Empty: not given, the stub's stays.
+    struct SetupLook {
+        std::u16string title, icon, description, copyright;
+        int titleLine = 0, iconLine = 0, descriptionLine = 0, copyrightLine = 0;
+    } look;
 };
 using IdentityLines = Manifest::IdentityLines;
+using SetupLook = Manifest::SetupLook;
+
+// The longest window title: the title and its window class name (the title and "Class") are
+// read into 100-unit buffers.
+constexpr std::size_t kMaxSetupTitle = 94;
+// The longest description or copyright text.
+constexpr std::size_t kMaxSetupText = 259;
 
 // Where and why a manifest was refused; line 0 when no line is to blame.
 struct ManifestError {
@@ -33,7 +47,8 @@ struct ManifestError {
 // Reads and checks the manifest at `path`: well-formed XML, known elements and attributes
 // only, the required attributes present, licence languages 0 to 4. The product's identity
 // comes from the SettingsKey, DataFolder and Version elements, each at most once, checked as
-// package/ProductIdentity.h says.
+// package/ProductIdentity.h says; the setup's look from SetupTitle, SetupIcon, FileDescription
+// and Copyright, each at most once.
 bool readManifest(const std::u16string& path, Manifest& manifest, ManifestError& error);
 // The same checks on a manifest's bytes; `path` is where it lies, which the payload folder is
 // relative to.
