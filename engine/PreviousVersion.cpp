@@ -1,8 +1,10 @@
 // An earlier installation of the same product is removed through its own uninstall.log, found
-// first by the product's key and then at the folder the new installation is about to use. A log
+// first by the product's key, then by its Uninstall entry, then at the folder the new
+// installation is about to use. A log
 // of another product is never acted on.
 #include "engine/ProductRemoval.h"
 #include "engine/RegistryProductKey.h"
+#include "engine/RegistryUninstallEntry.h"
 #include "engine/Services.h"
 #include "engine/SetupLog.h"
 #include "engine/UninstallJob.h"
@@ -53,6 +55,18 @@ bool removeByProductKey(WorkerRun& run, TextBuffer& left) {
     return whole;
 }
 
+// A product without a service leaves no program's path in its key: its Uninstall entry still
+// leads to the folder it went into when the new installation goes elsewhere (/D=), and the
+// entry is about to be overwritten, which would leave that installation with no way out.
+bool removeByUninstallEntry(WorkerRun& run, TextBuffer& left) {
+    TextBuffer folder, logPath;
+    if (!readUninstallLocation(run.config.product, folder) ||
+        !joinPath(logPath, viewOf(folder), u"uninstall.log")) {
+        return true;
+    }
+    return uninstallFromLog(run, logPath, folder, left);
+}
+
 // The folder this installation is about to use, named after the product: the files of an
 // earlier installation of the same package lie there, and so does its log, whatever the
 // package's root folder is called.
@@ -83,5 +97,6 @@ bool installFolderIsFree(WorkerRun& run) {
 }
 
 bool removePreviousVersions(WorkerRun& run, TextBuffer& left) {
-    return removeByProductKey(run, left) && removeByLocation(run, left);
+    return removeByProductKey(run, left) && removeByUninstallEntry(run, left) &&
+           removeByLocation(run, left);
 }

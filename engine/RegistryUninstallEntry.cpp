@@ -53,6 +53,19 @@ bool writeUninstallEntry(const UninstallEntry& e) {
     return written;
 }
 
+bool readUninstallLocation(const char16_t* name, TextBuffer& location) {
+    TextBuffer path;
+    RegistryKey key = 0;
+    if (viewOf(name).empty() || !joinPath(path, kUninstallListPath, viewOf(name)) ||
+        !platform::registry().openKey(RegistryRoot::LocalMachine, path,
+                                      platform::KeyAccess::Read, key)) {
+        return false;
+    }
+    bool read = platform::registry().queryString(key, u"InstallLocation", location);
+    platform::registry().closeKey(key);
+    return read && !viewOf(location).empty();
+}
+
 bool removeUninstallEntry(const char16_t* name) {
     if (viewOf(name).empty()) return false;
     RegistryKey key = 0;

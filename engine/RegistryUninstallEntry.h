@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "common/Text.h"
+
 // What the entry says. Texts are NUL-terminated; `version` may be none or empty.
 struct UninstallEntry {
     const char16_t* name = nullptr;  // the key's name and DisplayName: the product
@@ -30,4 +32,7 @@ bool writeUninstallEntry(const UninstallEntry& entry);
 // Deletes the entry <name>, with every value in it, from the Uninstall list; a missing entry is
 // no error. Returns true, except for an empty name, which is refused because it would name the
 // list itself.
+// The folder an installation's Uninstall entry names (InstallLocation); false when there is no
+// entry of that name or it names none.
+bool readUninstallLocation(const char16_t* name, TextBuffer& location);
 bool removeUninstallEntry(const char16_t* name);

@@ -91,9 +91,9 @@ for spec in "zh_CN.UTF-8 CP936 安装目录" "ko_KR.UTF-8 CP949 설치 폴더" \
   s=$(run_setup "$locale" "$tag-d" "$work/fleet.exe" "" -- /S /D="$base 2")
   check "$tag: /D= with a blank installs there: exit 0" test "$s" = 0
   check "$tag: its files are there" test -f "$drive/$folder 2/Fleet/FleetTouch/readme.txt"
-  # The installation in the first folder stays: a product without a service leaves no
-  # MainServicePath in its key to find it by, and the new folder holds no log of it. The run
-  # below that installs into the first folder again removes it there.
+  # A product without a service leaves no program's path in its key: its Uninstall entry
+  # leads to the first installation, which goes before the second is made.
+  check "$tag: the installation in the first folder went" test ! -e "$product"
 
   quiet=$(entry_value QuietUninstallString)
   check "$tag: QuietUninstallString names the uninstaller with /S" grep -q 'Uninstall.exe" /S$' <<<"$quiet"

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "tests/support/InstallHarness.h"
+#include "tests/support/OtherProduct.h"
 
 using namespace testpkg;
 
@@ -258,6 +259,35 @@ TEST(WorkerUpgrade, WithoutTheKeyTheFolderLeadsToIt) {
     EXPECT_EQ(h.window.messages[0].text, kProductFolder);
     EXPECT_TRUE(h.machine.snapshot() == first) << describeDifference(first, h.machine.snapshot());
     ASSERT_TRUE(h.uninstall());
+    EXPECT_TRUE(h.machine.snapshot() == clean) << describeDifference(clean, h.machine.snapshot());
+}
+
+// A product with no service: its key names no program, so only its Uninstall entry still knows
+// where it went when it is installed again into another folder.
+TEST(WorkerUpgrade, WithoutAServiceTheUninstallEntryLeadsToAnInstallationElsewhere) {
+    Script s;
+    s.text(0, u"Quillon");
+    s.text(13, u"Tally");
+    s.path(2, u"Uninstall.exe");
+    s.path(10, u"Tally.exe");
+    s.licence(1, u"Licence.txt");
+    Bytes files = fileBlock(u"Tally",
+                            {{u"Tally.exe", bytesOf("tally")},
+                             {u"Uninstall.exe", bytesOf("uninstaller")},
+                             {u"Licence.txt", {0xFF, 0xFE, 'Q', 0}}},
+                            {});
+    InstallHarness h(withIdentity(package(s, files), identityOf(u"Quillon Tally", u"Quillon")));
+    h.machine.files.addFolder(u"D:\\");
+    h.machine.files.addFolder(u"D:\\Tools");
+    MachineSnapshot clean = h.machine.snapshot();
+    ASSERT_TRUE(h.install());
+    copyText(h.parameter.installRoot, u"D:\\Tools");
+    h.window.messages.clear();
+    ASSERT_TRUE(h.install());
+    EXPECT_EQ(h.window.count(ST_PREVIOUS_VERSION), 1);
+    EXPECT_FALSE(h.machine.files.exists(u"C:\\Program Files\\Quillon\\Tally\\Tally.exe"));
+    EXPECT_TRUE(h.machine.files.hasFile(u"D:\\Tools\\Quillon\\Tally\\Tally.exe"));
+    ASSERT_TRUE(h.uninstall(u"D:\\Tools\\Quillon\\Tally\\uninstall.log"));
     EXPECT_TRUE(h.machine.snapshot() == clean) << describeDifference(clean, h.machine.snapshot());
 }
 
