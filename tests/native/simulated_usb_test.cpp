@@ -27,11 +27,11 @@ struct SimulatedBus : testing::Test {
 }  // namespace
 
 TEST_F(SimulatedBus, CountsTheTouchDevicesTheFileListsAtEachWalk) {
-    EXPECT_EQ(countTouchDevices(), 0);  // no file: nothing plugged
+    EXPECT_EQ(countTouchDevices(TouchDeviceIds{}), 0);  // no file: nothing plugged
     list("aaec:0001\r\n046d:c52b\r\n# a comment\r\nAAEC:0002\n");
-    EXPECT_EQ(countTouchDevices(), 2);
+    EXPECT_EQ(countTouchDevices(TouchDeviceIds{}), 2);
     list("");
-    EXPECT_EQ(countTouchDevices(), 0);
+    EXPECT_EQ(countTouchDevices(TouchDeviceIds{}), 0);
 }
 
 TEST_F(SimulatedBus, LinesThatAreNoDeviceAreIgnored) {
@@ -43,7 +43,7 @@ TEST_F(SimulatedBus, LinesThatAreNoDeviceAreIgnored) {
     EXPECT_FALSE(parseSimulatedDevice("aaec:0001x", v, p));
     EXPECT_FALSE(parseSimulatedDevice("hello", v, p));
     list("garbage\nzz:zz\n");
-    EXPECT_EQ(countTouchDevices(), 0);
+    EXPECT_EQ(countTouchDevices(TouchDeviceIds{}), 0);
 }
 
 TEST_F(SimulatedBus, NoticesAreRegisteredWithTheSystemAndGivenBackThere) {

@@ -1,5 +1,5 @@
 // pkgtool usb: every USB device the installer's walk finds, and how many of them are touch
-// devices: what a support engineer checks when the installer keeps waiting for the device.
+// devices of the demo product (vendor 0xAAEC): what a support engineer checks when the installer keeps waiting for the device.
 #include <cstdio>
 
 #include "device/UsbDevices.h"
@@ -21,7 +21,7 @@ int runUsb(const std::vector<std::string>& args) {
         std::printf("vendor 0x%04X product 0x%04X\n", unsigned(r->descriptor.idVendor),
                     unsigned(r->descriptor.idProduct));
     }
-    std::printf("touch devices: %d\n", countTouchDevices(devices.get()));
+    std::printf("touch devices: %d\n", countTouchDevices(devices.get(), TouchDeviceIds{}));
     return 0;
 }
 
