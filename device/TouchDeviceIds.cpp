@@ -40,7 +40,8 @@ bool readId(std::u16string_view text, std::size_t at, std::uint16_t& id) {
 }
 
 bool listsProduct(const TouchDeviceIds& ids, std::uint16_t product) {
-    const std::uint16_t* end = ids.products + std::min<std::size_t>(ids.productCount, kMaxTouchProducts);
+    const std::uint16_t* end =
+        ids.products + std::min<std::size_t>(ids.productCount, kMaxTouchProducts);
     return std::find(ids.products, end, product) != end;
 }
 
@@ -60,7 +61,8 @@ bool namesListedProduct(std::u16string_view name, std::size_t at, const TouchDev
 
 bool operator==(const TouchDeviceIds& a, const TouchDeviceIds& b) {
     return a.vendor == b.vendor && a.productCount == b.productCount &&
-           std::equal(a.products, a.products + std::min<std::size_t>(a.productCount, kMaxTouchProducts),
+           std::equal(a.products,
+                      a.products + std::min<std::size_t>(a.productCount, kMaxTouchProducts),
                       b.products);
 }
 

@@ -39,9 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool named = deviceInterfaceName(bytes, broadcast.size(), name);
     if (named && name.size() * 2 + 28 > broadcast.size()) __builtin_trap();
     if (wParam == kDeviceRemoveComplete && candidate) __builtin_trap();
-    if (wParam == kDeviceArrival && candidate != (named && isTouchDeviceName(name, TouchDeviceIds{}))) {
+    if (wParam == kDeviceArrival &&
+        candidate != (named && isTouchDeviceName(name, TouchDeviceIds{}))) {
         __builtin_trap();
     }
     if (wParam == kDevicesChanged && !candidate) __builtin_trap();
+    // Listing products only narrows what the vendor's mark alone would match.
+    TouchDeviceIds listed;
+    listed.productCount = 2;
+    listed.products[0] = 0x0001;
+    listed.products[1] = 0x0C20;
+    if (isTouchDeviceName(name, listed) && !isTouchDeviceName(name, TouchDeviceIds{})) {
+        __builtin_trap();
+    }
     return 0;
 }

@@ -42,9 +42,9 @@ bool fieldTouchDevices(const std::uint8_t* data, std::size_t size, TouchDeviceId
 
 bool takeField(std::uint16_t tag, const std::uint8_t* data, std::size_t size, FieldsSeen& seen,
                ProductIdentity& out, const char** reason) {
-    bool* flag = tag == IDENTITY_SETTINGS_KEY  ? &seen.key
-                 : tag == IDENTITY_DATA_FOLDER ? &seen.folder
-                 : tag == IDENTITY_VERSION     ? &seen.version
+    bool* flag = tag == IDENTITY_SETTINGS_KEY    ? &seen.key
+                 : tag == IDENTITY_DATA_FOLDER   ? &seen.folder
+                 : tag == IDENTITY_VERSION       ? &seen.version
                  : tag == IDENTITY_TOUCH_DEVICES ? &seen.touch
                                                  : nullptr;
     if (!flag) return true;  // a later field this reader does not know

@@ -51,12 +51,15 @@ TEST(TouchDeviceName, MatchesTheMarkInAnyAsciiCaseAnywhere) {
 TEST(TouchDeviceName, FoldsNothingButAsciiCapitals) {
     // Dotted capital I (U+0130) and the Kelvin sign (U+212A) fold to i or k in some locales.
     EXPECT_FALSE(isTouchDeviceName(u"V\u0130D_AAEC", TouchDeviceIds{}));
-    EXPECT_FALSE(isTouchDeviceName(u"VID_AAE\u0421", TouchDeviceIds{}));  // Cyrillic capital ES looks like C
-    EXPECT_FALSE(isTouchDeviceName(u"\uFF36\uFF29\uFF24_AAEC", TouchDeviceIds{}));  // full-width VID
+    EXPECT_FALSE(
+        isTouchDeviceName(u"VID_AAE\u0421", TouchDeviceIds{}));  // Cyrillic capital ES looks like C
+    EXPECT_FALSE(
+        isTouchDeviceName(u"\uFF36\uFF29\uFF24_AAEC", TouchDeviceIds{}));  // full-width VID
     // Units that sit 0x20 above or below the letters must not be taken for them.
     EXPECT_FALSE(
         isTouchDeviceName(u"vid\x7f"
-                          u"aaec", TouchDeviceIds{}));
+                          u"aaec",
+                          TouchDeviceIds{}));
     EXPECT_FALSE(isTouchDeviceName(u"VID?AAEC", TouchDeviceIds{}));
 }
 
@@ -64,8 +67,10 @@ TEST(TouchDeviceName, LongNamesAreExaminedWholeWithoutOverflow) {
     std::u16string longName(300, u'x');
     EXPECT_TRUE(isTouchDeviceName(longName + u"VID_AAEC", TouchDeviceIds{}));
     EXPECT_FALSE(isTouchDeviceName(longName + u"VID_AAE", TouchDeviceIds{}));
-    EXPECT_TRUE(isTouchDeviceName(std::u16string(251, u'x') + u"vid_aaec", TouchDeviceIds{}));  // ends at unit 259
-    EXPECT_TRUE(isTouchDeviceName(std::u16string(252, u'x') + u"vid_aaec", TouchDeviceIds{}));  // one unit beyond
+    EXPECT_TRUE(isTouchDeviceName(std::u16string(251, u'x') + u"vid_aaec",
+                                  TouchDeviceIds{}));  // ends at unit 259
+    EXPECT_TRUE(isTouchDeviceName(std::u16string(252, u'x') + u"vid_aaec",
+                                  TouchDeviceIds{}));  // one unit beyond
 }
 
 TEST(DeviceBroadcast, OnlyDeviceInterfaceBroadcastsCarryAName) {
@@ -78,7 +83,9 @@ TEST(DeviceBroadcast, OnlyDeviceInterfaceBroadcastsCarryAName) {
     for (std::uint32_t type : {0u, 2u, 3u, 6u}) {
         auto other = broadcast(type, kTouchPath);
         EXPECT_FALSE(deviceInterfaceName(other.data(), other.size(), name)) << type;
-        EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, other.data(), other.size(), TouchDeviceIds{})) << type;
+        EXPECT_FALSE(
+            mayBeTouchArrival(kDeviceArrival, other.data(), other.size(), TouchDeviceIds{}))
+            << type;
     }
     EXPECT_FALSE(deviceInterfaceName(nullptr, 100, name));
     EXPECT_FALSE(deviceInterfaceName(iface.data(), 11, name));
@@ -98,7 +105,8 @@ TEST(DeviceBroadcast, TheNameIsReadWithinTheBroadcastOnly) {
     // A header that claims less than the bytes hold: its own size bounds the read.
     auto claimsLess = open;
     claimsLess[0] = std::uint8_t(open.size() - 4);
-    EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, claimsLess.data(), claimsLess.size(), TouchDeviceIds{}));
+    EXPECT_FALSE(
+        mayBeTouchArrival(kDeviceArrival, claimsLess.data(), claimsLess.size(), TouchDeviceIds{}));
     ASSERT_TRUE(deviceInterfaceName(claimsLess.data(), claimsLess.size(), name));
     EXPECT_EQ(name, u"USB#VID_AA");
     // An odd trailing byte is not half a unit.
@@ -142,10 +150,12 @@ TEST_F(DeviceChange, ArrivalsAreJudgedByNameAloneAndRemovalsNever) {
     EXPECT_TRUE(mayBeTouchArrival(kDeviceArrival, touch.data(), touch.size(), TouchDeviceIds{}));
     // Another vendor's arrival is no candidate, however often and whatever is attached.
     for (int i = 0; i < 3; ++i) {
-        EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, other.data(), other.size(), TouchDeviceIds{}));
+        EXPECT_FALSE(
+            mayBeTouchArrival(kDeviceArrival, other.data(), other.size(), TouchDeviceIds{}));
     }
     EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, nullptr, 0, TouchDeviceIds{}));
-    EXPECT_FALSE(mayBeTouchArrival(kDeviceRemoveComplete, touch.data(), touch.size(), TouchDeviceIds{}));
+    EXPECT_FALSE(
+        mayBeTouchArrival(kDeviceRemoveComplete, touch.data(), touch.size(), TouchDeviceIds{}));
     EXPECT_FALSE(mayBeTouchArrival(kDeviceRemoveComplete, nullptr, 0, TouchDeviceIds{}));
     EXPECT_EQ(walks(), 0);
 }
@@ -158,7 +168,8 @@ TEST_F(DeviceChange, OtherNoticesAskTheBus) {
     EXPECT_EQ(walks(), 3);
     // A removal notice of the touch device, with the device still attached, is still no arrival.
     auto touch = broadcast(kDeviceTypeInterface, kTouchPath);
-    EXPECT_FALSE(mayBeTouchArrival(kDeviceRemoveComplete, touch.data(), touch.size(), TouchDeviceIds{}));
+    EXPECT_FALSE(
+        mayBeTouchArrival(kDeviceRemoveComplete, touch.data(), touch.size(), TouchDeviceIds{}));
 }
 
 TEST_F(DeviceChange, RegistrationHandsTheWindowToTheSystemAndIsGivenBackOnce) {

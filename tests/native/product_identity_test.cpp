@@ -202,7 +202,8 @@ std::vector<std::uint8_t> touchField(std::uint16_t vendor, std::vector<std::uint
     std::vector<std::uint8_t> data{std::uint8_t(vendor), std::uint8_t(vendor >> 8)};
     auto count = std::uint16_t(int(products.size()) + countDelta);
     data.insert(data.end(), {std::uint8_t(count), std::uint8_t(count >> 8)});
-    for (std::uint16_t p : products) data.insert(data.end(), {std::uint8_t(p), std::uint8_t(p >> 8)});
+    for (std::uint16_t p : products)
+        data.insert(data.end(), {std::uint8_t(p), std::uint8_t(p >> 8)});
     return field(4, data);
 }
 
@@ -247,14 +248,14 @@ TEST(ProductIdentity, DamagedTouchDevicesAreRefusedAndSoIsThePackage) {
     std::vector<std::uint16_t> seventeen;
     for (std::uint16_t p = 0; p < 17; ++p) seventeen.push_back(p);
     const std::vector<std::vector<std::uint8_t>> bad = {
-        field(4, {}),                               // no vendor
-        field(4, {0x34, 0x12, 0}),                  // count cut short
-        touchField(0x1234, {1, 2}, 1),              // counts three, holds two
-        touchField(0x1234, {1, 2}, -1),             // counts one, holds two
-        touchField(0x1234, {1, 2}, 0x7FFF),         // a count far beyond the field
-        touchField(0x0000, {1}),                    // no vendor id
-        touchField(0x1234, {7, 8, 7}),              // a product twice
-        touchField(0x1234, seventeen),              // more than the record holds
+        field(4, {}),                        // no vendor
+        field(4, {0x34, 0x12, 0}),           // count cut short
+        touchField(0x1234, {1, 2}, 1),       // counts three, holds two
+        touchField(0x1234, {1, 2}, -1),      // counts one, holds two
+        touchField(0x1234, {1, 2}, 0x7FFF),  // a count far beyond the field
+        touchField(0x0000, {1}),             // no vendor id
+        touchField(0x1234, {7, 8, 7}),       // a product twice
+        touchField(0x1234, seventeen),       // more than the record holds
     };
     for (std::size_t i = 0; i < bad.size(); ++i) {
         auto fields = soundFields();
@@ -263,8 +264,7 @@ TEST(ProductIdentity, DamagedTouchDevicesAreRefusedAndSoIsThePackage) {
         ProductIdentity identity;
         auto b = block({fields});
         EXPECT_FALSE(readIdentityBlock(b.data(), b.size(), identity, &reason)) << i;
-        EXPECT_STREQ(reason, "the touch devices are not a vendor id and distinct product ids")
-            << i;
+        EXPECT_STREQ(reason, "the touch devices are not a vendor id and distinct product ids") << i;
         LoadedConfig c;
         EXPECT_FALSE(c.load(withBlock(b))) << i;
     }

@@ -139,7 +139,7 @@ TEST_F(UsbWalk, AFailedQuerySkipsOnlyWhatItConcerns) {
     root.hub(3, u"HUB-CLOSED").device(1, kDefaultTouchVendorId);
     bus.addHub(u"HUB-CLOSED").failOpen = true;  // attached hub does not open
     root.ports[4].hubName = u"HUB-MISSING";     // a name no hub answers to
-    root.device(5, kDefaultTouchVendorId);             // the walk goes on after all that
+    root.device(5, kDefaultTouchVendorId);      // the walk goes on after all that
     bus.addController(4, u"ROOT4").device(2, kDefaultTouchVendorId);
 
     EXPECT_EQ(countTouchDevices(TouchDeviceIds{}), 2);

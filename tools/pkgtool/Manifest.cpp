@@ -288,7 +288,8 @@ bool isTouchDeviceElement(const TiXmlElement& element) {
 }
 
 bool readHexId(std::string_view text, std::uint16_t& id) {
-    if (text.size() < 3 || text.size() > 6 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) {
+    if (text.size() < 3 || text.size() > 6 || text[0] != '0' ||
+        (text[1] != 'x' && text[1] != 'X')) {
         return false;
     }
     unsigned value = 0;
@@ -330,8 +331,9 @@ bool addTouchProduct(const TiXmlElement& element, const std::string& word, Touch
     }
     for (std::size_t i = 0; i < ids.productCount; ++i) {
         if (ids.products[i] == id) {
-            return refuse(error, element.Row(),
-                          "TouchDevice: product id " + hexText(id) + " is listed twice: list it once");
+            return refuse(
+                error, element.Row(),
+                "TouchDevice: product id " + hexText(id) + " is listed twice: list it once");
         }
     }
     if (ids.productCount == kMaxTouchProducts) {
@@ -362,8 +364,7 @@ bool readTouchProducts(const TiXmlElement& element, TouchDeviceIds& ids, Manifes
                   "vendor, or list ids as products=\"0x0001 0x0002\"");
 }
 
-bool readTouchDeviceElement(const TiXmlElement& element, Manifest& manifest,
-                            ManifestError& error) {
+bool readTouchDeviceElement(const TiXmlElement& element, Manifest& manifest, ManifestError& error) {
     int& line = manifest.identityLines.touchDevice;
     if (!checkAttributes(element, {"vendor"}, {"products"}, error) ||
         !checkNoContent(element, error)) {
