@@ -182,12 +182,12 @@ TEST(ProductIdentity, ADamagedBlockIsRefusedAndSoIsThePackage) {
     }
 }
 
-// Later fields (the product's touch devices will be one) are skipped by this reader, so that a
-// newer package never makes an older installer refuse it.
+// Later fields are skipped by this reader, so that a newer package never makes an older
+// installer refuse it.
 TEST(ProductIdentity, FieldsThisReaderDoesNotKnowAreSkipped) {
     ProductIdentity read;
     ASSERT_TRUE(
-        reads(block({field(4, {0xEC, 0xAA, 1, 0}), soundFields(), field(0xFFFF, {})}), &read));
+        reads(block({field(5, {0xEC, 0xAA, 1, 0}), soundFields(), field(0xFFFF, {})}), &read));
     EXPECT_EQ(viewOf(read.settingsKey), u"Orbis");
     EXPECT_EQ(viewOf(read.dataFolder), u"Orbis Data");
     // Without a version the block is still sound.
