@@ -6,7 +6,8 @@
 # other stays whole. The test build takes each product's package from usbsim-package.bin beside
 # it, so this runs in either test tier without rewriting the executable.
 # Arguments: BUILD_DIR SOURCE_DIR.
-source "$(dirname "$0")/lib.bash" "$@"
+# A silent run still makes its (hidden) window: a display is needed.
+e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 not() { ! "$@"; }
 native_pkgtool="$src/build/native/tools/pkgtool"
 list='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
@@ -44,7 +45,7 @@ quillon="$program_files_win\\Quillon\\QuillonPad"
 state() { # state NAME COMPANY: what of one product is on the machine
   echo "== key"; w reg query "$software_key\\$2 $1" /s
   echo "== entry"; w reg query "$list\\$1" /s
-  echo "== files"; (cd "$drive/$program_files" 2>/dev/null && find "$2" | sort)
+  echo "== files"; (cd "$drive/$program_files" 2>/dev/null && find "$2" 2>/dev/null | sort)
 }
 orbis_state() { state OrbisTouch Orbis; }
 quillon_state() { state QuillonPad Quillon; }
