@@ -1,5 +1,6 @@
 #include "package/ProductIdentity.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/Names.h"
@@ -82,12 +83,14 @@ void putField(std::vector<std::uint8_t>& out, std::uint16_t tag, std::u16string_
     for (char16_t c : text) putU16(out, std::uint16_t(c));
 }
 
+// The count is bounded by the record, whatever a caller left in it.
 void putTouchDevices(std::vector<std::uint8_t>& out, const TouchDeviceIds& ids) {
+    auto count = std::uint16_t(std::min<std::size_t>(ids.productCount, kMaxTouchProducts));
     putU16(out, IDENTITY_TOUCH_DEVICES);
-    putU16(out, std::uint16_t(4 + 2 * ids.productCount));
+    putU16(out, std::uint16_t(4 + 2 * count));
     putU16(out, ids.vendor);
-    putU16(out, ids.productCount);
-    for (std::size_t i = 0; i < ids.productCount; ++i) putU16(out, ids.products[i]);
+    putU16(out, count);
+    for (std::size_t i = 0; i < count; ++i) putU16(out, ids.products[i]);
 }
 
 }  // namespace
