@@ -75,7 +75,8 @@ else()
   find_package(GTest REQUIRED)
   file(GLOB TS_NATIVE_TESTS CONFIGURE_DEPENDS tests/native/*.cpp tests/support/*.cpp)
   # The test build's simulated USB bus is portable: its tests run here too.
-  add_executable(native_tests ${TS_NATIVE_TESTS} app/setup/SimulatedUsbBus.cpp)
+  add_executable(native_tests ${TS_NATIVE_TESTS} app/setup/SimulatedUsbBus.cpp
+                              app/setup/SimulatedPackage.cpp)
   target_compile_options(native_tests PRIVATE ${TS_WARNINGS})
   target_link_libraries(native_tests PRIVATE touchos touchfakes pkgtool_manifest GTest::gmock
                                                GTest::gtest_main)

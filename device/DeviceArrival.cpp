@@ -26,11 +26,6 @@ void unregisterDeviceArrival() {
     registration = nullptr;
 }
 
-bool isTouchDeviceName(std::u16string_view name) {
-    if (name.empty()) return false;
-    return containsIgnoringAsciiCase(name, u"vid_aaec");
-}
-
 bool deviceInterfaceName(const std::uint8_t* broadcast, std::size_t size, std::u16string& name) {
     name.clear();
     if (!broadcast || size < kHeaderBytes) return false;
@@ -45,11 +40,12 @@ bool deviceInterfaceName(const std::uint8_t* broadcast, std::size_t size, std::u
     return true;
 }
 
-bool mayBeTouchArrival(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size) {
+bool mayBeTouchArrival(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size,
+                       const TouchDeviceIds& ids) {
     if (wParam == kDeviceArrival) {
         std::u16string name;
-        return deviceInterfaceName(broadcast, size, name) && isTouchDeviceName(name);
+        return deviceInterfaceName(broadcast, size, name) && isTouchDeviceName(name, ids);
     }
     if (wParam == kDeviceRemoveComplete) return false;
-    return countTouchDevices() > 0;
+    return countTouchDevices(ids) > 0;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "device/TouchDeviceIds.h"
+
 constexpr std::uint32_t kDeviceArrival = 0x8000;         // DBT_DEVICEARRIVAL
 constexpr std::uint32_t kDeviceRemoveComplete = 0x8004;  // DBT_DEVICEREMOVECOMPLETE
 constexpr std::uint32_t kDevicesChanged = 0x0007;        // DBT_DEVNODES_CHANGED
@@ -19,10 +21,6 @@ bool registerDeviceArrival(void* window);
 // Gives the kept registration back, before its window goes; nothing when there is none.
 void unregisterDeviceArrival();
 
-// Whether a device interface path names a touch device: "vid_aaec" anywhere in it, A-Z folded
-// to lower case and nothing else folded. The whole name is examined, however long.
-bool isTouchDeviceName(std::u16string_view name);
-
 // The dbcc_name of a device-interface broadcast, bounded by the broadcast's own size and the
 // bytes available; false for a broadcast of another device type or one too short to hold a
 // name.
@@ -30,5 +28,7 @@ bool deviceInterfaceName(const std::uint8_t* broadcast, std::size_t size, std::u
 
 // WM_DEVICECHANGE: `broadcast` and `size` are the bytes lParam points to (none for notices
 // without a structure). An arrival counts when it is a device interface with a touch device
-// name, a removal never, anything else when a touch device is attached now.
-bool mayBeTouchArrival(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size);
+// name (device/TouchDeviceIds.h), a removal never, anything else when a touch device is
+// attached now.
+bool mayBeTouchArrival(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size,
+                       const TouchDeviceIds& ids);

@@ -91,15 +91,15 @@ UsbDeviceList enumerateUsbDevices() {
     return list;
 }
 
-int countTouchDevices(const UsbDeviceRecord* list) {
+int countTouchDevices(const UsbDeviceRecord* list, const TouchDeviceIds& ids) {
     int count = 0;
     for (const UsbDeviceRecord* r = list; r; r = r->next.get()) {
-        if (r->descriptor.idVendor == kTouchVendorId) ++count;
+        if (isTouchDevice(ids, r->descriptor.idVendor, r->descriptor.idProduct)) ++count;
     }
     return count;
 }
 
-int countTouchDevices() {
+int countTouchDevices(const TouchDeviceIds& ids) {
     UsbDeviceList list = enumerateUsbDevices();
-    return countTouchDevices(list.get());
+    return countTouchDevices(list.get(), ids);
 }

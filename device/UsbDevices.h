@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "device/TouchDeviceIds.h"
 #include "platform/UsbBus.h"
 
-constexpr std::uint16_t kTouchVendorId = 0xAAEC;
 constexpr int kUsbControllerNumbers = 255;
 
 // The standard 18-byte USB 2.0 device descriptor, fields in their order on the wire.
@@ -48,6 +48,7 @@ UsbDeviceList enumerateUsbDevices();
 // `depth` counts the external hubs above this one.
 void enumerateHub(platform::UsbHandle hub, UsbDeviceList& list, int depth = 0);
 
-// Attached devices with the touch vendor id; 0 when none or when nothing could be opened.
-int countTouchDevices();
-int countTouchDevices(const UsbDeviceRecord* list);
+// Attached devices that are the product's touch devices (`ids`, from its package); 0 when none
+// or when nothing could be opened.
+int countTouchDevices(const TouchDeviceIds& ids);
+int countTouchDevices(const UsbDeviceRecord* list, const TouchDeviceIds& ids);

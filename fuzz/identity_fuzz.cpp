@@ -14,7 +14,7 @@ namespace {
 
 bool same(const ProductIdentity& a, const ProductIdentity& b) {
     return textEquals(a.settingsKey, b.settingsKey) && textEquals(a.dataFolder, b.dataFolder) &&
-           textEquals(a.version, b.version);
+           textEquals(a.version, b.version) && a.touch == b.touch;
 }
 
 // The smallest package there is: no records, an empty root.

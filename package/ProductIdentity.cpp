@@ -1,5 +1,6 @@
 #include "package/ProductIdentity.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/Names.h"
@@ -24,15 +25,29 @@ bool fieldText(const std::uint8_t* data, std::size_t size, std::size_t limit, Te
 }
 
 struct FieldsSeen {
-    bool key = false, folder = false, version = false;
+    bool key = false, folder = false, version = false, touch = false;
 };
+
+bool fieldTouchDevices(const std::uint8_t* data, std::size_t size, TouchDeviceIds& out) {
+    if (size < 4) return false;
+    std::size_t count = readU16At(data + 2);
+    if (count > kMaxTouchProducts || size != 4 + 2 * count) return false;
+    TouchDeviceIds ids;
+    ids.vendor = readU16At(data);
+    ids.productCount = std::uint8_t(count);
+    for (std::size_t i = 0; i < count; ++i) ids.products[i] = readU16At(data + 4 + 2 * i);
+    if (!areSoundTouchIds(ids)) return false;
+    out = ids;
+    return true;
+}
 
 bool takeField(std::uint16_t tag, const std::uint8_t* data, std::size_t size, FieldsSeen& seen,
                ProductIdentity& out, const char** reason) {
-    bool* flag = tag == IDENTITY_SETTINGS_KEY  ? &seen.key
-                 : tag == IDENTITY_DATA_FOLDER ? &seen.folder
-                 : tag == IDENTITY_VERSION     ? &seen.version
-                                               : nullptr;
+    bool* flag = tag == IDENTITY_SETTINGS_KEY    ? &seen.key
+                 : tag == IDENTITY_DATA_FOLDER   ? &seen.folder
+                 : tag == IDENTITY_VERSION       ? &seen.version
+                 : tag == IDENTITY_TOUCH_DEVICES ? &seen.touch
+                                                 : nullptr;
     if (!flag) return true;  // a later field this reader does not know
     if (*flag) return refuse(reason, "an identity field appears twice");
     *flag = true;
@@ -45,6 +60,10 @@ bool takeField(std::uint16_t tag, const std::uint8_t* data, std::size_t size, Fi
         if (!fieldText(data, size, kTextUnits - 1, out.dataFolder) ||
             !isDataFolderName(viewOf(out.dataFolder))) {
             return refuse(reason, "the data folder is not a plain name");
+        }
+    } else if (tag == IDENTITY_TOUCH_DEVICES) {
+        if (!fieldTouchDevices(data, size, out.touch)) {
+            return refuse(reason, "the touch devices are not a vendor id and distinct product ids");
         }
     } else if (!fieldText(data, size, kMaxVersionUnits, out.version) ||
                !isVersionText(viewOf(out.version))) {
@@ -62,6 +81,16 @@ void putField(std::vector<std::uint8_t>& out, std::uint16_t tag, std::u16string_
     putU16(out, tag);
     putU16(out, std::uint16_t(text.size() * 2));
     for (char16_t c : text) putU16(out, std::uint16_t(c));
+}
+
+// The count is bounded by the record, whatever a caller left in it.
+void putTouchDevices(std::vector<std::uint8_t>& out, const TouchDeviceIds& ids) {
+    auto count = std::uint16_t(std::min<std::size_t>(ids.productCount, kMaxTouchProducts));
+    putU16(out, IDENTITY_TOUCH_DEVICES);
+    putU16(out, std::uint16_t(4 + 2 * count));
+    putU16(out, ids.vendor);
+    putU16(out, count);
+    for (std::size_t i = 0; i < count; ++i) putU16(out, ids.products[i]);
 }
 
 }  // namespace
@@ -149,6 +178,7 @@ std::vector<std::uint8_t> identityBlockOf(const ProductIdentity& identity) {
     putField(out, IDENTITY_SETTINGS_KEY, viewOf(identity.settingsKey));
     putField(out, IDENTITY_DATA_FOLDER, viewOf(identity.dataFolder));
     if (identity.version[0]) putField(out, IDENTITY_VERSION, viewOf(identity.version));
+    if (!(identity.touch == TouchDeviceIds{})) putTouchDevices(out, identity.touch);
     auto size = std::uint32_t(out.size());
     for (int i = 0; i < 4; ++i) out[6 + i] = std::uint8_t(size >> (8 * i));
     return out;

@@ -15,7 +15,11 @@
 //   10      ...   fields up to blockSize, each: tag (2), size (2), size bytes of data
 //
 // The block must end exactly where the blob ends. Texts are UTF-16LE without a terminator.
-// Tags 1 and 2 must appear, and no tag twice; the version (3) may be left out. A tag this
+// Tags 1 and 2 must appear, and no tag twice; the version (3) may be left out. The touch
+// devices (4) are the vendor id (2), a count of product ids (2, at most kMaxTouchProducts) and
+// that many product ids (2 each), nothing more; a vendor of 0 or a product id listed twice is
+// refused. Without tag 4 the product's devices are the defaults of device/TouchDeviceIds.h,
+// as for every package made before the tag. A tag this
 // reader does not know is skipped, so that a later field never makes an older installer
 // refuse a package. A package without any bytes
 // after totalSize is a package made before identities: it is the demo product's.
@@ -27,18 +31,20 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "device/TouchDeviceIds.h"
 
 struct ProductIdentity {
     TextBuffer settingsKey{};  // HKLM\SOFTWARE\<settingsKey>
     TextBuffer dataFolder{};   // <common documents>\<dataFolder>
     TextBuffer version{};      // may be empty: not known
+    TouchDeviceIds touch{};    // the devices the installer waits for
 };
 
 enum IdentityTag : std::uint16_t {
     IDENTITY_SETTINGS_KEY = 1,
     IDENTITY_DATA_FOLDER = 2,
     IDENTITY_VERSION = 3,
-    // 4 is reserved for the product's touch devices (vendor id, product ids).
+    IDENTITY_TOUCH_DEVICES = 4,
 };
 
 constexpr std::uint8_t kIdentityMagic[4] = {'T', 'P', 'I', 'D'};
@@ -78,5 +84,5 @@ bool readPackageIdentity(const std::uint8_t* blob, std::size_t size, std::size_t
                          ProductIdentity& identity, const char** reason = nullptr);
 
 // The block for an identity whose names and version pass the checks above (an empty version is
-// left out).
+// left out, and so are touch devices that are the defaults).
 std::vector<std::uint8_t> identityBlockOf(const ProductIdentity& identity);

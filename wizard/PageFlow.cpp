@@ -27,6 +27,16 @@ void (*wizardTrace)(const char* event, std::u16string_view text) = nullptr;
 
 namespace {
 
+// The devices the package names as its own; the defaults before any package is loaded.
+const TouchDeviceIds& productTouchDevices() {
+    static const TouchDeviceIds defaults{};
+    return installConfig ? installConfig->identity.touch : defaults;
+}
+
+bool touchDeviceAttached() {
+    return countTouchDevices(productTouchDevices()) > 0;
+}
+
 void trace(const char* event, std::u16string_view text = {}) {
     if (wizardTrace) wizardTrace(event, text);
 }
@@ -134,7 +144,7 @@ void stepPage(int page) {
             s.inputEnabled = true;
             static const char* const shown[kPageCount] = {"page 0", "page 1", "page 2", "page 3"};
             trace(shown[page]);
-            if (page == DevicePage && countTouchDevices() > 0) beginInstallation();
+            if (page == DevicePage && touchDeviceAttached()) beginInstallation();
         }
     } else if (page != s.currentPage && alpha != 0) {
         alpha = std::uint8_t(std::max(0, alpha - kPageStep));
@@ -312,7 +322,7 @@ void runStartupDecision() {
         s.currentPage = LicencePage;
         wizardWidgets.licenceView.scrolling = true;
         fadeInWindow();
-    } else if (countTouchDevices() > 0) {
+    } else if (touchDeviceAttached()) {
         workerParameter.quiet = 1;
         workerParameter.showPanel = settings->showPanel ? 1 : 0;
         workerParameter.hidRunCount = settings->hidMode;
@@ -329,7 +339,7 @@ void runStartupDecision() {
 
 void onDeviceWaitTimer() {
     if (workerRecord.started || !settings) return stopDeviceWait();
-    if (countTouchDevices() > 0) {
+    if (touchDeviceAttached()) {
         stopDeviceWait();
         beginInstallation();
         return;
@@ -425,7 +435,7 @@ bool onCloseRequest() {
 }
 
 void onDeviceChange(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size) {
-    if (!mayBeTouchArrival(wParam, broadcast, size)) return;
+    if (!mayBeTouchArrival(wParam, broadcast, size, productTouchDevices())) return;
     // Arrivals during the page's fade-in are caught by the count at the end of the fade.
     if (wizardState.currentPage != DevicePage || wizardState.pageAlpha[DevicePage] != 255) return;
     beginInstallation();

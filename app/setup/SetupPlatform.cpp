@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/setup/SimulatedPackage.h"
 #include "app/setup/SimulatedUsbBus.h"
 #include "common/Text.h"
 #include "platform/win32/Wide.h"
@@ -65,6 +66,9 @@ void installSetupPlatform([[maybe_unused]] const std::u16string& executableFolde
     static win32::Win32UsbBus usb;
     static SimulatedUsbBus simulated(executableFolder + u"\\usb-devices.txt", usb);
     platform::os().usb = &simulated;
+    static SimulatedPackage package(executableFolder + u"\\usbsim-package.bin",
+                                    *platform::os().resources);
+    platform::os().resources = &package;
     traceFile = executableFolder + u"\\wizard-trace.txt";
     holdFile = executableFolder + u"\\wizard-hold.txt";
     wizardTrace = appendTrace;

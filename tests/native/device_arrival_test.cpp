@@ -36,36 +36,41 @@ std::vector<std::uint8_t> broadcast(std::uint32_t type, const std::u16string& na
 }
 
 TEST(TouchDeviceName, MatchesTheMarkInAnyAsciiCaseAnywhere) {
-    EXPECT_TRUE(isTouchDeviceName(kTouchPath));
-    EXPECT_TRUE(isTouchDeviceName(u"\\\\?\\usb#vid_aaec&pid_0c20#5"));
-    EXPECT_TRUE(isTouchDeviceName(u"\\\\?\\USB#vId_AaEc&PID_0001"));
-    EXPECT_TRUE(isTouchDeviceName(u"vid_aaec"));
-    EXPECT_TRUE(isTouchDeviceName(u"prefix#VID_AAEC"));
-    EXPECT_FALSE(isTouchDeviceName(u"prefix#VID_AAE"));
-    EXPECT_FALSE(isTouchDeviceName(u""));
-    EXPECT_FALSE(isTouchDeviceName(u"\\\\?\\USB#VID_046D&PID_C52B#6&2a"));
-    EXPECT_FALSE(isTouchDeviceName(u"VID-AAEC"));
-    EXPECT_FALSE(isTouchDeviceName(u"PID_AAEC"));
+    EXPECT_TRUE(isTouchDeviceName(kTouchPath, TouchDeviceIds{}));
+    EXPECT_TRUE(isTouchDeviceName(u"\\\\?\\usb#vid_aaec&pid_0c20#5", TouchDeviceIds{}));
+    EXPECT_TRUE(isTouchDeviceName(u"\\\\?\\USB#vId_AaEc&PID_0001", TouchDeviceIds{}));
+    EXPECT_TRUE(isTouchDeviceName(u"vid_aaec", TouchDeviceIds{}));
+    EXPECT_TRUE(isTouchDeviceName(u"prefix#VID_AAEC", TouchDeviceIds{}));
+    EXPECT_FALSE(isTouchDeviceName(u"prefix#VID_AAE", TouchDeviceIds{}));
+    EXPECT_FALSE(isTouchDeviceName(u"", TouchDeviceIds{}));
+    EXPECT_FALSE(isTouchDeviceName(u"\\\\?\\USB#VID_046D&PID_C52B#6&2a", TouchDeviceIds{}));
+    EXPECT_FALSE(isTouchDeviceName(u"VID-AAEC", TouchDeviceIds{}));
+    EXPECT_FALSE(isTouchDeviceName(u"PID_AAEC", TouchDeviceIds{}));
 }
 
 TEST(TouchDeviceName, FoldsNothingButAsciiCapitals) {
     // Dotted capital I (U+0130) and the Kelvin sign (U+212A) fold to i or k in some locales.
-    EXPECT_FALSE(isTouchDeviceName(u"V\u0130D_AAEC"));
-    EXPECT_FALSE(isTouchDeviceName(u"VID_AAE\u0421"));  // Cyrillic capital ES looks like C
-    EXPECT_FALSE(isTouchDeviceName(u"\uFF36\uFF29\uFF24_AAEC"));  // full-width VID
+    EXPECT_FALSE(isTouchDeviceName(u"V\u0130D_AAEC", TouchDeviceIds{}));
+    EXPECT_FALSE(
+        isTouchDeviceName(u"VID_AAE\u0421", TouchDeviceIds{}));  // Cyrillic capital ES looks like C
+    EXPECT_FALSE(
+        isTouchDeviceName(u"\uFF36\uFF29\uFF24_AAEC", TouchDeviceIds{}));  // full-width VID
     // Units that sit 0x20 above or below the letters must not be taken for them.
     EXPECT_FALSE(
         isTouchDeviceName(u"vid\x7f"
-                          u"aaec"));
-    EXPECT_FALSE(isTouchDeviceName(u"VID?AAEC"));
+                          u"aaec",
+                          TouchDeviceIds{}));
+    EXPECT_FALSE(isTouchDeviceName(u"VID?AAEC", TouchDeviceIds{}));
 }
 
 TEST(TouchDeviceName, LongNamesAreExaminedWholeWithoutOverflow) {
     std::u16string longName(300, u'x');
-    EXPECT_TRUE(isTouchDeviceName(longName + u"VID_AAEC"));
-    EXPECT_FALSE(isTouchDeviceName(longName + u"VID_AAE"));
-    EXPECT_TRUE(isTouchDeviceName(std::u16string(251, u'x') + u"vid_aaec"));  // ends at unit 259
-    EXPECT_TRUE(isTouchDeviceName(std::u16string(252, u'x') + u"vid_aaec"));  // one unit beyond
+    EXPECT_TRUE(isTouchDeviceName(longName + u"VID_AAEC", TouchDeviceIds{}));
+    EXPECT_FALSE(isTouchDeviceName(longName + u"VID_AAE", TouchDeviceIds{}));
+    EXPECT_TRUE(isTouchDeviceName(std::u16string(251, u'x') + u"vid_aaec",
+                                  TouchDeviceIds{}));  // ends at unit 259
+    EXPECT_TRUE(isTouchDeviceName(std::u16string(252, u'x') + u"vid_aaec",
+                                  TouchDeviceIds{}));  // one unit beyond
 }
 
 TEST(DeviceBroadcast, OnlyDeviceInterfaceBroadcastsCarryAName) {
@@ -78,7 +83,9 @@ TEST(DeviceBroadcast, OnlyDeviceInterfaceBroadcastsCarryAName) {
     for (std::uint32_t type : {0u, 2u, 3u, 6u}) {
         auto other = broadcast(type, kTouchPath);
         EXPECT_FALSE(deviceInterfaceName(other.data(), other.size(), name)) << type;
-        EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, other.data(), other.size())) << type;
+        EXPECT_FALSE(
+            mayBeTouchArrival(kDeviceArrival, other.data(), other.size(), TouchDeviceIds{}))
+            << type;
     }
     EXPECT_FALSE(deviceInterfaceName(nullptr, 100, name));
     EXPECT_FALSE(deviceInterfaceName(iface.data(), 11, name));
@@ -91,14 +98,15 @@ TEST(DeviceBroadcast, TheNameIsReadWithinTheBroadcastOnly) {
     auto open = broadcast(kDeviceTypeInterface, u"USB#VID_AAEC", false);
     ASSERT_TRUE(deviceInterfaceName(open.data(), open.size(), name));
     EXPECT_EQ(name, u"USB#VID_AAEC");
-    EXPECT_TRUE(mayBeTouchArrival(kDeviceArrival, open.data(), open.size()));
+    EXPECT_TRUE(mayBeTouchArrival(kDeviceArrival, open.data(), open.size(), TouchDeviceIds{}));
 
     // Fewer bytes available than the header claims: the bytes available bound the read.
-    EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, open.data(), open.size() - 2));
+    EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, open.data(), open.size() - 2, TouchDeviceIds{}));
     // A header that claims less than the bytes hold: its own size bounds the read.
     auto claimsLess = open;
     claimsLess[0] = std::uint8_t(open.size() - 4);
-    EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, claimsLess.data(), claimsLess.size()));
+    EXPECT_FALSE(
+        mayBeTouchArrival(kDeviceArrival, claimsLess.data(), claimsLess.size(), TouchDeviceIds{}));
     ASSERT_TRUE(deviceInterfaceName(claimsLess.data(), claimsLess.size(), name));
     EXPECT_EQ(name, u"USB#VID_AA");
     // An odd trailing byte is not half a unit.
@@ -109,7 +117,7 @@ TEST(DeviceBroadcast, TheNameIsReadWithinTheBroadcastOnly) {
     EXPECT_EQ(name, u"AB");
     // A name of a thousand units is read whole.
     auto huge = broadcast(kDeviceTypeInterface, std::u16string(1000, u'x') + u"vid_aaec");
-    EXPECT_TRUE(mayBeTouchArrival(kDeviceArrival, huge.data(), huge.size()));
+    EXPECT_TRUE(mayBeTouchArrival(kDeviceArrival, huge.data(), huge.size(), TouchDeviceIds{}));
 }
 
 class DeviceChange : public ::testing::Test {
@@ -135,30 +143,33 @@ private:
 };
 
 TEST_F(DeviceChange, ArrivalsAreJudgedByNameAloneAndRemovalsNever) {
-    bus.addController(0, u"ROOT").device(1, kTouchVendorId);
+    bus.addController(0, u"ROOT").device(1, kDefaultTouchVendorId);
     auto touch = broadcast(kDeviceTypeInterface, kTouchPath);
     auto other = broadcast(kDeviceTypeInterface, u"\\\\?\\USB#VID_046D&PID_C52B#6&2a");
 
-    EXPECT_TRUE(mayBeTouchArrival(kDeviceArrival, touch.data(), touch.size()));
+    EXPECT_TRUE(mayBeTouchArrival(kDeviceArrival, touch.data(), touch.size(), TouchDeviceIds{}));
     // Another vendor's arrival is no candidate, however often and whatever is attached.
     for (int i = 0; i < 3; ++i) {
-        EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, other.data(), other.size()));
+        EXPECT_FALSE(
+            mayBeTouchArrival(kDeviceArrival, other.data(), other.size(), TouchDeviceIds{}));
     }
-    EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, nullptr, 0));
-    EXPECT_FALSE(mayBeTouchArrival(kDeviceRemoveComplete, touch.data(), touch.size()));
-    EXPECT_FALSE(mayBeTouchArrival(kDeviceRemoveComplete, nullptr, 0));
+    EXPECT_FALSE(mayBeTouchArrival(kDeviceArrival, nullptr, 0, TouchDeviceIds{}));
+    EXPECT_FALSE(
+        mayBeTouchArrival(kDeviceRemoveComplete, touch.data(), touch.size(), TouchDeviceIds{}));
+    EXPECT_FALSE(mayBeTouchArrival(kDeviceRemoveComplete, nullptr, 0, TouchDeviceIds{}));
     EXPECT_EQ(walks(), 0);
 }
 
 TEST_F(DeviceChange, OtherNoticesAskTheBus) {
-    EXPECT_FALSE(mayBeTouchArrival(kDevicesChanged, nullptr, 0));
-    bus.addController(3, u"ROOT").hub(2, u"HUB").device(4, kTouchVendorId);
-    EXPECT_TRUE(mayBeTouchArrival(kDevicesChanged, nullptr, 0));
-    EXPECT_TRUE(mayBeTouchArrival(0x0018, nullptr, 0));  // DBT_CONFIGCHANGED
+    EXPECT_FALSE(mayBeTouchArrival(kDevicesChanged, nullptr, 0, TouchDeviceIds{}));
+    bus.addController(3, u"ROOT").hub(2, u"HUB").device(4, kDefaultTouchVendorId);
+    EXPECT_TRUE(mayBeTouchArrival(kDevicesChanged, nullptr, 0, TouchDeviceIds{}));
+    EXPECT_TRUE(mayBeTouchArrival(0x0018, nullptr, 0, TouchDeviceIds{}));  // DBT_CONFIGCHANGED
     EXPECT_EQ(walks(), 3);
     // A removal notice of the touch device, with the device still attached, is still no arrival.
     auto touch = broadcast(kDeviceTypeInterface, kTouchPath);
-    EXPECT_FALSE(mayBeTouchArrival(kDeviceRemoveComplete, touch.data(), touch.size()));
+    EXPECT_FALSE(
+        mayBeTouchArrival(kDeviceRemoveComplete, touch.data(), touch.size(), TouchDeviceIds{}));
 }
 
 TEST_F(DeviceChange, RegistrationHandsTheWindowToTheSystemAndIsGivenBackOnce) {

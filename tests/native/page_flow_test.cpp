@@ -13,6 +13,7 @@
 #include "startup/Settings.h"
 #include "startup/StartupSequence.h"
 #include "tests/support/InstallHarness.h"
+#include "tests/support/OtherProduct.h"
 #include "tests/support/WizardMachine.h"
 #include "wizard/PageFlow.h"
 #include "wizard/Records.h"
@@ -673,4 +674,52 @@ TEST_F(PageFlow, AStatusLineIsRecordedAsShownOnceItsPageIsFullyShown) {
     // Once, from the tick that completed the fade on.
     EXPECT_EQ(std::count(recorded.begin(), recorded.end(), "shown Installation Complete!"), 1);
     EXPECT_EQ(recorded.back(), "shown Installation Complete!");
+}
+
+// The device page waits for the devices the package names: the demo frames, another product of
+// the same vendor, their notices and their arrival names leave it waiting; the product's own
+// device, found at the end of the fade or by a notice, starts the installation.
+TEST(PageFlowDevices, TheDevicePageWaitsForThePackagesOwnDevice) {
+    ProductIdentity identity = demoIdentity();
+    identity.touch.vendor = 0x1234;
+    identity.touch.productCount = 1;
+    identity.touch.products[0] = 0x0042;
+    auto arrival = [](const std::u16string& name) {
+        std::vector<std::uint8_t> b(28, 0);
+        b[4] = 5;  // a device interface
+        for (char16_t c : name) b.insert(b.end(), {std::uint8_t(c), std::uint8_t(c >> 8)});
+        b.insert(b.end(), {0, 0});
+        b[0] = std::uint8_t(b.size());
+        return b;
+    };
+    for (bool atTheEndOfTheFade : {true, false}) {
+        WizardMachine w;
+        w.resources.add(199, u"RES_DATA", withIdentity(shippedPackage(), identity));
+        fake::FakeUsbHub& root = w.usb.addController(0, u"ROOT_HUB_0");
+        root.device(1, 0xAAEC, 0x0001);
+        root.device(2, 0x1234, 0x0043);
+        toLicencePage(w);
+        if (atTheEndOfTheFade) root.device(3, 0x1234, 0x0042);
+        w.click(kAgreeX, kButtonY);
+        ASSERT_TRUE(w.tickUntil([] { return wizardState.pageAlpha[DevicePage] == 255; }));
+        if (atTheEndOfTheFade) {
+            EXPECT_EQ(wizardState.currentPage, ProgressPage);
+            w.runUntilClosed();
+            EXPECT_EQ(w.exitStatus(), kExitInstalled);
+            continue;
+        }
+        auto frame = arrival(u"\\\\?\\USB#VID_AAEC&PID_0001#5");
+        auto sibling = arrival(u"\\\\?\\USB#VID_1234&PID_0043#5");
+        onDeviceChange(0x8000, frame.data(), frame.size());
+        onDeviceChange(0x8000, sibling.data(), sibling.size());
+        onDeviceChange(0x0007, nullptr, 0);
+        for (int i = 0; i < 5; ++i) w.tick();
+        EXPECT_EQ(wizardState.currentPage, DevicePage);
+        EXPECT_TRUE(w.window.codes.empty());
+        auto own = arrival(u"\\\\?\\USB#VID_1234&PID_0042#5");
+        onDeviceChange(0x8000, own.data(), own.size());
+        EXPECT_EQ(wizardState.currentPage, ProgressPage);
+        w.runUntilClosed();
+        EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    }
 }

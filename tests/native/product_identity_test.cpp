@@ -182,15 +182,105 @@ TEST(ProductIdentity, ADamagedBlockIsRefusedAndSoIsThePackage) {
     }
 }
 
-// Later fields (the product's touch devices will be one) are skipped by this reader, so that a
-// newer package never makes an older installer refuse it.
+// Later fields are skipped by this reader, so that a newer package never makes an older
+// installer refuse it.
 TEST(ProductIdentity, FieldsThisReaderDoesNotKnowAreSkipped) {
     ProductIdentity read;
     ASSERT_TRUE(
-        reads(block({field(4, {0xEC, 0xAA, 1, 0}), soundFields(), field(0xFFFF, {})}), &read));
+        reads(block({field(5, {0xEC, 0xAA, 1, 0}), soundFields(), field(0xFFFF, {})}), &read));
     EXPECT_EQ(viewOf(read.settingsKey), u"Orbis");
     EXPECT_EQ(viewOf(read.dataFolder), u"Orbis Data");
     // Without a version the block is still sound.
     ASSERT_TRUE(reads(block({field(2, utf16(u"D")), field(1, utf16(u"K"))}), &read));
     EXPECT_EQ(read.version[0], 0);
+}
+
+namespace {
+
+std::vector<std::uint8_t> touchField(std::uint16_t vendor, std::vector<std::uint16_t> products,
+                                     int countDelta = 0) {
+    std::vector<std::uint8_t> data{std::uint8_t(vendor), std::uint8_t(vendor >> 8)};
+    auto count = std::uint16_t(int(products.size()) + countDelta);
+    data.insert(data.end(), {std::uint8_t(count), std::uint8_t(count >> 8)});
+    for (std::uint16_t p : products)
+        data.insert(data.end(), {std::uint8_t(p), std::uint8_t(p >> 8)});
+    return field(4, data);
+}
+
+}  // namespace
+
+TEST(ProductIdentity, TheTouchDevicesTravelAsTagFourAndReadBack) {
+    ProductIdentity identity = orbisIdentity();
+    identity.touch.vendor = 0x1234;
+    identity.touch.productCount = 2;
+    identity.touch.products[0] = 0x0042;
+    identity.touch.products[1] = 0xC0DE;
+    std::vector<std::uint8_t> bytes = identityBlockOf(identity);
+    std::vector<std::uint8_t> tail(bytes.end() - 12, bytes.end());
+    EXPECT_EQ(tail, (std::vector<std::uint8_t>{4, 0, 8, 0, 0x34, 0x12, 2, 0, 0x42, 0, 0xDE, 0xC0}));
+    ProductIdentity read;
+    ASSERT_TRUE(reads(bytes, &read));
+    EXPECT_TRUE(read.touch == identity.touch);
+
+    // The defaults are left out, so a package that names none is byte for byte as before; read
+    // back they are the defaults again, in a block or without one.
+    EXPECT_EQ(identityBlockOf(orbisIdentity()).size(), bytes.size() - 12);
+    ASSERT_TRUE(reads(identityBlockOf(orbisIdentity()), &read));
+    EXPECT_TRUE(read.touch == TouchDeviceIds{});
+    LoadedConfig old;
+    ASSERT_TRUE(old.load(shippedPackage()));
+    EXPECT_TRUE(old.config.identity.touch == TouchDeviceIds{});
+
+    // Every product of a vendor: no product ids.
+    auto sound = soundFields();
+    auto anyProduct = touchField(0x1234, {});
+    sound.insert(sound.end(), anyProduct.begin(), anyProduct.end());
+    ASSERT_TRUE(reads(block({sound}), &read));
+    EXPECT_EQ(read.touch.vendor, 0x1234);
+    EXPECT_EQ(read.touch.productCount, 0);
+
+    LoadedConfig loaded;
+    ASSERT_TRUE(loaded.load(withIdentity(shippedPackage(), identity)));
+    EXPECT_TRUE(loaded.config.identity.touch == identity.touch);
+}
+
+TEST(ProductIdentity, DamagedTouchDevicesAreRefusedAndSoIsThePackage) {
+    std::vector<std::uint16_t> seventeen;
+    for (std::uint16_t p = 0; p < 17; ++p) seventeen.push_back(p);
+    const std::vector<std::vector<std::uint8_t>> bad = {
+        field(4, {}),                        // no vendor
+        field(4, {0x34, 0x12, 0}),           // count cut short
+        touchField(0x1234, {1, 2}, 1),       // counts three, holds two
+        touchField(0x1234, {1, 2}, -1),      // counts one, holds two
+        touchField(0x1234, {1, 2}, 0x7FFF),  // a count far beyond the field
+        touchField(0x0000, {1}),             // no vendor id
+        touchField(0x1234, {7, 8, 7}),       // a product twice
+        touchField(0x1234, seventeen),       // more than the record holds
+    };
+    for (std::size_t i = 0; i < bad.size(); ++i) {
+        auto fields = soundFields();
+        fields.insert(fields.end(), bad[i].begin(), bad[i].end());
+        const char* reason = nullptr;
+        ProductIdentity identity;
+        auto b = block({fields});
+        EXPECT_FALSE(readIdentityBlock(b.data(), b.size(), identity, &reason)) << i;
+        EXPECT_STREQ(reason, "the touch devices are not a vendor id and distinct product ids") << i;
+        LoadedConfig c;
+        EXPECT_FALSE(c.load(withBlock(b))) << i;
+    }
+    // Given twice, even alike.
+    auto twice = soundFields();
+    auto one = touchField(0x1234, {1});
+    twice.insert(twice.end(), one.begin(), one.end());
+    twice.insert(twice.end(), one.begin(), one.end());
+    EXPECT_FALSE(reads(block({twice})));
+    // Sixteen is the most, and is sound.
+    seventeen.pop_back();
+    auto sixteen = soundFields();
+    auto most = touchField(0x1234, seventeen);
+    sixteen.insert(sixteen.end(), most.begin(), most.end());
+    ProductIdentity read;
+    ASSERT_TRUE(reads(block({sixteen}), &read));
+    EXPECT_EQ(read.touch.productCount, 16);
+    EXPECT_EQ(read.touch.products[15], 15);
 }

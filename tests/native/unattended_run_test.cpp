@@ -6,6 +6,7 @@
 #include "startup/StartupSequence.h"
 #include "startup/Switches.h"
 #include "tests/support/InstallHarness.h"
+#include "tests/support/OtherProduct.h"
 #include "tests/support/WizardMachine.h"
 #include "wizard/PageFlow.h"
 #include "wizard/Records.h"
@@ -216,4 +217,36 @@ TEST(UnattendedRun, DriverScriptsSetTheExitStatusOfAnInstalledRun) {
         EXPECT_TRUE(has(w.logText(), "driver script exit code " + std::to_string(c.code)));
         EXPECT_TRUE(has(w.logText(), "exit status " + std::to_string(c.status)));
     }
+}
+
+// A package that names its own devices is installed for them alone: the frames of the demo
+// vendor, or another product of the same vendor, leave it waiting until the wait is over.
+TEST(UnattendedRun, OnlyTheDevicesThePackageNamesStartTheInstallation) {
+    ProductIdentity identity = demoIdentity();
+    identity.touch.vendor = 0x1234;
+    identity.touch.productCount = 1;
+    identity.touch.products[0] = 0x0042;
+    struct Case {
+        std::uint16_t vendor, product;
+        int exit;
+    } cases[] = {{0xAAEC, 0x0001, kExitNoDevice},
+                 {0x1234, 0x0043, kExitNoDevice},
+                 {0x1234, 0x0042, kExitInstalled}};
+    for (const Case& c : cases) {
+        WizardMachine w;
+        w.resources.add(199, u"RES_DATA", withIdentity(shippedPackage(), identity));
+        w.usb.addController(0, u"ROOT_HUB_0").device(1, c.vendor, c.product);
+        w.start(u"/S /WAIT=3");
+        w.runUntilClosed();
+        EXPECT_EQ(w.exitStatus(), c.exit) << std::hex << c.vendor << ":" << c.product;
+        EXPECT_EQ(w.machine.files.hasFile(kLogPath), c.exit == kExitInstalled);
+    }
+    // Plugged during the wait, the product's own device is found by the next look.
+    WizardMachine w;
+    w.resources.add(199, u"RES_DATA", withIdentity(shippedPackage(), identity));
+    w.start(u"/S");
+    w.tick();
+    w.usb.addController(0, u"ROOT_HUB_0").device(1, 0x1234, 0x0042);
+    w.runUntilClosed();
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
 }

@@ -176,6 +176,44 @@ printf '\0\0\1\0\1\0\20\20\0\0\1\0\40\0\0\1\0\0\26\0\0\0' >"$work/short.ico"
 manifest '<SetupIcon path="short.ico"/>'
 refused 2 'SetupIcon: .* is not a usable icon: image 1 of the icon lies outside the file' "icon cut short"
 
+# The product's touch devices: one element, ids in hexadecimal with 0x, products each once.
+manifest '<TouchDevice vendor="AAEC"/>'
+refused 2 'TouchDevice: vendor "AAEC" is not a USB vendor id: write it in hexadecimal from 0x0001 to 0xFFFF' "vendor without 0x"
+manifest '<TouchDevice vendor="0x0000"/>'
+refused 2 'TouchDevice: vendor "0x0000" is not a USB vendor id' "vendor 0"
+manifest '<TouchDevice vendor="0x12345"/>'
+refused 2 'TouchDevice: vendor "0x12345" is not a USB vendor id' "vendor of five digits"
+manifest '<TouchDevice vendor="0x"/>'
+refused 2 'TouchDevice: vendor "0x" is not a USB vendor id' "vendor without digits"
+manifest '<TouchDevice vendor="0x1234" products="0x0001 0xG002"/>'
+refused 2 'TouchDevice: product id "0xG002" is not a USB product id' "product id not hexadecimal"
+manifest '<TouchDevice vendor="0x1234" products="0x0001,0x0002"/>'
+refused 2 'TouchDevice: product id "0x0001,0x0002" is not a USB product id: .*separated by spaces' "product ids with a comma"
+manifest '<TouchDevice vendor="0x1234" products="0x0001 0x2 0x0002"/>'
+refused 2 'TouchDevice: product id 0x0002 is listed twice' "product id twice, written two ways"
+manifest '<TouchDevice vendor="0x1234" products=" "/>'
+refused 2 'TouchDevice: products is empty: leave it out' "empty product list"
+manifest "<TouchDevice vendor=\"0x1234\" products=\"$(printf '0x%04X ' $(seq 1 17))\"/>"
+refused 2 'TouchDevice: more than 16 product ids' "seventeen product ids"
+manifest '<TouchDevice vendor="0x1234"/>' '<TouchDevice vendor="0x5678"/>'
+refused 3 'TouchDevice: given twice \(first on line 2\)' "two TouchDevice elements"
+manifest '<TouchDevice vendor="0x1234" product="0x0001"/>'
+refused 2 'TouchDevice: unknown attribute "product"' "misspelt products"
+manifest '<TouchDevice products="0x0001"/>'
+refused 2 'TouchDevice: missing attribute "vendor"' "no vendor"
+
+# What the package then carries: the defaults without the element, else the ids as given.
+devices_of() { "$pkgtool" script "$work/good.bin" | grep '^touchDevices' | cut -f2- | tr '\t' '|'; }
+manifest '<Company name="Brenmark"/>'
+run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
+expect_eq "$rc:$(devices_of)" "0:0xAAEC|any" "no TouchDevice: the demo frames"
+manifest '<TouchDevice vendor="0x2e8a"/>'
+run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
+expect_eq "$rc:$(devices_of)" "0:0x2E8A|any" "a vendor alone"
+manifest '<TouchDevice vendor="0X1234" products="  0xc0de	0x0 0xFFFF "/>'
+run "$pkgtool" build "$work/manifest.xml" -o "$work/good.bin"
+expect_eq "$rc:$(devices_of)" "0:0x1234|0xC0DE 0x0000 0xFFFF" "a vendor and its products"
+
 # An unreadable manifest names no line.
 printf 'previous package' >"$work/out.bin"
 run "$pkgtool" build "$work/absent.xml" -o "$work/out.bin"

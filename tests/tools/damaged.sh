@@ -56,7 +56,7 @@ cat >"$work/p/manifest.xml" <<'XML'
 </InstallerPackage>
 XML
 "$pkgtool" build "$work/p/manifest.xml" -o "$work/p.bin" || fail "small build"
-read_so_far=$(printf 'settingsKey\tBrenmark KorvelServerV6\ndataFolder\tBrenmark KorvelServerV6\nversion\t1.0\ncompany\tBrenmark\nproduct\tKorvelServerV6\nmainApp\t-\nextraProgram\t-\nuninstaller\t-')
+read_so_far=$(printf 'settingsKey\tBrenmark KorvelServerV6\ndataFolder\tBrenmark KorvelServerV6\nversion\t1.0\ntouchDevices\t0xAAEC\tany\ncompany\tBrenmark\nproduct\tKorvelServerV6\nmainApp\t-\nextraProgram\t-\nuninstaller\t-')
 
 cp "$work/p.bin" "$work/marker.bin" && poke "$work/marker.bin" $((4 + 58 + 1)) '\x41'
 run "$pkgtool" script "$work/marker.bin"

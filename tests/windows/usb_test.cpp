@@ -35,8 +35,8 @@ TEST_F(Win32Usb, AMachineWithoutControllersHasNoDevices) {
         bus.openHub(u"USB#ROOT_HUB20#4&1&0#{f18a0e88-c30c-11d0-8815-00a0c906bed8}", handle));
     EXPECT_FALSE(bus.openHub(u"", handle));
     EXPECT_EQ(enumerateUsbDevices(), nullptr);
-    EXPECT_EQ(countTouchDevices(), 0);
-    EXPECT_FALSE(mayBeTouchArrival(kDevicesChanged, nullptr, 0));
+    EXPECT_EQ(countTouchDevices(TouchDeviceIds{}), 0);
+    EXPECT_FALSE(mayBeTouchArrival(kDevicesChanged, nullptr, 0, TouchDeviceIds{}));
 }
 
 // Queries sent to something that is no USB node fail cleanly instead of reading junk.
@@ -75,20 +75,20 @@ TEST_F(Win32Usb, SystemBroadcastsAreClassifiedFromLParam) {
     std::u16string name;
     ASSERT_TRUE(deviceInterfaceName(bytes, size, name));
     EXPECT_EQ(name.size(), std::size(touch) - 1);
-    EXPECT_TRUE(mayBeTouchArrival(DBT_DEVICEARRIVAL, bytes, size));
-    EXPECT_FALSE(mayBeTouchArrival(DBT_DEVICEREMOVECOMPLETE, bytes, size));
+    EXPECT_TRUE(mayBeTouchArrival(DBT_DEVICEARRIVAL, bytes, size, TouchDeviceIds{}));
+    EXPECT_FALSE(mayBeTouchArrival(DBT_DEVICEREMOVECOMPLETE, bytes, size, TouchDeviceIds{}));
 
     DEV_BROADCAST_VOLUME volume = {};
     volume.dbcv_size = sizeof volume;
     volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
     volume.dbcv_unitmask = 0xFFFFFFFF;
     win32::deviceBroadcast(reinterpret_cast<std::intptr_t>(&volume), bytes, size);
-    EXPECT_FALSE(mayBeTouchArrival(DBT_DEVICEARRIVAL, bytes, size));
+    EXPECT_FALSE(mayBeTouchArrival(DBT_DEVICEARRIVAL, bytes, size, TouchDeviceIds{}));
 
     win32::deviceBroadcast(0, bytes, size);
     EXPECT_EQ(bytes, nullptr);
     EXPECT_EQ(size, 0u);
-    EXPECT_FALSE(mayBeTouchArrival(DBT_DEVICEARRIVAL, bytes, size));
+    EXPECT_FALSE(mayBeTouchArrival(DBT_DEVICEARRIVAL, bytes, size, TouchDeviceIds{}));
 }
 
 LRESULT CALLBACK quietProc(HWND window, UINT message, WPARAM w, LPARAM l) {

@@ -28,10 +28,27 @@ void printFiles(const char* label, const FileRef* list) {
     for (; list; list = list->next) line(label, packagePathOf(list->file));
 }
 
+std::string hexId(std::uint16_t id) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", unsigned(id));
+    return text;
+}
+
+// "any" when every product of the vendor counts.
+std::string productIds(const TouchDeviceIds& ids) {
+    if (ids.productCount == 0) return "any";
+    std::string list;
+    for (std::size_t i = 0; i < ids.productCount && i < kMaxTouchProducts; ++i) {
+        list += (i ? " " : "") + hexId(ids.products[i]);
+    }
+    return list;
+}
+
 void printConfig(const InstallConfig& c) {
     line("settingsKey", textOf(c.identity.settingsKey));
     line("dataFolder", textOf(c.identity.dataFolder));
     line("version", c.identity.version[0] ? textOf(c.identity.version) : "-");
+    line("touchDevices", hexId(c.identity.touch.vendor), productIds(c.identity.touch));
     line("company", textOf(c.company));
     line("product", textOf(c.product));
     line("mainApp", packagePathOf(c.mainApp));

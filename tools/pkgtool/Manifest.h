@@ -20,6 +20,7 @@ struct Manifest {
     ProductIdentity identity;
     struct IdentityLines {
         int settingsKey = 0, dataFolder = 0, version = 0;  // 0: not given
+        int touchDevice = 0;
     } identityLines;
     // What make-setup writes into the setup executable's own resources: the window title, the
     // icon file (as the file-system layer takes it, relative to the manifest's folder), the
@@ -48,7 +49,9 @@ struct ManifestError {
 // only, the required attributes present, licence languages 0 to 4. The product's identity
 // comes from the SettingsKey, DataFolder and Version elements, each at most once, checked as
 // package/ProductIdentity.h says; the setup's look from SetupTitle, SetupIcon, FileDescription
-// and Copyright, each at most once.
+// and Copyright, each at most once. At most one TouchDevice element names the product's touch
+// devices: vendor="0xVVVV" and optionally products="0xPPPP 0xPPPP ..." (device/TouchDeviceIds.h);
+// without it the defaults stand.
 bool readManifest(const std::u16string& path, Manifest& manifest, ManifestError& error);
 // The same checks on a manifest's bytes; `path` is where it lies, which the payload folder is
 // relative to.
