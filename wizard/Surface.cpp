@@ -127,6 +127,7 @@ void rescaleWindowSurface(unsigned dpi, platform::Point position) {
     if (!s.graphics) return;
     s.open = platform::drawing().openSurfaces(s.window, s.windowSize.width, s.windowSize.height);
     paintBackground();
+    loadDensityPictures();
     wizardWidgets.licenceView.measured = false;
     measureWidgets();
     ComposeFullFrame();

@@ -228,6 +228,41 @@ TEST_F(Dpi, ADensityChangeBeforeTheWindowIsShownOnlyResizesIt) {
     DestroyWindowSurface();
 }
 
+TEST_F(Dpi, LanguageButtonsTakeTheirLargeLetteringOnDenseScreensWhenItIsWhole) {
+    pictures.addResource(1210, u"PNG", wizfake::png(120, 32, 7));  // English, twice as large
+    pictures.addResource(1207, u"PNG", {});                        // Chinese, emptied
+    pictures.addResource(1229, u"PNG", wizfake::png(60, 16, 8));   // Italian, not larger
+    build();
+    auto size = [](int button) {
+        unsigned w = 0, h = 0;
+        wizardWidgets.languageButtons[button].normalPicture->dimensions(w, h);
+        return platform::Size{int(w), int(h)};
+    };
+    EXPECT_EQ(size(1), (platform::Size{60, 16}));
+    rescaleWindowSurface(192, {0, 0});
+    EXPECT_EQ(size(1), (platform::Size{120, 32}));
+    EXPECT_EQ(size(0), (platform::Size{60, 16}));
+    EXPECT_EQ(size(2), (platform::Size{60, 16}));
+    // Drawn into its own size: the layout's 60 x 16 doubled, no filtering.
+    show(LanguagePage);
+    drawing.clear();
+    ComposeFullFrame();
+    const platform::Picture* english = wizardWidgets.languageButtons[1].normalPicture.get();
+    int drawn = 0;
+    for (const DrawOp& op : drawing.ops) {
+        if (op.kind != DrawOp::Picture || op.picture != english) continue;
+        ++drawn;
+        EXPECT_EQ(op.rect, (platform::Rect{460, 660, 120, 32}));
+    }
+    EXPECT_EQ(drawn, 1);
+    // The button's place in the layout did not grow with its picture.
+    platform::Rect restore;
+    ASSERT_TRUE(wizardWidgets.languageButtons[1].restoreRect(restore));
+    EXPECT_EQ(restore, (platform::Rect{230, 330, 60, 16}));
+    rescaleWindowSurface(96, {0, 0});
+    EXPECT_EQ(size(1), (platform::Size{60, 16}));
+}
+
 TEST_F(Dpi, ScreenReadersGetThePartsInTheWindowsPixels) {
     build();
     show(LanguagePage);
