@@ -128,7 +128,8 @@ void rescaleWindowSurface(unsigned dpi, platform::Point position) {
     s.open = platform::drawing().openSurfaces(s.window, s.windowSize.width, s.windowSize.height);
     paintBackground();
     loadDensityPictures();
-    wizardWidgets.licenceView.measured = false;
+    // A view without a text stays unmeasured: it must not scroll a gap.
+    if (wizardWidgets.licenceView.totalHeight != 0) wizardWidgets.licenceView.measured = false;
     measureWidgets();
     ComposeFullFrame();
 }

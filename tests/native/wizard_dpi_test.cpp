@@ -199,7 +199,10 @@ TEST_F(Dpi, ANewDensityRemakesTheCanvasesAtTheSuggestedPlaceAndRedraws) {
     build();
     show(LicencePage);
     wizardState.windowAlpha = 255;
+    ASSERT_EQ(wizardWidgets.licenceView.totalHeight, 0);
     rescaleWindowSurface(192, {40, 60});
+    // Before its first text the licence has nothing to measure, at any density.
+    EXPECT_EQ(wizardWidgets.licenceView.totalHeight, 0);
     Lines all = drawing.lines();
     ASSERT_GE(all.size(), 3u);
     EXPECT_EQ(all[0], "open 1076x750");
@@ -209,6 +212,13 @@ TEST_F(Dpi, ANewDensityRemakesTheCanvasesAtTheSuggestedPlaceAndRedraws) {
     EXPECT_EQ(drawing.lines({DrawOp::Push}), (Lines{"push 40,60 1076x750 alpha 255"}));
     EXPECT_FALSE(drawing.lines({DrawOp::Measure}).empty());
     EXPECT_EQ(windowSurface.windowSize, (platform::Size{1076, 750}));
+
+    // With a text, the paragraphs are measured again at the new size.
+    wizardWidgets.licenceView.setText(u"One\r\nTwo\r\n");
+    drawing.clear();
+    rescaleWindowSurface(144, {40, 60});
+    EXPECT_EQ(drawing.count(DrawOp::Measure), 4);  // two captions, two paragraphs
+    EXPECT_EQ(wizardWidgets.licenceView.totalHeight, 30 + 16 + 16);
 
     drawing.clear();
     rescaleWindowSurface(96, {40, 60});
