@@ -127,7 +127,14 @@ public:
         unsigned w = 0, h = 0;
         auto* kept = dynamic_cast<Win32Picture*>(&picture);
         const std::uint32_t* bits = kept ? kept->pixels(w, h) : nullptr;
-        if (!bits || int(w) != dest.width || int(h) != dest.height) {
+        // Drawn larger on a dense screen: a smooth copy at that size is made once and kept, so
+        // the slideshow's every tick stays a plain blend.
+        if (bits && (int(w) != dest.width || int(h) != dest.height)) {
+            bits = kept->scaledPixels(dest.width, dest.height);
+            w = unsigned(dest.width);
+            h = unsigned(dest.height);
+        }
+        if (!bits) {
             gdiplus().picture(picture, dest, opacity);
             touched(pixels::clipped(surface_, dest, clip_));
             return;
