@@ -12,6 +12,11 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
+// floor(v * dpi / 96 + 1 / 2) in whole numbers.
+std::int64_t edgeOf(std::int64_t v) {
+    return floorDiv(2 * v * currentDpi + kDesignDpi, 2 * kDesignDpi);
+}
+
 }  // namespace
 
 void setDisplayDpi(unsigned dpi) {
@@ -33,8 +38,7 @@ float scaleFactor() {
 }
 
 int scaledEdge(int v) {
-    // floor(v * dpi / 96 + 1 / 2) in whole numbers.
-    return int(floorDiv(2 * std::int64_t(v) * currentDpi + kDesignDpi, 2 * kDesignDpi));
+    return int(edgeOf(v));
 }
 
 float scaledFloat(float v) {
@@ -55,10 +59,10 @@ platform::Size scaledSize(const platform::Size& size) {
 }
 
 int layoutCoordinate(int pixel) {
-    int v = int(floorDiv(std::int64_t(pixel) * kDesignDpi, currentDpi));
-    while (scaledEdge(v + 1) <= pixel) ++v;
-    while (scaledEdge(v) > pixel) --v;
-    return v;
+    std::int64_t v = floorDiv(std::int64_t(pixel) * kDesignDpi, currentDpi);
+    while (edgeOf(v + 1) <= pixel) ++v;
+    while (edgeOf(v) > pixel) --v;
+    return int(v);
 }
 
 int layoutLength(int pixels) {

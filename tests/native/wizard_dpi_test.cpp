@@ -139,6 +139,9 @@ TEST(DisplayScaleEdges, DensitiesOutsideTheRangeAreHeldAtItsEnds) {
     // Far from zero the arithmetic neither overflows nor loses the rounding.
     EXPECT_EQ(scaledEdge(500000000), 2000000000);
     EXPECT_EQ(layoutCoordinate(2000000003), 500000000);
+    setDisplayDpi(96);
+    EXPECT_EQ(layoutCoordinate(2147483647), 2147483647);
+    EXPECT_EQ(layoutCoordinate(-2147483647 - 1), -2147483647 - 1);
     setDisplayDpi(kDesignDpi);
 }
 
