@@ -5,6 +5,8 @@ Outputs (committed next to this script; run it again after changing it):
   language.bmp, device.bmp      page pictures, 24-bit bitmaps of 536 x 304
   licence.png                   licence page picture, opaque, 536 x 304
   lang_zh.png ... lang_ko.png   each language's own name, 60 x 16, white with a dark edge
+  lang_zh_2x.png ... _ko_2x.png  the same names drawn at twice the size (120 x 32), for
+                                screens of 144 DPI and more
   progress_1.png ... _5.png     the progress slideshow, opaque, 536 x 304
 
 Usage: art/make_pictures.py [OUTPUT_DIR]   (default: the folder of this script)
@@ -224,16 +226,18 @@ LANGUAGE_NAMES = [("zh", "\u7b80\u4f53\u4e2d\u6587", CJK, 0),
                   ("ko", "\ud55c\uad6d\uc5b4", CJK, 0)]
 
 
-def language_names():
+def language_names(scale=1):
+    suffix = "" if scale == 1 else f"_{scale}x"
     for code, name, font, drop in LANGUAGE_NAMES:
         edge = []
         # The dark edge: the name one pixel off in each direction, under the white lettering.
         for dx, dy in [(1, 0), (-1, 0), (0, 1), (0, -1), (1, 1), (1, 1)]:
-            edge += ["-annotate", f"{dx:+d}{drop + dy - 1:+d}", name]
-        run("-size", "60x16", "xc:none", "-font", font, "-pointsize", "12",
+            edge += ["-annotate", f"{dx * scale:+d}{(drop + dy - 1) * scale:+d}", name]
+        run("-size", f"{60 * scale}x{16 * scale}", "xc:none", "-font", font,
+            "-pointsize", str(12 * scale),
             "-gravity", "center", "-stroke", "none", "-fill", "rgba(10,25,50,0.45)", *edge,
-            "-fill", "#FFFFFF", "-annotate", f"+0{drop - 1:+d}", name,
-            *PNG_OPTS, "PNG32:" + os.path.join(OUT, f"lang_{code}.png"))
+            "-fill", "#FFFFFF", "-annotate", f"+0{(drop - 1) * scale:+d}", name,
+            *PNG_OPTS, "PNG32:" + os.path.join(OUT, f"lang_{code}{suffix}.png"))
 
 
 def main():
@@ -243,6 +247,7 @@ def main():
     licence_page()
     progress_pictures()
     language_names()
+    language_names(2)
 
 
 main()

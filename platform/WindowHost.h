@@ -38,6 +38,9 @@ public:
     // MonitorFromPoint(MONITOR_DEFAULTTONEAREST) and GetMonitorInfoW: the whole monitor's
     // rectangle. False when the monitor information cannot be read.
     virtual bool monitorAt(std::int32_t x, std::int32_t y, ScreenRect& monitor) = 0;
+    // The pixels per inch the window is shown at: GetDpiForWindow where the system has it
+    // (Windows 10 on), else the screen's LOGPIXELSY.
+    virtual unsigned dpi(void* window) = 0;
     // GetUserDefaultUILanguage: the LANGID of the user's display language.
     virtual std::uint16_t uiLanguage() = 0;
     // NotifyWinEvent(event, window, OBJID_CLIENT, child): a screen reader learns that the

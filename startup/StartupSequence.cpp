@@ -9,6 +9,7 @@
 #include "startup/Settings.h"
 #include "startup/SettingsElement.h"
 #include "startup/Switches.h"
+#include "wizard/DisplayScale.h"
 #include "wizard/PageFlow.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
@@ -21,10 +22,22 @@ std::u16string settingsPathBeside(std::u16string_view executablePath) {
     return folder + u"\\script.ini";
 }
 
-platform::Point centredOn(const platform::ScreenRect& monitor) {
+platform::Point centredOn(const platform::ScreenRect& monitor, platform::Size size) {
     // Integer division truncates toward zero, also for a monitor narrower than the window.
-    return {monitor.left + (monitor.right - kWindowWidth - monitor.left) / 2,
-            monitor.top + (monitor.bottom - kWindowHeight - monitor.top) / 2};
+    return {monitor.left + (monitor.right - size.width - monitor.left) / 2,
+            monitor.top + (monitor.bottom - size.height - monitor.top) / 2};
+}
+
+void placeWindow(unsigned dpi) {
+    setDisplayDpi(dpi);
+    WindowSurface& surface = windowSurface;
+    surface.windowSize = scaledSize({kWindowWidth, kWindowHeight});
+    std::int32_t x = 0, y = 0;
+    platform::windowHost().cursorPos(x, y);
+    platform::ScreenRect monitor;
+    surface.windowPos = platform::windowHost().monitorAt(x, y, monitor)
+                            ? centredOn(monitor, surface.windowSize)
+                            : platform::Point{};
 }
 
 namespace {
@@ -108,13 +121,8 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
 
     wizardState = WizardState{};
     WindowSurface& surface = windowSurface;
-    surface.windowSize = {kWindowWidth, kWindowHeight};
     surface.srcPoint = {0, 0};
-    std::int32_t x = 0, y = 0;
-    platform::windowHost().cursorPos(x, y);
-    platform::ScreenRect monitor;
-    surface.windowPos =
-        platform::windowHost().monitorAt(x, y, monitor) ? centredOn(monitor) : platform::Point{};
+    placeWindow(kDesignDpi);
     installPageFlow();
     return kRunGoesOn;
 }
@@ -127,6 +135,8 @@ int endRun(int status) {
 
 void startWizard(void* window, platform::StatusChannel* statusChannel) {
     windowSurface.window = window;
+    // Only the window knows the density of the screen it is on.
+    if (unsigned dpi = platform::windowHost().dpi(window); dpi != displayDpi()) placeWindow(dpi);
     registerDeviceArrival(window);
     workerParameter = WorkerParameter{};
     workerParameter.window = statusChannel;

@@ -13,7 +13,10 @@
 std::u16string settingsPathBeside(std::u16string_view executablePath);
 
 // Centred on the monitor: each half of the free space truncated toward zero.
-platform::Point centredOn(const platform::ScreenRect& monitor);
+platform::Point centredOn(const platform::ScreenRect& monitor, platform::Size size);
+// The window's size at the display density, centred on the monitor nearest the cursor ((0, 0)
+// when the monitor cannot be asked).
+void placeWindow(unsigned dpi);
 
 // What prepareWizard answers when the run goes on to its window.
 constexpr int kRunGoesOn = -1;

@@ -2,6 +2,7 @@
 
 #include "platform/WindowHost.h"
 #include "startup/MessageTable.h"
+#include "wizard/DisplayScale.h"
 #include "wizard/KeyboardFocus.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
@@ -102,7 +103,11 @@ std::vector<Part> currentParts() {
 
 std::vector<AccessItem> describeWizard() {
     std::vector<AccessItem> items;
-    for (Part& p : currentParts()) items.push_back(std::move(p.item));
+    for (Part& p : currentParts()) {
+        // A screen reader shows and hit-tests the parts in the window's pixels.
+        p.item.rect = scaledRect(p.item.rect);
+        items.push_back(std::move(p.item));
+    }
     return items;
 }
 

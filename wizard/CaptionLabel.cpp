@@ -14,7 +14,7 @@ void centredOn(platform::Painter& painter, const std::u16string& text,
 
 void CaptionLabel::measure() {
     if (!widgetGraphics) return;
-    platform::Size size = platform::drawing().measureText(text, fontSize, width);
+    platform::Size size = measureLayoutText(text, fontSize, width);
     measuredWidth = size.width;
     measuredHeight = size.height;
     height = measuredHeight;

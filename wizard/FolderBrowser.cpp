@@ -6,11 +6,12 @@
 #include "platform/Drawing.h"
 #include "platform/FolderPicker.h"
 #include "wizard/Records.h"
+#include "wizard/ScaledDrawing.h"
 #include "wizard/Surface.h"
 #include "wizard/Widgets.h"
 
 float pathTextWidth(std::u16string_view text) {
-    return platform::drawing().pathTextWidth(text, makeFont(12, true));
+    return layoutPathWidth(text, makeFont(12, true));
 }
 
 std::u16string installFolderLabel(std::u16string_view root, std::u16string_view company,

@@ -56,7 +56,7 @@ void LicenceView::measure() {
     measured = true;
     totalHeight = kLicenceGap;
     for (Paragraph& paragraph : paragraphs) {
-        paragraph.height = platform::drawing().measureText(paragraph.text, fontSize, width).height;
+        paragraph.height = measureLayoutText(paragraph.text, fontSize, width).height;
         totalHeight += paragraph.height;
     }
 }

@@ -13,6 +13,7 @@
 #include "startup/Settings.h"
 #include "startup/StartupSequence.h"
 #include "wizard/AccessibleWizard.h"
+#include "wizard/DisplayScale.h"
 #include "wizard/FolderBrowser.h"
 #include "wizard/KeyboardFocus.h"
 #include "wizard/Pages.h"
@@ -371,8 +372,10 @@ void onMouseDown(int x, int y) {
     if (choosingFolder()) return;
     bool pressed = false;
     if (wizardState.inputEnabled) {
+        // Buttons are tested in the layout; the drag keeps the window's own pixels.
+        int lx = layoutCoordinate(x), ly = layoutCoordinate(y);
         visitButtons([&](ImageButton& b) {
-            pressed |= b.pressTest(x, y, !pressed);
+            pressed |= b.pressTest(lx, ly, !pressed);
             return true;
         });
     }
@@ -384,8 +387,9 @@ void onMouseMove(int x, int y) {
     if (choosingFolder()) return;
     if (wizardState.inputEnabled) {
         bool entered = false;
+        int lx = layoutCoordinate(x), ly = layoutCoordinate(y);
         visitButtons([&](ImageButton& b) {
-            entered |= b.hoverTest(x, y, !entered);
+            entered |= b.hoverTest(lx, ly, !entered);
             return true;
         });
     }
@@ -402,10 +406,15 @@ void onMouseUp(int x, int y) {
         // A click may change the page (and so its buttons): the list is taken first.
         std::vector<ImageButton*> buttons{&wizardWidgets.closeButton};
         for (ImageButton* b : pageLayout(wizardState.currentPage).buttons) buttons.push_back(b);
-        for (ImageButton* b : buttons) b->releaseTest(x, y);
+        int lx = layoutCoordinate(x), ly = layoutCoordinate(y);
+        for (ImageButton* b : buttons) b->releaseTest(lx, ly);
     }
     wizardState.dragging = false;
     platform::windowHost().releaseCapture();
+}
+
+void onDpiChanged(unsigned dpi, int left, int top) {
+    rescaleWindowSurface(dpi, {left, top});
 }
 
 void onCaptureLost() {

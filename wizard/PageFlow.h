@@ -35,6 +35,9 @@ void onDeviceWaitTimer();
 void onMouseDown(int x, int y);
 void onMouseMove(int x, int y);
 void onMouseUp(int x, int y);
+// WM_DPICHANGED: the window moved to a screen of another density (or the density changed);
+// it takes the new size at the top-left corner the system suggests and is drawn again.
+void onDpiChanged(unsigned dpi, int left, int top);
 // WM_CAPTURECHANGED (to another window) and WM_CANCELMODE: a drag ends, a press is forgotten.
 void onCaptureLost();
 

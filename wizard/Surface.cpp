@@ -3,9 +3,11 @@
 #include "platform/WindowHost.h"
 #include "startup/InstallerInit.h"
 #include "startup/MessageTable.h"
+#include "wizard/DisplayScale.h"
 #include "wizard/KeyboardFocus.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
+#include "wizard/ScaledDrawing.h"
 #include "wizard/TouchInput.h"
 #include "wizard/Widgets.h"
 #include "wizard/WizardState.h"
@@ -19,19 +21,18 @@ constexpr std::uint32_t kEnglish = 1033;
 constexpr std::uint8_t kHiddenAlpha = 15;  // a page at or below this is not drawn
 
 void paintBackground() {
-    auto painter = platform::drawing().paint(platform::Surface::Background);
+    auto painter = layoutPainter(platform::Surface::Background);
     painter->fillRect({1, 1, kWindowWidth - 2, kWindowHeight - 2}, kBodyColour);
     painter->frameRect({0, 0, kWindowWidth - 1, kWindowHeight - 1}, kBorderColour);
 }
 
 void drawSeparator() {
-    platform::drawing()
-        .paint(platform::Surface::Canvas)
+    layoutPainter(platform::Surface::Canvas)
         ->line(0, kSeparatorY, kWindowWidth - 1, kSeparatorY, kBorderColour);
 }
 
 void restore(const platform::Rect& rect) {
-    platform::drawing().copyRect(platform::Surface::Background, platform::Surface::Canvas, rect);
+    copyLayoutRect(platform::Surface::Background, platform::Surface::Canvas, rect);
 }
 
 }  // namespace
@@ -74,8 +75,7 @@ void ComposeFullFrame() {
         if (alpha <= kHiddenAlpha) continue;
         const PageLayout& page = pageLayout(WizardPage(p));
         for (Widget* w : page.capture) w->draw(alpha, true);
-        platform::drawing().copyRect(platform::Surface::Canvas, platform::Surface::Background,
-                                     kPictureArea);
+        copyLayoutRect(platform::Surface::Canvas, platform::Surface::Background, kPictureArea);
         for (Widget* w : page.overlay) w->draw(alpha, true);
         if (alpha > page.separatorAbove) drawSeparator();
     }
@@ -117,6 +117,21 @@ void paintTick(bool changed) {
         RepaintDirtyWidgets();
     }
     wizardState.fullComposePending = false;
+}
+
+void rescaleWindowSurface(unsigned dpi, platform::Point position) {
+    setDisplayDpi(dpi);
+    WindowSurface& s = windowSurface;
+    s.windowPos = position;
+    s.windowSize = scaledSize({kWindowWidth, kWindowHeight});
+    if (!s.graphics) return;
+    s.open = platform::drawing().openSurfaces(s.window, s.windowSize.width, s.windowSize.height);
+    paintBackground();
+    loadDensityPictures();
+    // A view without a text stays unmeasured: it must not scroll a gap.
+    if (wizardWidgets.licenceView.totalHeight != 0) wizardWidgets.licenceView.measured = false;
+    measureWidgets();
+    ComposeFullFrame();
 }
 
 bool DestroyWindowSurface() {

@@ -48,5 +48,9 @@ void PushFrame();
 // What a timer tick paints after the animations stepped: a full compose when one is pending,
 // else a dirty repaint when something changed, else nothing.
 void paintTick(bool changed);
+// The density changed while the window exists: the window takes its new size at `position`,
+// and once its graphics exist, the canvases are made again at that size, the background
+// painted, the texts measured anew and a full frame composed and pushed.
+void rescaleWindowSurface(unsigned dpi, platform::Point position);
 // Stops the timer, frees the widgets and install records, releases the canvases. Always true.
 bool DestroyWindowSurface();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "wizard/DisplayScale.h"
 #include "wizard/FolderBrowser.h"
 #include "wizard/PageFlow.h"
 #include "wizard/Pages.h"
@@ -35,7 +36,8 @@ bool insideLicence(int x, int y) {
 
 }  // namespace
 
-bool onTouchDown(int x, int y) {
+bool onTouchDown(int windowX, int windowY) {
+    int x = layoutCoordinate(windowX), y = layoutCoordinate(windowY);
     drag.active = false;
     if (choosingFolder() || !wizardState.inputEnabled) return false;
     if (wizardState.currentPage != LicencePage || !insideLicence(x, y)) return false;
@@ -49,9 +51,11 @@ bool onTouchDown(int x, int y) {
     return true;
 }
 
-void onTouchMove(int x, int y) {
-    (void)x;
+void onTouchMove(int windowX, int windowY) {
+    (void)windowX;
     if (!drag.active) return;
+    // The text moves as far as the finger on the screen: layout pixels are larger there.
+    int y = layoutCoordinate(windowY);
     // The page may have gone under the finger (a key pressed Agree meanwhile).
     if (wizardState.currentPage != LicencePage) {
         drag.active = false;

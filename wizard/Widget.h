@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/Drawing.h"
+#include "wizard/ScaledDrawing.h"
 
 // Whether texts are measured and pictures loaded as the widgets are made and changed. The
 // surface build clears it until the window is first shown, when every text is measured and
@@ -50,5 +51,5 @@ inline platform::TextFont makeFont(float size, bool bold) {
 
 // A draw opens its own painter on the canvas for its duration.
 inline std::unique_ptr<platform::Painter> canvasPainter() {
-    return platform::drawing().paint(platform::Surface::Canvas);
+    return layoutPainter(platform::Surface::Canvas);
 }

@@ -2,6 +2,7 @@
 
 #include "package/ResourcePicture.h"
 #include "startup/MessageTable.h"
+#include "wizard/DisplayScale.h"
 #include "wizard/FolderBrowser.h"
 
 WizardWidgets wizardWidgets;
@@ -26,6 +27,8 @@ constexpr int kLanguageFrameTop = 330;
 constexpr int kPageLicencePicture = 200;
 constexpr int kPageLanguagePicture = 204;
 constexpr int kPageDevicePicture = 236;
+constexpr int kDenseArtOffset = 1000;
+constexpr unsigned kLanguageButtonWidth = 60, kLanguageButtonHeight = 16;
 
 std::u16string_view message(MessageId id) {
     const char16_t* text = messageText(id);
@@ -61,12 +64,34 @@ void createCloseButton(ImageButton& b) {
     };
 }
 
+// On a screen denser than the design the lettering comes from the artwork drawn at twice the
+// size, when the program carries it; the button keeps its size in the layout.
+void loadLettering(ImageButton& b, int resourceId) {
+    std::unique_ptr<platform::Picture> picture;
+    if (!unitScale()) {
+        picture = loadResourcePicture(resourceId + kDenseArtOffset, kPngResource);
+        // An emptied, damaged or odd-sized one is not the button's lettering at twice its size.
+        unsigned w = 0, h = 0;
+        if (picture && !(picture->dimensions(w, h) && w == 2 * kLanguageButtonWidth &&
+                         h == 2 * kLanguageButtonHeight)) {
+            picture.reset();
+        }
+    }
+    if (!picture) picture = loadResourcePicture(resourceId, kPngResource);
+    if (!picture) return;
+    b.normalPicture = std::move(picture);
+    b.dirty = true;
+}
+
 // A button whose picture is missing keeps its frame but stays disabled: creation failed.
 void createLanguageButton(ImageButton& b, const LanguageButtonPlace& place) {
-    b.createWithPicture(place.x, place.y, place.resourceId);
+    if (b.createWithPicture(place.x, place.y, place.resourceId) && !unitScale()) {
+        loadLettering(b, place.resourceId);
+    }
     b.x = place.x;
     b.y = place.y;
-    setHitRect(b, place.x, kLanguageFrameTop, 60, 16);
+    setHitRect(b, place.x, kLanguageFrameTop, int(kLanguageButtonWidth),
+               int(kLanguageButtonHeight));
     b.flags = kDrawPicture | kDrawFrame;
     setFrameColours(b, kFrameNormal, kFramePressed, kFrameHover);
     std::uint32_t langId = place.langId;
@@ -156,6 +181,13 @@ void loadWidgetPictures() {
     w.licencePicture.singlePicture = loadResourcePicture(kPageLicencePicture, kPngResource);
     w.licencePicture.dirty = true;
     w.devicePicture.load(kPageDevicePicture);
+}
+
+void loadDensityPictures() {
+    for (int i = 0; i < kLanguageButtons; ++i) {
+        ImageButton& b = wizardWidgets.languageButtons[i];
+        if (b.normalPicture) loadLettering(b, kLanguageButtonPlaces[i].resourceId);
+    }
 }
 
 void measureWidgets() {

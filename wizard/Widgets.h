@@ -61,6 +61,9 @@ extern const LanguageButtonPlace kLanguageButtonPlaces[kLanguageButtons];
 void createWidgets();
 // The page pictures and the language buttons, made from their pictures.
 void loadWidgetPictures();
+// The language buttons' lettering again, for the display density now set: the artwork at twice
+// the size on a denser screen when the program carries it, else the design's.
+void loadDensityPictures();
 // The captions and the licence text measured in their sizes and boxes.
 void measureWidgets();
 // Frees every widget's pictures and texts and returns each to its unbuilt state.

@@ -84,6 +84,9 @@ bool cameFromTouch() {
     return (GetMessageExtraInfo() & kSignatureMask) == kTouchSignature;
 }
 
+// WM_DPICHANGED, held back by the headers for the Windows 7 the installer still runs on.
+constexpr UINT kDpiChanged = 0x02E0;
+
 bool key(WPARAM virtualKey, LPARAM lParam) {
     bool shift = GetKeyState(VK_SHIFT) < 0;
     // A key held down presses once: its repeats must not press the next page's button too.
@@ -179,6 +182,12 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             // While an installation runs, a close from outside (taskkill, a shutdown, the
             // modal loop of an error box) cancels it; the window goes after the rollback.
             return onCloseRequest() ? DefWindowProcW(window, message, wParam, lParam) : 0;
+        case kDpiChanged: {
+            // The system suggests where the window goes; its size is the layout's at the DPI.
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            if (suggested) onDpiChanged(unsigned(wParam & 0xFFFF), suggested->left, suggested->top);
+            return 0;
+        }
         case WM_CAPTURECHANGED:
             if (reinterpret_cast<HWND>(lParam) != window) onCaptureLost();
             return 0;

@@ -28,6 +28,10 @@ public:
     void messageBox(void* window, const char16_t* text, const char16_t* caption) override;
     bool closeMessageBox(void* window) override;
     bool monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) override;
+    unsigned dpi(void* window) override {
+        (void)window;
+        return windowDpi;
+    }
     std::uint16_t uiLanguage() override { return userLanguage; }
     void notifyAccessible(void* window, platform::AccessEvent event, int child) override;
 
@@ -49,6 +53,7 @@ public:
     std::vector<platform::ScreenRect> monitors{{0, 0, 1920, 1080}};
     bool monitorInfoFails = false;
 
+    unsigned windowDpi = 96;
     std::uint16_t userLanguage = 1033;
     // Screen-reader events, in order: "focus N" and "name N" with the child id.
     std::vector<std::string> accessEvents;

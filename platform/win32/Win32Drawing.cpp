@@ -38,11 +38,24 @@ public:
     void picture(platform::Picture& picture, const platform::Rect& dest, float opacity) override {
         auto* image = static_cast<Gdiplus::GpImage*>(picture.image());
         if (!image) return;
+        unsigned width = 0, height = 0;
+        if (!picture.dimensions(width, height)) return;
+        bool stretched = int(width) != dest.width || int(height) != dest.height;
         // At full opacity the colour matrix is the identity: the same pixels come out without
         // it, at a third of the cost under Wine.
         Gdiplus::GpImageAttributes* attributes = nullptr;
-        if (opacity < 1.0f) {
+        if (opacity < 1.0f || stretched) {
             if (gp::GdipCreateImageAttributes(&attributes) != Gdiplus::Ok) return;
+        }
+        if (stretched) {
+            // A picture drawn larger on a dense screen is filtered smoothly; its edge pixels
+            // are mirrored outward so the filter does not fade them into nothing.
+            gp::GdipSetImageAttributesWrapMode(attributes, Gdiplus::WrapModeTileFlipXY, 0, FALSE);
+            gp::GdipSetInterpolationMode(graphics_.get(),
+                                         Gdiplus::InterpolationModeHighQualityBicubic);
+            gp::GdipSetPixelOffsetMode(graphics_.get(), Gdiplus::PixelOffsetModeHalf);
+        }
+        if (opacity < 1.0f) {
             Gdiplus::ColorMatrix matrix = {};
             for (int i = 0; i < 5; ++i) matrix.m[i][i] = 1.0f;
             matrix.m[3][3] = opacity;
@@ -51,7 +64,7 @@ public:
                                                   Gdiplus::ColorMatrixFlagsDefault);
         }
         gp::GdipDrawImageRectRectI(graphics_.get(), image, dest.x, dest.y, dest.width, dest.height,
-                                   0, 0, dest.width, dest.height, Gdiplus::UnitPixel, attributes,
+                                   0, 0, INT(width), INT(height), Gdiplus::UnitPixel, attributes,
                                    nullptr, nullptr);
         if (attributes) gp::GdipDisposeImageAttributes(attributes);
     }
@@ -114,7 +127,14 @@ public:
         unsigned w = 0, h = 0;
         auto* kept = dynamic_cast<Win32Picture*>(&picture);
         const std::uint32_t* bits = kept ? kept->pixels(w, h) : nullptr;
-        if (!bits || int(w) != dest.width || int(h) != dest.height) {
+        // Drawn larger on a dense screen: a smooth copy at that size is made once and kept, so
+        // the slideshow's every tick stays a plain blend.
+        if (bits && (int(w) != dest.width || int(h) != dest.height)) {
+            bits = kept->scaledPixels(dest.width, dest.height);
+            w = unsigned(dest.width);
+            h = unsigned(dest.height);
+        }
+        if (!bits) {
             gdiplus().picture(picture, dest, opacity);
             touched(pixels::clipped(surface_, dest, clip_));
             return;

@@ -74,6 +74,44 @@ const std::uint32_t* Win32Picture::pixels(unsigned& width, unsigned& height) {
     return pixels_.empty() ? nullptr : pixels_.data();
 }
 
+const std::uint32_t* Win32Picture::scaledPixels(int width, int height) {
+    if (width == scaledWidth_ && height == scaledHeight_ && !scaled_.empty()) return scaled_.data();
+    scaled_.clear();
+    scaledWidth_ = scaledHeight_ = 0;
+    unsigned w = 0, h = 0;
+    auto* image = static_cast<Gdiplus::GpImage*>(image_);
+    if (width <= 0 || height <= 0 || !image || !dimensions(w, h)) return nullptr;
+    std::vector<std::uint32_t> out(std::size_t(width) * std::size_t(height));
+    Gdiplus::GpBitmap* target = nullptr;
+    if (gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppARGB,
+                                      reinterpret_cast<BYTE*>(out.data()),
+                                      &target) != Gdiplus::Ok) {
+        return nullptr;
+    }
+    Gdiplus::GpGraphics* graphics = nullptr;
+    Gdiplus::GpImageAttributes* attributes = nullptr;
+    bool drawn = false;
+    if (gp::GdipGetImageGraphicsContext(target, &graphics) == Gdiplus::Ok &&
+        gp::GdipCreateImageAttributes(&attributes) == Gdiplus::Ok) {
+        // The edge pixels mirrored outward: the filter does not fade them into nothing.
+        gp::GdipSetImageAttributesWrapMode(attributes, Gdiplus::WrapModeTileFlipXY, 0, FALSE);
+        gp::GdipSetCompositingMode(graphics, Gdiplus::CompositingModeSourceCopy);
+        gp::GdipSetInterpolationMode(graphics, Gdiplus::InterpolationModeHighQualityBicubic);
+        gp::GdipSetPixelOffsetMode(graphics, Gdiplus::PixelOffsetModeHalf);
+        drawn = gp::GdipDrawImageRectRectI(graphics, image, 0, 0, width, height, 0, 0, INT(w),
+                                           INT(h), Gdiplus::UnitPixel, attributes, nullptr,
+                                           nullptr) == Gdiplus::Ok;
+    }
+    if (attributes) gp::GdipDisposeImageAttributes(attributes);
+    if (graphics) gp::GdipDeleteGraphics(graphics);
+    gp::GdipDisposeImage(target);
+    if (!drawn) return nullptr;
+    scaled_ = std::move(out);
+    scaledWidth_ = width;
+    scaledHeight_ = height;
+    return scaled_.data();
+}
+
 std::unique_ptr<platform::Picture> Win32Pictures::decode(const std::uint8_t* bytes,
                                                          std::size_t size) {
     if (!ensureGdiplus()) return nullptr;

@@ -22,6 +22,9 @@ public:
     void* image() override { return image_; }
     // The pixels, width x height, top row first; none for a picture GDI+ cannot lock.
     const std::uint32_t* pixels(unsigned& width, unsigned& height);
+    // The picture resampled smoothly to width x height, made once and kept (for the last size
+    // asked: a dense screen draws its pictures at one size); none when GDI+ cannot make it.
+    const std::uint32_t* scaledPixels(int width, int height);
 
 private:
     void* image_;  // GpImage*
@@ -29,6 +32,8 @@ private:
     std::vector<std::uint32_t> pixels_;
     unsigned width_ = 0, height_ = 0;
     bool read_ = false;
+    std::vector<std::uint32_t> scaled_;
+    int scaledWidth_ = 0, scaledHeight_ = 0;
 };
 
 class Win32Pictures : public platform::Pictures {

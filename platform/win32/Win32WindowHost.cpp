@@ -83,6 +83,21 @@ bool Win32WindowHost::monitorAt(std::int32_t x, std::int32_t y, platform::Screen
     return true;
 }
 
+unsigned Win32WindowHost::dpi(void* window) {
+    // Looked up: Windows 7 and 8 have no GetDpiForWindow, and the installer still starts there.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto forWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (forWindow && window) {
+        if (UINT dpi = forWindow(handle(window))) return dpi;
+    }
+    HDC screen = GetDC(nullptr);
+    if (!screen) return 96;
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? unsigned(dpi) : 96;
+}
+
 std::uint16_t Win32WindowHost::uiLanguage() {
     return GetUserDefaultUILanguage();
 }

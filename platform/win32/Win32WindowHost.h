@@ -17,6 +17,7 @@ public:
     void messageBox(void* window, const char16_t* text, const char16_t* caption) override;
     bool closeMessageBox(void* window) override;
     bool monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) override;
+    unsigned dpi(void* window) override;
     std::uint16_t uiLanguage() override;
     void notifyAccessible(void* window, platform::AccessEvent event, int child) override;
 };

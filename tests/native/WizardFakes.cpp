@@ -1,6 +1,7 @@
 #include "WizardFakes.h"
 
 #include "startup/MessageTable.h"
+#include "wizard/DisplayScale.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
 #include "wizard/Widgets.h"
@@ -20,6 +21,7 @@ void WizardTest::SetUp() {
     clickActions = ClickActions{};
     startupDecision = nullptr;
     workerParameter = WorkerParameter{};
+    setDisplayDpi(kDesignDpi);
 }
 
 void WizardTest::TearDown() {
@@ -31,6 +33,7 @@ void WizardTest::TearDown() {
     windowSurface = WindowSurface{};
     clickActions = ClickActions{};
     startupDecision = nullptr;
+    setDisplayDpi(kDesignDpi);
     platform::os() = saved_;
     fake::faults().clear();
 }

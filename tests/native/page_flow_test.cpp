@@ -392,8 +392,8 @@ TEST_F(PageFlow, TheWindowIsCentredOnTheMonitorUnderTheCursor) {
 }
 
 TEST(StartupGeometry, CentringTruncatesTowardZero) {
-    EXPECT_EQ(centredOn({0, 0, 1025, 768}), (platform::Point{243, 196}));
-    EXPECT_EQ(centredOn({0, 0, 400, 300}), (platform::Point{-69, -37}));
+    EXPECT_EQ(centredOn({0, 0, 1025, 768}, {538, 375}), (platform::Point{243, 196}));
+    EXPECT_EQ(centredOn({0, 0, 400, 300}, {538, 375}), (platform::Point{-69, -37}));
     EXPECT_TRUE(settingsPathBeside(u"C:\\Users\\a\\Downloads\\setup.exe") ==
                 u"C:\\Users\\a\\Downloads\\script.ini");
 }

@@ -203,6 +203,8 @@ pics=$work/pictures
 mkdir -p "$pics"
 /usr/bin/convert -size 536x304 xc:'#205080' BMP3:"$pics/language.bmp"
 /usr/bin/convert -size 60x16 xc:'#ff0000' "$pics/flag-en.png"
+/usr/bin/convert -size 60x16 xc:'#00ff00' "$pics/flag-zh.png"
+/usr/bin/convert -size 120x32 xc:'#00ff00' "$pics/flag-zh-2x.png"
 /usr/bin/convert -size 536x304 xc:'#008000' BMP3:"$pics/slide1.bmp"
 /usr/bin/convert -size 536x304 xc:'#800000' "$pics/Slide2.PNG"
 run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/pictures.exe" --stub "$work/stub.exe" \
@@ -210,6 +212,10 @@ run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/pictures.exe" --stub "$
 expect_eq "$rc:$out:$err" "0::" "make-setup with pictures"
 expect_file_eq <(resource "$work/pictures.exe" BMP 204) "$pics/language.bmp" "BMP 204 replaced"
 expect_file_eq <(resource "$work/pictures.exe" PNG 210) "$pics/flag-en.png" "PNG 210 added"
+expect_file_eq <(resource "$work/pictures.exe" PNG 1207) "$pics/flag-zh-2x.png" "PNG 1207 added"
+# The stub's large English lettering would show on dense screens instead of the new button.
+wrestool -l "$work/pictures.exe" | grep -q -- "--name=1210 " || fail "PNG 1210 is not there"
+expect_eq "$(resource "$work/pictures.exe" PNG 1210 | wc -c)" 0 "PNG 1210 emptied with PNG 210"
 "$pkgtool" bundle "$work/slides.bin" "$pics/slide1.bmp" "$pics/Slide2.PNG" || fail "bundle"
 expect_file_eq <(resource "$work/pictures.exe" RES_IMAGE_DATA 250) "$work/slides.bin" "slides bundle"
 cmp -s <(resource "$work/stub.exe" PNG 200) <(resource "$work/pictures.exe" PNG 200) ||

@@ -11,6 +11,8 @@
 namespace {
 
 constexpr std::uint16_t kBundleId = 250;
+constexpr std::uint32_t kButtonWidth = 60;
+constexpr std::uint16_t kDenseButtonOffset = 1000;
 
 bool refuse(std::string& cause, std::string why) {
     cause = std::move(why);
@@ -103,6 +105,31 @@ bool readOne(const std::u16string& folder, const platform::DirEntry& entry,
     return true;
 }
 
+bool givenId(const std::vector<SetupPicture>& pictures, std::uint16_t id) {
+    for (const SetupPicture& p : pictures) {
+        if (pe::sameId(p.name, pe::ResourceId::of(id))) return true;
+    }
+    return false;
+}
+
+// A button picture given without its twice-as-large version must not be shown as the stub's
+// own lettering on a dense screen: that version is emptied, and the wizard falls back to the
+// picture given.
+void clearStaleDenseButtons(std::vector<SetupPicture>& pictures) {
+    std::vector<SetupPicture> cleared;
+    for (const PictureSlot& slot : pictureSlots()) {
+        if (slot.width != kButtonWidth || !givenId(pictures, slot.id) ||
+            givenId(pictures, std::uint16_t(slot.id + kDenseButtonOffset))) {
+            continue;
+        }
+        cleared.push_back({pe::ResourceId::of(u"PNG"),
+                           pe::ResourceId::of(std::uint16_t(slot.id + kDenseButtonOffset)),
+                           {},
+                           std::string(slot.file) + " without its -2x"});
+    }
+    for (SetupPicture& p : cleared) pictures.push_back(std::move(p));
+}
+
 bool addBundle(std::map<int, std::vector<std::uint8_t>>& slides,
                std::vector<SetupPicture>& pictures, std::string& cause) {
     if (slides.empty()) return true;
@@ -125,10 +152,13 @@ bool addBundle(std::map<int, std::vector<std::uint8_t>>& slides,
 
 const std::vector<PictureSlot>& pictureSlots() {
     static const std::vector<PictureSlot> slots = {
-        {"language.bmp", "BMP", 204, 536, 304}, {"device.bmp", "BMP", 236, 536, 304},
-        {"licence.png", "PNG", 200, 536, 304},  {"flag-zh.png", "PNG", 207, 60, 16},
-        {"flag-en.png", "PNG", 210, 60, 16},    {"flag-it.png", "PNG", 229, 60, 16},
-        {"flag-de.png", "PNG", 226, 60, 16},    {"flag-ko.png", "PNG", 239, 60, 16},
+        {"language.bmp", "BMP", 204, 536, 304},   {"device.bmp", "BMP", 236, 536, 304},
+        {"licence.png", "PNG", 200, 536, 304},    {"flag-zh.png", "PNG", 207, 60, 16},
+        {"flag-en.png", "PNG", 210, 60, 16},      {"flag-it.png", "PNG", 229, 60, 16},
+        {"flag-de.png", "PNG", 226, 60, 16},      {"flag-ko.png", "PNG", 239, 60, 16},
+        {"flag-zh-2x.png", "PNG", 1207, 120, 32}, {"flag-en-2x.png", "PNG", 1210, 120, 32},
+        {"flag-it-2x.png", "PNG", 1229, 120, 32}, {"flag-de-2x.png", "PNG", 1226, 120, 32},
+        {"flag-ko-2x.png", "PNG", 1239, 120, 32},
     };
     return slots;
 }
@@ -145,5 +175,6 @@ bool readSetupPictures(const std::u16string& folder, std::vector<SetupPicture>& 
         if (entry.name == u"." || entry.name == u"..") continue;
         if (!readOne(folder, entry, pictures, slides, cause)) return false;
     }
+    clearStaleDenseButtons(pictures);
     return addBundle(slides, pictures, cause);
 }

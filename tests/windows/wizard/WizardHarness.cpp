@@ -12,6 +12,7 @@
 
 #include "package/ImageBundle.h"
 #include "startup/MessageTable.h"
+#include "wizard/DisplayScale.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
 #include "wizard/Widgets.h"
@@ -43,6 +44,7 @@ void WizardSurface::SetUp() {
     platform::os().folders = &picker_;
     wizardState = WizardState{};
     windowSurface = WindowSurface{};
+    setDisplayDpi(kDesignDpi);
     ASSERT_TRUE(BuildWindowSurface());
     makeWindowGraphics();
     ASSERT_TRUE(windowSurface.open);
@@ -50,6 +52,7 @@ void WizardSurface::SetUp() {
 
 void WizardSurface::TearDown() {
     DestroyWindowSurface();
+    setDisplayDpi(kDesignDpi);
     wizardState = WizardState{};
     platform::os() = saved_;
 }

@@ -54,24 +54,38 @@ protected:
         return count;
     }
 
-    void checkPage(WizardPage page) {
+    // The render of the settled page under `name` in the build folder, compared with the
+    // reference of `referenceName`.
+    void checkRender(WizardPage page, const std::string& name, const std::string& referenceName) {
         std::string dir = std::string(TS_BINARY_DIR) + "/wizard-pages";
         CreateDirectoryW(winePath(dir).c_str(), nullptr);
+        settle(page);
+        std::wstring renderPath = winePath(dir + "/" + name);
+        ASSERT_TRUE(saveCanvas(renderPath)) << name;
+        Image render = loadPng(renderPath);
+        Image reference =
+            loadPng(winePath(std::string(TS_SOURCE_DIR) + "/tests/ref_imgs/" + referenceName));
+        EXPECT_EQ(mismatches(render, reference), 0) << name << ": compare " << dir << "/" << name
+                                                    << " with tests/ref_imgs/" << referenceName;
+    }
+
+    void checkPage(WizardPage page) {
         for (const Language& language : kLanguages) {
             applyLanguage(language.langId);
-            settle(page);
             std::string name = std::string(kPageNames[page]) + "_" + language.code + ".png";
-            std::wstring renderPath = winePath(dir + "/" + name);
-            ASSERT_TRUE(saveCanvas(renderPath)) << name;
-            Image render = loadPng(renderPath);
             // The language page is the same in every language: one reference for all five.
-            std::string referenceName = page == LanguagePage ? "language.png" : name;
-            Image reference =
-                loadPng(winePath(std::string(TS_SOURCE_DIR) + "/tests/ref_imgs/" + referenceName));
-            EXPECT_EQ(mismatches(render, reference), 0)
-                << name << ": compare " << dir << "/" << name << " with tests/ref_imgs/"
-                << referenceName;
+            checkRender(page, name, page == LanguagePage ? "language.png" : name);
         }
+    }
+
+    // The page in English on a screen of the density, the window made again at its size.
+    void checkDensePage(WizardPage page, unsigned dpi) {
+        applyLanguage(1033);
+        rescaleWindowSurface(dpi, {0, 0});
+        ASSERT_EQ(drawing_.width(), windowSurface.windowSize.width);
+        std::string name = std::string(kPageNames[page]) + (page == LanguagePage ? "" : "_en") +
+                           "_" + std::to_string(dpi) + "dpi.png";
+        checkRender(page, name, name);
     }
 };
 
@@ -89,6 +103,13 @@ TEST_F(ReferenceImages, DevicePage) {
 
 TEST_F(ReferenceImages, ProgressPage) {
     checkPage(ProgressPage);
+}
+
+TEST_F(ReferenceImages, LanguageAndLicencePagesOnDenseScreens) {
+    for (unsigned dpi : {144u, 192u}) {
+        checkDensePage(LanguagePage, dpi);
+        checkDensePage(LicencePage, dpi);
+    }
 }
 
 }  // namespace
