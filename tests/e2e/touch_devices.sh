@@ -3,8 +3,8 @@
 # side by setup.exe's test build under Wine: each setup is started only by its own vendor's
 # device (the other vendor's, or the demo frames, leave a silent run waiting until it ends with
 # status 4 and nothing installed), and each is removed by its own Uninstall entry while the
-# other stays whole. The test build takes each product's package from usbsim-package.bin beside
-# it, so this runs in either test tier without rewriting the executable.
+# other stays whole. Each setup.exe is made by make-setup from the simulated-USB test build, with
+# the product's own title, version and a UTF-8 licence.
 # Arguments: BUILD_DIR SOURCE_DIR.
 # A silent run still makes its (hidden) window: a display is needed.
 e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
@@ -12,17 +12,20 @@ not() { ! "$@"; }
 native_pkgtool="$src/build/native/tools/pkgtool"
 list='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
-# product NAME COMPANY TOUCHDEVICE: a payload with a program, the project's uninstaller and a
-# licence, built by the native pkgtool into $work/NAME.bin.
+# product NAME COMPANY VERSION TOUCHDEVICE: a payload with a program, the project's uninstaller
+# and a UTF-8 licence, built by the native pkgtool into $work/NAME.bin and made into
+# $work/NAME.exe.
 product() {
   local name=$1 company=$2 payload="$work/$1"
   mkdir -p "$payload/payload/bin"
   cp "$fixtures/fixture_hang.exe" "$payload/payload/bin/$name.exe"
   cp "$build/uninstall/Uninstall.exe" "$payload/payload/Uninstall.exe"
-  printf '\xff\xfeL\x00' >"$payload/payload/License.txt"
+  printf 'Licence of %s: Gerätetreiber für Büro\n' "$name" >"$payload/payload/License.txt"
   cat >"$payload/manifest.xml" <<XML
 <InstallerPackage root="$name" payload="payload">
-  $3
+  $4
+  <Version value="$3"/>
+  <SetupTitle text="$name Setup"/>
   <Company name="$company"/>
   <Product name="$name"/>
   <MainApp path="bin\\$name.exe"/>
@@ -31,10 +34,17 @@ product() {
 </InstallerPackage>
 XML
   "$native_pkgtool" build "$payload/manifest.xml" -o "$work/$name.bin"
+  "$native_pkgtool" make-setup "$payload/manifest.xml" -o "$work/$name.exe" \
+    --stub "$build/setup/setup-usbsim.exe" --test-build >"$work/$name-make-setup.txt" 2>&1
 }
-product OrbisTouch Orbis '<TouchDevice vendor="0x1234" products="0x0042 0x0043"/>'
-product QuillonPad Quillon '<TouchDevice vendor="0x2E8A"/>'
+product OrbisTouch Orbis 3.1.4 '<TouchDevice vendor="0x1234" products="0x0042 0x0043"/>'
+product QuillonPad Quillon 0.9 '<TouchDevice vendor="0x2E8A"/>'
 check "both packages build" test -s "$work/OrbisTouch.bin" -a -s "$work/QuillonPad.bin"
+check "both setups are made" test -s "$work/OrbisTouch.exe" -a -s "$work/QuillonPad.exe"
+check "Orbis's setup carries its own title" \
+  grep -q 'OrbisTouch Setup' <("$native_pkgtool" info "$work/OrbisTouch.exe")
+check "Quillon's setup carries its own version" \
+  grep -q '0\.9' <("$native_pkgtool" info "$work/QuillonPad.exe")
 check "Orbis's package names its vendor and products" \
   grep -qxP 'touchDevices\t0x1234\t0x0042 0x0043' <("$native_pkgtool" script "$work/OrbisTouch.bin")
 check "Quillon's package names its vendor, any product" \
@@ -52,13 +62,12 @@ quillon_state() { state QuillonPad Quillon; }
 orbis_state >"$work/orbis-clean.txt"
 quillon_state >"$work/quillon-clean.txt"
 
-# run NAME DEVICES...: NAME's setup.exe (the test build with NAME's package beside it) run
-# silently with only DEVICES ("vvvv:pppp") plugged, waiting at most 3 s; prints its status.
+# run NAME DEVICES...: NAME's setup.exe run silently with only DEVICES ("vvvv:pppp") plugged,
+# waiting at most 3 s; prints its status.
 run() {
   local name=$1 dir="$drive/e2e/$1-$RANDOM"
   mkdir -p "$dir"
-  cp "$build/setup/setup-usbsim.exe" "$dir/setup.exe"
-  cp "$work/$name.bin" "$dir/usbsim-package.bin"
+  cp "$work/$name.exe" "$dir/setup.exe"
   printf '%s\r\n' "${@:2}" >"$dir/usb-devices.txt"
   (cd "$dir" && timeout 300 wine "C:\\e2e\\$(basename "$dir")\\setup.exe" /S /WAIT=3 \
     "/D=$program_files_win" </dev/null >/dev/null 2>&1)
@@ -85,6 +94,9 @@ check "... its program is there" cmp "$work/QuillonPad/payload/bin/QuillonPad.ex
   "$(unix "$quillon\\bin\\QuillonPad.exe")"
 quillon_state >"$work/quillon-installed.txt"
 check "Orbis is whole beside it" diff "$work/orbis-installed.txt" <(orbis_state)
+check "each entry has its own version" \
+  grep -q 'DisplayVersion.*REG_SZ *3\.1\.4' "$work/orbis-installed.txt"
+check "... Quillon's too" grep -q 'DisplayVersion.*REG_SZ *0\.9' "$work/quillon-installed.txt"
 
 # --- each removed by its own Uninstall entry, the other left whole
 remove() { # remove NAME: the entry's quiet command, as a deployment tool runs it
