@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "package/PeImage.h"
+
 namespace pe {
 
 namespace {
@@ -58,16 +60,6 @@ bool isImageData(std::span<const std::uint8_t> bytes) {
 
 std::uint8_t directoryByte(std::uint16_t pixels) {
     return pixels >= 256 ? 0 : std::uint8_t(pixels);
-}
-
-void appendU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-
-void appendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    appendU16(out, std::uint16_t(v));
-    appendU16(out, std::uint16_t(v >> 16));
 }
 
 std::vector<std::uint8_t> groupData(const std::vector<IconImage>& images) {

@@ -104,5 +104,13 @@ inline void putU16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v
 inline void putU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = std::uint8_t(v >> (8 * i));
 }
+inline void appendU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    out.push_back(std::uint8_t(v));
+    out.push_back(std::uint8_t(v >> 8));
+}
+inline void appendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    appendU16(out, std::uint16_t(v));
+    appendU16(out, std::uint16_t(v >> 16));
+}
 
 }  // namespace pe

@@ -31,16 +31,6 @@ void padTo4(std::vector<std::uint8_t>& out) {
     while (out.size() % 4) out.push_back(0);
 }
 
-void appendU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-
-void appendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    appendU16(out, std::uint16_t(v));
-    appendU16(out, std::uint16_t(v >> 16));
-}
-
 void appendText(std::vector<std::uint8_t>& out, std::u16string_view text) {
     for (char16_t c : text) appendU16(out, std::uint16_t(c));
     appendU16(out, 0);
