@@ -24,7 +24,7 @@ holds() {
 }
 shipped=$build/setup/setup.exe
 test_build=$build/setup/setup-usbsim.exe
-for text in "SIMULATED#ROOT_HUB" "wizard-trace.txt"; do
+for text in "SIMULATED#ROOT_HUB" "wizard-trace.txt" "usbsim-package.bin"; do
   check "the test build holds \"$text\"" holds "$test_build" "$text"
   check "the shipped setup.exe does not hold \"$text\"" not holds "$shipped" "$text"
 done
