@@ -98,10 +98,17 @@ void fadeInWindow() {
 }
 
 void workerEnded() {
+    WizardState& s = wizardState;
     workerRecord.ended = true;
-    wizardState.fadeMode = FadeOutClose;
+    s.fadeMode = FadeOutClose;
+    s.inputEnabled = false;
+    // A window that is hidden and not fading has nothing left to show: its first tick would
+    // only close it, so an unattended run ends now instead of a tick later.
+    if (s.timerRunning == 0 && s.windowAlpha <= kWindowHidden) {
+        platform::windowHost().postClose(windowSurface.window);
+        return;
+    }
     startTimer();
-    wizardState.inputEnabled = false;
 }
 
 // One installation a run, whatever device notices keep arriving while (or after) it runs.
