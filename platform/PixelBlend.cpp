@@ -13,21 +13,25 @@ int channel(std::uint32_t v, int shift) {
     return int(v >> shift & 255);
 }
 
-// Rounded division by 255, exact for every product of two bytes.
-int div255(int v) {
-    return (v + 127) / 255;
+// The rounded division (v + 127) / 255 of two products of bytes at once, one in each 16-bit
+// half, written as ((v + 128) + ((v + 128) >> 8)) >> 8: the same for every such v, and nothing
+// carries from one half into the other.
+std::uint32_t div255Pair(std::uint32_t pair) {
+    std::uint32_t v = pair + 0x00800080u;
+    return ((v + ((v >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
 }
 
+// Each channel is colour * a / 255 + under * (255 - a) / 255, each part rounded: the first is
+// at most a and the second at most 255 - a, so no sum passes 255 and red with blue, alpha with
+// green, are worked two at a time. The alpha is a + under's alpha * (255 - a) / 255.
 std::uint32_t overWithAlpha(std::uint32_t straight, int a, std::uint32_t under) {
     if (a == 0) return under;
-    int keep = 255 - a;
-    std::uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        int v = div255(channel(straight, shift) * a) + div255(channel(under, shift) * keep);
-        out |= std::uint32_t(std::min(v, 255)) << shift;
-    }
-    int alpha = a + div255(channel(under, 24) * keep);
-    return out | std::uint32_t(std::min(alpha, 255)) << 24;
+    std::uint32_t alpha = std::uint32_t(a), keep = 255u - alpha;
+    std::uint32_t redBlue =
+        div255Pair((straight & 0x00FF00FFu) * alpha) + div255Pair((under & 0x00FF00FFu) * keep);
+    std::uint32_t alphaGreen = (alpha << 16 | div255Pair((straight >> 8 & 0xFFu) * alpha)) +
+                               div255Pair((under >> 8 & 0x00FF00FFu) * keep);
+    return redBlue | alphaGreen << 8;
 }
 
 // Two colours mixed at `position` (0 to 1) in 256 steps, weighted by their alphas.
@@ -100,9 +104,11 @@ platform::Rect blendPicture(Surface& surface, const Picture& picture, const plat
     // Below full opacity GDI+ takes every channel through the colour matrix; whole pictures
     // are drawn without one.
     std::uint8_t colour[256], alpha[256];
+    bool sameColour = true;  // the matrix's unit entries leave the colour as it is
     for (int v = 0; v < 256; ++v) {
         colour[v] = std::uint8_t(whole ? v : throughMatrix(v, 1.0f));
         alpha[v] = std::uint8_t(whole ? v : throughMatrix(v, opacity));
+        sameColour = sameColour && colour[v] == v;
     }
     for (int y = r.y; y < r.y + r.height; ++y) {
         std::uint32_t* row = surface.bits + std::ptrdiff_t(y) * surface.stride;
@@ -115,8 +121,10 @@ platform::Rect blendPicture(Surface& surface, const Picture& picture, const plat
                 row[x] = s;
                 continue;
             }
-            std::uint32_t c = std::uint32_t(colour[channel(s, 16)]) << 16 |
-                              std::uint32_t(colour[channel(s, 8)]) << 8 | colour[channel(s, 0)];
+            std::uint32_t c = sameColour ? s & 0x00FFFFFFu
+                                         : std::uint32_t(colour[channel(s, 16)]) << 16 |
+                                               std::uint32_t(colour[channel(s, 8)]) << 8 |
+                                               colour[channel(s, 0)];
             row[x] = overWithAlpha(c, alpha[channel(s, 24)], row[x]);
         }
     }

@@ -168,6 +168,18 @@ void BM_FullComposeCrossFade(benchmark::State& state) {
 }
 BENCHMARK(BM_FullComposeCrossFade)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same step drawn but not pushed: what composing two pages costs on its own.
+void BM_CrossFadeDrawingOnly(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(LicencePage);
+    wizardState.pageAlpha[LicencePage] = 120;
+    wizardState.pageAlpha[DevicePage] = 135;
+    w.drawing.pushToWindow = false;
+    for (auto _ : state) ComposeFullFrame();
+    w.drawing.pushToWindow = true;
+}
+BENCHMARK(BM_CrossFadeDrawingOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_ScrollStepRepaint(benchmark::State& state) {
     Wizard& w = wizard();
     w.show(LicencePage);
@@ -263,6 +275,74 @@ void BM_PushSmallChange(benchmark::State& state) {
     reportPushes(state, before);
 }
 BENCHMARK(BM_PushSmallChange)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A push of a 16 x 16 change to a layered window of `side` x `side` pixels: if the cost grows
+// with the window while the change stays the same, the window system copies the whole window
+// on every push, whatever the dirty rectangle says.
+void BM_PushToWindowOfSide(benchmark::State& state) {
+    const int side = int(state.range(0));
+    WNDCLASSEXW type = {};
+    type.cbSize = sizeof type;
+    type.lpfnWndProc = DefWindowProcW;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = L"BenchSide";
+    RegisterClassExW(&type);
+    HWND hwnd =
+        CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"BenchSide", L"side", WS_POPUP, 0, 0,
+                        side, side, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd) {
+        state.SkipWithError("no window (no display)");
+        return;
+    }
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = side;
+    info.bmiHeader.biHeight = -side;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ saved = SelectObject(dc, bitmap);
+    auto* px = static_cast<std::uint32_t*>(bits);
+    for (int i = 0; i < side * side; ++i) px[i] = 0xFF202020;
+    POINT at = {0, 0}, origin = {0, 0};
+    SIZE size = {side, side};
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    RECT dirty = {0, 0, 16, 16};
+    UPDATELAYEREDWINDOWINFO u = {};
+    u.cbSize = sizeof u;
+    u.hdcDst = screen;
+    u.pptDst = &at;
+    u.psize = &size;
+    u.hdcSrc = dc;
+    u.pptSrc = &origin;
+    u.pblend = &blend;
+    u.dwFlags = ULW_ALPHA;
+    UpdateLayeredWindowIndirect(hwnd, &u);
+    u.prcDirty = &dirty;
+    std::uint32_t shade = 0xFF404040;
+    for (auto _ : state) {
+        shade ^= 0x00202020;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) px[y * side + x] = shade;
+        }
+        UpdateLayeredWindowIndirect(hwnd, &u);
+    }
+    SelectObject(dc, saved);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    DestroyWindow(hwnd);
+}
+BENCHMARK(BM_PushToWindowOfSide)
+    ->Arg(64)
+    ->Arg(256)
+    ->Arg(538)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Whether the window system takes only the dirty rectangle of UpdateLayeredWindowIndirect: a
 // layered window shows red, its whole canvas turns blue, and only a corner is pushed as dirty.
@@ -396,6 +476,8 @@ int main(int argc, char** argv) {
     reporter.printRatio("full compose, licence page:", "BM_FullComposeOnePage/real_time", "< 0.25");
     reporter.printRatio(
         "full compose, cross-fade of two pages:", "BM_FullComposeCrossFade/real_time", "< 0.25");
+    reporter.printRatio("  the same, drawn but not pushed:", "BM_CrossFadeDrawingOnly/real_time",
+                        "");
     reporter.printRatio(
         "dirty repaint after a licence scroll step:", "BM_ScrollStepRepaint/real_time", "< 0.05");
     reporter.printRatio("  the same, drawn but not pushed:", "BM_ScrollStepDrawingOnly/real_time",
@@ -409,6 +491,12 @@ int main(int argc, char** argv) {
     reporter.printRatio("idle tick:", "BM_IdleTick/real_time", "no push");
     reporter.printRatio("push of the whole window:", "BM_PushWhole/real_time", "");
     reporter.printRatio("push after a 16 x 16 change:", "BM_PushSmallChange/real_time", "");
+    reporter.printRatio("16 x 16 change, window of 64 x 64:", "BM_PushToWindowOfSide/64/real_time",
+                        "");
+    reporter.printRatio(
+        "16 x 16 change, window of 256 x 256:", "BM_PushToWindowOfSide/256/real_time", "");
+    reporter.printRatio(
+        "16 x 16 change, window of 538 x 538:", "BM_PushToWindowOfSide/538/real_time", "");
     std::printf("UpdateLayeredWindowIndirect's dirty rectangle honoured: %s\n",
                 dirtyRectangleHonoured());
     benchmark::Shutdown();

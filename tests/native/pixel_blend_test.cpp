@@ -28,6 +28,38 @@ TEST(PixelBlend, ASolidColourOverACanvasPixelGivesWhatGdiplusGives) {
     }
 }
 
+// The per-channel rule the blend is made of, written one channel at a time: each part rounded
+// as (v + 127) / 255. Two channels at a time must give it for every alpha, colour and canvas
+// value; a carry from one channel into its neighbour would show here as a wrong shade.
+std::uint32_t overOneChannelAtATime(std::uint32_t straight, std::uint32_t under) {
+    int a = int(straight >> 24), keep = 255 - a;
+    if (a == 0) return under;
+    std::uint32_t out = std::uint32_t(a + (int(under >> 24) * keep + 127) / 255) << 24;
+    for (int shift = 0; shift < 24; shift += 8) {
+        int c = int(straight >> shift & 255), u = int(under >> shift & 255);
+        out |= std::uint32_t((c * a + 127) / 255 + (u * keep + 127) / 255) << shift;
+    }
+    return out;
+}
+
+TEST(PixelBlend, EveryAlphaColourAndCanvasValueGivesTheOneChannelRule) {
+    long wrong = 0;
+    std::uint32_t first = 0, firstUnder = 0;
+    for (std::uint32_t a = 0; a < 256; ++a) {
+        for (std::uint32_t c = 0; c < 256; ++c) {
+            // Each channel its own value, so that channels mixed up or carried over differ.
+            std::uint32_t straight = a << 24 | c << 16 | (255 - c) << 8 | (c ^ 0x5A);
+            for (std::uint32_t u = 0; u < 256; ++u) {
+                std::uint32_t under = (u * 7 & 255) << 24 | (u ^ 0xA5) << 16 | u << 8 | (255 - u);
+                if (pixels::over(straight, under) != overOneChannelAtATime(straight, under)) {
+                    if (wrong++ == 0) first = straight, firstUnder = under;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0) << std::hex << "first: " << first << " over " << firstUnder;
+}
+
 TEST(PixelBlend, FillsAndCopiesStayInsideTheClipAndReportWhatChanged) {
     std::vector<std::uint32_t> a(8 * 6, 0xFE3B7EC0), b(8 * 6, 0xFE3B7EC0);
     pixels::Surface canvas{a.data(), 8, 6, 8}, background{b.data(), 8, 6, 8};
