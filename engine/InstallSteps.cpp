@@ -175,7 +175,8 @@ void closeRunningPrograms(WorkerRun& run) {
     if (!run.targetReady) return;
     for (FileNode* f = run.tree().allFiles; f && run.running(); f = f->nextInAll) {
         TextBuffer path;
-        if (targetPathOf(*f, path) && platform::files().exists(path) && isExePath(path)) {
+        // The name first: only a program can be running, and asking the disk costs more.
+        if (targetPathOf(*f, path) && isExePath(path) && platform::files().exists(path)) {
             closeProgram(path);
         }
     }
