@@ -276,66 +276,101 @@ void BM_PushSmallChange(benchmark::State& state) {
 }
 BENCHMARK(BM_PushSmallChange)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A square layered window of its own with a canvas of 32-bit pixels, shown at (x, y), for
+// measuring the window system's push apart from the wizard.
+class SquareLayeredWindow {
+public:
+    SquareLayeredWindow(int side, int x, int y) : side_(side), at_{x, y}, size_{side, side} {
+        WNDCLASSEXW type = {};
+        type.cbSize = sizeof type;
+        type.lpfnWndProc = DefWindowProcW;
+        type.hInstance = GetModuleHandleW(nullptr);
+        type.lpszClassName = L"BenchSquare";
+        RegisterClassExW(&type);
+        hwnd_ =
+            CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"BenchSquare", L"square", WS_POPUP,
+                            x, y, side, side, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (!hwnd_) return;
+        ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+        screen_ = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen_);
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = side;
+        info.bmiHeader.biHeight = -side;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(screen_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        saved_ = SelectObject(dc_, bitmap_);
+        pixels_ = static_cast<std::uint32_t*>(bits);
+    }
+    ~SquareLayeredWindow() {
+        if (!hwnd_) return;
+        SelectObject(dc_, saved_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+        ReleaseDC(nullptr, screen_);
+        DestroyWindow(hwnd_);
+    }
+    SquareLayeredWindow(const SquareLayeredWindow&) = delete;
+    SquareLayeredWindow& operator=(const SquareLayeredWindow&) = delete;
+
+    bool made() const { return hwnd_ && pixels_; }
+    HDC screen() const { return screen_; }
+    // The square from (x, y) to (x + side, y + side) in one colour.
+    void paint(int x, int y, int side, std::uint32_t argb) {
+        for (int row = y; row < y + side; ++row) {
+            for (int column = x; column < x + side; ++column) pixels_[row * side_ + column] = argb;
+        }
+    }
+    // The canvas to the window; only `dirty` counts as changed when given.
+    BOOL push(const RECT* dirty) {
+        POINT origin = {0, 0};
+        BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UPDATELAYEREDWINDOWINFO u = {};
+        u.cbSize = sizeof u;
+        u.hdcDst = screen_;
+        u.pptDst = &at_;
+        u.psize = &size_;
+        u.hdcSrc = dc_;
+        u.pptSrc = &origin;
+        u.pblend = &blend;
+        u.dwFlags = ULW_ALPHA;
+        u.prcDirty = dirty;
+        return UpdateLayeredWindowIndirect(hwnd_, &u);
+    }
+
+private:
+    int side_;
+    POINT at_;
+    SIZE size_;
+    HWND hwnd_ = nullptr;
+    HDC screen_ = nullptr, dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ saved_ = nullptr;
+    std::uint32_t* pixels_ = nullptr;
+};
+
 // A push of a 16 x 16 change to a layered window of `side` x `side` pixels: if the cost grows
 // with the window while the change stays the same, the window system copies the whole window
 // on every push, whatever the dirty rectangle says.
 void BM_PushToWindowOfSide(benchmark::State& state) {
     const int side = int(state.range(0));
-    WNDCLASSEXW type = {};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = DefWindowProcW;
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.lpszClassName = L"BenchSide";
-    RegisterClassExW(&type);
-    HWND hwnd =
-        CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"BenchSide", L"side", WS_POPUP, 0, 0,
-                        side, side, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd) {
+    SquareLayeredWindow window(side, 0, 0);
+    if (!window.made()) {
         state.SkipWithError("no window (no display)");
         return;
     }
-    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = side;
-    info.bmiHeader.biHeight = -side;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ saved = SelectObject(dc, bitmap);
-    auto* px = static_cast<std::uint32_t*>(bits);
-    for (int i = 0; i < side * side; ++i) px[i] = 0xFF202020;
-    POINT at = {0, 0}, origin = {0, 0};
-    SIZE size = {side, side};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    window.paint(0, 0, side, 0xFF202020);
+    window.push(nullptr);
     RECT dirty = {0, 0, 16, 16};
-    UPDATELAYEREDWINDOWINFO u = {};
-    u.cbSize = sizeof u;
-    u.hdcDst = screen;
-    u.pptDst = &at;
-    u.psize = &size;
-    u.hdcSrc = dc;
-    u.pptSrc = &origin;
-    u.pblend = &blend;
-    u.dwFlags = ULW_ALPHA;
-    UpdateLayeredWindowIndirect(hwnd, &u);
-    u.prcDirty = &dirty;
     std::uint32_t shade = 0xFF404040;
     for (auto _ : state) {
         shade ^= 0x00202020;
-        for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) px[y * side + x] = shade;
-        }
-        UpdateLayeredWindowIndirect(hwnd, &u);
+        window.paint(0, 0, 16, shade);
+        window.push(&dirty);
     }
-    SelectObject(dc, saved);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    DestroyWindow(hwnd);
 }
 BENCHMARK(BM_PushToWindowOfSide)
     ->Arg(64)
@@ -348,58 +383,17 @@ BENCHMARK(BM_PushToWindowOfSide)
 // layered window shows red, its whole canvas turns blue, and only a corner is pushed as dirty.
 // Honoured: the screen shows blue in the corner and red elsewhere.
 const char* dirtyRectangleHonoured() {
-    WNDCLASSEXW type = {};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = DefWindowProcW;
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.lpszClassName = L"BenchDirty";
-    RegisterClassExW(&type);
-    HWND hwnd =
-        CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"BenchDirty", L"dirty", WS_POPUP, 600,
-                        400, 64, 64, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd) return "not measured (no display)";
-    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 64;
-    info.bmiHeader.biHeight = -64;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ saved = SelectObject(dc, bitmap);
-    auto* px = static_cast<std::uint32_t*>(bits);
-    POINT at = {600, 400}, origin = {0, 0};
-    SIZE size = {64, 64};
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    auto pushWith = [&](const RECT* dirty) {
-        UPDATELAYEREDWINDOWINFO u = {};
-        u.cbSize = sizeof u;
-        u.hdcDst = screen;
-        u.pptDst = &at;
-        u.psize = &size;
-        u.hdcSrc = dc;
-        u.pptSrc = &origin;
-        u.pblend = &blend;
-        u.dwFlags = ULW_ALPHA;
-        u.prcDirty = dirty;
-        return UpdateLayeredWindowIndirect(hwnd, &u);
-    };
-    for (int i = 0; i < 64 * 64; ++i) px[i] = 0xFFFF0000;
-    pushWith(nullptr);
-    for (int i = 0; i < 64 * 64; ++i) px[i] = 0xFF0000FF;
+    SquareLayeredWindow window(64, 600, 400);
+    if (!window.made()) return "not measured (no display)";
+    window.paint(0, 0, 64, 0xFFFF0000);
+    window.push(nullptr);
+    window.paint(0, 0, 64, 0xFF0000FF);
     RECT corner = {0, 0, 8, 8};
-    BOOL pushed = pushWith(&corner);
+    BOOL pushed = window.push(&corner);
     GdiFlush();
     Sleep(200);
-    COLORREF inside = GetPixel(screen, 602, 402), outside = GetPixel(screen, 640, 440);
-    SelectObject(dc, saved);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    DestroyWindow(hwnd);
+    COLORREF inside = GetPixel(window.screen(), 602, 402);
+    COLORREF outside = GetPixel(window.screen(), 640, 440);
     static char answer[160];
     bool blueInside = inside == RGB(0, 0, 255), redOutside = outside == RGB(255, 0, 0);
     std::snprintf(answer, sizeof answer, "%s (call %s; screen inside %06lx, outside %06lx)",
