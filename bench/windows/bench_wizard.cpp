@@ -157,6 +157,25 @@ void BM_FullComposeOnePage(benchmark::State& state) {
 }
 BENCHMARK(BM_FullComposeOnePage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The device and progress pages, so that every page's full frame is measured.
+void BM_FullComposeDevicePage(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(DevicePage);
+    long before = w.drawing.pushes;
+    for (auto _ : state) ComposeFullFrame();
+    reportPushes(state, before);
+}
+BENCHMARK(BM_FullComposeDevicePage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FullComposeProgressPage(benchmark::State& state) {
+    Wizard& w = wizard();
+    w.show(ProgressPage);
+    long before = w.drawing.pushes;
+    for (auto _ : state) ComposeFullFrame();
+    reportPushes(state, before);
+}
+BENCHMARK(BM_FullComposeProgressPage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_FullComposeCrossFade(benchmark::State& state) {
     Wizard& w = wizard();
     w.show(LicencePage);
@@ -468,6 +487,10 @@ int main(int argc, char** argv) {
     reporter.printRatio("full compose, language page:", "BM_FullComposeLanguagePage/real_time",
                         "< 0.25");
     reporter.printRatio("full compose, licence page:", "BM_FullComposeOnePage/real_time", "< 0.25");
+    reporter.printRatio("full compose, device page:", "BM_FullComposeDevicePage/real_time",
+                        "< 0.25");
+    reporter.printRatio("full compose, progress page:", "BM_FullComposeProgressPage/real_time",
+                        "< 0.25");
     reporter.printRatio(
         "full compose, cross-fade of two pages:", "BM_FullComposeCrossFade/real_time", "< 0.25");
     reporter.printRatio("  the same, drawn but not pushed:", "BM_CrossFadeDrawingOnly/real_time",
