@@ -139,42 +139,21 @@ void reportPushes(benchmark::State& state, long before) {
                                     double(std::max<std::int64_t>(1, state.iterations()));
 }
 
-void BM_FullComposeLanguagePage(benchmark::State& state) {
+// One page's full frame; every page is measured (its index is the argument).
+void BM_FullComposePage(benchmark::State& state) {
     Wizard& w = wizard();
-    w.show(LanguagePage);
+    w.show(WizardPage(state.range(0)));
     long before = w.drawing.pushes;
     for (auto _ : state) ComposeFullFrame();
     reportPushes(state, before);
 }
-BENCHMARK(BM_FullComposeLanguagePage)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_FullComposeOnePage(benchmark::State& state) {
-    Wizard& w = wizard();
-    w.show(LicencePage);
-    long before = w.drawing.pushes;
-    for (auto _ : state) ComposeFullFrame();
-    reportPushes(state, before);
-}
-BENCHMARK(BM_FullComposeOnePage)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// The device and progress pages, so that every page's full frame is measured.
-void BM_FullComposeDevicePage(benchmark::State& state) {
-    Wizard& w = wizard();
-    w.show(DevicePage);
-    long before = w.drawing.pushes;
-    for (auto _ : state) ComposeFullFrame();
-    reportPushes(state, before);
-}
-BENCHMARK(BM_FullComposeDevicePage)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_FullComposeProgressPage(benchmark::State& state) {
-    Wizard& w = wizard();
-    w.show(ProgressPage);
-    long before = w.drawing.pushes;
-    for (auto _ : state) ComposeFullFrame();
-    reportPushes(state, before);
-}
-BENCHMARK(BM_FullComposeProgressPage)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FullComposePage)
+    ->Arg(LanguagePage)
+    ->Arg(LicencePage)
+    ->Arg(DevicePage)
+    ->Arg(ProgressPage)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_FullComposeCrossFade(benchmark::State& state) {
     Wizard& w = wizard();
@@ -484,13 +463,10 @@ int main(int argc, char** argv) {
                 wizard().window ? "to a layered window" : "without a window (no display)");
     TickReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.printRatio("full compose, language page:", "BM_FullComposeLanguagePage/real_time",
-                        "< 0.25");
-    reporter.printRatio("full compose, licence page:", "BM_FullComposeOnePage/real_time", "< 0.25");
-    reporter.printRatio("full compose, device page:", "BM_FullComposeDevicePage/real_time",
-                        "< 0.25");
-    reporter.printRatio("full compose, progress page:", "BM_FullComposeProgressPage/real_time",
-                        "< 0.25");
+    reporter.printRatio("full compose, language page:", "BM_FullComposePage/0/real_time", "< 0.25");
+    reporter.printRatio("full compose, licence page:", "BM_FullComposePage/1/real_time", "< 0.25");
+    reporter.printRatio("full compose, device page:", "BM_FullComposePage/2/real_time", "< 0.25");
+    reporter.printRatio("full compose, progress page:", "BM_FullComposePage/3/real_time", "< 0.25");
     reporter.printRatio(
         "full compose, cross-fade of two pages:", "BM_FullComposeCrossFade/real_time", "< 0.25");
     reporter.printRatio("  the same, drawn but not pushed:", "BM_CrossFadeDrawingOnly/real_time",
