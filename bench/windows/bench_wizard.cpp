@@ -58,6 +58,22 @@ private:
     platform::Drawing& real_;
 };
 
+// A borderless layered tool window of its own class, shown without taking the focus; none
+// without a display.
+HWND showLayeredWindow(const wchar_t* className, int x, int y, int width, int height) {
+    WNDCLASSEXW type = {};
+    type.cbSize = sizeof type;
+    type.lpfnWndProc = DefWindowProcW;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = className;
+    RegisterClassExW(&type);
+    HWND hwnd =
+        CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, className, className, WS_POPUP, x, y,
+                        width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (hwnd) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    return hwnd;
+}
+
 struct Wizard {
     win32::GdiplusSession session;
     win32::Win32Drawing gdiplus;
@@ -86,17 +102,7 @@ struct Wizard {
     }
 
     static HWND makeWindow() {
-        WNDCLASSEXW type = {};
-        type.cbSize = sizeof type;
-        type.lpfnWndProc = DefWindowProcW;
-        type.hInstance = GetModuleHandleW(nullptr);
-        type.lpszClassName = L"BenchWizard";
-        RegisterClassExW(&type);
-        HWND hwnd = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"BenchWizard", L"bench",
-                                    WS_POPUP, 40, 40, kWindowWidth, kWindowHeight, nullptr, nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
-        if (hwnd) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-        return hwnd;
+        return showLayeredWindow(L"BenchWizard", 40, 40, kWindowWidth, kWindowHeight);
     }
 
     // English texts, a licence of forty paragraphs, the bundle's pictures.
@@ -279,17 +285,8 @@ BENCHMARK(BM_PushSmallChange)->Unit(benchmark::kMillisecond)->UseRealTime();
 class SquareLayeredWindow {
 public:
     SquareLayeredWindow(int side, int x, int y) : side_(side), at_{x, y}, size_{side, side} {
-        WNDCLASSEXW type = {};
-        type.cbSize = sizeof type;
-        type.lpfnWndProc = DefWindowProcW;
-        type.hInstance = GetModuleHandleW(nullptr);
-        type.lpszClassName = L"BenchSquare";
-        RegisterClassExW(&type);
-        hwnd_ =
-            CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW, L"BenchSquare", L"square", WS_POPUP,
-                            x, y, side, side, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        hwnd_ = showLayeredWindow(L"BenchSquare", x, y, side, side);
         if (!hwnd_) return;
-        ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
         screen_ = GetDC(nullptr);
         dc_ = CreateCompatibleDC(screen_);
         BITMAPINFO info = {};
