@@ -120,7 +120,6 @@ printf 'keep' >"$drive/victim/keep.txt"
 w reg add 'HKCU\Environment' /v TEMP /t REG_SZ /d 'C:\t\%TSINJ%' /f >/dev/null
 w reg add 'HKCU\Environment' /v TMP /t REG_SZ /d 'C:\t\%TSINJ%' /f >/dev/null
 w reg add 'HKCU\Environment' /v TSINJ /t REG_SZ /d 'x" "C:\victim" & rem ' /f >/dev/null
-drop_service_trace 'C:\Program Files (x86)\Brenmark\KorvelServerV6'
 run_uninstaller /S
 check "with TEMP holding %TSINJ%: quiet uninstall exits 0" test "$(uninstaller_status)" = 0
 check "... its temporary folder was made below that TEMP" ls -d "$drive/t/%TSINJ%"/Uninstall-*
