@@ -28,9 +28,22 @@ w() {
 }
 
 failures=0
-# check DESCRIPTION COMMAND...: one line "ok" or "FAIL", counted.
+# check DESCRIPTION COMMAND...: one line "ok" or "FAIL", counted. A failure also shows the
+# command as it ran (values of "test" included) and what the command left in $why, so a log
+# from a run nobody watched says what was found instead.
+why=""
 check() {
-  if "${@:2}" >/dev/null 2>&1; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
+  why="$session_work/why.txt"
+  rm -f "$why"
+  if "${@:2}" >/dev/null 2>&1; then
+    echo "ok   $1"
+  else
+    echo "FAIL $1"
+    printf '     ran:%s\n' "$(printf ' %q' "${@:2}" | head -c 400)"
+    [ -s "$why" ] && head -40 "$why" | sed 's/^/     /'
+    failures=$((failures + 1))
+  fi
+  rm -f "$why"
 }
 # until_ok SECONDS COMMAND...: polls until the command succeeds.
 until_ok() {

@@ -41,7 +41,12 @@ install() { # install LANG: the demo installed quietly by setup.exe's test build
   printf 'aaec:0001\r\n' >"$drive/e2e/$name/usb-devices.txt"
   setup_start "$build/setup/setup-usbsim.exe" "$name" \
     "$(printf '<Unattended Lang="%s" EndUserLicense="Agree" ShowPanel="No" HID="1" Path="%s"/>' "$1" "$program_files_win")"
-  [ "$(setup_exit_status)" = 0 ]
+  local status
+  status=$(setup_exit_status)
+  [ "$status" = 0 ] && return 0
+  { echo "setup.exe ended with $status; its log ends:"
+    tail -20 "$temp/KorvelServerV6-setup.log" | tr -d '\r'; } >"${why:-/dev/null}" 2>&1
+  return 1
 }
 uninstaller() { # the program the Uninstall entry's command starts
   w reg query "$entry" /v UninstallString | sed -n 's/.*REG_SZ *//p' | sed 's/^"\([^"]*\)".*$/\1/'
