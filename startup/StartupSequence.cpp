@@ -62,15 +62,7 @@ void applySwitches(const SetupSwitches& switches) {
 }
 
 void openLog(const SetupSwitches& switches) {
-    if (!switches.logPath.empty()) {
-        if (!openSetupLog(switches.logPath, true)) {
-            logEvent("the log file named on the command line could not be opened",
-                     switches.logPath);
-        }
-        return;
-    }
-    std::u16string path;
-    if (defaultSetupLogPath(packageProductName(), path)) openSetupLog(path, false);
+    openRunLog(switches.logPath, packageProductName(), u"setup");
 }
 
 void logSettings(const std::u16string& settingsPath, bool fileRead) {

@@ -125,3 +125,22 @@ TEST(CommandLine, ScriptIniIsNeverWrittenWhenASwitchSetsSomething) {
     auto bytes = plain.machine.files.contents(kScriptIni);
     EXPECT_TRUE(has(std::string(bytes.begin(), bytes.end()), "HID=\"1\""));
 }
+
+// A log named on the command line that cannot be had leaves the run its default log, which
+// says why; a missing folder is made.
+TEST(CommandLine, ARunAlwaysHasALog) {
+    WizardMachine refused;
+    refused.machine.files.addFolder(u"D:");
+    refused.machine.files.addFolder(u"C:\\Windows");
+    refused.machine.files.addLink(u"D:\\Logs", u"C:\\Windows");
+    refused.start(u"/S /WAIT=0 /LOG=D:\\Logs\\touch.log");
+    EXPECT_EQ(refused.log.written.count(u"D:\\Logs\\touch.log"), 0u);
+    std::string log = refused.logText();
+    EXPECT_TRUE(has(log, "D:\\Logs\\touch.log")) << log;
+    EXPECT_TRUE(has(log, "exit status 4")) << log;
+
+    WizardMachine missing;
+    missing.start(u"/S /WAIT=0 /LOG=C:\\nosuchdir\\x.log");
+    ASSERT_EQ(missing.log.written.count(u"C:\\nosuchdir\\x.log"), 1u);
+    EXPECT_TRUE(has(missing.log.written.at(u"C:\\nosuchdir\\x.log"), "exit status 4"));
+}
