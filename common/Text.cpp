@@ -149,3 +149,28 @@ std::string utf16ToUtf8(std::u16string_view text) {
     }
     return out;
 }
+
+bool isValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        std::size_t length = c < 0x80         ? 1
+                             : (c >> 5) == 6  ? 2
+                             : (c >> 4) == 14 ? 3
+                             : (c >> 3) == 30 ? 4
+                                              : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        std::uint32_t code = length == 1 ? c : c & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        static const std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kLeast[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}

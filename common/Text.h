@@ -46,6 +46,9 @@ bool containsIgnoringAsciiCase(std::u16string_view text, std::u16string_view nee
 // Conversions for the tools and the posix layer. Invalid sequences become U+FFFD.
 std::u16string utf8ToUtf16(std::string_view text);
 std::string utf16ToUtf8(std::u16string_view text);
+// Well-formed UTF-8: no stray or missing continuation bytes, no overlong forms, no surrogates,
+// nothing above U+10FFFF.
+bool isValidUtf8(std::string_view text);
 
 // Reads little-endian values from bytes; the caller has checked the bounds.
 inline std::uint32_t readU32(const std::uint8_t* p) {

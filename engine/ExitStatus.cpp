@@ -14,6 +14,8 @@ const char* exitStatusMeaning(int status) {
             return "not installed: no touch device was found";
         case kExitBadCommandLine:
             return "not installed: the command line was not understood";
+        case kExitAnotherRun:
+            return "not installed: another installation or removal of the product was running";
         case kExitRestartRequired:
             return "installed, restart required";
         default:

@@ -10,6 +10,7 @@ constexpr int kExitNotStarted = 2;          // the window closed before any inst
 constexpr int kExitDriverFailed = 3;        // installed, but a driver install script failed
 constexpr int kExitNoDevice = 4;            // a silent run found no touch device in its wait
 constexpr int kExitBadCommandLine = 5;      // a switch was not understood: nothing was done
+constexpr int kExitAnotherRun = 1618;       // another installation or removal of it was running
 constexpr int kExitRestartRequired = 3010;  // installed; a restart completes it
 // A script's own code for "restart started"; setup.exe reports it as kExitRestartRequired.
 constexpr std::uint32_t kExitRestartStarted = 1641;

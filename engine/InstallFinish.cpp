@@ -4,6 +4,7 @@
 #include "engine/PanelConfig.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
+#include "engine/SetupLog.h"
 #include "engine/WorkerRun.h"
 #include "platform/FileSystem.h"
 
@@ -47,11 +48,23 @@ void startServices(WorkerRun& run) {
     }
 }
 
+// Started and let go; the log says whether it started, as nothing else will.
+void launch(const TextBuffer& path, const char16_t* arguments) {
+    if (runProgram(path, arguments, kNoWait)) {
+        logEvent(std::string("started the program") + (arguments[0] ? " with -h" : ""),
+                 viewOf(path));
+        return;
+    }
+    logEvent("error: the program could not be started: CreateProcessW (Windows error " +
+                 std::to_string(lastSystemError()) + ")",
+             viewOf(path));
+}
+
 void launchPrograms(WorkerRun& run) {
     const char16_t* arguments = run.parameter().showPanel ? u"" : u"-h";
     for (FileRef* r = run.config.launchAfterInstall; r; r = r->next) {
         TextBuffer path;
-        if (targetPathOf(*r->file, path)) runProgram(path, arguments, kNoWait);
+        if (targetPathOf(*r->file, path)) launch(path, arguments);
         pauseUnlessQuiet(run, 500);
     }
 }

@@ -157,7 +157,9 @@ void deliver(WorkerRun& run, StatusCode code, const char16_t* text) {
 void sendStatus(WorkerRun& run, StatusCode code, const char16_t* text) {
     // Read first: logging and sending make calls of their own.
     if (isErrorStatus(code)) {
-        std::uint32_t error = lastSystemError();
+        // What an earlier installation left is found by looking, not by a call that failed:
+        // each removal that failed was logged with its own error.
+        std::uint32_t error = code == ST_PREVIOUS_VERSION_LEFT ? kNoSystemError : lastSystemError();
         logError(code, text ? viewOf(text) : std::u16string_view(), error);
     } else {
         logStatus(code, text ? viewOf(text) : std::u16string_view());

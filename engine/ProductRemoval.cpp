@@ -93,6 +93,27 @@ void leaveOut(UninstallLog& log, const char16_t* keepFile) {
     }
 }
 
+// Why a folder stayed: what is still in it (the installation made none of it, or could not
+// remove it), a few names at most.
+std::u16string stillHeld(const TextBuffer& folder) {
+    constexpr std::size_t kNamesShown = 8;
+    std::vector<platform::DirEntry> entries;
+    if (!platform::files().listFolder(folder, entries)) return {};
+    std::u16string names;
+    std::size_t shown = 0, more = 0;
+    for (const platform::DirEntry& e : entries) {
+        if (e.name == u"." || e.name == u"..") continue;
+        if (shown == kNamesShown) {
+            ++more;
+            continue;
+        }
+        names += (shown++ ? u", " : u"") + e.name;
+    }
+    if (names.empty()) return {};
+    if (more) names += u" and " + utf8ToUtf16(std::to_string(more)) + u" more";
+    return u", which still holds " + names;
+}
+
 }  // namespace
 
 std::vector<std::u16string> whatRemains(const UninstallLog& log, const FoundLogTrust& trust) {
@@ -131,7 +152,8 @@ void removeProductFolders(const FoundLogTrust& trust, std::vector<std::u16string
         removeFolderWhenFree(company);
     }
     if (platform::files().exists(trust.productFolder)) {
-        leftovers.push_back(u"folder " + std::u16string(viewOf(trust.productFolder)));
+        leftovers.push_back(u"folder " + std::u16string(viewOf(trust.productFolder)) +
+                            stillHeld(trust.productFolder));
     }
 }
 

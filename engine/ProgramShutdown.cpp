@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "engine/SetupLog.h"
 #include "platform/Processes.h"
 
 bool isExePath(const char16_t* path) {
@@ -31,10 +32,13 @@ bool closeProgram(const char16_t* path) {
         std::u16string image;
         if (procs.imagePath(process, image) && image == full) {
             procs.postCloseToWindows(entry.id);
+            const char* how = "closed a running program of the product (it was asked to)";
             if (procs.wait(process, kCloseWaitMs) == platform::WaitResult::TimedOut) {
                 procs.terminate(process, 0);
                 procs.wait(process, kCloseWaitMs);
+                how = "closed a running program of the product (ended by force after 30 s)";
             }
+            logEvent(how, full);
         }
         procs.close(process);
     }

@@ -44,17 +44,28 @@ void superviseScript(OsHandle& job, const platform::StartedProcess& started,
     run.outcome = ended ? ScriptRun::Ended : resumed ? ScriptRun::TimedOut : ScriptRun::NotStarted;
 }
 
+// The script's output, once it has ended (or been ended), and the sink closed.
+void collectOutput(OsHandle sink, ScriptRun& run) {
+    if (!sink) return;
+    platform::processes().readOutput(sink, kScriptOutputLimit, run.output, run.outputLeftOut);
+    platform::processes().close(sink);
+}
+
 ScriptRun runWithLimit(const std::u16string& commandLine, const TextBuffer& folder,
-                       std::uint32_t timeoutMs, bool native) {
+                       std::uint32_t timeoutMs, bool native, bool captureOutput = false) {
     auto& procs = platform::processes();
     ScriptRun run;
     OsHandle job = procs.createKillOnCloseJob();
+    OsHandle sink = captureOutput ? procs.createOutputSink() : nullptr;
     platform::StartedProcess started;
-    bool created = native ? procs.createNative(commandLine.c_str(), folder, true, started)
-                          : procs.create(commandLine.c_str(), folder, true, started);
+    bool created =
+        sink     ? procs.createWithOutput(commandLine.c_str(), folder, true, native, sink, started)
+        : native ? procs.createNative(commandLine.c_str(), folder, true, started)
+                 : procs.create(commandLine.c_str(), folder, true, started);
     if (!created) {
         run.systemError = lastSystemError();
         procs.close(job);
+        if (sink) procs.close(sink);
         return run;
     }
     try {
@@ -65,6 +76,7 @@ ScriptRun runWithLimit(const std::u16string& commandLine, const TextBuffer& fold
         if (job) procs.close(job);
         procs.close(started.thread);
         procs.close(started.process);
+        if (sink) procs.close(sink);
         throw;
     }
     if (job) {
@@ -74,6 +86,7 @@ ScriptRun runWithLimit(const std::u16string& commandLine, const TextBuffer& fold
     }
     procs.close(started.thread);
     procs.close(started.process);
+    collectOutput(sink, run);
     return run;
 }
 
@@ -98,19 +111,58 @@ bool runProgram(const char16_t* program, const char16_t* arguments, std::uint32_
     return runWithLimit(commandLine, folder, timeoutMs, false).outcome == ScriptRun::Ended;
 }
 
-ScriptRun runScript(const char16_t* path, std::uint32_t timeoutMs, bool native) {
+ScriptRun runScript(const char16_t* path, std::uint32_t timeoutMs, bool native,
+                    bool captureOutput) {
     std::u16string commandLine;
     TextBuffer folder;
     if (!commandFor(path, u"", commandLine, folder)) return {};
-    return runWithLimit(commandLine, folder, timeoutMs, native);
+    return runWithLimit(commandLine, folder, timeoutMs, native, captureOutput);
 }
 
 bool driverScriptsRunNatively() {
     return platform::systemInfo().nativeArchitecture() == platform::kArchitectureAmd64;
 }
 
+namespace {
+
+// Console output is in the OEM code page, or UTF-8, or anything a tool chose: UTF-8 is kept,
+// every other byte above 0x7F is shown as "\xNN" so the log stays UTF-8 and says what was there.
+std::u16string shownText(std::string_view line) {
+    std::u16string wide;
+    if (isValidUtf8(line)) return utf8ToUtf16(line);
+    for (unsigned char c : line) {
+        if (c < 0x80) {
+            wide.push_back(char16_t(c));
+            continue;
+        }
+        static const char16_t digits[] = u"0123456789ABCDEF";
+        wide += u"\\x";
+        wide.push_back(digits[c >> 4]);
+        wide.push_back(digits[c & 15]);
+    }
+    return wide;
+}
+
+void logOutput(const ScriptRun& run) {
+    if (run.output.empty()) return;
+    logEvent(run.outputLeftOut ? "driver script output, its first " +
+                                     std::to_string(run.outputLeftOut) + " bytes left out:"
+                               : std::string("driver script output:"));
+    std::string_view rest(run.output);
+    while (!rest.empty()) {
+        std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty()) logEvent("  |", shownText(line));
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+}
+
+}  // namespace
+
 ScriptRun runDriverScript(const char16_t* path, std::uint32_t timeoutMs, bool native) {
-    ScriptRun run = runScript(path, timeoutMs, native);
+    ScriptRun run = runScript(path, timeoutMs, native, true);
     std::string what;
     switch (run.outcome) {
         case ScriptRun::Ended:
@@ -126,5 +178,6 @@ ScriptRun runDriverScript(const char16_t* path, std::uint32_t timeoutMs, bool na
             break;
     }
     logEvent(what, path ? viewOf(path) : std::u16string_view());
+    logOutput(run);
     return run;
 }

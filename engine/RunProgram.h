@@ -3,7 +3,9 @@
 // it started: it runs in a job object that kills its members when closed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 // Time limits the workers use.
 constexpr std::uint32_t kNoWait = 0;
@@ -29,17 +31,26 @@ bool runProgram(const char16_t* program, const char16_t* arguments, std::uint32_
 struct ScriptRun {
     enum Outcome { Ended, TimedOut, NotStarted };
     Outcome outcome = NotStarted;
-    std::uint32_t exitCode = 0;     // when it ended (0 when the code could not be read)
-    std::uint32_t systemError = 0;  // the Windows error when it could not be started
+    std::uint32_t exitCode = 0;       // when it ended (0 when the code could not be read)
+    std::uint32_t systemError = 0;    // the Windows error when it could not be started
+    std::string output;               // the end of what it wrote, when asked for
+    std::uint64_t outputLeftOut = 0;  // how many bytes of its output came before that
 };
+
+// How much of a driver script's output the setup log keeps: its end, where a tool explains
+// a failure.
+constexpr std::size_t kScriptOutputLimit = 16 * 1024;
 
 // runProgram() of a script without arguments under `timeoutMs` (not 0), telling how it went.
 // `native`: started outside the 32-bit file-system redirection (Processes::createNative).
-ScriptRun runScript(const char16_t* path, std::uint32_t timeoutMs, bool native);
+// With `captureOutput`, its standard output and error are kept (the last kScriptOutputLimit
+// bytes).
+ScriptRun runScript(const char16_t* path, std::uint32_t timeoutMs, bool native,
+                    bool captureOutput = false);
 
 // On 64-bit Windows (the native architecture is AMD64) the driver scripts are the x64 ones
 // and run natively.
 bool driverScriptsRunNatively();
 // runScript() with a line in the setup log saying how it went (exit code, time-out, or the
-// Windows error that kept it from starting).
+// Windows error that kept it from starting), and what the script wrote, line by line.
 ScriptRun runDriverScript(const char16_t* path, std::uint32_t timeoutMs, bool native);

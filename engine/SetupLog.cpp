@@ -7,6 +7,7 @@
 
 #include "common/Names.h"
 #include "common/Text.h"
+#include "engine/ProtectedFolders.h"
 #include "engine/StatusCode.h"
 #include "platform/FileSystem.h"
 #include "platform/Security.h"
@@ -78,7 +79,7 @@ std::u16string numbered(const std::u16string& path, int n) {
 
 // Opens the file, or the next free name while another run has it open; earlier runs' lines
 // stay above a separator.
-bool openAt(const std::u16string& path) {
+bool openAt(const std::u16string& path, bool continuing = false) {
     platform::LogFile* file = platform::logFile();
     if (!file) return false;
     for (int n = 1; n <= kNamesPerLog; ++n) {
@@ -93,7 +94,7 @@ bool openAt(const std::u16string& path) {
         }
         fileOpen = true;
         openPath = name;
-        if (opening.size > 0) pending.insert(0, kRunSeparator);
+        if (opening.size > 0 && !continuing) pending.insert(0, kRunSeparator);
         if (writeOut(pending)) pending.clear();
         return true;
     }
@@ -121,17 +122,6 @@ bool freshFolderFor(const std::u16string& base, std::u16string& folder) {
         if (platform::security().createProtectedFolder(folder.c_str())) return true;
     }
     return false;
-}
-
-// Every folder of a named log's path that is missing, from the top down, made protected.
-void makeFoldersFor(const std::u16string& file) {
-    std::vector<std::u16string> chain;
-    if (!folderChainOf(parentOf(file), chain)) return;
-    for (const std::u16string& folder : chain) {
-        if (!platform::files().exists(folder.c_str())) {
-            platform::security().createProtectedFolder(folder.c_str());
-        }
-    }
 }
 
 bool openDefault(const std::u16string& file) {
@@ -163,12 +153,18 @@ bool defaultSetupLogPath(std::u16string_view product, std::u16string& path) {
 }
 
 bool openSetupLog(std::u16string_view path, bool callerNamed) {
+    std::u16string file(path);
+    // Before the lock: making a folder is logged.
+    if (callerNamed && !file.empty() && setupLogPath().empty()) makeMissingFolders(parentOf(file));
+    std::lock_guard<std::mutex> lock(logMutex);
+    if (fileOpen || file.empty()) return fileOpen;
+    return callerNamed ? openAt(file) : openDefault(file);
+}
+
+bool continueSetupLog(std::u16string_view path) {
     std::lock_guard<std::mutex> lock(logMutex);
     if (fileOpen || path.empty()) return fileOpen;
-    std::u16string file(path);
-    if (!callerNamed) return openDefault(file);
-    makeFoldersFor(file);
-    return openAt(file);
+    return openAt(std::u16string(path), true);
 }
 
 bool openRunLog(std::u16string_view named, std::u16string_view product, std::u16string_view kind) {
@@ -233,7 +229,9 @@ void logStatus(std::uint32_t code, std::u16string_view text) {
 
 void logError(std::uint32_t code, std::u16string_view text, std::uint32_t systemError) {
     std::u16string body(text);
-    body += u" (Windows error " + utf8ToUtf16(std::to_string(systemError)) + u")";
+    if (systemError != kNoSystemError) {
+        body += u" (Windows error " + utf8ToUtf16(std::to_string(systemError)) + u")";
+    }
     logEvent("error " + statusWhat(code), body);
 }
 

@@ -29,6 +29,9 @@ bool openSetupLog(std::u16string_view path, bool callerNamed);
 // The whole choice of a run: the file `named` (none when empty), or, when none is named or it
 // is refused (the reason goes into the log), the default one for the product and kind.
 bool openRunLog(std::u16string_view named, std::u16string_view product, std::u16string_view kind);
+// Opens the file of a run that another process of the same run wrote first (the uninstaller's
+// temporary copy, or the uninstaller again after it): no separator, no other name.
+bool continueSetupLog(std::u16string_view path);
 // The file the log is written to; empty while none is open.
 std::u16string setupLogPath();
 // Closes the file and forgets every line kept (the next run starts afresh).
@@ -38,7 +41,9 @@ void closeSetupLog();
 void logEvent(std::string_view what, std::u16string_view text = {});
 // A status the install worker reports: "ST_COPYING_FILE (0) C:\...".
 void logStatus(std::uint32_t code, std::u16string_view text);
-// An error status with the Windows error code of the call that failed.
+// An error status with the Windows error code of the call that failed (none with
+// kNoSystemError: no call failed).
+constexpr std::uint32_t kNoSystemError = 0xFFFFFFFF;
 void logError(std::uint32_t code, std::u16string_view text, std::uint32_t systemError);
 // The system's error code of the call that just failed on this thread (0 without a log).
 std::uint32_t lastSystemError();

@@ -228,12 +228,21 @@ FoundLogTrust judgeFoundLog(const UninstallLog& log, const char16_t* logPath,
         !sameIgnoringAsciiCase(viewOf(t.productFolder), folder) ||
         !copyText(t.productName, viewOf(log.product))) {
         t.productFolder[0] = 0;
+        t.doubt = "its header does not name the folder it lies in";
         return t;
     }
     auto& security = platform::security();
     bool written = security.isWritableOnlyByTrusted(t.productFolder) &&
                    security.isWritableOnlyByTrusted(logPath);
-    t.believed = judgeIdentity(log, product, t) && written;
+    bool ours = judgeIdentity(log, product, t);
+    t.believed = ours && written;
+    if (!written) {
+        t.doubt = "the product folder or the log could have been written by others";
+    } else if (t.otherProduct) {
+        t.doubt = "it belongs to another product";
+    } else if (!ours) {
+        t.doubt = "its product identity cannot be read";
+    }
     t.otherProduct = t.otherProduct && written;
     t.systemFolder = special(platform::SpecialFolder::System);
     t.desktopFolder = special(platform::SpecialFolder::Desktop);

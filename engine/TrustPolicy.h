@@ -20,6 +20,8 @@ struct FoundLogTrust {
     // The log passes every test above but names another product than the one asked for: it is
     // not believed, and nothing it names is touched.
     bool otherProduct = false;
+    // Why a log is not believed, for the log of the run that found it; none when it is.
+    const char* doubt = nullptr;
     ProductIdentity identity;      // the product the log names (engine/LogIdentity.h)
     TextBuffer productKeyPath{};   // SOFTWARE\<its settings key>
     TextBuffer productFolder{};    // root\company\product

@@ -5,6 +5,7 @@
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
+#include "engine/SetupLog.h"
 #include "engine/UndoRecord.h"
 #include "engine/UninstallJob.h"
 #include "package/FileRemoval.h"
@@ -15,6 +16,19 @@
 #include "platform/SystemInfo.h"
 
 namespace {
+
+const char* folderFaultText(platform::FolderFault fault) {
+    switch (fault) {
+        case platform::FolderFault::Missing:
+            return "missing";
+        case platform::FolderFault::Link:
+            return "a link";
+        case platform::FolderFault::ChangeableByOthers:
+            return "changeable by others";
+        default:
+            return "unreadable";
+    }
+}
 
 void closeIfProgram(const TextBuffer& path) {
     if (platform::files().exists(path) && isExePath(path)) closeProgram(path);
@@ -49,7 +63,11 @@ void deleteProductFile(const TextBuffer& path, const FoundLogTrust& trust) {
     TextBuffer relative;
     if (!platform::files().exists(path) || !relativeToProduct(path, trust, relative)) return;
     closeIfProgram(path);
-    removeBelowWhenFree(trust.productFolder, relative);
+    if (!removeBelowWhenFree(trust.productFolder, relative)) {
+        logEvent("could not remove a file of the installation (Windows error " +
+                     std::to_string(lastSystemError()) + ")",
+                 viewOf(path));
+    }
 }
 
 // Run only while the script and every folder on the way to it are held, each judged through its
@@ -81,10 +99,19 @@ void undoRecord(const LogRecord& r, const FoundLogTrust& trust) {
             runProductScript(text, trust);
             break;
         case LOG_SERVICE:
-            if (serviceNameOf(viewOf(text), name)) deleteServiceByName(name);
+            if (serviceNameOf(viewOf(text), name) && serviceExists(name) &&
+                !deleteServiceByName(name)) {
+                logEvent("could not remove the service (Windows error " +
+                             std::to_string(lastSystemError()) + ")",
+                         viewOf(name));
+            }
             break;
         case LOG_SYSTEM_FILE:
-            deleteFileWhenFree(text);
+            if (platform::files().exists(text) && !deleteFileWhenFree(text)) {
+                logEvent("could not remove a file of the installation (Windows error " +
+                             std::to_string(lastSystemError()) + ")",
+                         viewOf(text));
+            }
             break;
         default:
             undoSimpleRecord(r.type, text);
@@ -161,14 +188,22 @@ bool loadJob(UninstallJob& job, const char16_t* path, const ProductIdentity* pro
     TextBuffer folder;
     platform::Held held;
     held.fault = platform::FolderFault::Unreadable;
-    if (copyText(folder, parentOf(viewOf(path))))
+    std::uint32_t heldError = 0;
+    if (copyText(folder, parentOf(viewOf(path)))) {
         held = platform::security().holdFolderChain(folder);
+        heldError = held.sound() ? 0 : lastSystemError();
+    }
     if (loadLog(*job.log, path)) {
         job.trust = judgeFoundLog(*job.log, path, product);
         if (held.sound()) {
             job.hold = std::move(held.hold);
         } else {
             job.trust.believed = job.trust.otherProduct = false;
+            job.trust.doubt = "its folder, or one above it, could not be held as it is";
+            logEvent(std::string("a folder on the way to the uninstall log is ") +
+                         folderFaultText(held.fault) + " (Windows error " +
+                         std::to_string(heldError) + ")",
+                     held.atFault);
         }
         return true;
     }

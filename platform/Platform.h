@@ -23,6 +23,7 @@ class WindowHost;
 class Drawing;
 class FolderPicker;
 class LogFile;
+class MachineLocks;
 
 struct Platform {
     FileSystem* files = nullptr;
@@ -43,6 +44,7 @@ struct Platform {
     Drawing* drawing = nullptr;
     FolderPicker* folders = nullptr;
     LogFile* log = nullptr;
+    MachineLocks* locks = nullptr;
 };
 
 // The table in force. Tests swap slots and restore them; the core reads it on every call.

@@ -43,6 +43,29 @@ public:
                               bool suspended, StartedProcess& started) {
         return create(commandLine, workingFolder, suspended, started);
     }
+    // What a program writes to its standard output and error, for the log: a new temporary file
+    // that nobody else can open, under a name nobody could guess, gone once closed (close()).
+    // None when no such file can be made; the program then runs as create() starts it.
+    virtual OsHandle createOutputSink() { return nullptr; }
+    // As create(), or createNative() with `native`, the program getting `sink` as its standard
+    // output and error (and no other handle of this process).
+    virtual bool createWithOutput(const char16_t* commandLine, const char16_t* workingFolder,
+                                  bool suspended, bool native, OsHandle sink,
+                                  StartedProcess& started) {
+        (void)sink;
+        return native ? createNative(commandLine, workingFolder, suspended, started)
+                      : create(commandLine, workingFolder, suspended, started);
+    }
+    // What was written to the sink so far: its last `limit` bytes in `text`, and how many bytes
+    // came before them in `dropped`.
+    virtual bool readOutput(OsHandle sink, std::size_t limit, std::string& text,
+                            std::uint64_t& dropped) {
+        (void)sink;
+        (void)limit;
+        text.clear();
+        dropped = 0;
+        return false;
+    }
     // ResumeThread of a process created suspended.
     virtual bool resume(OsHandle thread) = 0;
     // WaitForSingleObject with a limit in milliseconds.

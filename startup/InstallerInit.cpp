@@ -102,14 +102,24 @@ std::u16string licenceTextOf(const std::uint8_t* contents, std::size_t size) {
     return text;
 }
 
-std::u16string packageProductName() {
+bool readPackageFacts(std::u16string& product, ProductIdentity& identity) {
     platform::ResourceView view;
-    if (!platform::resources().lock(kPackageResource, u"RES_DATA", view)) return {};
+    if (!platform::resources().lock(kPackageResource, u"RES_DATA", view)) return false;
     auto* config = new InstallConfig;
-    std::u16string product;
-    if (loadPackage(view.data, view.size, *config)) product = viewOf(config->product);
+    bool loaded = loadPackage(view.data, view.size, *config);
+    if (loaded) {
+        product = viewOf(config->product);
+        identity = config->identity;
+    }
     releaseInstallConfig(config);
     platform::resources().release(view);
+    return loaded;
+}
+
+std::u16string packageProductName() {
+    std::u16string product;
+    ProductIdentity identity;
+    readPackageFacts(product, identity);
     return product;
 }
 

@@ -15,7 +15,8 @@ namespace {
 bool sameRecord(const UnattendedSettings& a, const UnattendedSettings& b) {
     return a.language == b.language && a.licenceAgreed == b.licenceAgreed &&
            a.showPanel == b.showPanel && a.hidMode == b.hidMode &&
-           textEquals(a.installBase, b.installBase) && a.pathUnusable == b.pathUnusable;
+           textEquals(a.installBase, b.installBase) && a.pathUnusable == b.pathUnusable &&
+           a.noDevice == b.noDevice;
 }
 
 // The library reads some text that it cannot print faithfully: after a byte-order mark, an

@@ -14,6 +14,11 @@ struct UnattendedSettings {
     bool showPanel = false;
     std::int32_t hidMode = 0;
     TextBuffer installBase{};
+    // Install without the touch device (machines prepared before their frames are fitted):
+    // "NoDevice" of the file, which is read when present and never added, or /NODEVICE.
+    bool noDevice = false;
+    // The base folder came from /D=: it is made when missing, right before the installation.
+    bool makeBase = false;
     // How the run goes, from the command line only (never written to the file): no window
     // and no box at all, and how long to wait for the touch device then.
     bool silent = false;

@@ -97,6 +97,10 @@ bool completeElement(TiXmlElement& element, UnattendedSettings& record, bool utf
         element.SetAttribute("HID", record.hidMode);
         changed = true;
     }
+    // Optional: a file without it is complete as it stands.
+    if (const char* noDevice = element.Attribute("NoDevice")) {
+        record.noDevice = std::strcmp(noDevice, "Yes") == 0;
+    }
     if (const char* path = element.Attribute("Path")) {
         record.pathUnusable = !widenPath(path, record.installBase, utf8);
     } else if (addPath(element, record, utf8)) {

@@ -4,6 +4,7 @@
 
 #include "device/DeviceArrival.h"
 #include "engine/ExitStatus.h"
+#include "engine/ProductLock.h"
 #include "engine/SetupLog.h"
 #include "startup/InstallerInit.h"
 #include "startup/Settings.h"
@@ -55,14 +56,16 @@ void applySwitches(const SetupSwitches& switches) {
     if (switches.hasLanguage) s.language = switches.language;
     if (switches.hasHid) s.hidMode = switches.hid;
     if (switches.panel) s.showPanel = true;
+    if (switches.noDevice) s.noDevice = true;
     if (switches.hasPath) {
         copyText(s.installBase, viewOf(switches.path));
         s.pathUnusable = false;
+        s.makeBase = true;
     }
 }
 
-void openLog(const SetupSwitches& switches) {
-    openRunLog(switches.logPath, packageProductName(), u"setup");
+void openLog(const SetupSwitches& switches, const std::u16string& product) {
+    openRunLog(switches.logPath, product, u"setup");
 }
 
 void logSettings(const std::u16string& settingsPath, bool fileRead) {
@@ -78,6 +81,8 @@ void logSettings(const std::u16string& settingsPath, bool fileRead) {
            (s.showPanel ? "shown" : "hidden") + ", HID " + std::to_string(s.hidMode) +
            ", base folder";
     logEvent(how, viewOf(s.installBase));
+    if (s.noDevice)
+        logEvent("installing without the touch device (the machine is prepared for it)");
     if (s.pathUnusable)
         logEvent("error: the settings file's Path cannot be read in this code page");
 }
@@ -110,7 +115,10 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
     bool fileRead = readSettingsFile(path.c_str(), *record, !switches.setsAnything());
     settings = fileRead ? std::move(record) : nullptr;
     applySwitches(switches);
-    openLog(switches);
+    std::u16string product;
+    ProductIdentity identity = demoIdentity();
+    readPackageFacts(product, identity);
+    openLog(switches, product);
     logEvent("setup started", executablePath);
     if (!commandLine.empty()) logEvent("command line", commandLine);
     if (!understood || switches.help) {
@@ -118,6 +126,14 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
         return showUsage(switches, understood);
     }
     logSettings(path, fileRead);
+    // A silent run waits here, before anything is shown or changed, for another installation
+    // or removal of the product to end; a run that may show its window takes the lock when its
+    // installation starts.
+    if (settings && settings->silent &&
+        lockProduct(identity, switches.lockWaitSeconds) == ProductLockResult::Busy) {
+        settings.reset();
+        return endRun(kExitAnotherRun);
+    }
 
     wizardState = WizardState{};
     WindowSurface& surface = windowSurface;
@@ -131,6 +147,7 @@ int endRun(int status, const char* meaning) {
     logEvent("exit status " + std::to_string(status),
              utf8ToUtf16(meaning ? meaning : exitStatusMeaning(status)));
     closeSetupLog();
+    unlockProduct();
     return status;
 }
 

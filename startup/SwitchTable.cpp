@@ -72,3 +72,14 @@ void note(LineVerdict& verdict, std::u16string_view word) {
 }
 
 }  // namespace switchtext
+
+std::u16string_view afterProgramName(std::u16string_view line) {
+    std::size_t end = 0;
+    if (!line.empty() && line[0] == u'"') {
+        end = line.find(u'"', 1);
+        end = end == std::u16string_view::npos ? line.size() : end + 1;
+    } else {
+        while (end < line.size() && !switchtext::isBlank(line[end])) ++end;
+    }
+    return line.substr(end);
+}

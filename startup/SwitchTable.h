@@ -48,6 +48,10 @@ void note(LineVerdict& verdict, std::u16string_view word);
 
 }  // namespace switchtext
 
+// A whole command line (GetCommandLineW) without the program's own name at its start: a quoted
+// name up to its closing quote, otherwise up to the first blank.
+std::u16string_view afterProgramName(std::u16string_view commandLine);
+
 // Reads `line` with the rules of a table of `count` entries into `switches`.
 template <typename Switches>
 LineVerdict readSwitchLine(std::u16string_view line, const SwitchRule<Switches>* rules,

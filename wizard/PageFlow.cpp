@@ -4,8 +4,11 @@
 #include <string>
 
 #include "device/DeviceArrival.h"
+#include "device/DeviceReport.h"
 #include "device/UsbDevices.h"
 #include "engine/InstallWorker.h"
+#include "engine/ProductLock.h"
+#include "engine/ProtectedFolders.h"
 #include "engine/SetupLog.h"
 #include "platform/Clock.h"
 #include "platform/WindowHost.h"
@@ -34,7 +37,10 @@ const TouchDeviceIds& productTouchDevices() {
     return installConfig ? installConfig->identity.touch : defaults;
 }
 
+// A run told to install without the device (a machine prepared before its frame is fitted)
+// finds it present whenever it looks.
 bool touchDeviceAttached() {
+    if (settings && settings->noDevice) return true;
     return countTouchDevices(productTouchDevices()) > 0;
 }
 
@@ -58,6 +64,8 @@ WorkerRecord workerRecord;
 // A run that ends before any installation for a reason of its own (no touch device in a
 // silent run's wait, a Path that cannot be used) says so in its exit status.
 int endStatus = kExitNotStarted;
+// Why a window closed before any installation started, for the log of a run that ends with 2.
+const char* closedBecause = "the window could not go on";
 // The silent run's wait for the touch device: when it began, on the clock's tick count.
 std::uint32_t deviceWaitStart = 0;
 
@@ -77,6 +85,7 @@ bool workerRuns() {
 // once, or, while an installation runs, when the worker's end message comes.
 void goWithoutTimer() {
     trace("no timer");
+    closedBecause = "its animation timer could not be made";
     wizardState.inputEnabled = false;
     platform::windowHost().show(windowSurface.window, false);
     if (!workerRuns()) platform::windowHost().postClose(windowSurface.window);
@@ -111,12 +120,32 @@ void workerEnded() {
     startTimer();
 }
 
+void endWithoutInstalling(int status, const char* reason);
+bool runsWithoutWindow();
+
+// Another installation or removal of the product is running: a run with a window says so in a
+// box, and none installs over it.
+bool productIsFree() {
+    if (lockProduct(installConfig->identity, 0) != ProductLockResult::Busy) return true;
+    if (!runsWithoutWindow()) {
+        std::u16string text =
+            productBusyText(workerParameter.language, viewOf(installConfig->product));
+        platform::windowHost().messageBox(windowSurface.window, text.c_str(),
+                                          installConfig->product);
+    }
+    endWithoutInstalling(kExitAnotherRun,
+                         "not installed: another installation or removal of "
+                         "the product is running");
+    return false;
+}
+
 // One installation a run, whatever device notices keep arriving while (or after) it runs.
 void startWorker() {
-    if (workerRecord.started) return;
+    if (workerRecord.started || !productIsFree()) return;
     workerRecord = {};
     workerRecord.started = true;
     trace("install");
+    if (settings && settings->makeBase) makeMissingFolders(viewOf(workerParameter.installRoot));
     startInstallWorker(*installConfig, workerParameter);
     // No thread could be made: no end message will come, so the window ends here (exit 1).
     if (!installConfig->workerThread && !workerRecord.ended) workerEnded();
@@ -275,6 +304,7 @@ void installPageFlow() {
     startupDecision = runStartupDecision;
     workerRecord = {};
     endStatus = kExitNotStarted;
+    closedBecause = "the window could not go on";
     shownStatus.clear();
 }
 
@@ -285,6 +315,13 @@ void endWithoutInstalling(int status, const char* reason) {
     logEvent(reason);
     endStatus = status;
     platform::windowHost().postClose(windowSurface.window);
+}
+
+// What was looked for and what was there, for whoever reads why nothing was installed.
+void endWithoutTheDevice(const char* reason) {
+    logEvent(std::string("looked for the touch device: ") + touchIdsText(productTouchDevices()) +
+             "; " + attachedDevicesText());
+    endWithoutInstalling(kExitNoDevice, reason);
 }
 
 // A silent run shows no device page: it waits for the device hidden, for a bounded time,
@@ -300,7 +337,7 @@ void waitForDeviceSilently() {
     if (settings->deviceWaitSeconds == 0 ||
         !platform::windowHost().startTimer(windowSurface.window, kDeviceWaitTimer,
                                            kDeviceWaitTickMs)) {
-        endWithoutInstalling(kExitNoDevice, "no touch device");
+        endWithoutTheDevice("no touch device");
     }
 }
 
@@ -355,7 +392,7 @@ void onDeviceWaitTimer() {
     std::uint32_t waited = platform::elapsedSince(deviceWaitStart, platform::clock().tickCount());
     if (waited / 1000 >= settings->deviceWaitSeconds) {
         stopDeviceWait();
-        endWithoutInstalling(kExitNoDevice, "no touch device within the wait");
+        endWithoutTheDevice("no touch device within the wait");
     }
 }
 
@@ -439,7 +476,13 @@ void onCaptureLost() {
 }
 
 bool onCloseRequest() {
-    if (!workerRuns()) return true;
+    if (!workerRuns()) {
+        if (!workerRecord.started && endStatus == kExitNotStarted &&
+            wizardState.fadeMode != FadeOutClose) {
+            closedBecause = "it was told to close from outside";
+        }
+        return true;
+    }
     // Closed from outside while the worker runs: it is cancelled and rolls back, and its end
     // message closes the window. A box it waits for is ended, as its OK button would.
     trace("close asked");
@@ -500,6 +543,10 @@ int onDestroy() {
         if (workerRecord.started)
             status = installConfig->completed ? installedStatus() : kExitRolledBack;
     }
+    if (status == kExitNotStarted) {
+        logEvent(std::string("the window closed before any installation started: ") +
+                 closedBecause);
+    }
     unregisterDeviceArrival();
     DestroyWindowSurface();
     settings.reset();
@@ -526,6 +573,7 @@ void closeAction() {
         // handle is kept so that the teardown can wait for the worker's last lines.
         installConfig->running = false;
     } else {
+        closedBecause = "the close button (or Disagree) was pressed";
         s.fadeMode = FadeOutClose;
         startTimer();
     }

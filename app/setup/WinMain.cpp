@@ -7,6 +7,7 @@
 
 #include "app/setup/SetupPlatform.h"
 #include "app/setup/WindowProcedure.h"
+#include "engine/SetupLog.h"
 #include "platform/win32/DllSafety.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/Win32Pictures.h"
@@ -76,7 +77,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     HWND window = CreateWindowExW(WS_EX_LAYERED, className, title, WS_POPUP, CW_USEDEFAULT, 0,
                                   CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);
     // Nothing was installed: a deployment tool must not read this as success.
-    if (!window) return endRun(kExitNotStarted);
+    if (!window) {
+        logEvent(
+            "the window closed before any installation started: CreateWindowExW (Windows "
+            "error " +
+            std::to_string(GetLastError()) + ")");
+        return endRun(kExitNotStarted);
+    }
     setupStatusChannel().attach(window);
     startWizard(window, &setupStatusChannel());
     return runMessageLoop(instance);

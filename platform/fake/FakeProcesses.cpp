@@ -65,6 +65,7 @@ FakeProcesses::Process& FakeProcesses::spawn(const std::u16string& program, cons
     p.closesOnRequest = b.closesOnRequest;
     p.closeTakesMs = b.closeTakesMs;
     p.children = b.children;
+    p.output = b.output;
     p.job = job;
     return p;
 }
@@ -120,6 +121,38 @@ bool FakeProcesses::createNative(const char16_t* commandLine, const char16_t* wo
     }
     if (!create(commandLine, workingFolder, suspended, started)) return false;
     find(started.id)->native = true;
+    return true;
+}
+
+OsHandle FakeProcesses::createOutputSink() {
+    if (faults().shouldFail("createOutputSink")) return nullptr;
+    return newHandle(Kind::Sink, nextSink_++);
+}
+
+bool FakeProcesses::createWithOutput(const char16_t* commandLine, const char16_t* workingFolder,
+                                     bool suspended, bool native, OsHandle sink,
+                                     platform::StartedProcess& started) {
+    bool created = native ? createNative(commandLine, workingFolder, suspended, started)
+                          : create(commandLine, workingFolder, suspended, started);
+    auto h = handles_.find(reinterpret_cast<std::uintptr_t>(sink));
+    if (created && h != handles_.end() && h->second.kind == Kind::Sink) {
+        find(started.id)->sink = h->second.id;
+    }
+    return created;
+}
+
+bool FakeProcesses::readOutput(OsHandle sink, std::size_t limit, std::string& text,
+                               std::uint64_t& dropped) {
+    text.clear();
+    dropped = 0;
+    auto h = handles_.find(reinterpret_cast<std::uintptr_t>(sink));
+    if (h == handles_.end() || h->second.kind != Kind::Sink) return false;
+    std::string all;
+    for (const auto& [id, p] : processes_) {
+        if (p.sink == h->second.id && !p.suspended) all += p.output;
+    }
+    dropped = all.size() > limit ? all.size() - limit : 0;
+    text = all.substr(std::size_t(dropped));
     return true;
 }
 

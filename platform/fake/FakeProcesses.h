@@ -32,6 +32,7 @@ public:
         std::uint32_t closeTakesMs = 0;
         std::vector<std::u16string> children;  // programs it starts as soon as it runs
         std::u16string image;                  // image path when not the program itself
+        std::string output;                    // what it writes to its output once it runs
     };
 
     struct Process {
@@ -56,6 +57,8 @@ public:
         int job = 0;
         bool terminated = false;  // by TerminateProcess or by its job
         std::vector<std::u16string> children;
+        std::string output;
+        std::uint32_t sink = 0;  // the output sink it writes to (0: none)
     };
 
     // Waits advance `clock`; without one the table keeps its own.
@@ -77,6 +80,12 @@ public:
     platform::OsHandle open(std::uint32_t id) override;
     bool imagePath(platform::OsHandle process, std::u16string& path) override;
     int postCloseToWindows(std::uint32_t id) override;
+    platform::OsHandle createOutputSink() override;
+    bool createWithOutput(const char16_t* commandLine, const char16_t* workingFolder,
+                          bool suspended, bool native, platform::OsHandle sink,
+                          platform::StartedProcess& started) override;
+    bool readOutput(platform::OsHandle sink, std::size_t limit, std::string& text,
+                    std::uint64_t& dropped) override;
 
     // Direct access for tests (no fault plan, no trace).
     // What the program at `path` (case-insensitive) does when started; unknown programs end at
@@ -96,7 +105,7 @@ public:
     static std::u16string programOf(std::u16string_view commandLine);
 
 private:
-    enum class Kind { Process, Thread, Job };
+    enum class Kind { Process, Thread, Job, Sink };
     struct Handle {
         Kind kind;
         std::uint32_t id;  // process id or job id
@@ -124,6 +133,7 @@ private:
     std::map<std::uintptr_t, Handle> handles_;
     std::uint32_t nextId_ = 1000;
     int nextJob_ = 1;
+    std::uint32_t nextSink_ = 1;
     std::uintptr_t nextHandle_ = 0x200;
 };
 

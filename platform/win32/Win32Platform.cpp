@@ -9,6 +9,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32FolderPicker.h"
 #include "platform/win32/Win32LogFile.h"
+#include "platform/win32/Win32MachineLocks.h"
 #include "platform/win32/Win32Pictures.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
@@ -42,6 +43,7 @@ void installWin32Platform() {
     static Win32FolderPicker folders;
     static Win32Security security;
     static Win32LogFile log;
+    static Win32MachineLocks locks;
     platform::Platform& os = platform::os();
     os.files = &files;
     os.codepage = &codepage;
@@ -61,6 +63,7 @@ void installWin32Platform() {
     os.folders = &folders;
     os.security = &security;
     os.log = &log;
+    os.locks = &locks;
 }
 
 std::u16string executablePath() {

@@ -24,6 +24,13 @@ public:
     platform::OsHandle open(std::uint32_t id) override;
     bool imagePath(platform::OsHandle process, std::u16string& path) override;
     int postCloseToWindows(std::uint32_t id) override;
+    // Win32ProcessOutput.cpp.
+    platform::OsHandle createOutputSink() override;
+    bool createWithOutput(const char16_t* commandLine, const char16_t* workingFolder,
+                          bool suspended, bool native, platform::OsHandle sink,
+                          platform::StartedProcess& started) override;
+    bool readOutput(platform::OsHandle sink, std::size_t limit, std::string& text,
+                    std::uint64_t& dropped) override;
 };
 
 }  // namespace win32

@@ -9,6 +9,8 @@
 #include "startup/Switches.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/WizardMachine.h"
+#include "wizard/PageFlow.h"
+#include "wizard/WizardState.h"
 
 using namespace testpkg;
 
@@ -143,4 +145,69 @@ TEST(CommandLine, ARunAlwaysHasALog) {
     missing.start(u"/S /WAIT=0 /LOG=C:\\nosuchdir\\x.log");
     ASSERT_EQ(missing.log.written.count(u"C:\\nosuchdir\\x.log"), 1u);
     EXPECT_TRUE(has(missing.log.written.at(u"C:\\nosuchdir\\x.log"), "exit status 4"));
+}
+
+// Machines prepared before their frames are fitted: /NODEVICE (or NoDevice="Yes" in script.ini)
+// installs everything without waiting for the touch device, with the usual exit statuses.
+TEST(CommandLine, NoDeviceInstallsWithoutTheTouchDevice) {
+    WizardMachine w;
+    w.start(u"/S /NODEVICE /WAIT=0");
+    w.runUntilClosed();
+    EXPECT_EQ(w.exitStatus(), kExitInstalled);
+    EXPECT_TRUE(w.machine.files.hasFile(kLogPath));
+    EXPECT_TRUE(has(w.logText(), "without the touch device")) << w.logText();
+
+    const std::string ini = R"(<Unattended Lang="English" EndUserLicense="Agree" ShowPanel="No" )"
+                            R"(HID="1" Path="C:\Program Files" NoDevice="Yes"/>)";
+    WizardMachine file;
+    file.settingsFile(ini);
+    file.start();
+    file.runUntilClosed();
+    EXPECT_EQ(file.exitStatus(), kExitInstalled);
+    EXPECT_EQ(file.host.count("show"), 0);
+    EXPECT_TRUE(file.machine.files.hasFile(kLogPath));
+    auto bytes = file.machine.files.contents(kScriptIni);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), ini);
+
+    // Without it a silent run still waits for the device, and a file without the attribute does
+    // not get one.
+    WizardMachine waits;
+    waits.start(u"/S /WAIT=0");
+    waits.runUntilClosed();
+    EXPECT_EQ(waits.exitStatus(), kExitNoDevice);
+}
+
+// A run that ends without installing says why: no touch device names the ids looked for and the
+// devices seen; a window closed before any installation says so.
+TEST(CommandLine, ARunThatInstallsNothingSaysWhy) {
+    WizardMachine w;
+    w.usb.addController(0, u"ROOT_HUB_0").device(1, 0x046D, 0xC52B);
+    w.start(u"/S /WAIT=0");
+    w.runUntilClosed();
+    EXPECT_EQ(w.exitStatus(), kExitNoDevice);
+    EXPECT_TRUE(has(w.logText(), "vendor 0xAAEC, any product")) << w.logText();
+    EXPECT_TRUE(has(w.logText(), "046D:C52B")) << w.logText();
+
+    WizardMachine closed;
+    closed.start();
+    ASSERT_TRUE(closed.tickUntil([] { return wizardState.inputEnabled; }));
+    closeAction();
+    closed.runUntilClosed();
+    EXPECT_EQ(closed.exitStatus(), kExitNotStarted);
+    EXPECT_TRUE(has(closed.logText(), "closed before any installation started: the close button"))
+        << closed.logText();
+}
+
+// /D= names a base folder that need not exist: it is made (with a list only administrators may
+// change, so that the folder judgement takes it), as other installers make theirs.
+TEST(CommandLine, TheBaseFolderOfDIsMade) {
+    WizardMachine w;
+    w.machine.files.addFolder(u"D:");
+    w.plugTouchDevice();
+    w.start(u"/S /D=D:\\Tools\\Touch Frames");
+    w.runUntilClosed();
+    EXPECT_EQ(w.exitStatus(), kExitInstalled) << w.logText();
+    EXPECT_TRUE(w.machine.security.hasProtectedList(u"D:\\Tools"));
+    EXPECT_TRUE(w.machine.files.hasFile(
+        u"D:\\Tools\\Touch Frames\\Brenmark\\KorvelServerV6\\uninstall.log"));
 }

@@ -165,3 +165,67 @@ TEST(DriverOutcome, TheRollbackRunsItsUninstallScriptsNativelyToo) {
     // Two run before the new drivers go in, two in the rollback.
     EXPECT_EQ(rollbackScripts, 4);
 }
+
+// What a script wrote (pnputil's explanation of a 1603, say) reaches the log after its exit
+// code, its end kept when it wrote more than the log keeps, bytes that are no UTF-8 shown as
+// such.
+TEST(DriverOutcome, WhatAScriptWritesReachesTheLogBounded) {
+    LoggedInstall h;
+    fake::FakeProcesses::Behaviour says;
+    says.exitCode = 1603;
+    says.output =
+        "Adding driver package:  touch.inf\r\nFailed to install the driver: Access is "
+        "denied.\r\nCaf\xE9\r\n";
+    h.machine.processes.program(at(u"driver\\InstallUsbDriverX64.bat"), says);
+    fake::FakeProcesses::Behaviour chatty;
+    chatty.output = std::string(40000, 'x') + "\r\nlast words\r\n";
+    h.machine.processes.program(at(u"driver\\InstallHIDDriverX64.bat"), chatty);
+    ASSERT_TRUE(h.install());
+    const std::string& text = h.log.written.at(h.logPath);
+    std::size_t code = text.find("driver script exit code 1603");
+    std::size_t said = text.find("  | Failed to install the driver: Access is denied.");
+    ASSERT_NE(code, std::string::npos);
+    ASSERT_NE(said, std::string::npos) << text.substr(0, 4000);
+    EXPECT_LT(code, said);
+    EXPECT_TRUE(h.logged("  | Caf\\xE9"));
+    EXPECT_TRUE(h.logged("  | last words"));
+    EXPECT_TRUE(h.logged("bytes left out"));
+    EXPECT_LT(text.size(), 40000u);
+    // Every sink was closed.
+    EXPECT_EQ(h.machine.processes.openHandles(), 0u);
+}
+
+// A program of the product that was running when the installation began is closed, and the log
+// says so, and how.
+TEST(DriverOutcome, ARunningProgramThatIsClosedGetsALine) {
+    LoggedInstall h;
+    ASSERT_TRUE(h.install());
+    fake::FakeProcesses::Behaviour polite;
+    polite.runsForMs = fake::FakeProcesses::kHangs;
+    polite.windows = 1;
+    h.machine.processes.addRunning(at(u"KorvelPanel.exe"), polite);
+    ASSERT_TRUE(h.install());
+    EXPECT_TRUE(h.logged("closed a running program of the product (it was asked to) " +
+                         utf16ToUtf8(at(u"KorvelPanel.exe"))));
+    fake::FakeProcesses::Behaviour stubborn;
+    stubborn.runsForMs = fake::FakeProcesses::kHangs;
+    stubborn.windows = 1;
+    stubborn.closesOnRequest = false;
+    h.machine.processes.addRunning(at(u"KorvelPanel.exe"), stubborn);
+    ASSERT_TRUE(h.install());
+    EXPECT_TRUE(h.logged("closed a running program of the product (ended by force after 30 s)"));
+}
+
+// An earlier installation that stays in part: the log says what could not be removed with the
+// error of that very removal, and the refusal itself carries no error of some other call.
+TEST(DriverOutcome, WhatAnEarlierInstallationLeftIsLoggedWithItsOwnError) {
+    LoggedInstall h;
+    ASSERT_TRUE(h.install());
+    const std::u16string held = at(u"KorvelPanel.exe");
+    h.machine.files.inUse = [&](const std::u16string& path) { return path == held; };
+    h.log.error = 32;  // ERROR_SHARING_VIOLATION, as the removal meets it
+    EXPECT_FALSE(h.install());
+    EXPECT_TRUE(h.logged("could not remove a file of the installation (Windows error 32) " +
+                         utf16ToUtf8(held)));
+    EXPECT_TRUE(h.logged("error ST_PREVIOUS_VERSION_LEFT (24) " + utf16ToUtf8(held) + "\r\n"));
+}

@@ -53,8 +53,9 @@ TEST(ProductRemoval, NamesWhatCouldNotBeRemoved) {
     fake::faults().clear();
     h.machine.files.deleteFile(kUninstaller.c_str());
     removeProductFolders(report.trust, report.leftovers);
-    // The user's own file keeps the product folder.
+    // The user's own file keeps the product folder, and is named as the reason.
     EXPECT_TRUE(mentions(report.leftovers, u"folder " + kProductFolder));
+    EXPECT_TRUE(mentions(report.leftovers, u"still holds notes.txt"));
     EXPECT_FALSE(report.complete());
 }
 

@@ -15,6 +15,7 @@ FakeMachine::FakeMachine() : saved_(platform::os()) {
     os.clock = &clock;
     os.threads = &threads;
     os.security = &security;
+    os.locks = &locks;
     fake::faults().clear();
 }
 

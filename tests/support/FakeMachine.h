@@ -14,6 +14,7 @@
 #include "platform/StatusChannel.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakeFileSystem.h"
+#include "platform/fake/FakeMachineLocks.h"
 #include "platform/fake/FakeProcesses.h"
 #include "platform/fake/FakeRegistry.h"
 #include "platform/fake/FakeSecurity.h"
@@ -60,6 +61,7 @@ public:
     fake::FakeSystemInfo system;
     fake::FakeThreads threads;
     fake::FakeSecurity security{files};
+    fake::FakeMachineLocks locks;
 
 private:
     platform::Platform saved_;

@@ -104,6 +104,24 @@ expect_eq "$rc:$out" "1:" "info on no executable"
 expect_match "$err" "package.bin\" cannot be read: not an executable \(no MZ header\)" \
   "info on no executable says why"
 
+# The uninstaller the payload carries tells the product's version, as the setup does: a
+# program with a version resource of its own gets the manifest's (its description kept).
+mkdir -p "$work/unver/payload"
+cp "$work/stub.exe" "$work/unver/payload/Uninstall.exe"
+printf 'x' >"$work/unver/payload/a.txt"
+printf '<InstallerPackage root="Pen" payload="payload"><Company name="Quillon"/><Product name="Pen"/><Version value="4.1.7"/><Uninstaller path="Uninstall.exe"/></InstallerPackage>\n' \
+  >"$work/unver/manifest.xml"
+"$pkgtool" make-setup "$work/unver/manifest.xml" -o "$work/unver.exe" --stub "$work/stub.exe" ||
+  fail "make-setup with an uninstaller"
+resource "$work/unver.exe" RES_DATA 199 >"$work/unver.bin"
+rm -rf "$work/unver/out" && "$pkgtool" extract "$work/unver.bin" "$work/unver/out" ||
+  fail "extract the uninstaller"
+run "$pkgtool" info "$(find "$work/unver/out" -name Uninstall.exe | head -1)"
+expect_match "$out" "file version: 4.1.7.0" "the uninstaller's version is the product's"
+expect_match "$out" "CompanyName: Quillon" "the uninstaller's company is the product's"
+expect_match "$out" "ProductName: Pen" "the uninstaller's product is the product"
+expect_match "$out" "FileDescription: Setup stub for tests" "the uninstaller keeps its description"
+
 # The same inputs twice give the same bytes; so does making it from the result again.
 "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/again.exe" --stub "$work/stub.exe" ||
   fail "second make-setup"

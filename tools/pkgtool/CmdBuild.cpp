@@ -13,6 +13,7 @@
 #include "tools/pkgtool/Payload.h"
 #include "tools/pkgtool/SetupLook.h"
 #include "tools/pkgtool/ToolText.h"
+#include "tools/pkgtool/UninstallerVersion.h"
 
 namespace {
 
@@ -120,6 +121,9 @@ int buildPackageInto(const std::string& manifestArg, OutputFile& out, Manifest* 
     int line = 0;
     if (!convertLicences(manifest, payload, line, cause))
         return refuseManifest(manifestArg, line, cause);
+    if (!stampUninstaller(manifest, payload, line, cause)) {
+        return refuseManifest(manifestArg, line, cause);
+    }
     PackageInput input = packageInputOf(manifest.rootName, payload, manifest.records);
     PackageFault fault;
     if (!writePackage(input, out, fault)) {

@@ -1,0 +1,86 @@
+#include "engine/ProductLock.h"
+
+#include <memory>
+#include <string>
+
+#include "common/Text.h"
+#include "engine/SetupLog.h"
+#include "platform/MachineLock.h"
+#include "startup/MessageTable.h"
+
+namespace {
+
+std::unique_ptr<platform::MachineLock> heldLock;
+
+// By language index: Chinese, English, Italian, German, Korean. "%s" stands for the product.
+constexpr const char16_t* kBusy[] = {
+    u"%s \u7684\u53e6\u4e00\u4e2a\u5b89\u88c5\u6216\u5378\u8f7d\u6b63\u5728\u8fdb\u884c\u3002"
+    u"\u8bf7\u5728\u5176\u7ed3\u675f\u540e\u91cd\u8bd5\u3002",
+    u"Another installation or removal of %s is running. Please try again when it has ended.",
+    u"\u00c8 in corso un'altra installazione o rimozione di %s. Riprovare al termine.",
+    u"Eine andere Installation oder Entfernung von %s l\u00e4uft gerade. Bitte versuchen Sie es "
+    u"erneut, wenn sie beendet ist.",
+    u"%s\uc758 \ub2e4\ub978 \uc124\uce58 \ub610\ub294 \uc81c\uac70\uac00 \uc9c4\ud589 "
+    u"\uc911\uc785\ub2c8\ub2e4. \ub05d\ub09c \ud6c4 \ub2e4\uc2dc \uc2dc\ub3c4\ud558\uc138\uc694.",
+};
+
+}  // namespace
+
+std::u16string productLockName(const ProductIdentity& identity) {
+    std::u16string name = u"TouchFrameSetup-";
+    for (char16_t c : viewOf(identity.settingsKey)) {
+        name.push_back(c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c);
+    }
+    return name;
+}
+
+ProductLockResult lockProduct(const ProductIdentity& identity, std::uint32_t waitSeconds) {
+    if (heldLock) return ProductLockResult::Held;
+    platform::MachineLocks* locks = platform::machineLocks();
+    if (!locks) return ProductLockResult::Unguarded;
+    std::u16string name = productLockName(identity);
+    platform::LockAttempt attempt = locks->hold(name.c_str(), 0);
+    if (attempt.outcome == platform::LockOutcome::Busy && waitSeconds > 0) {
+        logEvent(
+            "another installation or removal of the product is running; waiting for it, "
+            "seconds: " +
+            std::to_string(waitSeconds));
+        attempt = locks->hold(name.c_str(), waitSeconds * 1000);
+    }
+    switch (attempt.outcome) {
+        case platform::LockOutcome::Held:
+            heldLock = std::move(attempt.lock);
+            return ProductLockResult::Held;
+        case platform::LockOutcome::Busy:
+            logEvent(
+                "another installation or removal of the product is still running after "
+                "seconds: " +
+                    std::to_string(waitSeconds),
+                name);
+            return ProductLockResult::Busy;
+        case platform::LockOutcome::Foreign:
+            logEvent("the product's lock was made by another account: not waited for", name);
+            return ProductLockResult::Unguarded;
+        case platform::LockOutcome::Failed:
+        default:
+            logEvent(std::string("error: the product's lock could not be taken: ") + attempt.call +
+                         " (Windows error " + std::to_string(attempt.error) + ")",
+                     name);
+            return ProductLockResult::Unguarded;
+    }
+}
+
+void unlockProduct() {
+    heldLock.reset();
+}
+
+bool productLocked() {
+    return heldLock != nullptr;
+}
+
+std::u16string productBusyText(std::uint32_t langId, std::u16string_view product) {
+    std::u16string text(kBusy[languageIndex(langId)]);
+    std::size_t at = text.find(u"%s");
+    if (at != std::u16string::npos) text.replace(at, 2, product);
+    return text;
+}
