@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include <sddl.h>
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <vector>
 
@@ -59,10 +59,10 @@ LogRefusal holdFoldersOnTheWay(const std::wstring& path, HeldFolders& held, DWOR
     for (std::size_t i = 0; i < chain.size(); ++i) {
         std::wstring name = wide(chain[i].c_str());
         if (i > 0 && isLinkByPath(name)) return LogRefusal::Link;
-        HANDLE folder = CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr);
+        HANDLE folder =
+            CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (folder == INVALID_HANDLE_VALUE) {
             error = GetLastError();
             return error == ERROR_FILE_NOT_FOUND ? LogRefusal::NoFolder : refusalOfError(error);
@@ -140,7 +140,13 @@ LogOpening Win32LogFile::open(const char16_t* path) {
     HeldFolders folders;
     DWORD error = 0;
     result.refusal = holdFoldersOnTheWay(name, folders, error);
-    if (result.refusal == LogRefusal::None && isLinkByPath(name)) result.refusal = LogRefusal::Link;
+    DWORD attributes = GetFileAttributesW(name.c_str());
+    if (result.refusal == LogRefusal::None && attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            result.refusal = LogRefusal::Link;
+        else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            result.refusal = LogRefusal::NotAFile;
+    }
     if (result.refusal != LogRefusal::None) {
         result.error = error;
         return result;

@@ -36,16 +36,40 @@ platform::LockAttempt failed(const char* call, DWORD error) {
     return attempt;
 }
 
+// The owner this process gives what it makes (Administrators for an elevated administrator,
+// SYSTEM for a service; under Wine a group of its own): a lock with that owner is one this
+// program made, in this run or another.
+bool isOwnDefaultOwner(PSID owner) {
+    HANDLE token = nullptr;
+    if (!owner || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    BYTE buffer[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_OWNER)] = {};
+    DWORD size = 0;
+    bool same = GetTokenInformation(token, TokenOwner, buffer, sizeof buffer, &size) &&
+                EqualSid(owner, reinterpret_cast<TOKEN_OWNER*>(buffer)->Owner);
+    CloseHandle(token);
+    return same;
+}
+
 // A standard user may make a global mutex of any name first and hold it for ever: one whose
-// owner is not trusted is none of ours.
+// owner is neither a trusted principal nor this program's own default owner, or whose list
+// lets anyone else change it, is none of ours.
 bool madeByTrusted(HANDLE mutex) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     bool ok = GetSecurityInfo(mutex, SE_KERNEL_OBJECT,
                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                              nullptr, &dacl, nullptr, &descriptor) == ERROR_SUCCESS &&
-              onlyTrustedMayWrite(owner, dacl);
+                              nullptr, &dacl, nullptr, &descriptor) == ERROR_SUCCESS;
+    if (ok) {
+        BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
+        DWORD size = sizeof administrators;
+        PSID judged = owner;
+        if (isOwnDefaultOwner(owner) &&
+            CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size)) {
+            judged = administrators;
+        }
+        ok = onlyTrustedMayWrite(judged, dacl);
+    }
     if (descriptor) LocalFree(descriptor);
     return ok;
 }

@@ -6,7 +6,7 @@
 # script wrote, and the uninstaller's own log naming what stayed and why. A removal leaves no
 # PendingFileRenameOperations entry and no copy of the uninstaller. Arguments: BUILD_DIR
 # SOURCE_DIR.
-source "$(dirname "$0")/lib.bash" "$@"
+e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 pkgtool_native="$src/build/native/tools/pkgtool"
 
 dir="$work/logs"

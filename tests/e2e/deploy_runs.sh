@@ -59,6 +59,20 @@ run_setup() {
   (cd "$drive/e2e/$name" && timeout 120 wine "C:\\e2e\\$name\\setup.exe" "$@" </dev/null >/dev/null 2>&1)
   echo $?
 }
+# full_status PROGRAM ARGS...: runs it through run_measured, which prints the whole exit status
+# (the shell sees only its low 8 bits: 1618 would read as 82).
+full_status() {
+  local out="$work/full.$BASHPID"
+  timeout 150 wine "$fixtures/run_measured.exe" "$@" </dev/null >"$out" 2>/dev/null
+  tr -d '\r' <"$out" | sed -n 's/.* exit \([0-9]*\).*/\1/p'
+  rm -f "$out"
+}
+# setup_full NAME ARGS...: run_setup that tells 1618 from 82.
+setup_full() {
+  local name=$1
+  shift
+  (cd "$drive/e2e/$name" && full_status "C:\\e2e\\$name\\setup.exe" "$@")
+}
 # start_setup NAME ARGS...: the same in the background; the status lands in C:\e2e\NAME\status.
 start_setup() {
   local name=$1
@@ -134,7 +148,7 @@ printf 'hold' >"$drive/e2e/hold-un.txt"
  echo $? >"$drive/e2e/un-held.status") &
 check "the uninstaller is inside its driver script" until_ok 90 grep -q un-start "$drive/e2e/trace.txt"
 place third
-s=$(run_setup third /S /LOCKWAIT=0 "/LOG=C:\e2e\third.log")
+s=$(setup_full third /S /LOCKWAIT=0 "/LOG=C:\e2e\third.log")
 check "an installation that may not wait meanwhile: exit 1618" test "$s" = 1618
 check "... having changed nothing" test -z "$(install_trace)"
 check "... and saying why" logged third "another installation or removal of the product"
@@ -156,7 +170,7 @@ start_setup first /S /LOCKWAIT=200 "/LOG=C:\e2e\first.log"
 check "the first run is inside its driver script" until_ok 90 grep -q in-start "$drive/e2e/trace.txt"
 start_setup second /S /LOCKWAIT=200 "/LOG=C:\e2e\second.log"
 check "the second run waits for the first" until_ok 60 logged second "waiting for it, seconds: 200"
-s=$(run_setup third /S /LOCKWAIT=0 "/LOG=C:\e2e\third.log")
+s=$(setup_full third /S /LOCKWAIT=0 "/LOG=C:\e2e\third.log")
 check "a third run that may not wait: exit 1618" test "$s" = 1618
 check "... having run nothing" test "$(install_trace)" = "in-start "
 rm -f "$drive/e2e/hold.txt"

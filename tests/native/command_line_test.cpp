@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "engine/ExitStatus.h"
+#include "startup/SwitchTable.h"
 #include "startup/Switches.h"
+#include "startup/UninstallSwitches.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/WizardMachine.h"
 #include "wizard/PageFlow.h"
@@ -210,4 +212,30 @@ TEST(CommandLine, TheBaseFolderOfDIsMade) {
     EXPECT_TRUE(w.machine.security.hasProtectedList(u"D:\\Tools"));
     EXPECT_TRUE(w.machine.files.hasFile(
         u"D:\\Tools\\Touch Frames\\Brenmark\\KorvelServerV6\\uninstall.log"));
+}
+
+// Uninstall.exe reads its line as setup.exe does; its own start is cut off the whole command
+// line first.
+TEST(CommandLine, TheUninstallerReadsItsLineAsSetupDoes) {
+    UninstallSwitches quiet;
+    EXPECT_FALSE(parseUninstallSwitches(u"/quiet", quiet));
+    EXPECT_TRUE(quiet.noBoxes);
+    EXPECT_FALSE(quiet.silent);
+    UninstallSwitches tool;
+    ASSERT_TRUE(parseUninstallSwitches(u"/NORESTART /LOG=\"C:\\Deploy Logs\\u.log\" /s", tool));
+    EXPECT_TRUE(tool.silent && tool.noBoxes && tool.noRestart);
+    EXPECT_EQ(tool.logPath, u"C:\\Deploy Logs\\u.log");
+    UninstallSwitches copy;
+    ASSERT_TRUE(parseUninstallSwitches(
+        u"/RUN=\"C:\\Program Files\\Co\\Pr\\Uninstall.exe\" /PARENT=4242 /LOCKWAIT=0", copy));
+    EXPECT_EQ(copy.runFor, u"C:\\Program Files\\Co\\Pr\\Uninstall.exe");
+    EXPECT_EQ(copy.parent, 4242u);
+    EXPECT_EQ(copy.lockWaitSeconds, 0u);
+    for (const char16_t* bad : {u"/PARENT=0", u"/LOCKWAIT=86401", u"/RUN=", u"/S /X", u"-S"}) {
+        UninstallSwitches s;
+        EXPECT_FALSE(parseUninstallSwitches(bad, s)) << utf16ToUtf8(bad);
+    }
+    EXPECT_EQ(afterProgramName(u"\"C:\\Program Files\\Co\\Uninstall.exe\" /S"), u" /S");
+    EXPECT_EQ(afterProgramName(u"C:\\Co\\Uninstall.exe /S"), u" /S");
+    EXPECT_EQ(afterProgramName(u"\"C:\\unclosed"), u"");
 }
