@@ -76,6 +76,13 @@ expect_match "$dump" "SizeOfImage[[:space:]]+0*$(printf '%x' $image_end)" "SizeO
 expect_eq "$(u32at "$work/setup.exe" $(($(optional "$work/setup.exe") + 64)))" \
   "$(pe_checksum "$work/setup.exe")" "checksum"
 
+# The package line info prints last: what `list` shows of the manifest's package, summed.
+package_line() { # package_line MANIFEST KIND [--store]
+  "$pkgtool" build "$1" -o "$work/for-info.bin" ${3:-} || fail "build for info"
+  "$pkgtool" list "$work/for-info.bin" |
+    awk -v k="$2" '{n++; s += $1} END {printf "package: %s, %d files, %d bytes", k, n, s}'
+}
+
 # The manifest's Version makes the version resource; the stub's description stays, as no
 # title or description is given.
 run "$pkgtool" info "$work/setup.exe"
@@ -89,16 +96,35 @@ FileDescription: Setup stub for tests
 FileVersion: 6.0.2
 OriginalFilename: setup.exe
 ProductName: KorvelServerV6
-ProductVersion: 6.0.2" "info on the demo setup"
+ProductVersion: 6.0.2
+$(package_line "$demo/manifest.xml" compressed)" "info on the demo setup"
 run "$pkgtool" info "$work/stub.exe"
 expect_match "$out" "file version: 1.2.3.4
 product version: 1.2.3.4
 FileDescription: Setup stub for tests
-FileVersion: 1.2.3.4\$" "info on the stub"
+FileVersion: 1.2.3.4
+package: \\(unreadable: script block runs past the end\\)\$" "info on the stub (its package a few bytes of no package)"
 run "$pkgtool" info "$work/bare.exe"
 expect_eq "$rc:$out:$err" "0:title: (none)
 icon: (none)
-version: (none):" "info on an image without resources"
+version: (none)
+package: (none):" "info on an image without resources"
+# --store carries the package every earlier pkgtool made; info tells the two apart.
+run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/stored.exe" --stub "$work/stub.exe" --store
+expect_eq "$rc:$out:$err" "0::" "make-setup --store"
+"$pkgtool" build "$demo/manifest.xml" -o "$work/stored.bin" --store || fail "build --store"
+resource "$work/stored.exe" RES_DATA 199 >"$work/res199-stored.bin"
+expect_file_eq "$work/res199-stored.bin" "$work/stored.bin" "RES_DATA 199 is the stored package"
+run "$pkgtool" info "$work/stored.exe"
+expect_eq "$(tail -1 <<<"$out")" "$(package_line "$demo/manifest.xml" stored --store)" \
+  "info on a setup with a stored package"
+# A package the installer would reject is named so, with the reason.
+cp "$work/setup.exe" "$work/damaged.exe"
+offset=$(grep -obUaP 'TPID' "$work/damaged.exe" | head -1 | cut -d: -f1)
+printf 'XXXX' | dd of="$work/damaged.exe" bs=1 seek="$offset" conv=notrunc 2>/dev/null
+run "$pkgtool" info "$work/damaged.exe"
+expect_eq "$(tail -1 <<<"$out")" "package: (unreadable: no product identity block)" \
+  "info on a setup whose package is damaged"
 run "$pkgtool" info "$work/package.bin"
 expect_eq "$rc:$out" "1:" "info on no executable"
 expect_match "$err" "package.bin\" cannot be read: not an executable \(no MZ header\)" \
@@ -184,7 +210,8 @@ FileVersion: 2.5.1
 LegalCopyright: © 2026 Quillon & Co
 OriginalFilename: setup.exe
 ProductName: QuillonTouch
-ProductVersion: 2.5.1" "info on the product's setup ($stub)"
+ProductVersion: 2.5.1
+$(package_line "$look/manifest.xml" compressed)" "info on the product's setup ($stub)"
   # Read by another tool: the icon group and its images as an .ico again.
   wrestool -x --type=14 --name=107 "$work/look-$stub.exe" >"$work/group.ico" 2>/dev/null
   expect_match "$(icotool -l "$work/group.ico" 2>&1 | tr '\n' ' ')" \
