@@ -46,13 +46,15 @@ exit 0
 SH
 cat >"$work/bin/dpkg-query" <<'SH'
 #!/usr/bin/env bash
-p=${!#}
-grep -qxF "$p" "$TS_FAKE_APT_STATE/installed" 2>/dev/null || exit 1
-printf 'install ok installed'
+# -W -f='${binary:Package} ${db:Status-Status}\n': one line per installed package, multi-arch
+# ones with the native architecture's suffix as dpkg-query prints them.
+sed 's/^libgtest-dev$/&:amd64/; s/$/ installed/' "$TS_FAKE_APT_STATE/installed" 2>/dev/null
+echo "removed-package config-files"
 SH
 cat >"$work/bin/dpkg" <<'SH'
 #!/usr/bin/env bash
 case "$1" in
+  --print-architecture) echo amd64 ;;
   --print-foreign-architectures) cat "$TS_FAKE_APT_STATE/arches" 2>/dev/null ;;
   --add-architecture) echo "$2" >>"$TS_FAKE_APT_STATE/arches" ;;
 esac
