@@ -36,19 +36,19 @@ bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaul
     TiXmlElement* read = again.FirstChildElement(kSettingsElement);
     if (!read) return false;
     UnattendedSettings next = defaults;
-    return declaresUtf8(again) == utf8 && !completeElement(*read, next, utf8) &&
+    return readsAsUtf8(again) == utf8 && !completeElement(*read, next, utf8) &&
            sameRecord(next, record);
 }
 
 }  // namespace
 
-bool readSettingsFile(const char16_t* path, UnattendedSettings& record) {
+bool readSettingsFile(const char16_t* path, UnattendedSettings& record, bool mayWrite) {
     setDefaultSettings(record);
     const UnattendedSettings defaults = record;
     TiXmlDocument doc;
     if (!platform::xmlFiles().load(path, doc)) return false;
     // Written back in the encoding it was read in.
-    bool utf8 = declaresUtf8(doc);
+    bool utf8 = readsAsUtf8(doc);
     bool changed = true;
     if (TiXmlElement* element = doc.FirstChildElement(kSettingsElement)) {
         changed = completeElement(*element, record, utf8);
@@ -56,7 +56,7 @@ bool readSettingsFile(const char16_t* path, UnattendedSettings& record) {
         appendDefaultElement(doc, record, utf8);
     }
     // A file that cannot be opened for writing keeps what it says; the settings read still hold.
-    if (changed && readsBackTheSame(doc, defaults, record, utf8)) {
+    if (mayWrite && changed && readsBackTheSame(doc, defaults, record, utf8)) {
         platform::xmlFiles().save(path, doc);
     }
     return true;
