@@ -17,6 +17,28 @@ struct DecoderFree {
     void operator()(ZSTD_DCtx* d) const { ZSTD_freeDCtx(d); }
 };
 
+// One decoder and one piece of output per thread, kept from file to file: the window zstd
+// allocates grows to the largest a package needs (at most 8 MiB) once, instead of being
+// allocated and touched afresh for every file.
+struct Decoder {
+    std::unique_ptr<ZSTD_DCtx, DecoderFree> context;
+    std::unique_ptr<std::uint8_t[]> piece;
+
+    bool ready() {
+        if (!context) {
+            context.reset(ZSTD_createDCtx());
+            if (context) ZSTD_DCtx_setParameter(context.get(), ZSTD_d_windowLogMax, kMaxWindowLog);
+        }
+        if (!piece) piece.reset(new (std::nothrow) std::uint8_t[kDecodedPiece]);
+        if (!context || !piece) return false;
+        // Whatever the last file left half done is dropped; the window limit stays.
+        ZSTD_DCtx_reset(context.get(), ZSTD_reset_session_only);
+        return true;
+    }
+};
+
+thread_local Decoder decoder;
+
 const char* decodeError(std::size_t code) {
     switch (ZSTD_getErrorCode(code)) {
         case ZSTD_error_frameParameter_windowTooLarge:
@@ -32,11 +54,10 @@ const char* decodeError(std::size_t code) {
 
 bool decodeFile(std::span<const std::uint8_t> frame, std::uint64_t size,
                 const platform::PieceWriter& put, const char** reason) {
-    std::unique_ptr<ZSTD_DCtx, DecoderFree> decoder(ZSTD_createDCtx());
-    std::size_t capacity = size < kDecodedPiece ? std::size_t(size) + 1 : kDecodedPiece;
-    std::unique_ptr<std::uint8_t[]> piece(new (std::nothrow) std::uint8_t[capacity]);
-    if (!decoder || !piece) return refuse(reason, "out of memory decoding a compressed file");
-    ZSTD_DCtx_setParameter(decoder.get(), ZSTD_d_windowLogMax, kMaxWindowLog);
+    if (!decoder.ready()) return refuse(reason, "out of memory decoding a compressed file");
+    ZSTD_DCtx* context = decoder.context.get();
+    std::uint8_t* piece = decoder.piece.get();
+    std::size_t capacity = kDecodedPiece;
     ZSTD_inBuffer in{frame.data(), frame.size(), 0};
     std::uint64_t produced = 0;
     for (;;) {
@@ -44,13 +65,13 @@ bool decodeFile(std::span<const std::uint8_t> frame, std::uint64_t size,
         // than its size, and is stopped there, however much more it would make.
         std::uint64_t left = size - produced;
         std::size_t room = left < capacity ? std::size_t(left) + 1 : capacity;
-        ZSTD_outBuffer out{piece.get(), room, 0};
+        ZSTD_outBuffer out{piece, room, 0};
         std::size_t consumedBefore = in.pos;
-        std::size_t hint = ZSTD_decompressStream(decoder.get(), &out, &in);
+        std::size_t hint = ZSTD_decompressStream(context, &out, &in);
         if (ZSTD_isError(hint)) return refuse(reason, decodeError(hint));
         if (out.pos > left)
             return refuse(reason, "a compressed file decodes to more than its size");
-        if (out.pos > 0 && !put(piece.get(), out.pos)) return false;
+        if (out.pos > 0 && !put(piece, out.pos)) return false;
         produced += out.pos;
         if (hint == 0) break;  // the frame is complete and all of it handed on
         // No progress with room to write: the frame needs bytes the file does not have.

@@ -7,8 +7,8 @@
 //         most 8 MiB (kMaxWindowLog)
 //
 // An empty file stores no bytes at all. The decoder holds at most the window and one piece of
-// output, whatever the file's size: a frame that asks for a larger window is refused, never
-// allocated for.
+// output, whatever the file's size, and keeps both for the next file of the same thread: a
+// frame that asks for a larger window is refused, never allocated for.
 #pragma once
 
 #include <cstddef>
