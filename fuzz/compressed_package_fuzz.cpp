@@ -13,7 +13,7 @@ namespace {
 
 // Decoding is bounded by the declared size; a file declared larger is left out so that one
 // input cannot take minutes.
-constexpr std::uint32_t kLargestDecoded = std::uint32_t(8) << 20;
+constexpr std::uint32_t kLargestDecoded = std::uint32_t(1) << 20;
 
 void writeEvery(const PackageRoot& root) {
     for (const FileNode* f = root.allFiles; f; f = f->nextInAll) {

@@ -1,4 +1,4 @@
-// The decoder's framing: the first four bytes are a file's declared size (below 16 MiB), the
+// The decoder's framing: the first four bytes are a file's declared size (below 1 MiB), the
 // rest its stored frame. Decoding must read nothing outside the frame, hand on at most the
 // declared size in pieces of at most kDecodedPiece, and succeed only with exactly that size.
 #include <cstddef>
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 4) return 0;
     std::uint32_t declared =
         (std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 | std::uint32_t(data[2]) << 16) &
-        0xFFFFFF;
+        0xFFFFF;
     // A private copy of exactly the frame, so that any over-read lands outside it.
     std::vector<std::uint8_t> frame(data + 4, data + size);
     std::uint64_t handed = 0;
