@@ -29,7 +29,9 @@ bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaul
     std::string text;
     std::string reprinted;
     TiXmlDocument again;
-    if (!platform::printXml(doc, text) || !platform::parseXmlFile(text, again) ||
+    std::string refusal;
+    if (!platform::printXml(doc, text) ||
+        !platform::parseXmlFile(text, again, platform::kSettingsXmlLimits, refusal) ||
         !platform::printXml(again, reprinted) || reprinted != text) {
         return false;
     }
@@ -42,11 +44,16 @@ bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaul
 
 }  // namespace
 
-bool readSettingsFile(const char16_t* path, UnattendedSettings& record) {
+bool readSettingsFile(const char16_t* path, UnattendedSettings& record, std::string* refusal,
+                      bool writeBack) {
     setDefaultSettings(record);
     const UnattendedSettings defaults = record;
     TiXmlDocument doc;
-    if (!platform::xmlFiles().load(path, doc)) return false;
+    std::string overLimits;
+    if (!platform::xmlFiles().load(path, doc, platform::kSettingsXmlLimits, overLimits)) {
+        if (refusal) *refusal = overLimits;
+        return false;
+    }
     // Written back in the encoding it was read in.
     bool utf8 = declaresUtf8(doc);
     bool changed = true;
@@ -56,7 +63,7 @@ bool readSettingsFile(const char16_t* path, UnattendedSettings& record) {
         appendDefaultElement(doc, record, utf8);
     }
     // A file that cannot be opened for writing keeps what it says; the settings read still hold.
-    if (changed && readsBackTheSame(doc, defaults, record, utf8)) {
+    if (writeBack && changed && readsBackTheSame(doc, defaults, record, utf8)) {
         platform::xmlFiles().save(path, doc);
     }
     return true;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "common/Text.h"
 
@@ -29,5 +30,7 @@ extern std::unique_ptr<UnattendedSettings> settings;
 // Fills the record from the file at `path` (defaults first), completing and rewriting the file
 // when it lacks a setting or holds an HID count that is not a number, and only when the text
 // to be written reads back as the same settings. False when the file is missing, empty or not
-// XML; then nothing is written.
-bool readSettingsFile(const char16_t* path, UnattendedSettings& record);
+// XML, or over the bounds of platform::kSettingsXmlLimits (`refusal`, when given, then says
+// how); then nothing is written. Without `writeBack` the file is read and never written.
+bool readSettingsFile(const char16_t* path, UnattendedSettings& record,
+                      std::string* refusal = nullptr, bool writeBack = true);

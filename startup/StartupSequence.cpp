@@ -73,8 +73,12 @@ void openLog(const SetupSwitches& switches) {
     if (defaultSetupLogPath(packageProductName(), path)) openSetupLog(path, false);
 }
 
-void logSettings(const std::u16string& settingsPath, bool fileRead) {
-    logEvent(fileRead ? "settings file read" : "no settings file", settingsPath);
+void logSettings(const std::u16string& settingsPath, bool fileRead, const std::string& refusal) {
+    if (!refusal.empty()) {
+        logEvent("settings file not read: it " + refusal, settingsPath);
+    } else {
+        logEvent(fileRead ? "settings file read" : "no settings file", settingsPath);
+    }
     if (!settings) {
         logEvent("interactive run");
         return;
@@ -107,7 +111,10 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
     bool understood = parseSwitches(commandLine, switches);
     auto record = std::make_unique<UnattendedSettings>();
     std::u16string path = settingsPathBeside(executablePath);
-    bool fileRead = readSettingsFile(path.c_str(), *record);
+    std::string refusal;
+    // What the command line says wins over the file, which it never rewrites.
+    bool blankLine = commandLine.find_first_not_of(u" \t") == std::u16string_view::npos;
+    bool fileRead = readSettingsFile(path.c_str(), *record, &refusal, blankLine);
     settings = fileRead ? std::move(record) : nullptr;
     applySwitches(switches);
     openLog(switches);
@@ -117,7 +124,7 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
         settings.reset();
         return showUsage(switches, understood);
     }
-    logSettings(path, fileRead);
+    logSettings(path, fileRead, refusal);
 
     wizardState = WizardState{};
     WindowSurface& surface = windowSurface;
