@@ -10,16 +10,25 @@
 
 #include "platform/LogFile.h"
 
-// "%TEMP%\<product>-setup.log"; false when the system names no temporary folder or the
-// product is empty.
+// "%TEMP%\<product>-<kind>.log" (kind "setup" or "uninstall"); false when the system names
+// no temporary folder or the product is empty.
+bool defaultLogPath(std::u16string_view product, std::u16string_view kind, std::u16string& path);
 bool defaultSetupLogPath(std::u16string_view product, std::u16string& path);
 
-// Opens the log at `path` and writes what was logged so far. A file the caller named is
-// written wherever it lies. Otherwise its folder must be writable only by the system's own
-// principals; when it is not (a service account's temporary folder, which every user may
-// write), the file goes into a protected folder made for it beside, named after the file
-// without ".log". False when no file could be had; the lines are kept for a later try.
+// Opens the log at `path` and writes what was logged so far. Earlier runs' lines stay: the run
+// is appended, after a separator line. The file is never reached through a link, never another
+// file's second name, never a file others could have written (platform/LogFile.h); one that
+// another run has open gives way to "<name>-2.log" and on. A file the caller named gets its
+// missing folders, made with a protected access list. Otherwise the path is the default one:
+// its folder must be writable only by the system's own principals; when it is not (a service
+// account's temporary folder, which every user may write), the file goes into a protected
+// folder of its own beside, named after the file without ".log", and when someone else made
+// that folder first, into a new one under a name nobody could have guessed ("<name>-<random>").
+// False when no file could be had; the lines are kept for a later try, with the reason.
 bool openSetupLog(std::u16string_view path, bool callerNamed);
+// The whole choice of a run: the file `named` (none when empty), or, when none is named or it
+// is refused (the reason goes into the log), the default one for the product and kind.
+bool openRunLog(std::u16string_view named, std::u16string_view product, std::u16string_view kind);
 // The file the log is written to; empty while none is open.
 std::u16string setupLogPath();
 // Closes the file and forgets every line kept (the next run starts afresh).

@@ -38,14 +38,14 @@ bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaul
     TiXmlElement* read = again.FirstChildElement(kSettingsElement);
     if (!read) return false;
     UnattendedSettings next = defaults;
-    return declaresUtf8(again) == utf8 && !completeElement(*read, next, utf8) &&
+    return readsAsUtf8(again) == utf8 && !completeElement(*read, next, utf8) &&
            sameRecord(next, record);
 }
 
 }  // namespace
 
-bool readSettingsFile(const char16_t* path, UnattendedSettings& record, std::string* refusal,
-                      bool writeBack) {
+bool readSettingsFile(const char16_t* path, UnattendedSettings& record, bool mayWrite,
+                      std::string* refusal) {
     setDefaultSettings(record);
     const UnattendedSettings defaults = record;
     TiXmlDocument doc;
@@ -55,7 +55,7 @@ bool readSettingsFile(const char16_t* path, UnattendedSettings& record, std::str
         return false;
     }
     // Written back in the encoding it was read in.
-    bool utf8 = declaresUtf8(doc);
+    bool utf8 = readsAsUtf8(doc);
     bool changed = true;
     if (TiXmlElement* element = doc.FirstChildElement(kSettingsElement)) {
         changed = completeElement(*element, record, utf8);
@@ -63,7 +63,7 @@ bool readSettingsFile(const char16_t* path, UnattendedSettings& record, std::str
         appendDefaultElement(doc, record, utf8);
     }
     // A file that cannot be opened for writing keeps what it says; the settings read still hold.
-    if (writeBack && changed && readsBackTheSame(doc, defaults, record, utf8)) {
+    if (mayWrite && changed && readsBackTheSame(doc, defaults, record, utf8)) {
         platform::xmlFiles().save(path, doc);
     }
     return true;

@@ -31,6 +31,7 @@ extern std::unique_ptr<UnattendedSettings> settings;
 // when it lacks a setting or holds an HID count that is not a number, and only when the text
 // to be written reads back as the same settings. False when the file is missing, empty or not
 // XML, or over the bounds of platform::kSettingsXmlLimits (`refusal`, when given, then says
-// how); then nothing is written. Without `writeBack` the file is read and never written.
-bool readSettingsFile(const char16_t* path, UnattendedSettings& record,
-                      std::string* refusal = nullptr, bool writeBack = true);
+// how); then nothing is written. Without `mayWrite` (a command line that sets anything) the file
+// is only read.
+bool readSettingsFile(const char16_t* path, UnattendedSettings& record, bool mayWrite = true,
+                      std::string* refusal = nullptr);

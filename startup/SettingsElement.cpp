@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/Utf8Codepage.h"
 #include "platform/XmlText.h"
 #include "startup/SettingsValues.h"
 
@@ -46,6 +47,17 @@ bool declaresUtf8(const TiXmlDocument& doc) {
     // The library keeps the byte-order mark to itself but prints it again.
     std::string printed;
     return platform::printXml(doc, printed) && printed.rfind("\xEF\xBB\xBF", 0) == 0;
+}
+
+bool readsAsUtf8(const TiXmlDocument& doc) {
+    if (declaresUtf8(doc)) return true;
+    std::string printed;
+    std::u16string wide;
+    platform::Utf8Codepage utf8;
+    bool high = false;
+    if (!platform::printXml(doc, printed)) return false;
+    for (char c : printed) high |= static_cast<unsigned char>(c) > 0x7F;
+    return high && utf8.widen(printed, wide);
 }
 
 void setDefaultSettings(UnattendedSettings& record) {

@@ -62,15 +62,7 @@ void applySwitches(const SetupSwitches& switches) {
 }
 
 void openLog(const SetupSwitches& switches) {
-    if (!switches.logPath.empty()) {
-        if (!openSetupLog(switches.logPath, true)) {
-            logEvent("the log file named on the command line could not be opened",
-                     switches.logPath);
-        }
-        return;
-    }
-    std::u16string path;
-    if (defaultSetupLogPath(packageProductName(), path)) openSetupLog(path, false);
+    openRunLog(switches.logPath, packageProductName(), u"setup");
 }
 
 void logSettings(const std::u16string& settingsPath, bool fileRead, const std::string& refusal) {
@@ -94,14 +86,21 @@ void logSettings(const std::u16string& settingsPath, bool fileRead, const std::s
         logEvent("error: the settings file's Path cannot be read in this code page");
 }
 
+// The usage, for /? and a line that was not understood: in a box, or only in the log when the
+// line asks for a run without questions (nobody would answer the box, and a deployment tool
+// would wait for ever).
 int showUsage(const SetupSwitches& switches, bool understood) {
     int status = understood ? kExitInstalled : kExitBadCommandLine;
     if (!understood) logEvent("command line not understood", switches.notUnderstood);
     std::u16string text =
         understood ? std::u16string(kUsageText)
                    : u"Not understood: " + switches.notUnderstood + u"\r\n\r\n" + kUsageText;
-    if (!switches.silent) platform::windowHost().messageBox(nullptr, text.c_str(), u"setup.exe");
-    return endRun(status);
+    if (switches.noBoxes) {
+        logEvent("usage", kUsageText);
+    } else {
+        platform::windowHost().messageBox(nullptr, text.c_str(), u"setup.exe");
+    }
+    return endRun(status, understood ? "usage shown, nothing installed" : nullptr);
 }
 
 }  // namespace
@@ -111,10 +110,9 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
     bool understood = parseSwitches(commandLine, switches);
     auto record = std::make_unique<UnattendedSettings>();
     std::u16string path = settingsPathBeside(executablePath);
+    // A line that sets anything wins over the file, which it leaves as it is.
     std::string refusal;
-    // What the command line says wins over the file, which it never rewrites.
-    bool blankLine = commandLine.find_first_not_of(u" \t") == std::u16string_view::npos;
-    bool fileRead = readSettingsFile(path.c_str(), *record, &refusal, blankLine);
+    bool fileRead = readSettingsFile(path.c_str(), *record, !switches.setsAnything(), &refusal);
     settings = fileRead ? std::move(record) : nullptr;
     applySwitches(switches);
     openLog(switches);
@@ -134,8 +132,9 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
     return kRunGoesOn;
 }
 
-int endRun(int status) {
-    logEvent("exit status " + std::to_string(status), utf8ToUtf16(exitStatusMeaning(status)));
+int endRun(int status, const char* meaning) {
+    logEvent("exit status " + std::to_string(status),
+             utf8ToUtf16(meaning ? meaning : exitStatusMeaning(status)));
     closeSetupLog();
     return status;
 }

@@ -29,8 +29,9 @@ constexpr int kRunGoesOn = -1;
 // otherwise kRunGoesOn.
 int prepareWizard(std::u16string_view executablePath, std::u16string_view commandLine = {});
 
-// The exit status, logged, and the log closed: the last thing a run does.
-int endRun(int status);
+// The exit status, logged with its meaning (the table's unless given), and the log closed: the
+// last thing a run does.
+int endRun(int status, const char* meaning = nullptr);
 
 // Once the window exists: asks for device notices, seeds the worker parameter with the window's
 // status channel, and builds the surface, which makes the start-up decision.

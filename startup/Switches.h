@@ -1,7 +1,7 @@
 // The command line of setup.exe, with the usual installer conventions: switches start with a
 // slash and are spelt in any case; a value may be quoted; "/D=" comes last and takes the rest
-// of the line, blanks included. What the command line says wins over script.ini, which it
-// never rewrites.
+// of the line, blanks included. The whole line is read before anything is decided. What the
+// command line says wins over script.ini, which a line that sets anything never rewrites.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,12 @@
 // How long a silent run waits for the touch device unless /WAIT= says otherwise.
 constexpr std::uint32_t kDefaultDeviceWaitSeconds = 300;
 constexpr std::uint32_t kLongestDeviceWaitSeconds = 86400;
+// How long a silent run waits for another installation or removal of the same product to end
+// unless /LOCKWAIT= says otherwise.
+constexpr std::uint32_t kDefaultLockWaitSeconds = 600;
+constexpr std::uint32_t kLongestLockWaitSeconds = 86400;
+// /HID=N: the HID driver's install script runs N times, once per screen at most.
+constexpr std::int32_t kMostHidRuns = 10;
 
 struct SetupSwitches {
     bool silent = false;  // /S: no window, no box, the licence taken as accepted
@@ -22,18 +28,30 @@ struct SetupSwitches {
     bool hasPath = false;
     TextBuffer path{};  // /D=PATH
     bool hasHid = false;
-    std::int32_t hid = 1;                                   // /HID=N
-    bool panel = false;                                     // /PANEL
-    std::u16string logPath;                                 // /LOG=FILE
-    std::uint32_t waitSeconds = kDefaultDeviceWaitSeconds;  // /WAIT=SECONDS
-    std::u16string notUnderstood;  // the first word that is no switch of ours, as written
+    std::int32_t hid = 1;    // /HID=N, 1 to kMostHidRuns
+    bool panel = false;      // /PANEL
+    bool noDevice = false;   // /NODEVICE: install without waiting for the touch device
+    bool noRestart = false;  // /NORESTART: what setup.exe always does; accepted for the tools
+    std::u16string logPath;  // /LOG=FILE
+    std::uint32_t waitSeconds = kDefaultDeviceWaitSeconds;    // /WAIT=SECONDS
+    std::uint32_t lockWaitSeconds = kDefaultLockWaitSeconds;  // /LOCKWAIT=SECONDS
+    // Every word that is no switch of ours, as written, blank-separated; empty when all were.
+    std::u16string notUnderstood;
+    // /S, or a word that asks for a run without questions anywhere on the line (understood or
+    // not): no box may be shown, not even the usage.
+    bool noBoxes = false;
 
-    // Any switch that says how to install (and so makes a run without script.ini unattended).
-    bool setsAnything() const { return silent || hasLanguage || hasPath || hasHid || panel; }
+    // Any switch that says how to install: it makes a run without script.ini unattended, and a
+    // run with one leaves the file as it is. (A new setting's switch belongs here too.)
+    bool setsAnything() const {
+        return silent || hasLanguage || hasPath || hasHid || panel || noDevice;
+    }
 };
 
-// False when a word is not understood (it is kept in `notUnderstood`): an unknown switch, a
-// value that is not one of the allowed ones, a path that is empty or longer than 259 units.
+// Reads the whole line. False when a word is not understood (all such words are kept in
+// `notUnderstood`, and every switch that was understood is set all the same): an unknown
+// switch, a value that is not one of the allowed ones, a path that is empty or longer than 259
+// units.
 bool parseSwitches(std::u16string_view commandLine, SetupSwitches& switches);
 
 // The usage text shown for /? and a command line that was not understood.

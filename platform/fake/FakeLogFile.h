@@ -1,9 +1,12 @@
-// The setup log's file beside the fake file system: a name is refused when the file system
-// has a link or a folder there, or no folder above it; what is written is kept here by name
-// (the machine's snapshot does not change). The clock and the last error are set by the test.
+// The setup log's file beside the fake file system: a name is refused when the file system has
+// a link there or on the way, a folder there, or no folder above it, and so is a file planted in
+// the file system that has a second name or that others may write; what is written is kept here
+// by name, appended run after run (the machine's snapshot does not change). The clock and the
+// last error are set by the test.
 #pragma once
 
 #include <map>
+#include <vector>
 #include <string>
 
 #include "platform/LogFile.h"
@@ -16,7 +19,7 @@ class FakeLogFile : public platform::LogFile {
 public:
     explicit FakeLogFile(FakeFileSystem& files) : files_(files) {}
 
-    bool open(const char16_t* path) override;
+    platform::LogOpening open(const char16_t* path) override;
     bool append(const char* bytes, std::size_t size) override;
     void close() override;
     bool tempFolder(std::u16string& path) override;
@@ -29,6 +32,7 @@ public:
     std::uint32_t error = 0;
     std::map<std::u16string, std::string> written;  // by the name it was opened with
     std::u16string openPath;                        // empty while none is open
+    std::vector<std::u16string> inUse;              // names another process holds open
 
 private:
     FakeFileSystem& files_;

@@ -8,7 +8,7 @@ namespace win32 {
 class Win32LogFile : public platform::LogFile {
 public:
     ~Win32LogFile() override;
-    bool open(const char16_t* path) override;
+    platform::LogOpening open(const char16_t* path) override;
     bool append(const char* bytes, std::size_t size) override;
     void close() override;
     bool tempFolder(std::u16string& path) override;

@@ -156,3 +156,23 @@ TEST(SettingsEncoding, AnInteractiveRunShowsTheFolderItWillReallyUse) {
     EXPECT_EQ(wizardState.currentPage, LicencePage);
     EXPECT_EQ(wizardWidgets.pathLabel.text, u"C:\\Program Files\\Brenmark\\KorvelServerV6");
 }
+
+// Notepad saves UTF-8 without a byte-order mark or declaration: a file that is valid UTF-8 and
+// holds any byte above 0x7F is read as UTF-8, and completed in it; a file that is no UTF-8 is
+// still read in the code page.
+TEST(SettingsEncoding, UtfEightWithoutAnyMarkIsReadAsUtfEight) {
+    EncodingMachine m;
+    ASSERT_TRUE(m.read(element(kGruesseUtf8)));
+    EXPECT_EQ(m.base(), kGruesse);
+    EXPECT_FALSE(m.record.pathUnusable);
+
+    EncodingMachine completed;
+    ASSERT_TRUE(completed.read(element(kGruesseUtf8, false)));
+    EXPECT_EQ(completed.base(), kGruesse);
+    EXPECT_NE(completed.file().find("Path=\"" + kGruesseUtf8 + "\""), std::string::npos);
+    EXPECT_NE(completed.file().find("HID=\"1\""), std::string::npos);
+
+    EncodingMachine latin1;
+    ASSERT_TRUE(latin1.read(element(kGruesseLatin1)));
+    EXPECT_EQ(latin1.base(), kGruesse);
+}

@@ -60,13 +60,59 @@ TEST(SetupLog, ATemporaryFolderOthersCanWriteGetsAProtectedFolderOfItsOwn) {
     EXPECT_TRUE(m.security.hasProtectedList(u"C:\\Windows\\Temp\\KorvelServerV6-setup"));
     closeSetupLog();
 
-    // Someone made that folder first: it is theirs, and no log is written into it.
+    // Someone made that folder first: it is theirs, and no log is written into it. The run
+    // logs into a new protected folder nobody could have named first, and says so.
     LogMachine planted;
     planted.log.temp = u"C:\\Windows\\Temp";
     planted.security.openToUsers(u"C:\\Windows\\Temp");
     planted.files.addFolder(u"C:\\Windows\\Temp\\KorvelServerV6-setup");
-    EXPECT_FALSE(openSetupLog(u"C:\\Windows\\Temp\\KorvelServerV6-setup.log", false));
-    EXPECT_TRUE(planted.log.written.empty());
+    ASSERT_TRUE(openSetupLog(u"C:\\Windows\\Temp\\KorvelServerV6-setup.log", false));
+    std::u16string fresh = setupLogPath();
+    EXPECT_EQ(fresh.rfind(u"C:\\Windows\\Temp\\KorvelServerV6-setup-", 0), 0u) << utf16ToUtf8(fresh);
+    EXPECT_EQ(fileNameOf(fresh), u"KorvelServerV6-setup.log");
+    EXPECT_TRUE(planted.security.hasProtectedList(std::u16string(parentOf(fresh))));
+    EXPECT_NE(planted.log.written.at(fresh).find("made by someone else"), std::string::npos);
+}
+
+// A retry must not overwrite the failure it retries: every run is appended, after a line that
+// sets it apart.
+TEST(SetupLog, EarlierRunsStayAndEachRunIsSetApart) {
+    LogMachine m;
+    ASSERT_TRUE(openSetupLog(u"D:\\Shared\\a.log", true));
+    logEvent("first run");
+    closeSetupLog();
+    ASSERT_TRUE(openSetupLog(u"D:\\Shared\\a.log", true));
+    logEvent("second run");
+    const std::string& text = m.log.written.at(u"D:\\Shared\\a.log");
+    std::size_t first = text.find("first run"), second = text.find("second run");
+    ASSERT_NE(first, std::string::npos);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_NE(text.substr(first, second - first).find("\r\n=========="), std::string::npos) << text;
+}
+
+TEST(SetupLog, ANamedLogGetsTheFoldersItNeeds) {
+    LogMachine m;
+    ASSERT_TRUE(openSetupLog(u"D:\\Deploy Logs\\touch\\setup.log", true));
+    EXPECT_TRUE(m.files.hasFolder(u"D:\\Deploy Logs\\touch"));
+    EXPECT_TRUE(m.security.hasProtectedList(u"D:\\Deploy Logs"));
+    EXPECT_EQ(setupLogPath(), u"D:\\Deploy Logs\\touch\\setup.log");
+}
+
+// A named log is created the way the default one is: a link on the way, a second name of
+// another file, a file others could write are all refused, and nothing is written there.
+TEST(SetupLog, ANamedLogIsRefusedWhereAnotherAccountCouldLeadItsWrites) {
+    LogMachine m;
+    m.files.addFolder(u"C:\\Windows\\System32");
+    m.files.addFile(u"C:\\Windows\\System32\\config.sys");
+    m.files.addLink(u"D:\\Shared\\Logs", u"C:\\Windows\\System32");
+    m.files.addHardLink(u"D:\\Shared\\second.log", u"C:\\Windows\\System32\\config.sys");
+    m.security.openToUsers(u"D:\\Shared");
+    m.files.addFile(u"D:\\Shared\\planted.log");
+    for (const char16_t* path : {u"D:\\Shared\\Logs\\config.sys", u"D:\\Shared\\second.log",
+                                 u"D:\\Shared\\planted.log"}) {
+        EXPECT_FALSE(openSetupLog(path, true)) << utf16ToUtf8(path);
+        EXPECT_EQ(m.log.written.count(path), 0u) << utf16ToUtf8(path);
+    }
 }
 
 TEST(SetupLog, AFileTheCallerNamedIsWrittenWhereverItIsButNeverThroughALink) {

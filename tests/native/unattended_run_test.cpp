@@ -51,12 +51,12 @@ std::vector<std::uint8_t> arrivalOf(const std::u16string& name) {
 TEST(Switches, TheUsualConventionsAreRead) {
     SetupSwitches s;
     ASSERT_TRUE(
-        parseSwitches(u"  /s /lang=Korean /HID=-2 /Panel /LOG=\"C:\\My Logs\\a.log\" "
+        parseSwitches(u"  /s /lang=Korean /HID=7 /Panel /LOG=\"C:\\My Logs\\a.log\" "
                       u"/WAIT=30 /D=C:\\Program Files\\My Touch  ",
                       s));
     EXPECT_TRUE(s.silent);
     EXPECT_EQ(s.language, 1042u);
-    EXPECT_EQ(s.hid, -2);
+    EXPECT_EQ(s.hid, 7);
     EXPECT_TRUE(s.panel);
     EXPECT_EQ(s.logPath, u"C:\\My Logs\\a.log");
     EXPECT_EQ(s.waitSeconds, 30u);
@@ -222,7 +222,8 @@ TEST(UnattendedRun, UsageIsABoxOnlyWhenNotSilentAndABadSwitchHasItsOwnStatus) {
         bool box;
     };
     for (Case c : {Case{u"/?", kExitInstalled, true}, Case{u"/S /?", kExitInstalled, false},
-                   Case{u"/Silent", kExitBadCommandLine, true},
+                   Case{u"/Install", kExitBadCommandLine, true},
+                   Case{u"/Silent", kExitBadCommandLine, false},
                    Case{u"/S /LANG=French", kExitBadCommandLine, false}}) {
         WizardMachine w;
         w.plugTouchDevice();

@@ -1,6 +1,11 @@
 // The setup log's file and the native start of driver scripts on the real calls.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+// After windows.h.
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -22,18 +27,32 @@ void writeText(const std::filesystem::path& path, const std::string& text) {
 
 }  // namespace
 
-TEST(Win32SetupLog, AFileIsEmptiedOnOpenAndKeepsEveryLineAppended) {
+TEST(Win32SetupLog, AFileKeepsEarlierRunsAndEveryLineAppended) {
     ScratchFolder scratch(L"ts log");
     auto path = scratch.root / L"setup.log";
     writeText(path, "an earlier run's lines\r\n");
     win32::Win32LogFile log;
-    ASSERT_TRUE(log.open(u16(path).c_str()));
+    platform::LogOpening opening = log.open(u16(path).c_str());
+    ASSERT_TRUE(opening.opened());
+    EXPECT_TRUE(opening.existed);
+    EXPECT_EQ(opening.size, 24u);
     EXPECT_TRUE(log.append("one\r\n", 5));
     EXPECT_TRUE(log.append("two\r\n", 5));
     // Readable by others while it is written (a deployment tool may watch it).
-    EXPECT_EQ(contents(path), "one\r\ntwo\r\n");
+    EXPECT_EQ(contents(path), "an earlier run's lines\r\none\r\ntwo\r\n");
     log.close();
     EXPECT_FALSE(log.append("x", 1));
+    // A new file, in a folder that does not exist yet only one level up, is made and written.
+    auto fresh = scratch.root / L"fresh.log";
+    opening = log.open(u16(fresh).c_str());
+    ASSERT_TRUE(opening.opened());
+    EXPECT_FALSE(opening.existed);
+    EXPECT_TRUE(log.append("new\r\n", 5));
+    log.close();
+    // Made with a list only the trusted may write: a later run takes it again.
+    EXPECT_TRUE(log.open(u16(fresh).c_str()).opened());
+    log.close();
+    EXPECT_EQ(contents(fresh), "new\r\n");
     std::u16string temp;
     EXPECT_TRUE(log.tempFolder(temp));
     EXPECT_FALSE(temp.empty());
@@ -41,20 +60,38 @@ TEST(Win32SetupLog, AFileIsEmptiedOnOpenAndKeepsEveryLineAppended) {
     EXPECT_GE(log.localTime().year, 2020);
 }
 
-TEST(Win32SetupLog, ASecondNameOfAnotherFileOrAFolderIsRefusedAndLeftAsItWas) {
+TEST(Win32SetupLog, ASecondNameAFolderOrAFileOthersMayWriteIsRefusedAndLeftAsItWas) {
+    using platform::LogRefusal;
     ScratchFolder scratch(L"ts log links");
     auto precious = scratch.root / L"precious.txt";
     writeText(precious, "keep me");
     auto second = scratch.root / L"setup.log";
     win32::Win32LogFile log;
     if (CreateHardLinkW(second.c_str(), precious.c_str(), nullptr)) {
-        EXPECT_FALSE(log.open(u16(second).c_str()));
+        EXPECT_EQ(log.open(u16(second).c_str()).refusal, LogRefusal::SecondName);
         EXPECT_EQ(contents(precious), "keep me");
     }
     std::filesystem::create_directories(scratch.root / L"folder.log");
-    EXPECT_FALSE(log.open(u16(scratch.root / L"folder.log").c_str()));
-    EXPECT_FALSE(log.open(u16(scratch.root / L"missing" / L"setup.log").c_str()));
-    EXPECT_EQ(log.lastError(), DWORD(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(log.open(u16(scratch.root / L"folder.log").c_str()).refusal, LogRefusal::NotAFile);
+    EXPECT_EQ(log.open(u16(scratch.root / L"missing" / L"setup.log").c_str()).refusal,
+              LogRefusal::NoFolder);
+    EXPECT_FALSE(std::filesystem::exists(scratch.root / L"missing"));
+    // A file everyone may write: someone else's, whoever made it.
+    auto open = scratch.root / L"open.log";
+    writeText(open, "theirs\r\n");
+    PSECURITY_DESCRIPTOR everyone = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"D:P(A;;FA;;;WD)", SDDL_REVISION_1, &everyone, nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(everyone, &present, &dacl, &defaulted);
+    if (SetNamedSecurityInfoW(const_cast<wchar_t*>(open.c_str()), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS) {
+        EXPECT_EQ(log.open(u16(open).c_str()).refusal, LogRefusal::OthersCanWrite);
+        EXPECT_EQ(contents(open), "theirs\r\n");
+    }
+    LocalFree(everyone);
 }
 
 TEST(Win32SetupLog, ADriverScriptStartedNativelyKeepsItsExitCodeAndRunsInTheNativeProcessor) {

@@ -16,7 +16,7 @@ int run(const std::vector<std::string>& args) {
     std::u16string path = utf8ToUtf16(args[0]);
     UnattendedSettings record;
     std::string refusal;
-    if (!readSettingsFile(path.c_str(), record, &refusal)) {
+    if (!readSettingsFile(path.c_str(), record, true, &refusal)) {
         std::fprintf(stderr, "not loaded%s%s\n", refusal.empty() ? "" : ": ", refusal.c_str());
         return 1;
     }
