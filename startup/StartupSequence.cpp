@@ -65,8 +65,12 @@ void openLog(const SetupSwitches& switches) {
     openRunLog(switches.logPath, packageProductName(), u"setup");
 }
 
-void logSettings(const std::u16string& settingsPath, bool fileRead) {
-    logEvent(fileRead ? "settings file read" : "no settings file", settingsPath);
+void logSettings(const std::u16string& settingsPath, bool fileRead, const std::string& refusal) {
+    if (!refusal.empty()) {
+        logEvent("settings file not read: it " + refusal, settingsPath);
+    } else {
+        logEvent(fileRead ? "settings file read" : "no settings file", settingsPath);
+    }
     if (!settings) {
         logEvent("interactive run");
         return;
@@ -107,7 +111,8 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
     auto record = std::make_unique<UnattendedSettings>();
     std::u16string path = settingsPathBeside(executablePath);
     // A line that sets anything wins over the file, which it leaves as it is.
-    bool fileRead = readSettingsFile(path.c_str(), *record, !switches.setsAnything());
+    std::string refusal;
+    bool fileRead = readSettingsFile(path.c_str(), *record, !switches.setsAnything(), &refusal);
     settings = fileRead ? std::move(record) : nullptr;
     applySwitches(switches);
     openLog(switches);
@@ -117,7 +122,7 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
         settings.reset();
         return showUsage(switches, understood);
     }
-    logSettings(path, fileRead);
+    logSettings(path, fileRead, refusal);
 
     wizardState = WizardState{};
     WindowSurface& surface = windowSurface;
