@@ -24,7 +24,7 @@ void undoRecord(WorkerRun& run, const LogRecord& record) {
             break;
         case LOG_DRIVER_SCRIPT:
             reportProgress(run, ST_UNINSTALLING_DRIVER, text);
-            runDriverScript(text, kRollbackScriptLimitMs, driverScriptsRunNatively());
+            runDriverScript(text, kDriverScriptLimitMs, driverScriptsRunNatively());
             pauseUnlessQuiet(run, 500);
             break;
         case LOG_SERVICE: {

@@ -7,10 +7,11 @@
 #include <cstdint>
 #include <string>
 
-// Time limits the workers use.
+// Time limits the workers use. Every run of a driver script gets the same, the rollback's
+// uninstall scripts too: a rolled-back installation keeps no log, so an uninstall script cut
+// short there can never be run again, and it may take as long as the install script it undoes.
 constexpr std::uint32_t kNoWait = 0;
 constexpr std::uint32_t kDriverScriptLimitMs = 180000;
-constexpr std::uint32_t kRollbackScriptLimitMs = 60000;
 
 // Runs `program` (a full path of at most 259 units) with `arguments` (none or empty for none;
 // otherwise written after one space, e.g. u"-h"). The command line is `"program" arguments` and

@@ -33,7 +33,15 @@ bool sameRecord(const UnattendedSettings& a, const UnattendedSettings& b) {
 
 void checkReadsLikeLoadFile(const std::uint8_t* data, std::size_t size) {
     TiXmlDocument ours;
-    bool parsed = platform::parseXmlFile(std::string(data, data + size), ours);
+    std::string refusal;
+    bool parsed = platform::parseXmlFile(std::string(data, data + size), ours,
+                                         platform::kSettingsXmlLimits, refusal);
+    // Beyond the bounds the library is never given the text (unbounded, it could end on its
+    // stack); within them it reads exactly as LoadFile does.
+    if (!refusal.empty()) {
+        if (parsed) std::abort();
+        return;
+    }
     TiXmlDocument library;
     std::FILE* file = std::tmpfile();
     if (!file) std::abort();

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "common/Names.h"
+#include "package/FileCodec.h"
 #include "package/FileRemoval.h"
 #include "platform/FileSystem.h"
 
@@ -14,7 +15,9 @@ namespace {
 // the block's size, so a looping directory offset cannot build an endless tree.
 class BlockReader {
 public:
-    BlockReader(const std::uint8_t* bytes, std::size_t size) : bytes_(bytes), size_(size) {}
+    BlockReader(const std::uint8_t* bytes, std::size_t size, bool compressed)
+        : bytes_(bytes), size_(size), compressed_(compressed) {}
+    bool compressed() const { return compressed_; }
 
     bool u32(std::size_t pos, std::uint32_t& value) const {
         if (pos > size_ || size_ - pos < 4) return false;
@@ -63,7 +66,22 @@ private:
     std::size_t size_;
     std::map<std::size_t, std::size_t> claims_;
     bool badName_ = false;
+    bool compressed_;
 };
+
+// Where a file's bytes lie: `stored` bytes after its name, which in a compressed block begin
+// with the file's own size.
+bool placeContents(const BlockReader& in, std::size_t at, std::uint32_t stored, FileNode& node) {
+    node.size = stored;
+    node.storedSize = stored;
+    if (stored > 0) node.contents = in.at(at);
+    if (!in.compressed() || stored == 0) return true;
+    node.compressed = true;
+    if (stored <= kCompressedFileHeader || !in.u32(at, node.size) || node.size == 0) return false;
+    node.contents = in.at(at + kCompressedFileHeader);
+    node.storedSize = std::uint32_t(stored - kCompressedFileHeader);
+    return true;
+}
 
 // Reads `count` file entries from `pos`, prepending each to `list` and to allFiles.
 bool readFiles(BlockReader& in, std::size_t& pos, std::uint32_t count, DirNode* parent,
@@ -80,9 +98,10 @@ bool readFiles(BlockReader& in, std::size_t& pos, std::uint32_t count, DirNode* 
         root.allFiles = node;
         if (!in.u32(pos, size) || !in.name(pos + 4, node->name, afterName)) return false;
         if (!isPlainName(viewOf(node->name))) return in.refuseName();
-        if (!in.fits(afterName, size) || !in.claim(pos, afterName + size)) return false;
-        node->size = size;
-        if (size > 0) node->contents = in.at(afterName);
+        if (!in.fits(afterName, size) || !in.claim(pos, afterName + size) ||
+            !placeContents(in, afterName, size, *node)) {
+            return false;
+        }
         pos = afterName + size;
     }
     return true;
@@ -155,9 +174,10 @@ bool clearFolder(const char16_t* folder, bool deleteFiles) {
 }  // namespace
 
 bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot& root,
-                   bool* badName) {
+                   bool* badName, bool compressed) {
     freeFileTree(root);
-    BlockReader in(block, available);
+    root.compressed = compressed;
+    BlockReader in(block, available, compressed);
     bool read = readTree(in, root);
     if (badName) *badName = in.badName();
     if (read) return true;
@@ -218,8 +238,27 @@ void createTargetFolders(const PackageRoot& root) {
     });
 }
 
+platform::FileFiller fileContentsOf(const FileNode& file, const char** reason) {
+    return [&file, reason](const platform::PieceWriter& put) {
+        if (file.size == 0) return true;
+        if (!file.compressed) return put(file.contents, file.size);
+        return decodeFile({file.contents, file.storedSize}, file.size, put, reason);
+    };
+}
+
+bool readPackageFile(const FileNode& file, std::vector<std::uint8_t>& bytes, std::size_t limit) {
+    bytes.clear();
+    if (file.size > limit) return false;
+    bytes.reserve(file.size);
+    return fileContentsOf(file)([&bytes](const std::uint8_t* piece, std::size_t size) {
+        bytes.insert(bytes.end(), piece, piece + size);
+        return true;
+    });
+}
+
 bool writePackageFile(const FileNode& file, const char16_t* path) {
-    auto result = platform::files().writeFile(path, file.contents, file.size);
+    auto result = file.compressed ? platform::files().writeFileFrom(path, fileContentsOf(file))
+                                  : platform::files().writeFile(path, file.contents, file.size);
     // A truncated program left behind would never be logged, so nothing would remove it.
     if (result == platform::WriteResult::ShortWrite) platform::files().deleteFile(path);
     return result == platform::WriteResult::Written;

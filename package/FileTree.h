@@ -6,17 +6,22 @@
 #include <cstdint>
 
 #include "common/Text.h"
+#include "platform/FileSystem.h"
 
 struct DirNode;
 struct PackageRoot;
 
 struct FileNode {
     TextBuffer name{};
-    std::uint32_t size = 0;
+    std::uint32_t size = 0;  // the file's own size, as it is written
     // Inside the package the tree was built from, which must outlive the tree: the bytes are
     // written from where they lie (the executable's mapped resource), never copied. None when
-    // size is 0.
+    // size is 0. In a compressed package they are the file's zstd frame (package/FileCodec.h),
+    // of storedSize bytes, decoded as the file is written; otherwise the file's own bytes, and
+    // storedSize is size.
     const std::uint8_t* contents = nullptr;
+    std::uint32_t storedSize = 0;
+    bool compressed = false;
     DirNode* parent = nullptr;  // none for files directly under the root
     PackageRoot* root = nullptr;
     FileNode* next = nullptr;       // next sibling in its folder's file list
@@ -41,6 +46,7 @@ struct PackageRoot {
     FileNode* files = nullptr;
     DirNode* dirs = nullptr;
     FileNode* allFiles = nullptr;  // every file, the last one read first
+    bool compressed = false;       // the file block's contents are compressed
 };
 
 // Builds the tree from the file block at `block` (its size field), of `available` bytes that
@@ -50,9 +56,12 @@ struct PackageRoot {
 // root name other than the empty one, that is not one plain name, a directory path that is not
 // plain names joined by backslashes: "..",
 // ".", "/", ":", a control character or a trailing dot would name a file outside the target
-// folder); the root is then left empty. `badName` tells the last case apart.
+// folder); the root is then left empty. `badName` tells the last case apart. In a `compressed`
+// block every non-empty file's bytes are its size and its frame (package/FileCodec.h); a file
+// whose stored bytes cannot hold the size, or an empty file that stores any, is damage. The
+// frames themselves are only read as the files are written.
 bool buildFileTree(const std::uint8_t* block, std::size_t available, PackageRoot& root,
-                   bool* badName = nullptr);
+                   bool* badName = nullptr, bool compressed = false);
 void freeFileTree(PackageRoot& root);
 
 // Exact, case-sensitive lookup; a leading ".\" or "\" is ignored.
@@ -65,10 +74,20 @@ bool targetPathOf(const FileNode& file, TextBuffer& path);
 // missing. Results are not checked: a folder that cannot be made shows up as a failed write.
 void createTargetFolders(const PackageRoot& root);
 
-// Creates or overwrites the file with the node's contents in one write. False when the file
-// cannot be created or the write comes up short: a truncated program must not count as
-// installed.
+// Creates or overwrites the file with the node's contents: a stored file in one write, a
+// compressed one decoded a piece at a time as it is written. False when the file cannot be
+// created, the write comes up short, or the compressed file is damaged (it decodes to other
+// bytes than its size, or not at all): what was written of it is removed, since a truncated
+// program must not count as installed.
 bool writePackageFile(const FileNode& file, const char16_t* path);
+
+// The node's contents as they are written, a piece at a time (for writers of their own, such as
+// pkgtool's extraction); false when a compressed file is damaged, with the reason.
+platform::FileFiller fileContentsOf(const FileNode& file, const char** reason = nullptr);
+
+// The whole of a file into memory, for the few the installer reads itself (the licence text):
+// false when it is over `limit` bytes (found out before anything is decoded) or damaged.
+bool readPackageFile(const FileNode& file, std::vector<std::uint8_t>& bytes, std::size_t limit);
 
 // Both skip (neither enter nor remove) subfolders whose names begin with "."; both end with
 // removing the folder itself and return whether that worked.

@@ -28,6 +28,8 @@ bool loadPackage(const std::uint8_t* blob, std::size_t size, InstallConfig& conf
     lastPackageRejection = nullptr;
     if (!blob || size < 8) return reject(config, "shorter than 8 bytes");
     std::uint32_t total = readU32(blob), scriptSize = readU32(blob + 4);
+    bool compressed = (total & kCompressedPackage) != 0;
+    total &= ~kCompressedPackage;
     if (scriptSize < 4) return reject(config, "script block smaller than its size field");
     if (std::uint64_t(scriptSize) + 8 > size)
         return reject(config, "script block runs past the end");
@@ -44,7 +46,8 @@ bool loadPackage(const std::uint8_t* blob, std::size_t size, InstallConfig& conf
     }
     config.fileTree = new PackageRoot;
     bool badName = false;
-    if (!buildFileTree(blob + 4 + scriptSize, fileBlockSize, *config.fileTree, &badName)) {
+    if (!buildFileTree(blob + 4 + scriptSize, fileBlockSize, *config.fileTree, &badName,
+                       compressed)) {
         return reject(config, badName ? "a name in the file block would leave its folder"
                                       : "file block points outside itself");
     }

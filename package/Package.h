@@ -8,6 +8,13 @@
 #include "package/InstallConfig.h"
 #include "package/InstallScript.h"
 
+// The top bit of totalSize: the file block's file contents are compressed (package/FileCodec.h);
+// everything else is laid out as in a stored package, and the rest of totalSize is its size.
+// No stored package reaches 2 GiB (kMaxPackageSize), so the bit is always clear in one; and a
+// loader that does not know the bit finds totalSize != L + F + 4 and rejects the package before
+// it reads anything else, as every loader of this format has always checked.
+constexpr std::uint32_t kCompressedPackage = 0x80000000u;
+
 // Why a package was rejected (none when it was accepted).
 extern const char* lastPackageRejection;
 

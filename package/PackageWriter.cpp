@@ -1,8 +1,12 @@
 #include "package/PackageWriter.h"
 
 #include <map>
+#include <memory>
 
 #include "common/Text.h"
+#include "package/FileCodec.h"
+#include "package/FileEncoder.h"
+#include "package/Package.h"
 
 bool packageNameLess(std::u16string_view a, std::u16string_view b) {
     std::size_t n = a.size() < b.size() ? a.size() : b.size();
@@ -150,6 +154,7 @@ bool checkRecord(const ScriptRecord& r, std::size_t index, PackageFault& fault) 
 // Headers and names gather in a small buffer; file contents go to the sink as they are.
 struct Sink {
     ByteSink* out = nullptr;
+    std::unique_ptr<FileEncoder> encoder;  // for a compressed package, once writing
     std::uint64_t size = 0;
     std::vector<std::uint8_t> pending;
     std::string failure;  // the first thing that could not be written
@@ -193,6 +198,33 @@ struct Sink {
             failure = "cannot read \"" + utf16ToUtf8(file.path) + "\" (" + std::to_string(count) +
                       " bytes) from the payload whole";
         }
+    }
+    // A compressed file's entry: its stored size is known once its frame is written.
+    void compressedFile(const std::u16string& name, const PackageFile& file) {
+        std::uint64_t at = size, count = file.byteCount();
+        u32(0);
+        text(name);
+        u32(std::uint32_t(count));
+        if (!out) {
+            size += count;
+            return;
+        }
+        flush();
+        if (!encoder) encoder = std::make_unique<FileEncoder>();
+        std::uint64_t before = out->size();
+        encoder->begin(*out, count);
+        bool read =
+            file.source ? file.source(encoder->input()) : encoder->input().append(file.contents);
+        bool whole = read && encoder->input().size() == count;
+        std::string why;
+        if (!encoder->end(why) && failure.empty()) {
+            failure = whole ? why
+                            : "cannot read \"" + utf16ToUtf8(file.path) + "\" (" +
+                                  std::to_string(count) + " bytes) from the payload whole";
+        }
+        std::uint64_t frame = out->size() - before;
+        size += frame;
+        patchU32(at, std::uint32_t(kCompressedFileHeader + frame));
     }
     void patchU32(std::uint64_t at, std::uint32_t v) {
         if (!out) return;
@@ -250,8 +282,12 @@ std::u16string childPath(const std::u16string& folder, const std::u16string& nam
     return folder.empty() ? name : folder + u"\\" + name;
 }
 
-void putFiles(Sink& sink, const FolderPlan& folder) {
+void putFiles(Sink& sink, const FolderPlan& folder, bool compress) {
     for (const auto& [name, file] : folder.files) {
+        if (compress && file->byteCount() > 0) {
+            sink.compressedFile(name, *file);
+            continue;
+        }
         sink.u32(std::uint32_t(file->byteCount()));
         sink.text(name);
         sink.file(*file);
@@ -273,14 +309,15 @@ std::vector<std::uint64_t> putFolderEntries(Sink& sink, const FolderPlan& folder
 }
 
 void putContentAreas(Sink& sink, const FolderPlan& folder, const std::u16string& path,
-                     const std::vector<std::uint64_t>& offsetFields, std::uint64_t blockStart) {
+                     const std::vector<std::uint64_t>& offsetFields, std::uint64_t blockStart,
+                     bool compress) {
     std::size_t i = 0;
     for (const auto& [name, sub] : folder.folders) {
         sink.patchU32(offsetFields[i++], std::uint32_t(sink.size - blockStart));
         std::u16string subPath = childPath(path, name);
-        putFiles(sink, sub);
+        putFiles(sink, sub, compress);
         auto subFields = putFolderEntries(sink, sub, subPath);
-        putContentAreas(sink, sub, subPath, subFields, blockStart);
+        putContentAreas(sink, sub, subPath, subFields, blockStart, compress);
     }
 }
 
@@ -297,12 +334,13 @@ void putPackage(Sink& sink, const PackageInput& input, const FolderPlan& root) {
     sink.u32(std::uint32_t(root.files.size()));
     sink.u32(std::uint32_t(root.folders.size()));
     sink.text(input.rootName);
-    putFiles(sink, root);
+    putFiles(sink, root, input.compress);
     auto fields = putFolderEntries(sink, root, u"");
-    putContentAreas(sink, root, u"", fields, blockStart);
+    putContentAreas(sink, root, u"", fields, blockStart, input.compress);
     sink.patchU32(blockStart, std::uint32_t(sink.size - blockStart));
 
-    sink.patchU32(0, std::uint32_t(sink.size));
+    std::uint32_t total = std::uint32_t(sink.size);
+    sink.patchU32(0, input.compress ? total | kCompressedPackage : total);
 }
 
 // Checks the input and lays out its tree; `size` is what the package will take.
@@ -322,7 +360,7 @@ bool planPackage(const PackageInput& input, FolderPlan& root, std::uint64_t& siz
     Sink counter;
     putPackage(counter, input, root);
     size = counter.size;
-    if (size > kMaxPackageSize) {
+    if (size > kMaxPackageSize && !input.compress) {
         return fail(fault, "the package would be " + std::to_string(size) + " bytes, over " +
                                kMaxPackageReason);
     }
@@ -351,7 +389,7 @@ bool writePackage(const PackageInput& input, std::vector<std::uint8_t>& out, Pac
     FolderPlan root;
     std::uint64_t size = 0;
     if (!planPackage(input, root, size, fault)) return false;
-    out.reserve(size);
+    if (!input.compress) out.reserve(size);
     VectorSink sink(out);
     if (writePackage(input, sink, fault)) return true;
     out.clear();
@@ -365,6 +403,10 @@ bool writePackage(const PackageInput& input, ByteSink& out, PackageFault& fault)
     Sink sink{&out};
     putPackage(sink, input, root);
     sink.flush();
-    if (sink.failure.empty()) return true;
-    return fail(fault, sink.failure);
+    if (!sink.failure.empty()) return fail(fault, sink.failure);
+    if (sink.size > kMaxPackageSize) {
+        return fail(fault, "the package is " + std::to_string(sink.size) +
+                               " bytes compressed, over " + kMaxPackageReason);
+    }
+    return true;
 }

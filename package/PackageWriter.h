@@ -62,6 +62,9 @@ struct PackageInput {
     // Folders to carry even when they hold no file; the folders of the files are implied.
     std::vector<std::u16string> folders;
     std::vector<ScriptRecord> records;
+    // Each file's bytes compressed on its own (package/FileCodec.h), totalSize flagged
+    // (kCompressedPackage); otherwise stored as they are.
+    bool compress = false;
 };
 
 // The largest package setup.exe can carry. The format's 32-bit sizes would allow 4 GiB - 1, but
@@ -80,14 +83,16 @@ struct PackageFault {
     std::string reason;
 };
 
-// The size the package would have, computed without touching any file contents. Meaningful
-// only for an input that checkPackageInput accepts.
+// The size the package would have, computed without touching any file contents (for a
+// compressed one: the size it would have stored, as no size is known before compressing).
+// Meaningful only for an input that checkPackageInput accepts.
 std::uint64_t measurePackage(const PackageInput& input);
 
 // Everything the format cannot carry: a name over 259 units (a folder's whole path included,
 // and a file's package path, which no record could name and no installation could write), an
 // empty path component, a duplicate file, a NUL inside a text, a driver set without an install
-// script, a package over kMaxPackageSize. Does not check that record paths name package files.
+// script, a package over kMaxPackageSize (a compressed one only once written: its size is known
+// then). Does not check that record paths name package files.
 bool checkPackageInput(const PackageInput& input, PackageFault& fault);
 
 // Checks the input, then writes the whole package into `out` (replaced). On a refusal `out`

@@ -364,10 +364,11 @@ bool appendExternal(ByteSink& out, const ResourceSection& section, std::string& 
 }  // namespace
 
 bool readResources(std::span<const std::uint8_t> file, std::vector<Resource>& resources,
-                   std::string& reason) {
+                   std::string& reason, bool copyData) {
     resources.clear();
     Layout layout;
-    return readLayout(file, layout, reason) && readResourceTree(file, layout, resources, reason);
+    return readLayout(file, layout, reason) &&
+           readResourceTree(file, layout, resources, reason, copyData);
 }
 
 bool rewriteResources(std::span<const std::uint8_t> file, const std::vector<Resource>& resources,

@@ -12,9 +12,11 @@
 
 namespace pe {
 
-// Every resource of the image (an empty list for an image without any).
+// Every resource of the image (an empty list for an image without any). Without `copyData`
+// each one's data is only located in `file` (Resource::inFile), as for looking at a setup of
+// any size.
 bool readResources(std::span<const std::uint8_t> file, std::vector<Resource>& resources,
-                   std::string& reason);
+                   std::string& reason, bool copyData = true);
 
 // The image with its resource section rebuilt from `resources`. The section keeps its place;
 // when its size changes, the sections after it move with it, which is only done for sections

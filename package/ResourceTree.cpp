@@ -34,8 +34,14 @@ int compareNames(const std::u16string& a, const std::u16string& b) {
 class TreeReader {
 public:
     TreeReader(std::span<const std::uint8_t> file, const Layout& layout,
-               std::span<const std::uint8_t> area, std::vector<Resource>& out, std::string& reason)
-        : file_(file), layout_(layout), area_(area), out_(out), reason_(reason) {}
+               std::span<const std::uint8_t> area, std::vector<Resource>& out, std::string& reason,
+               bool copyData)
+        : file_(file),
+          layout_(layout),
+          area_(area),
+          out_(out),
+          reason_(reason),
+          copyData_(copyData) {}
 
     bool readTable(std::uint32_t at, int level, Resource& path) {
         if (!visited_.insert(at).second) return fail("a resource table is reached twice");
@@ -101,7 +107,7 @@ private:
         std::uint32_t size = getU32(area_, at + 4);
         // Every resource copies its type's and its own name and its data, and takes a record:
         // all of it counts, or a few long names shared by many entries would ask for gigabytes.
-        copied_ += std::uint64_t(size) + sizeof(Resource) +
+        copied_ += (copyData_ ? std::uint64_t(size) : 0) + sizeof(Resource) +
                    2 * (path.type.name.size() + path.name.name.size());
         if (copied_ > file_.size()) return fail("the resources add up to more than the file");
         std::size_t offset = 0;
@@ -113,8 +119,8 @@ private:
         r.name = path.name;
         r.language = path.language;
         r.codePage = getU32(area_, at + 8);
-        r.data.assign(file_.begin() + std::ptrdiff_t(offset),
-                      file_.begin() + std::ptrdiff_t(offset + size));
+        r.inFile = file_.subspan(size != 0 ? offset : 0, size);
+        if (copyData_) r.data.assign(r.inFile.begin(), r.inFile.end());
         out_.push_back(std::move(r));
         return true;
     }
@@ -126,6 +132,7 @@ private:
     std::string& reason_;
     std::set<std::uint32_t> visited_;
     std::uint64_t copied_ = 0;
+    bool copyData_;
 };
 
 struct NameGroup {
@@ -340,7 +347,7 @@ std::string describeId(const ResourceId& id) {
 }
 
 bool readResourceTree(std::span<const std::uint8_t> file, const Layout& layout,
-                      std::vector<Resource>& resources, std::string& reason) {
+                      std::vector<Resource>& resources, std::string& reason, bool copyData) {
     resources.clear();
     if (layout.directories.size() <= kResourceDirectory) return true;
     std::uint32_t rva = layout.directories[kResourceDirectory].address;
@@ -352,7 +359,7 @@ bool readResourceTree(std::span<const std::uint8_t> file, const Layout& layout,
     }
     std::uint32_t inSection = rva - s->virtualAddress;
     auto area = file.subspan(s->rawOffset + inSection, s->rawSize - inSection);
-    TreeReader reader(file, layout, area, resources, reason);
+    TreeReader reader(file, layout, area, resources, reason, copyData);
     Resource path;
     if (reader.readTable(0, 0, path)) return true;
     resources.clear();

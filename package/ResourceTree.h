@@ -40,6 +40,8 @@ struct Resource {
     // that `external` appends to the sink when the image is written; false when it cannot.
     std::uint64_t externalSize = 0;
     std::function<bool(ByteSink&)> external;
+    // Where a resource read from an image lies in it: its data, copied or not.
+    std::span<const std::uint8_t> inFile;
 
     std::uint64_t dataSize() const { return external ? externalSize : data.size(); }
 };
@@ -58,8 +60,10 @@ struct ResourceSection {
 // reached twice, and what is copied (each resource's data, its type's and its own name, and its
 // record) may not add up to more than the file: shared data and names would otherwise
 // multiply. An image without resources gives an empty list.
+// Without `copyData` the data is only located (`inFile`), not copied, and does not count
+// against the file's size: for reading a few small resources of an image of any size.
 bool readResourceTree(std::span<const std::uint8_t> file, const Layout& layout,
-                      std::vector<Resource>& resources, std::string& reason);
+                      std::vector<Resource>& resources, std::string& reason, bool copyData = true);
 
 // The resource section for `resources` when it is placed at `sectionRva`: every directory
 // table, then the data entries, the names and the data, each resource's data 8-byte aligned.

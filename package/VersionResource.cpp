@@ -37,8 +37,9 @@ void appendText(std::vector<std::uint8_t>& out, std::u16string_view text) {
 }
 
 // Every block starts on a 4-byte boundary of the resource; its length leaves out the padding
-// after its last child, as the resource compiler writes it.
-void writeNode(std::vector<std::uint8_t>& out, const Node& node) {
+// after its last child, as the resource compiler writes it. False when the block is longer
+// than its 16-bit length can say: a reader would take a part of it for the whole.
+bool writeNode(std::vector<std::uint8_t>& out, const Node& node) {
     std::size_t start = out.size();
     appendU16(out, 0);
     appendU16(out, node.valueLength);
@@ -48,9 +49,11 @@ void writeNode(std::vector<std::uint8_t>& out, const Node& node) {
     out.insert(out.end(), node.value.begin(), node.value.end());
     for (const Node& child : node.children) {
         padTo4(out);
-        writeNode(out, child);
+        if (!writeNode(out, child)) return false;
     }
+    if (out.size() - start > 0xFFFF) return false;
     putU16(out, start, std::uint16_t(out.size() - start));
+    return true;
 }
 
 std::uint32_t high(const std::array<std::uint16_t, 4>& v) {
@@ -182,7 +185,9 @@ bool versionNumbers(std::u16string_view text, std::array<std::uint16_t, 4>& numb
     return true;
 }
 
-std::vector<std::uint8_t> buildVersionResource(const VersionInfo& info) {
+bool buildVersionResource(const VersionInfo& info, std::vector<std::uint8_t>& out,
+                          std::string& reason) {
+    out.clear();
     Node table;
     table.key = u"040904b0";
     for (const auto& [key, value] : info.strings) table.children.push_back(stringNode(key, value));
@@ -207,9 +212,12 @@ std::vector<std::uint8_t> buildVersionResource(const VersionInfo& info) {
     root.valueLength = std::uint16_t(kFixedSize);
     root.children.push_back(std::move(strings));
     root.children.push_back(std::move(variables));
-    std::vector<std::uint8_t> out;
-    writeNode(out, root);
-    return out;
+    if (!writeNode(out, root)) {
+        out.clear();
+        reason = "the version resource's texts do not fit its 16-bit lengths (64 KiB in all)";
+        return false;
+    }
+    return true;
 }
 
 bool readVersionResource(std::span<const std::uint8_t> data, VersionInfo& info,

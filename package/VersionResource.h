@@ -27,8 +27,11 @@ bool versionNumbers(std::u16string_view text, std::array<std::uint16_t, 4>& numb
 
 // A VS_VERSIONINFO with the fixed file information for an application on Windows NT, one
 // string table in US English and Unicode ("040904b0") holding `strings`, and the matching
-// translation entry.
-std::vector<std::uint8_t> buildVersionResource(const VersionInfo& info);
+// translation entry. False, with the reason and nothing in `out`, when a block would be longer
+// than its 16-bit length (the whole resource, and so every block in it, must stay under
+// 64 KiB).
+bool buildVersionResource(const VersionInfo& info, std::vector<std::uint8_t>& out,
+                          std::string& reason);
 
 // The fixed file information and the strings of the first string table. Refuses (false,
 // `reason` set) a block whose lengths run outside the data or outside the block that holds

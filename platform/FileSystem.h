@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,13 @@ struct DirEntry {
 enum class SpecialFolder { ProgramFiles, Programs, Desktop, System, CommonDocuments };
 
 enum class WriteResult { Written, CannotCreate, ShortWrite };
+
+// Takes the next piece of a file being written; false when it could not be written.
+using PieceWriter = std::function<bool(const std::uint8_t* bytes, std::size_t size)>;
+// Produces a file's bytes in order through `put`, a piece at a time (a compressed file decoded
+// as it is written, never held whole); false when they cannot all be produced or a piece was
+// not taken.
+using FileFiller = std::function<bool(const PieceWriter& put)>;
 
 // InUse: the file or folder is there and could go later: a running program's image, a file
 // another process holds open without sharing its deletion, a process's working folder.
@@ -67,6 +75,32 @@ public:
     // file that has other names (a hard link: writing it would change another file).
     virtual WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
                                        const std::uint8_t* bytes, std::size_t size) = 0;
+
+    // writeFile and writeFileBelow with the bytes coming from `fill`: ShortWrite when `fill`
+    // fails part way (what it produced until then stays in the file, for the caller to remove).
+    // The systems' own layers write each piece as it comes; this fallback, for layers that keep
+    // files in memory anyway, gathers the pieces and writes them in one go.
+    virtual WriteResult writeFileFrom(const char16_t* path, const FileFiller& fill) {
+        std::vector<std::uint8_t> bytes;
+        bool whole = gather(fill, bytes);
+        WriteResult result = writeFile(path, bytes.data(), bytes.size());
+        return result == WriteResult::Written && !whole ? WriteResult::ShortWrite : result;
+    }
+    virtual WriteResult writeFileBelowFrom(const char16_t* base, const char16_t* relative,
+                                           const FileFiller& fill) {
+        std::vector<std::uint8_t> bytes;
+        bool whole = gather(fill, bytes);
+        WriteResult result = writeFileBelow(base, relative, bytes.data(), bytes.size());
+        return result == WriteResult::Written && !whole ? WriteResult::ShortWrite : result;
+    }
+
+private:
+    static bool gather(const FileFiller& fill, std::vector<std::uint8_t>& bytes) {
+        return fill([&bytes](const std::uint8_t* piece, std::size_t size) {
+            bytes.insert(bytes.end(), piece, piece + size);
+            return true;
+        });
+    }
 };
 
 inline FileSystem& files() {

@@ -2,6 +2,7 @@
 // thread runs on by itself.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -18,6 +19,12 @@ public:
     // (a worker blocked in SendMessageW) are handled, so waiting for such a thread cannot
     // deadlock.
     virtual void waitServingMessages() { wait(); }
+    // The same for at most `ms` milliseconds: true when the thread ended meanwhile.
+    virtual bool waitServingMessagesFor(std::uint32_t ms) {
+        (void)ms;
+        waitServingMessages();
+        return true;
+    }
 };
 
 class Threads {

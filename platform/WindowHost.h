@@ -35,6 +35,11 @@ public:
     // Ends the message box this thread shows for the window, as its OK button does; false when
     // there is none. Called from inside the box's own message loop.
     virtual bool closeMessageBox(void* window) = 0;
+    // ShutdownBlockReasonCreate: the system, asked to end the session, shows `reason` for the
+    // window and waits for it (the window also answers WM_QUERYENDSESSION with FALSE).
+    virtual void holdShutdown(void* window, const char16_t* reason) = 0;
+    // ShutdownBlockReasonDestroy: the session may end again without waiting for the window.
+    virtual void releaseShutdown(void* window) = 0;
     // MonitorFromPoint(MONITOR_DEFAULTTONEAREST) and GetMonitorInfoW: the whole monitor's
     // rectangle. False when the monitor information cannot be read.
     virtual bool monitorAt(std::int32_t x, std::int32_t y, ScreenRect& monitor) = 0;

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "platform/Platform.h"
+#include "platform/XmlBounds.h"
 
 class TiXmlDocument;
 
@@ -16,8 +18,10 @@ public:
     virtual ~XmlFiles() = default;
     // The bytes of the file opened "rb", read as TiXmlDocument::LoadFile reads them (with the
     // slack platform/XmlText.h explains): false when it cannot be opened or read, is empty or
-    // does not parse.
-    virtual bool load(const char16_t* path, TiXmlDocument& doc) = 0;
+    // does not parse, and false with `refusal` saying why when it is over the limits (read no
+    // further than it takes to see that).
+    virtual bool load(const char16_t* path, TiXmlDocument& doc, const XmlLimits& limits,
+                      std::string& refusal) = 0;
     // What TiXmlDocument::SaveFile writes onto a file opened "w" (a text-mode stream on
     // Windows): the UTF-8 byte-order mark when the document was loaded with one, then the
     // library's own layout. Written through platform/XmlText.h's writeXmlText, never through a

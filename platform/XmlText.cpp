@@ -25,24 +25,37 @@ std::string normalisedLines(const std::string& bytes) {
 
 }  // namespace
 
-bool readStream(std::FILE* stream, std::string& bytes) {
+bool readStream(std::FILE* stream, std::string& bytes, std::size_t limit) {
     bytes.clear();
     char chunk[4096];
-    while (std::size_t got = std::fread(chunk, 1, sizeof chunk, stream)) bytes.append(chunk, got);
+    while (bytes.size() <= limit) {
+        // One byte past the limit says that there is more.
+        std::size_t room = limit - bytes.size();
+        std::size_t want = room < sizeof chunk ? room + 1 : sizeof chunk;
+        std::size_t got = std::fread(chunk, 1, want, stream);
+        if (got == 0) break;
+        bytes.append(chunk, got);
+    }
     return std::ferror(stream) == 0;
 }
 
-bool parseXmlFile(const std::string& bytes, TiXmlDocument& doc) {
+bool parseXmlFile(const std::string& bytes, TiXmlDocument& doc, const XmlLimits& limits,
+                  std::string& refusal) {
     doc.Clear();
+    refusal.clear();
+    if (!xmlTextWithinLimits(bytes, limits, refusal)) return false;
     // Empty bytes give an empty text, which the library refuses as an empty document.
-    return parseXmlText(normalisedLines(bytes), TIXML_DEFAULT_ENCODING, doc);
+    return parseXmlText(normalisedLines(bytes), TIXML_DEFAULT_ENCODING, doc, limits, refusal);
 }
 
-bool parseXmlText(const std::string& text, TiXmlEncoding encoding, TiXmlDocument& doc) {
+bool parseXmlText(const std::string& text, TiXmlEncoding encoding, TiXmlDocument& doc,
+                  const XmlLimits& limits, std::string& refusal) {
+    refusal.clear();
+    if (!xmlTextWithinLimits(text, limits, refusal)) return false;
     std::string padded = text;
     padded.append(kXmlParseSlack, '\0');
     doc.Parse(padded.c_str(), nullptr, encoding);
-    return !doc.Error();
+    return !doc.Error() && xmlTreeWithinLimits(doc, limits, refusal);
 }
 
 bool printOnStream(std::FILE* scratch, const TiXmlDocument& doc, std::string& text) {

@@ -1,6 +1,7 @@
 #include "startup/InstallerInit.h"
 
 #include <new>
+#include <vector>
 
 #include "common/Text.h"
 #include "package/ImageBundle.h"
@@ -13,6 +14,9 @@
 #include "wizard/Widgets.h"
 
 namespace {
+
+// Far more text than anyone reads in the licence view; a larger file is not shown.
+constexpr std::size_t kMaxLicenceBytes = std::size_t(64) << 20;
 
 // A worker still running reads the configuration: it must end before the package goes.
 void waitForWorker(InstallConfig& config) {
@@ -58,11 +62,13 @@ const LicenceFile* chooseLicence(const LicenceFile* head, std::uint8_t index) {
 void setLicenceText(const InstallConfig& config, std::uint32_t langId) {
     const LicenceFile* licence = chooseLicence(config.licenceFiles, languageIndex(langId));
     if (!licence || !licence->file) return;
-    // A licence too large for memory (a package can carry up to 1600 MiB) is not shown; the
-    // installation itself writes the file from the package and needs no copy of it.
+    // A licence too large for memory (a package can carry up to 1600 MiB), or a compressed one
+    // that does not decode, is not shown; the installation itself writes the file from the
+    // package and needs no copy of it.
     try {
-        wizardWidgets.licenceView.setText(
-            licenceTextOf(licence->file->contents, licence->file->size));
+        std::vector<std::uint8_t> bytes;
+        bool read = readPackageFile(*licence->file, bytes, kMaxLicenceBytes);
+        wizardWidgets.licenceView.setText(read ? licenceTextOf(bytes.data(), bytes.size()) : u"");
     } catch (const std::bad_alloc&) {
         wizardWidgets.licenceView.setText(u"");
     }

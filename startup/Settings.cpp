@@ -30,7 +30,9 @@ bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaul
     std::string text;
     std::string reprinted;
     TiXmlDocument again;
-    if (!platform::printXml(doc, text) || !platform::parseXmlFile(text, again) ||
+    std::string refusal;
+    if (!platform::printXml(doc, text) ||
+        !platform::parseXmlFile(text, again, platform::kSettingsXmlLimits, refusal) ||
         !platform::printXml(again, reprinted) || reprinted != text) {
         return false;
     }
@@ -43,11 +45,16 @@ bool readsBackTheSame(const TiXmlDocument& doc, const UnattendedSettings& defaul
 
 }  // namespace
 
-bool readSettingsFile(const char16_t* path, UnattendedSettings& record, bool mayWrite) {
+bool readSettingsFile(const char16_t* path, UnattendedSettings& record, bool mayWrite,
+                      std::string* refusal) {
     setDefaultSettings(record);
     const UnattendedSettings defaults = record;
     TiXmlDocument doc;
-    if (!platform::xmlFiles().load(path, doc)) return false;
+    std::string overLimits;
+    if (!platform::xmlFiles().load(path, doc, platform::kSettingsXmlLimits, overLimits)) {
+        if (refusal) *refusal = overLimits;
+        return false;
+    }
     // Written back in the encoding it was read in.
     bool utf8 = readsAsUtf8(doc);
     bool changed = true;

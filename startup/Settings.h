@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "common/Text.h"
 
@@ -34,6 +35,8 @@ extern std::unique_ptr<UnattendedSettings> settings;
 // Fills the record from the file at `path` (defaults first), completing and rewriting the file
 // when it lacks a setting or holds an HID count that is not a number, and only when the text
 // to be written reads back as the same settings. False when the file is missing, empty or not
-// XML; then nothing is written. Without `mayWrite` (a command line that sets anything) the file
+// XML, or over the bounds of platform::kSettingsXmlLimits (`refusal`, when given, then says
+// how); then nothing is written. Without `mayWrite` (a command line that sets anything) the file
 // is only read.
-bool readSettingsFile(const char16_t* path, UnattendedSettings& record, bool mayWrite = true);
+bool readSettingsFile(const char16_t* path, UnattendedSettings& record, bool mayWrite = true,
+                      std::string* refusal = nullptr);

@@ -68,8 +68,12 @@ void openLog(const SetupSwitches& switches, const std::u16string& product) {
     openRunLog(switches.logPath, product, u"setup");
 }
 
-void logSettings(const std::u16string& settingsPath, bool fileRead) {
-    logEvent(fileRead ? "settings file read" : "no settings file", settingsPath);
+void logSettings(const std::u16string& settingsPath, bool fileRead, const std::string& refusal) {
+    if (!refusal.empty()) {
+        logEvent("settings file not read: it " + refusal, settingsPath);
+    } else {
+        logEvent(fileRead ? "settings file read" : "no settings file", settingsPath);
+    }
     if (!settings) {
         logEvent("interactive run");
         return;
@@ -112,7 +116,8 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
     auto record = std::make_unique<UnattendedSettings>();
     std::u16string path = settingsPathBeside(executablePath);
     // A line that sets anything wins over the file, which it leaves as it is.
-    bool fileRead = readSettingsFile(path.c_str(), *record, !switches.setsAnything());
+    std::string refusal;
+    bool fileRead = readSettingsFile(path.c_str(), *record, !switches.setsAnything(), &refusal);
     settings = fileRead ? std::move(record) : nullptr;
     applySwitches(switches);
     std::u16string product;
@@ -125,7 +130,7 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
         settings.reset();
         return showUsage(switches, understood);
     }
-    logSettings(path, fileRead);
+    logSettings(path, fileRead, refusal);
     // A silent run waits here, before anything is shown or changed, for another installation
     // or removal of the product to end; a run that may show its window takes the lock when its
     // installation starts.

@@ -21,6 +21,7 @@
 #include "wizard/KeyboardFocus.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
+#include "wizard/SessionEnd.h"
 #include "wizard/StatusLines.h"
 #include "wizard/Surface.h"
 #include "wizard/TouchInput.h"
@@ -109,6 +110,7 @@ void fadeInWindow() {
 void workerEnded() {
     WizardState& s = wizardState;
     workerRecord.ended = true;
+    releaseShutdownHold();
     s.fadeMode = FadeOutClose;
     s.inputEnabled = false;
     // A window that is hidden and not fading has nothing left to show: its first tick would
@@ -306,6 +308,11 @@ void installPageFlow() {
     endStatus = kExitNotStarted;
     closedBecause = "the window could not go on";
     shownStatus.clear();
+    resetSessionEnd();
+}
+
+bool installationRuns() {
+    return workerRuns();
 }
 
 namespace {
@@ -534,7 +541,8 @@ int installedStatus() {
 int onDestroy() {
     int status = endStatus;
     if (installConfig) {
-        if (installConfig->workerThread) {
+        // The end of the session already waited for it as long as it could.
+        if (installConfig->workerThread && !workerLeftRunningAtSessionEnd()) {
             // Closed from outside while it ran: it rolls back, and its last lines finish.
             installConfig->running = false;
             installConfig->workerThread->waitServingMessages();

@@ -46,6 +46,9 @@ void onCaptureLost();
 // window once the rollback is done.
 bool onCloseRequest();
 
+// True while the one installation of the run has started and its end message has not come.
+bool installationRuns();
+
 // WM_DEVICECHANGE with the bytes lParam points to (none for notices without a structure).
 void onDeviceChange(std::uintptr_t wParam, const std::uint8_t* broadcast, std::size_t size);
 
@@ -60,8 +63,8 @@ int onDestroy();
 // Where the test build of setup.exe records what the wizard showed and did ("window shown",
 // "page 2", "install", "status ..." when a status line is set and "shown ..." once it is on the
 // screen with its page fully shown, "box CAPTION|TEXT", "no box CAPTION|TEXT" for an error of a run
-// without a window, "close asked", "drag started", "drag ended", "exit 0"); none in the shipped
-// setup.exe.
+// without a window, "close asked", "shutdown held", "session ends", "drag started", "drag ended",
+// "exit 0"); none in the shipped setup.exe.
 extern void (*wizardTrace)(const char* event, std::u16string_view text);
 
 // The click actions, for the buttons and the tests.

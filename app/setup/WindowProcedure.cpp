@@ -11,6 +11,7 @@
 #include "wizard/KeyboardFocus.h"
 #include "wizard/PageFlow.h"
 #include "wizard/Records.h"
+#include "wizard/SessionEnd.h"
 #include "wizard/TouchInput.h"
 
 void (*shutDownGraphics)() = nullptr;
@@ -179,9 +180,18 @@ LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             deviceChange(wParam, lParam);
             return 0;
         case WM_CLOSE:
-            // While an installation runs, a close from outside (taskkill, a shutdown, the
-            // modal loop of an error box) cancels it; the window goes after the rollback.
+            // While an installation runs, a close from outside (taskkill, the modal loop of an
+            // error box) cancels it; the window goes after the rollback.
             return onCloseRequest() ? DefWindowProcW(window, message, wParam, lParam) : 0;
+        case WM_QUERYENDSESSION:
+            // A shutdown or log-off while the installation runs is held, and the installation
+            // cancelled.
+            return onQueryEndSession() ? TRUE : FALSE;
+        case WM_ENDSESSION:
+            // After this the system may end the process at any moment: the run ends here, its
+            // rollback waited for and its exit status logged.
+            if (onEndSession(wParam != FALSE)) DestroyWindow(window);
+            return 0;
         case kDpiChanged: {
             // The system suggests where the window goes; its size is the layout's at the DPI.
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/XmlBounds.h"
+
 namespace {
 
 // Digits only, no sign, no spaces; false when the value passes `limit`.
@@ -78,10 +80,21 @@ PanelSettings parsePanelSettings(std::string_view text) {
         s.problem = "the file is larger than 64 KiB";
         return s;
     }
+    // The file holds two elements; what is more could end the reader on its stack.
+    constexpr platform::XmlLimits limits{kMaxPanelConfigSize, 64, 8};
+    std::string refusal;
+    if (!platform::xmlTextWithinLimits(text, limits, refusal)) {
+        s.problem = "the file " + refusal;
+        return s;
+    }
     TiXmlDocument document;
     document.Parse(std::string(text).c_str(), nullptr, TIXML_ENCODING_UTF8);
     if (document.Error()) {
         s.problem = std::string("not well-formed: ") + document.ErrorDesc();
+        return s;
+    }
+    if (!platform::xmlTreeWithinLimits(document, limits, refusal)) {
+        s.problem = "the file " + refusal;
         return s;
     }
     if (const TiXmlElement* lang = document.FirstChildElement("Lang")) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/Text.h"
 #include "platform/fake/FaultPlan.h"
 
 namespace fake {
@@ -58,6 +59,16 @@ bool FakeWindowHost::closeMessageBox(void*) {
     if (!boxOpen) return false;
     ++boxesClosed;
     return true;
+}
+
+void FakeWindowHost::holdShutdown(void*, const char16_t* reason) {
+    shutdownHeld = true;
+    calls.push_back("holdShutdown " + utf16ToUtf8(reason ? reason : u""));
+}
+
+void FakeWindowHost::releaseShutdown(void*) {
+    shutdownHeld = false;
+    calls.push_back("releaseShutdown");
 }
 
 namespace {

@@ -12,11 +12,12 @@
 
 namespace fake {
 
-bool FakeXmlFiles::load(const char16_t* path, TiXmlDocument& doc) {
+bool FakeXmlFiles::load(const char16_t* path, TiXmlDocument& doc, const platform::XmlLimits& limits,
+                        std::string& refusal) {
     if (faults().shouldFail("loadXml", utf16ToUtf8(viewOf(path)))) return false;
     std::vector<std::uint8_t> bytes;
     if (!platform::files().readFile(path, bytes)) return false;
-    return platform::parseXmlFile(std::string(bytes.begin(), bytes.end()), doc);
+    return platform::parseXmlFile(std::string(bytes.begin(), bytes.end()), doc, limits, refusal);
 }
 
 bool FakeXmlFiles::save(const char16_t* path, const TiXmlDocument& doc) {

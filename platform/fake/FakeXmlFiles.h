@@ -9,7 +9,8 @@ namespace fake {
 
 class FakeXmlFiles : public platform::XmlFiles {
 public:
-    bool load(const char16_t* path, TiXmlDocument& doc) override;
+    bool load(const char16_t* path, TiXmlDocument& doc, const platform::XmlLimits& limits,
+              std::string& refusal) override;
     bool save(const char16_t* path, const TiXmlDocument& doc) override;
     // Fails as "scratchStream".
     std::FILE* scratchStream() override;

@@ -16,18 +16,25 @@ namespace posix {
 
 namespace {
 
-// Writes every byte and closes the file; a write that stops early or a failed close (where a
-// delayed write error shows) is a short write.
-platform::WriteResult writeAllAndClose(int fd, const std::uint8_t* bytes, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::write(fd, bytes + done, size - done);
-        if (n <= 0) break;
-        done += std::size_t(n);
-    }
+// Writes every piece and closes the file; a write that stops early, a piece the filler could
+// not produce, or a failed close (where a delayed write error shows) is a short write.
+platform::WriteResult writeAllAndClose(int fd, const platform::FileFiller& fill) {
+    bool whole = fill([fd](const std::uint8_t* bytes, std::size_t size) {
+        std::size_t done = 0;
+        while (done < size) {
+            ssize_t n = ::write(fd, bytes + done, size - done);
+            if (n <= 0) return false;
+            done += std::size_t(n);
+        }
+        return true;
+    });
     bool closed = ::close(fd) == 0;
-    return done == size && closed ? platform::WriteResult::Written
-                                  : platform::WriteResult::ShortWrite;
+    return whole && closed ? platform::WriteResult::Written : platform::WriteResult::ShortWrite;
+}
+
+platform::FileFiller onePiece(const std::uint8_t* bytes, std::size_t size) {
+    return
+        [bytes, size](const platform::PieceWriter& put) { return size == 0 || put(bytes, size); };
 }
 
 }  // namespace
@@ -83,9 +90,14 @@ bool PosixFileSystem::listFolder(const char16_t* path, std::vector<platform::Dir
 
 platform::WriteResult PosixFileSystem::writeFile(const char16_t* path, const std::uint8_t* bytes,
                                                  std::size_t size) {
+    return writeFileFrom(path, onePiece(bytes, size));
+}
+
+platform::WriteResult PosixFileSystem::writeFileFrom(const char16_t* path,
+                                                     const platform::FileFiller& fill) {
     int fd = ::open(nativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return platform::WriteResult::CannotCreate;
-    return writeAllAndClose(fd, bytes, size);
+    return writeAllAndClose(fd, fill);
 }
 
 bool PosixFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
@@ -232,6 +244,12 @@ bool PosixFileSystem::createFolderBelow(const char16_t* base, const char16_t* re
 platform::WriteResult PosixFileSystem::writeFileBelow(const char16_t* base,
                                                       const char16_t* relative,
                                                       const std::uint8_t* bytes, std::size_t size) {
+    return writeFileBelowFrom(base, relative, onePiece(bytes, size));
+}
+
+platform::WriteResult PosixFileSystem::writeFileBelowFrom(const char16_t* base,
+                                                          const char16_t* relative,
+                                                          const platform::FileFiller& fill) {
     Descriptor parent;
     std::string leaf;
     if (!openParentBelow(base, relative, parent, leaf)) return platform::WriteResult::CannotCreate;
@@ -245,7 +263,7 @@ platform::WriteResult PosixFileSystem::writeFileBelow(const char16_t* base,
         ::close(fd);
         return platform::WriteResult::CannotCreate;
     }
-    return writeAllAndClose(fd, bytes, size);
+    return writeAllAndClose(fd, fill);
 }
 
 }  // namespace posix

@@ -7,7 +7,8 @@ namespace posix {
 
 class PosixXmlFiles : public platform::XmlFiles {
 public:
-    bool load(const char16_t* path, TiXmlDocument& doc) override;
+    bool load(const char16_t* path, TiXmlDocument& doc, const platform::XmlLimits& limits,
+              std::string& refusal) override;
     bool save(const char16_t* path, const TiXmlDocument& doc) override;
     std::FILE* scratchStream() override;
 };

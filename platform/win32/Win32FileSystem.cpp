@@ -12,6 +12,29 @@
 
 namespace win32 {
 
+namespace {
+
+platform::FileFiller onePiece(const std::uint8_t* bytes, std::size_t size) {
+    return
+        [bytes, size](const platform::PieceWriter& put) { return size == 0 || put(bytes, size); };
+}
+
+// Each piece in as few WriteFile calls as its size allows (one, for any piece under 1 GiB).
+bool writePieces(HANDLE file, const platform::FileFiller& fill) {
+    return fill([file](const std::uint8_t* bytes, std::size_t size) {
+        while (size > 0) {
+            DWORD chunk = size > (std::size_t(1) << 30) ? DWORD(1) << 30 : DWORD(size);
+            DWORD written = 0;
+            if (!WriteFile(file, bytes, chunk, &written, nullptr) || written != chunk) return false;
+            bytes += chunk;
+            size -= chunk;
+        }
+        return true;
+    });
+}
+
+}  // namespace
+
 bool Win32FileSystem::exists(const char16_t* path) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW(wide(path), &data);
@@ -67,15 +90,18 @@ bool Win32FileSystem::listFolder(const char16_t* path, std::vector<platform::Dir
 
 platform::WriteResult Win32FileSystem::writeFile(const char16_t* path, const std::uint8_t* bytes,
                                                  std::size_t size) {
+    return writeFileFrom(path, onePiece(bytes, size));
+}
+
+platform::WriteResult Win32FileSystem::writeFileFrom(const char16_t* path,
+                                                     const platform::FileFiller& fill) {
     HANDLE file =
         CreateFileW(wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return platform::WriteResult::CannotCreate;
-    DWORD written = 0;
-    BOOL ok = size == 0 || WriteFile(file, bytes, DWORD(size), &written, nullptr);
+    bool whole = writePieces(file, fill);
     CloseHandle(file);
-    return ok && written == size ? platform::WriteResult::Written
-                                 : platform::WriteResult::ShortWrite;
+    return whole ? platform::WriteResult::Written : platform::WriteResult::ShortWrite;
 }
 
 bool Win32FileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
@@ -260,6 +286,12 @@ bool Win32FileSystem::createFolderBelow(const char16_t* base, const char16_t* re
 platform::WriteResult Win32FileSystem::writeFileBelow(const char16_t* base,
                                                       const char16_t* relative,
                                                       const std::uint8_t* bytes, std::size_t size) {
+    return writeFileBelowFrom(base, relative, onePiece(bytes, size));
+}
+
+platform::WriteResult Win32FileSystem::writeFileBelowFrom(const char16_t* base,
+                                                          const char16_t* relative,
+                                                          const platform::FileFiller& fill) {
     Below below;
     if (!locateBelow(base, relative, below) ||
         !openBelow(below, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -281,10 +313,8 @@ platform::WriteResult Win32FileSystem::writeFileBelow(const char16_t* base,
     if (!SetFileInformationByHandle(below.handle.get(), FileEndOfFileInfo, &end, sizeof end)) {
         return platform::WriteResult::CannotCreate;
     }
-    DWORD written = 0;
-    BOOL ok = size == 0 || WriteFile(below.handle.get(), bytes, DWORD(size), &written, nullptr);
-    return ok && written == size ? platform::WriteResult::Written
-                                 : platform::WriteResult::ShortWrite;
+    return writePieces(below.handle.get(), fill) ? platform::WriteResult::Written
+                                                 : platform::WriteResult::ShortWrite;
 }
 
 }  // namespace win32

@@ -23,6 +23,10 @@ public:
     bool createFolderBelow(const char16_t* base, const char16_t* relative) override;
     platform::WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
                                          const std::uint8_t* bytes, std::size_t size) override;
+    platform::WriteResult writeFileFrom(const char16_t* path,
+                                        const platform::FileFiller& fill) override;
+    platform::WriteResult writeFileBelowFrom(const char16_t* base, const char16_t* relative,
+                                             const platform::FileFiller& fill) override;
 };
 
 }  // namespace win32

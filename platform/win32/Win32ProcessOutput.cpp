@@ -88,11 +88,12 @@ bool Win32Processes::createWithOutput(const char16_t* commandLine, const char16_
         CREATE_NEW_CONSOLE | EXTENDED_STARTUPINFO_PRESENT | (suspended ? CREATE_SUSPENDED : 0);
     PROCESS_INFORMATION info = {};
     PVOID previous = nullptr;
-    // As createNative(): off for this thread only, around the one call.
-    BOOL disabled = native && Wow64DisableWow64FsRedirection(&previous);
+    // As createNative(): off for this thread only, around the one call, which can neither
+    // throw nor allocate (everything it needs was made above).
+    BOOL disabled = native && redirection_.disable(&previous);
     BOOL created = CreateProcessW(nullptr, wide(launch.line.data()), nullptr, nullptr, TRUE, flags,
                                   nullptr, wide(workingFolder), &launch.startup.StartupInfo, &info);
-    if (disabled) Wow64RevertWow64FsRedirection(previous);
+    if (disabled) redirection_.revert(previous);
     DeleteProcThreadAttributeList(launch.startup.lpAttributeList);
     if (!created) return false;
     started.process = info.hProcess;

@@ -29,16 +29,36 @@ bool Win32Processes::create(const char16_t* commandLine, const char16_t* working
     return true;
 }
 
+namespace {
+
+// WoW64's file-system redirection off for this thread while it lives, on again however the
+// scope is left: memory running out while the command line is copied included, after which the
+// worker rolls back on this same thread. Outside WoW64 turning it off fails and nothing needs
+// turning back.
+class RedirectionOff {
+public:
+    explicit RedirectionOff(const Wow64Redirection& calls)
+        : calls_(calls), off_(calls.disable(&previous_) != FALSE) {}
+    ~RedirectionOff() {
+        if (off_) calls_.revert(previous_);
+    }
+    RedirectionOff(const RedirectionOff&) = delete;
+    RedirectionOff& operator=(const RedirectionOff&) = delete;
+
+private:
+    const Wow64Redirection& calls_;
+    PVOID previous_ = nullptr;
+    bool off_;
+};
+
+}  // namespace
+
 bool Win32Processes::createNative(const char16_t* commandLine, const char16_t* workingFolder,
                                   bool suspended, platform::StartedProcess& started) {
     // Off for this thread only, and only around the one call: every other file operation of
-    // the thread (a DLL load among them) must still see the 32-bit system folder. Outside WoW64
-    // the call fails and nothing needs turning back.
-    PVOID previous = nullptr;
-    BOOL disabled = Wow64DisableWow64FsRedirection(&previous);
-    bool created = create(commandLine, workingFolder, suspended, started);
-    if (disabled) Wow64RevertWow64FsRedirection(previous);
-    return created;
+    // the thread (a DLL load among them) must still see the 32-bit system folder.
+    RedirectionOff off(redirection_);
+    return create(commandLine, workingFolder, suspended, started);
 }
 
 bool Win32Processes::resume(platform::OsHandle thread) {

@@ -2,12 +2,24 @@
 // and user32.
 #pragma once
 
+#include <windows.h>
+
 #include "platform/Processes.h"
 
 namespace win32 {
 
+// The calls that turn WoW64's file-system redirection off for this thread and back on; tests
+// give their own to see that every way out of a native start turns it back on.
+struct Wow64Redirection {
+    BOOL(WINAPI* disable)(PVOID* previous) = Wow64DisableWow64FsRedirection;
+    BOOL(WINAPI* revert)(PVOID previous) = Wow64RevertWow64FsRedirection;
+};
+
 class Win32Processes : public platform::Processes {
 public:
+    Win32Processes() = default;
+    explicit Win32Processes(const Wow64Redirection& redirection) : redirection_(redirection) {}
+
     bool create(const char16_t* commandLine, const char16_t* workingFolder, bool suspended,
                 platform::StartedProcess& started) override;
     bool createNative(const char16_t* commandLine, const char16_t* workingFolder, bool suspended,
@@ -31,6 +43,9 @@ public:
                           platform::StartedProcess& started) override;
     bool readOutput(platform::OsHandle sink, std::size_t limit, std::string& text,
                     std::uint64_t& dropped) override;
+
+private:
+    Wow64Redirection redirection_;
 };
 
 }  // namespace win32

@@ -42,6 +42,18 @@ public:
             PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
     }
+    bool waitServingMessagesFor(std::uint32_t ms) override {
+        DWORD start = GetTickCount();
+        for (;;) {
+            DWORD waited = GetTickCount() - start;
+            if (waited >= ms) return WaitForSingleObject(handle_, 0) == WAIT_OBJECT_0;
+            DWORD result =
+                MsgWaitForMultipleObjects(1, &handle_, FALSE, ms - waited, QS_SENDMESSAGE);
+            if (result != WAIT_OBJECT_0 + 1) return result == WAIT_OBJECT_0;
+            MSG message;
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
 
 private:
     HANDLE handle_;

@@ -72,6 +72,14 @@ bool Win32WindowHost::closeMessageBox(void* window) {
     return search.box && EndDialog(search.box, IDOK) != FALSE;
 }
 
+void Win32WindowHost::holdShutdown(void* window, const char16_t* reason) {
+    ShutdownBlockReasonCreate(handle(window), wide(reason));
+}
+
+void Win32WindowHost::releaseShutdown(void* window) {
+    ShutdownBlockReasonDestroy(handle(window));
+}
+
 bool Win32WindowHost::monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) {
     HMONITOR found = MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST);
     MONITORINFOEXW info{};

@@ -39,13 +39,14 @@ HANDLE createScratchFile() {
 
 }  // namespace
 
-bool Win32XmlFiles::load(const char16_t* path, TiXmlDocument& doc) {
+bool Win32XmlFiles::load(const char16_t* path, TiXmlDocument& doc,
+                         const platform::XmlLimits& limits, std::string& refusal) {
     std::FILE* file = _wfopen(wide(path), L"rb");
     if (!file) return false;
     std::string bytes;
-    bool read = platform::readStream(file, bytes);
+    bool read = platform::readStream(file, bytes, limits.bytes);
     std::fclose(file);
-    return read && platform::parseXmlFile(bytes, doc);
+    return read && platform::parseXmlFile(bytes, doc, limits, refusal);
 }
 
 bool Win32XmlFiles::save(const char16_t* path, const TiXmlDocument& doc) {

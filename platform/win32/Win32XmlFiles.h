@@ -8,7 +8,8 @@ namespace win32 {
 
 class Win32XmlFiles : public platform::XmlFiles {
 public:
-    bool load(const char16_t* path, TiXmlDocument& doc) override;
+    bool load(const char16_t* path, TiXmlDocument& doc, const platform::XmlLimits& limits,
+              std::string& refusal) override;
     bool save(const char16_t* path, const TiXmlDocument& doc) override;
     std::FILE* scratchStream() override;
 };

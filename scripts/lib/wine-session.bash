@@ -68,6 +68,10 @@ setup_start() {
   mkdir -p "$run_dir"
   cp "$1" "$run_dir/setup.exe"
   [ $# -ge 3 ] && printf '%s' "$3" >"$run_dir/script.ini"
+  # A window of an earlier run may linger a moment after that run ended; this run's window is
+  # looked for once it has gone (its X id may even come back for this run's window).
+  wizard=""
+  until_ok 10 test -z "$(wizard_window)"
   (cd "$run_dir" && timeout 300 wine "C:\\e2e\\$2\\setup.exe" </dev/null >/dev/null 2>&1
    echo $? >"$run_dir/exit-status") &
 }
@@ -75,6 +79,14 @@ setup_exit_status() {
   until_ok 120 test -s "$run_dir/exit-status" && cat "$run_dir/exit-status" || echo timeout
 }
 wizard_window() { xdotool search --onlyvisible --name "^$wizard_title\$" 2>/dev/null | tail -1; }
+# wizard_live: $wizard is this run's window as it is now. Wine may replace the X window it
+# mapped first (a new size for a new density, say): an id found a moment ago then answers
+# BadWindow, and every look at the window is made through a fresh one.
+wizard_live() {
+  [ -n "$wizard" ] && [ "$(wizard_window)" = "$wizard" ] &&
+    xdotool getwindowgeometry "$wizard" >/dev/null 2>&1 && return 0
+  wizard_wait_window
+}
 # Waits for the wizard's window, mapped and staying: Wine may map a short-lived window first.
 wizard_wait_window() {
   local i
@@ -96,7 +108,7 @@ wizard_wait_trace() {
   sed 's/^/       /' "$run_dir/wizard-trace.txt" 2>/dev/null
   return 1
 }
-wizard_click() { xdotool mousemove --window "$wizard" "$1" "$2" click 1; }
+wizard_click() { wizard_live && xdotool mousemove --window "$wizard" "$1" "$2" click 1; }
 # wizard_hold_at LINE: the wizard stops once it has recorded LINE (the frame it showed stays on
 # the screen) until wizard_release; a screenshot of a passing moment is then no race.
 wizard_hold_at() { printf '%s\n' "$1" >"$run_dir/wizard-hold.txt"; }
@@ -104,6 +116,7 @@ wizard_release() { rm -f "$run_dir/wizard-hold.txt"; }
 # wizard_shot FILE.png: the window's 538 x 375 pixels as they are on the screen.
 wizard_shot() {
   local X Y
+  wizard_live
   eval "$(xdotool getwindowgeometry --shell "$wizard" 2>/dev/null | grep -E '^(X|Y)=')"
   xwd -root -display "$DISPLAY" |
     /usr/bin/convert xwd:- -crop "538x375+${X:-371}+${Y:-212}" +repage "png:$1"

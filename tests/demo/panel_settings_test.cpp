@@ -100,4 +100,17 @@ TEST(PanelSettings, DoesNotReadAnOversizedFile) {
     EXPECT_EQ(s.problem, "the file is larger than 64 KiB");
 }
 
+// Every user can write the file: 20,000 nested elements fit in 64 KiB and would end the panel
+// and the service on their stacks.
+TEST(PanelSettings, DoesNotReadADeeplyNestedFile) {
+    std::string deep;
+    for (int i = 0; i < 20000; ++i) deep += "<a>";
+    PanelSettings s = parsePanelSettings(installerFile("0x0409") + deep);
+    EXPECT_FALSE(s.languageFound);
+    EXPECT_EQ(s.problem, "the file holds more than 64 elements");
+    std::string nested = "<x><x><x><x><x><x><x><x><x></x></x></x></x></x></x></x></x></x>";
+    s = parsePanelSettings(installerFile("0x0409") + nested);
+    EXPECT_EQ(s.problem, "the file nests elements deeper than 8 levels");
+}
+
 }  // namespace

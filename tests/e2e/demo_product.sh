@@ -81,7 +81,7 @@ for driverSet in 'hid:HID:korvelhid' 'usb:USB:korvelusb'; do
   done
 done >"$work/drivers.expected"
 tr -d '\r' <"$logs/KorvelDrivers.log" >"$work/drivers.txt"
-check "only the x64 scripts ran, HID first, in a cmd of the installer's bitness" \
+check "only the x64 scripts ran, HID first, in the native command processor" \
   diff "$work/drivers.expected" "$work/drivers.txt"
 
 # --- the panel: started hidden by the installation

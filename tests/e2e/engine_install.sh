@@ -46,6 +46,13 @@ XML
 mkdir -p "$drive/e2e"
 (cd "$work" && timeout 120 wine "$pkgtool" build manifest.xml -o 'C:\e2e\package.bin' </dev/null) \
   || { echo "FAIL: pkgtool build"; exit 1; }
+# The same package stored, as every pkgtool before compression made it: the second
+# installation below installs that one over the compressed first.
+(cd "$work" && timeout 120 wine "$pkgtool" build manifest.xml -o 'C:\e2e\stored.bin' --store </dev/null) \
+  || { echo "FAIL: pkgtool build --store"; exit 1; }
+flag() { echo $(($(od -An -tu4 -N 4 "$drive/e2e/$1") >> 31)); }
+check "pkgtool build compresses by default" test "$(flag package.bin)" = 1
+check "pkgtool build --store stores" test "$(flag stored.bin)" = 0
 
 # --- what an installation may touch, as text
 state() {
@@ -112,9 +119,12 @@ w "$pkgtool" log "$product\\uninstall.log" >"$work/log1.txt"
 check "the log's last record names itself" test "$(tail -1 "$work/log1.txt")" = "$(printf 'LOG_FILE\t%s\\uninstall.log' "$product")"
 check "the log records the quoted Run command" grep -qxF "$(printf 'LOG_RUN_ENTRY\t"%s\\KorvelPanel.exe" -h' "$product")" "$work/log1.txt"
 
-# --- second installation over the first, with messages
-w "$pkgtool" install 'C:\e2e\package.bin' --root 'C:\Program Files' >"$work/install2.txt"
+# --- second installation over the first, with messages, from the stored package
+w "$pkgtool" install 'C:\e2e\stored.bin' --root 'C:\Program Files' >"$work/install2.txt"
 check "second install exits 0" test "$?" -eq 0
+for f in VantrelService.exe KorvelPanel.exe Uninstall.exe License.txt driver/InstallUsbDriverX64.bat; do
+  check "the stored package installs $f as it is" cmp "$payload/$f" "$productDir/$f"
+done
 check "the previous version is removed first" test "$(head -1 "$work/install2.txt")" = "$(printf 'ST_PREVIOUS_VERSION\t%s' "$product")"
 check "second install completes" grep -qx 'ST_COMPLETE' "$work/install2.txt"
 check "service running again" until_ok 120 service_runs

@@ -14,21 +14,22 @@ wine_session "$build/e2e-$(basename "$0" .sh).$$"
 work=$session_work
 fixtures="$build/fixtures"
 pkgtool="$build/tools/pkgtool.exe"
-# What the tier's programs see of 64-bit Windows. The shipped programs are 32-bit: WoW64 gives
-# them Program Files (x86), SysWOW64 and the WOW6432Node registry view. The 64-bit test build
-# (TS_WINE_BITS=64, for machines that run no 32-bit programs) sees the native ones. A script
-# such a program starts runs in a cmd of its own bitness (what a driver script logs of it).
+# What differs by tier, here and nowhere else, each with its reason. The shipped programs are
+# 32-bit; the 64-bit test build (TS_WINE_BITS=64) stands in on machines that run no 32-bit
+# programs, and sees 64-bit Windows as a native program does.
 if [ "${TS_WINE_BITS:-32}" = 64 ]; then
-  program_files='Program Files'
-  system_dir=windows/system32
-  software_key='HKLM\SOFTWARE'
-  script_arch='process=AMD64 native='
+  program_files='Program Files'           # CSIDL_PROGRAM_FILES of a 64-bit program
+  system_dir=windows/system32             # CSIDL_SYSTEM, not redirected
+  software_key='HKLM\SOFTWARE'            # the 64-bit registry view
 else
-  program_files='Program Files (x86)'
-  system_dir=windows/syswow64
-  software_key='HKLM\SOFTWARE\WOW6432Node'
-  script_arch='process=x86 native=AMD64'
+  program_files='Program Files (x86)'     # WoW64 gives a 32-bit program the x86 folder
+  system_dir=windows/syswow64             # WoW64 redirects system32 to SysWOW64
+  software_key='HKLM\SOFTWARE\WOW6432Node' # a 32-bit program's HKLM\SOFTWARE view
 fi
+# The same for both tiers, so said once: the x64 driver scripts run in the native (64-bit)
+# command processor, the 32-bit installer turning the file-system redirection off to start it,
+# so a script logs the 64-bit cmd's architecture and no WoW64 one.
+script_arch='process=AMD64 native='
 program_files_win="C:\\$program_files"
 finish() {
   if [ "$failures" -ne 0 ]; then echo "FAIL: $failures checks failed"; exit 1; fi

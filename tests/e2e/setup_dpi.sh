@@ -20,6 +20,7 @@ set_dpi() {
 # The window's whole size on the screen, as "WIDTHxHEIGHT+X+Y".
 geometry() {
   local X Y WIDTH HEIGHT
+  wizard_live >/dev/null 2>&1
   eval "$(xdotool getwindowgeometry --shell "$wizard" 2>/dev/null | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
   echo "${WIDTH:-0}x${HEIGHT:-0}+${X:-0}+${Y:-0}"
 }
@@ -27,6 +28,7 @@ geometry() {
 # shot NAME WIDTH HEIGHT: the window's pixels as they are on the screen.
 shot() {
   local X Y
+  wizard_live >/dev/null 2>&1
   eval "$(xdotool getwindowgeometry --shell "$wizard" 2>/dev/null | grep -E '^(X|Y)=')"
   xwd -root -display "$DISPLAY" |
     /usr/bin/convert xwd:- -crop "$2x$3+${X:-0}+${Y:-0}" +repage "png:$shots/$1.png"

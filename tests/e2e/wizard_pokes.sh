@@ -2,9 +2,11 @@
 # setup.exe's test build poked from outside, as Windows and other programs poke a real one:
 # a burst of device notices after the plug (exactly one installation, a whole uninstall.log),
 # an error after the window of an unattended run has faded away (no box, the installation rolls
-# back, exit 1), the folder chooser owned by the wizard window, which takes no input meanwhile,
-# and a box taking the mouse in the middle of a drag (the drag ends). Every wait is for
-# something the wizard recorded, never for a time.
+# back, exit 1), a close (taskkill without /f) and a shutdown while an error box is open (the
+# box ends, the installation rolls back, exit 1; the shutdown is held meanwhile and the log says
+# why), the folder chooser owned by the wizard window, which takes no input meanwhile, and a box
+# taking the mouse in the middle of a drag (the drag ends). Every wait is for something the
+# wizard recorded, never for a time.
 # Arguments: BUILD_DIR SOURCE_DIR.
 e2e_screen=1280x800 source "$(dirname "$0")/lib.bash" "$@"
 
@@ -61,6 +63,43 @@ check "windowless error: no box" bash -c "! xdotool search --onlyvisible --name 
 rm -rf "$blocker"
 find "$drive/$program_files/$company" -depth -type d -empty -delete 2>/dev/null
 check "windowless error: rolled back, nothing left" nothing_installed
+
+# --- a close, and a shutdown, from outside while the worker waits for an error box
+setup_log="$(unix "$(w reg query 'HKCU\Environment' /v TEMP | sed -n 's/.*REG_[A-Z_]*SZ *//p' | tr -d '\r')")/$product-setup.log"
+for how in close shutdown; do
+  mkdir -p "$blocker" && touch "$blocker/keep"
+  # Interactive, without a script.ini: only then are errors shown in a box.
+  setup_start "$setup" "box-$how"
+  check "$how: the language page shows" wizard_wait_window
+  check "$how: the window is fully shown" wizard_wait_trace "window shown"
+  wizard_click 250 338  # English
+  check "$how: the licence page is fully shown" wizard_wait_trace "page 1"
+  wizard_click 400 355  # Agree
+  check "$how: the device page is fully shown" wizard_wait_trace "page 2"
+  wizard_plug "$poke"
+  check "$how: the error box is open" wizard_wait_trace "box Error creating files!|" 120
+  check "$how: the error box is on the screen" \
+    until_ok 60 xdotool search --onlyvisible --name '^Error creating files!$'
+  if [ "$how" = close ]; then
+    w "$poke" close
+  else
+    answer=$(w "$poke" shutdown | tr -d '\r')
+    check "shutdown: held while the installation runs" test "$answer" = held
+  fi
+  check "$how: exit status 1, without anyone answering the box" test "$(setup_exit_status)" = 1
+  check "$how: it was the $how that ended the box" traced "close asked"
+  check "$how: the box is gone" bash -c "! xdotool search --onlyvisible --name '^Error creating files!\$'"
+  if [ "$how" = shutdown ]; then
+    check "shutdown: traced" traced "shutdown held"
+    check "shutdown: the session's end waited for the rollback" traced "session ends"
+    check "shutdown: the log says why" grep -q "the session is ending while the installation runs" "$setup_log"
+    check "shutdown: the log ends with status 1" bash -c "tail -1 '$setup_log' | grep -q 'exit status 1'"
+  fi
+  rm -rf "$blocker"
+  find "$drive/$program_files/$company" -depth -type d -empty -delete 2>/dev/null
+  check "$how: rolled back, nothing left" nothing_installed
+  [ "$failures" -eq 0 ] || sed 's/^/     trace: /' "$run_dir/wizard-trace.txt"
+done
 
 # --- the folder chooser is modal to the wizard; a box taking the mouse ends a drag
 setup_start "$setup" chooser "$(ini Disagree)"

@@ -100,6 +100,25 @@ TEST(DriverOutcome, AScriptThatHangsOrCannotStartIsAFailedDriver) {
     }
 }
 
+// A rolled-back installation saves no log: a driver uninstall script cut short then can never
+// be run again by anything. It gets the time its install script had.
+TEST(DriverOutcome, TheRollbackGivesAnUninstallScriptAsLongAsItsInstallScriptHad) {
+    LoggedInstall h;
+    fake::FakeProcesses::Behaviour hangs;
+    hangs.runsForMs = fake::FakeProcesses::kHangs;
+    h.machine.processes.program(at(u"driver\\UninstallUsbDriverX64.bat"), hangs);
+    fake::faults().failOperation("createService");
+    ASSERT_FALSE(h.install());
+    const std::string& log = h.log.written.at(h.logPath);
+    std::size_t limits = 0;
+    for (std::size_t at = 0; (at = log.find("time limit of ", at)) != std::string::npos; ++at) {
+        EXPECT_EQ(log.compare(at, 20, "time limit of 180 s "), 0) << log.substr(at, 30);
+        ++limits;
+    }
+    // Once before the new driver went in, once in the rollback.
+    EXPECT_EQ(limits, 2u) << log;
+}
+
 TEST(DriverOutcome, HidRunsCountAsOneSetWithItsBestRun) {
     // Run three times, one run ended well: the set did not fail.
     LoggedInstall h;

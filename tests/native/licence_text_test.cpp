@@ -72,4 +72,59 @@ TEST(LicenceText, TextInNeitherEncodingIsRefusedWithWhatToDo) {
     }
 }
 
+// Each form is the longest that is too long and the shortest that is not: a check off by one
+// at either end refuses a character or lets an overlong form through.
+TEST(LicenceText, OverlongFormsAreRefusedAndTheShortestFormsKept) {
+    struct Case {
+        std::string bytes;
+        std::u16string text;  // empty: refused
+    };
+    const Case cases[] = {
+        {"\xC0\x80", u""},                    // NUL in two bytes
+        {"\xC1\xBF", u""},                    // U+007F in two bytes
+        {"\xC2\x80", u"\u0080"},              // the first two-byte character
+        {"\xE0\x80\x80", u""},                // NUL in three bytes
+        {"\xE0\x9F\xBF", u""},                // U+07FF in three bytes
+        {"\xE0\xA0\x80", u"\u0800"},          // the first three-byte character
+        {"\xF0\x80\x80\x80", u""},            // NUL in four bytes
+        {"\xF0\x8F\xBF\xBF", u""},            // U+FFFF in four bytes
+        {"\xF0\x90\x80\x80", u"\U00010000"},  // the first four-byte character
+        {"\xF4\x8F\xBF\xBF", u"\U0010FFFF"},  // the last character there is
+    };
+    for (const Case& c : cases) {
+        Bytes out;
+        std::string cause;
+        bool kept = licenceTextOf(bytesOf("a" + c.bytes + "z"), out, cause);
+        EXPECT_EQ(kept, !c.text.empty()) << cause;
+        if (kept) {
+            EXPECT_EQ(out, utf16le(u"a" + c.text + u"z"));
+        } else {
+            EXPECT_NE(cause.find("save it as UTF-8"), std::string::npos) << cause;
+        }
+    }
+}
+
+// UTF-16 saved without a byte-order mark is valid UTF-8 when its text is ASCII: every other
+// byte NUL. The wizard would show the first character and nothing after it.
+TEST(LicenceText, TextWithNulBytesIsRefusedWithTheRemedy) {
+    Bytes le = utf16le(u"Licence terms");
+    Bytes noMark(le.begin() + 2, le.end());
+    Bytes be;
+    for (std::size_t i = 0; i + 1 < noMark.size(); i += 2) {
+        be.push_back(noMark[i + 1]);
+        be.push_back(noMark[i]);
+    }
+    for (const Bytes& bytes : {noMark, be, bytesOf(std::string("ok\0", 3)),
+                               bytesOf(std::string("\xEF\xBB\xBF"
+                                                   "a\0b",
+                                                   6))}) {
+        Bytes out;
+        std::string cause;
+        EXPECT_FALSE(licenceTextOf(bytes, out, cause));
+        EXPECT_NE(cause.find("NUL"), std::string::npos) << cause;
+        EXPECT_NE(cause.find("UTF-16 without a byte-order mark"), std::string::npos) << cause;
+        EXPECT_NE(cause.find("save it as UTF-8"), std::string::npos) << cause;
+    }
+}
+
 }  // namespace

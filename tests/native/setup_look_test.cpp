@@ -38,8 +38,15 @@ pe::VersionInfo sampleVersion() {
     return info;
 }
 
+std::vector<std::uint8_t> built(const pe::VersionInfo& info) {
+    std::vector<std::uint8_t> data;
+    std::string why;
+    EXPECT_TRUE(pe::buildVersionResource(info, data, why)) << why;
+    return data;
+}
+
 TEST(VersionResource, ReadsBackWhatItBuilds) {
-    std::vector<std::uint8_t> data = pe::buildVersionResource(sampleVersion());
+    std::vector<std::uint8_t> data = built(sampleVersion());
     EXPECT_EQ(pe::getU16(data, 0), data.size()) << "the root's length is the whole resource";
     EXPECT_EQ(data.size() % 4, 0u);
     pe::VersionInfo read;
@@ -70,10 +77,38 @@ TEST(VersionResource, VersionNumbersAreOneToFourSixteenBitParts) {
     }
 }
 
+// Each block's length is 16 bits: what does not fit is refused, never written with a length
+// that names only a part of it (a stub's 32,000-character text once gave a resource whose
+// length claimed 392 of its 65,928 bytes).
+TEST(VersionResource, TextsThatDoNotFitTheSixteenBitLengthsAreRefused) {
+    pe::VersionInfo info = sampleVersion();
+    std::string why;
+    std::vector<std::uint8_t> data;
+    // The longest description that fits, found from one that does not.
+    std::size_t longest = 33000;
+    for (;; --longest) {
+        info.strings[1].second = std::u16string(longest, u'd');
+        if (pe::buildVersionResource(info, data, why)) break;
+        EXPECT_EQ(why,
+                  "the version resource's texts do not fit its 16-bit lengths (64 KiB in all)");
+        EXPECT_TRUE(data.empty());
+        ASSERT_GT(longest, 30000u);
+    }
+    EXPECT_GT(data.size(), 65535u - 4) << "only the last step's padding was left";
+    EXPECT_EQ(pe::getU16(data, 0), data.size());
+    pe::VersionInfo read;
+    ASSERT_TRUE(pe::readVersionResource(data, read, why)) << why;
+    EXPECT_EQ(read.strings, info.strings);
+    // Many texts that each fit but not together.
+    pe::VersionInfo many = sampleVersion();
+    for (int i = 0; i < 300; ++i) many.strings.push_back({u"Comments", std::u16string(120, u'c')});
+    EXPECT_FALSE(pe::buildVersionResource(many, data, why));
+}
+
 // Every cut and every corrupted length: refused or read, never a read outside the data (the
 // sanitizer tiers would catch one), never a string that was not in the input.
 TEST(VersionResource, DamagedBlocksAreRefusedWithoutReadingOutsideThem) {
-    std::vector<std::uint8_t> good = pe::buildVersionResource(sampleVersion());
+    std::vector<std::uint8_t> good = built(sampleVersion());
     pe::VersionInfo read;
     std::string why;
     for (std::size_t cut = 0; cut < good.size(); ++cut) {
@@ -360,8 +395,7 @@ std::vector<Resource> stubResources() {
     stub.strings = {{u"FileDescription", u"Multitouch Driver Installation"},
                     {u"OriginalFilename", u"setup.exe"},
                     {u"CompanyName", u"Brenmark"}};
-    list.push_back(
-        {ResourceId::of(16), ResourceId::of(1), 1033, 0, pe::buildVersionResource(stub)});
+    list.push_back({ResourceId::of(16), ResourceId::of(1), 1033, 0, built(stub)});
     std::string why;
     pe::setString(list, 105, u"Multitouch Driver Installation", why);
     list.push_back({ResourceId::of(u"RES_DATA"), ResourceId::of(199), 1033, 0, bytesOf("pkg")});
@@ -391,6 +425,30 @@ TEST(SetupLook, TheVersionResourceComesFromTheManifestWithTheStubsOwnAsFallback)
     pe::VersionInfo bare = setupVersionOf(m, {});
     EXPECT_EQ(pe::versionString(bare, u"FileDescription"), u"QuillonTouch Setup");
     EXPECT_EQ(pe::versionString(bare, u"OriginalFilename"), u"setup.exe");
+}
+
+// Only a description and a file name are taken over from a stub, each as long as a manifest's
+// text may be; a stub that holds longer ones is refused with what it holds.
+TEST(SetupLook, AStubsOverlongVersionTextsAreNotTakenOver) {
+    for (std::u16string key : {u"FileDescription", u"OriginalFilename"}) {
+        for (std::size_t length : {259u, 260u, 32000u}) {
+            Manifest m = lookManifest();
+            m.look.title.clear();
+            m.look.titleLine = 0;
+            std::vector<Resource> list = stubResources();
+            pe::VersionInfo stub;
+            stub.strings = {{key, std::u16string(length, u'x')}};
+            pe::setResource(list, ResourceId::of(16), ResourceId::of(1), built(stub));
+            ManifestError error;
+            bool applied = applySetupLook(m, list, error);
+            EXPECT_EQ(applied, length <= 259) << utf16ToUtf8(key) << " " << length;
+            if (applied) continue;
+            EXPECT_EQ(error.line, 4) << "the Version element asked for the resource";
+            EXPECT_EQ(error.cause, "the stub's version resource has a " + utf16ToUtf8(key) +
+                                       " of " + std::to_string(length) +
+                                       " characters; at most 259 are taken over");
+        }
+    }
 }
 
 TEST(SetupLook, AManifestWithoutTheElementsLeavesTheStubsResourcesAsTheyAre) {

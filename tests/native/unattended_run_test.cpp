@@ -2,6 +2,7 @@
 // log instead of a box, and the exit status a deployment tool reads.
 #include <gtest/gtest.h>
 
+#include "device/DeviceArrival.h"
 #include "startup/Settings.h"
 #include "startup/StartupSequence.h"
 #include "startup/Switches.h"
@@ -30,6 +31,19 @@ void blockFirstFile(WizardMachine& w) {
     w.machine.files.addFolder(product);
     w.machine.files.addFolder(product + u"\\KorvelPanel.exe");
     w.machine.files.addFile(product + u"\\KorvelPanel.exe\\x");
+}
+
+// The arrival notice of a device interface as the system lays it out: size, type, reserved,
+// class GUID, the NUL-terminated name.
+std::vector<std::uint8_t> arrivalOf(const std::u16string& name) {
+    std::vector<std::uint8_t> b(28, 0);
+    b[4] = std::uint8_t(kDeviceTypeInterface);
+    for (char16_t c : name + u'\0') {
+        b.push_back(std::uint8_t(c));
+        b.push_back(std::uint8_t(c >> 8));
+    }
+    b[0] = std::uint8_t(b.size());
+    return b;
 }
 
 }  // namespace
@@ -78,6 +92,19 @@ TEST(Switches, WhatIsNotUnderstoodIsNamedNeverGuessed) {
     EXPECT_FALSE(parseSwitches(path, tooLong));
 }
 
+// The README promises a wait of at most a day: a day is taken, a second more is refused.
+TEST(Switches, TheLongestDeviceWaitIsADay) {
+    SetupSwitches day;
+    ASSERT_TRUE(parseSwitches(u"/S /WAIT=86400", day));
+    EXPECT_EQ(day.waitSeconds, 86400u);
+    SetupSwitches more;
+    EXPECT_FALSE(parseSwitches(u"/S /WAIT=86401", more));
+    EXPECT_EQ(more.notUnderstood, u"/WAIT=86401");
+    SetupSwitches none;
+    ASSERT_TRUE(parseSwitches(u"/S /WAIT=0", none));
+    EXPECT_EQ(none.waitSeconds, 0u);
+}
+
 TEST(UnattendedRun, AnErrorWithoutAWindowOpensNoBoxRollsBackAndIsLogged) {
     WizardMachine w;
     w.settingsFile(kAgreed);
@@ -120,27 +147,38 @@ TEST(UnattendedRun, ASilentRunWithoutTheDeviceWaitsItsTimeAndEndsWithItsOwnStatu
     EXPECT_EQ(zero.exitStatus(), kExitNoDevice);
 }
 
+// The wait looks once a second; a notice must not wait for the next look. Each branch proves
+// its own way in: the notice installs before any further tick, the look at the next tick.
 TEST(UnattendedRun, ADeviceThatArrivesDuringTheSilentWaitIsInstalledFor) {
     for (bool notice : {true, false}) {
         WizardMachine w;
         w.start(u"/S");
         w.tick();
         w.tick();
+        ASSERT_TRUE(w.host.timers.count(kDeviceWaitTimer)) << notice;
         w.plugTouchDevice();
-        // The arrival notice starts it at once; without one the next look finds the device.
-        if (notice) onDeviceChange(0x8000, nullptr, 0);
+        ASSERT_FALSE(w.machine.files.hasFile(kLogPath)) << notice;
+        if (notice) {
+            auto arrival = arrivalOf(u"\\\\?\\USB#VID_AAEC&PID_0C20#5&1a2b3c4d&0&1#{a5dcbf10}");
+            onDeviceChange(kDeviceArrival, arrival.data(), arrival.size());
+            EXPECT_TRUE(w.machine.files.hasFile(kLogPath)) << "installed at the notice";
+        } else {
+            w.tick();
+            EXPECT_TRUE(w.machine.files.hasFile(kLogPath)) << "installed at the next look";
+        }
         w.runUntilClosed();
         EXPECT_EQ(w.exitStatus(), kExitInstalled) << notice;
         EXPECT_EQ(w.host.count("show"), 0);
-        EXPECT_TRUE(w.machine.files.hasFile(kLogPath));
         EXPECT_EQ(workerParameter.quiet, 1);
         EXPECT_FALSE(w.host.timers.count(kDeviceWaitTimer));
+        EXPECT_TRUE(has(w.logText(), "exit status 0")) << notice;
     }
 }
 
+// Every setting the file gives is overruled by the switch that names it, and the file is left
+// exactly as it was, though it lacks HID and a run without switches would complete it.
 TEST(UnattendedRun, TheCommandLineWinsOverScriptIniAndNeverRewritesIt) {
     WizardMachine w;
-    // Lacks HID: a run without switches would complete and rewrite it.
     const std::string ini = R"(<Unattended Lang="Deutsch" EndUserLicense="Disagree" )"
                             R"(ShowPanel="No" Path="C:\Program Files"/>)";
     w.settingsFile(ini);
@@ -158,11 +196,14 @@ TEST(UnattendedRun, TheCommandLineWinsOverScriptIniAndNeverRewritesIt) {
     EXPECT_TRUE(
         w.machine.files.hasFile(u"D:\\My Apps\\Touch Tools\\Brenmark\\KorvelServerV6"
                                 u"\\uninstall.log"));
+    EXPECT_FALSE(w.machine.files.hasFile(kLogPath)) << "nothing went to the file's Path";
+    EXPECT_TRUE(has(w.logText(), "silent run, language 1042, licence agreed, panel shown, HID 2"))
+        << w.logText();
     auto bytes = w.machine.files.contents(kScriptIni);
-    std::string after(bytes.begin(), bytes.end());
-    EXPECT_TRUE(has(after, "Lang=\"Deutsch\"")) << after;
-    EXPECT_FALSE(has(after, "Korean"));
-    EXPECT_FALSE(has(after, "D:\\My Apps"));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), ini) << "script.ini was rewritten";
+    for (const std::string& call : fake::faults().trace()) {
+        EXPECT_EQ(call.find("saveXml"), std::string::npos) << call;
+    }
 }
 
 TEST(UnattendedRun, SwitchesWithoutScriptIniMakeAnUnattendedRunWithoutWritingOne) {
@@ -199,24 +240,30 @@ TEST(UnattendedRun, UsageIsABoxOnlyWhenNotSilentAndABadSwitchHasItsOwnStatus) {
     }
 }
 
+// A failed driver outweighs a restart asked for, whichever set asks and whichever fails: a
+// deployment tool that reads 3010 restarts the machine and reports success.
 TEST(UnattendedRun, DriverScriptsSetTheExitStatusOfAnInstalledRun) {
     struct Case {
-        std::uint32_t code;
+        std::uint32_t hid, usb;
         int status;
     };
-    for (Case c : {Case{0, kExitInstalled}, Case{3010, kExitRestartRequired},
-                   Case{1641, kExitRestartRequired}, Case{1603, kExitDriverFailed}}) {
+    for (Case c : {Case{0, 0, kExitInstalled}, Case{0, 3010, kExitRestartRequired},
+                   Case{1641, 0, kExitRestartRequired}, Case{0, 1603, kExitDriverFailed},
+                   Case{3010, 1603, kExitDriverFailed}, Case{1, 1641, kExitDriverFailed}}) {
         WizardMachine w;
-        fake::FakeProcesses::Behaviour b;
-        b.exitCode = c.code;
-        w.machine.processes.program(
-            u"C:\\Program Files\\Brenmark\\KorvelServerV6\\driver\\InstallUsbDriverX64.bat", b);
+        const std::u16string driver = u"C:\\Program Files\\Brenmark\\KorvelServerV6\\driver\\";
+        fake::FakeProcesses::Behaviour hid, usb;
+        hid.exitCode = c.hid;
+        usb.exitCode = c.usb;
+        w.machine.processes.program(driver + u"InstallHIDDriverX64.bat", hid);
+        w.machine.processes.program(driver + u"InstallUsbDriverX64.bat", usb);
         w.plugTouchDevice();
         w.start(u"/S");
         w.runUntilClosed();
-        EXPECT_EQ(w.exitStatus(), c.status) << c.code;
-        EXPECT_TRUE(has(w.logText(), "driver script exit code " + std::to_string(c.code)));
-        EXPECT_TRUE(has(w.logText(), "exit status " + std::to_string(c.status)));
+        std::string codes = std::to_string(c.hid) + " " + std::to_string(c.usb);
+        EXPECT_EQ(w.exitStatus(), c.status) << codes;
+        EXPECT_TRUE(has(w.logText(), "driver script exit code " + std::to_string(c.usb))) << codes;
+        EXPECT_TRUE(has(w.logText(), "exit status " + std::to_string(c.status))) << codes;
     }
 }
 

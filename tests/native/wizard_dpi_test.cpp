@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <set>
 
 #include "WizardFakes.h"
 #include "startup/StartupSequence.h"
@@ -173,13 +175,36 @@ TEST_F(Dpi, TheLicencePageKeepsItsBoxesButtonsAndTextSizesScaled) {
     wizardWidgets.licenceView.setText(u"First line of the licence\r\n\r\nSecond line\r\n");
     wizardWidgets.pathLabel.setText(u"C:\\Program Files\\Vantrel\\Touch");
     // The title's rules sit at its measured middle, and a font twice as large is not measured
-    // exactly twice as high: they are left to the text measure below.
+    // exactly twice as high: they are left to the text measure below. They are the lines in
+    // the title's own colours (fills of the scaled pixel cells on a dense screen); every other
+    // drawing must be the design's, scaled.
     std::u16string title = wizardWidgets.titleLabel.text;
+    std::set<std::uint32_t> titleColours;
+    for (const DrawOp& op : composeAt(96, LicencePage)) {
+        if (op.kind == DrawOp::Text && op.text == title) titleColours.insert(op.brush.colours[0]);
+    }
+    ASSERT_EQ(titleColours.size(), 2u) << "the title and its shadow";
     auto notTitle = [&](const DrawOp& op) {
         if (op.kind == DrawOp::Text) return op.text != title;
-        return op.kind == DrawOp::Picture || op.kind == DrawOp::Clip || op.kind == DrawOp::Copy ||
-               op.kind == DrawOp::Push;
+        bool rule = op.kind == DrawOp::Line || op.kind == DrawOp::Fill;
+        return !rule || !titleColours.count(op.colour);
     };
+    // What the comparison holds: the four button frames, their labels, the line above them,
+    // the licence's paragraphs and the folder, not only pictures.
+    std::map<DrawOp::Kind, int> kept;
+    std::set<std::u16string> texts;
+    for (const DrawOp& op : composeAt(96, LicencePage)) {
+        if (!notTitle(op)) continue;
+        ++kept[op.kind];
+        if (op.kind == DrawOp::Text) texts.insert(op.text);
+    }
+    EXPECT_EQ(kept[DrawOp::Frame], 4);
+    EXPECT_EQ(kept[DrawOp::Line], 1);
+    EXPECT_EQ(kept[DrawOp::Clip], 1);
+    for (const char16_t* text : {u"x", u"Browse", u"Agree", u"Disagree", u"Second line\r\n",
+                                 u"C:\\Program Files\\Vantrel\\Touch"}) {
+        EXPECT_TRUE(texts.count(text)) << utf16ToUtf8(text);
+    }
     expectScaledCompose(LicencePage, 192, notTitle);
 }
 

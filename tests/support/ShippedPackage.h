@@ -20,8 +20,9 @@ inline Dir dir(const std::u16string& name, std::vector<File> files, std::vector<
     return Dir{name, std::move(files), std::move(subdirs)};
 }
 
-inline Bytes shippedFileBlock() {
-    std::vector<File> root = filesNamed(
+// The shipped block's root files and its one root directory, "driver", with all below it.
+inline void shippedTree(std::vector<File>& root, std::vector<Dir>& dirs) {
+    root = filesNamed(
         {u"KorvelPanel.exe", u"Uninstall.exe", u"SdkClientModule.dll", u"VantrelService.exe"});
     root.push_back({u"License.txt", {0xFF, 0xFE, 'L', 0, 'i', 0, 'c', 0}});
     Dir hid = dir(
@@ -54,7 +55,14 @@ inline Bytes shippedFileBlock() {
                         u"UninstallHIDDriverX86.bat", u"UninstallHIDDriverX64.bat", u"devcon.exe",
                         u"DriverSetup.ini", u"InstallLog.txt", u"README.txt"}),
             {usb, hid});
-    return fileBlock(u"KorvelServerV6", root, {driver});
+    dirs = {driver};
+}
+
+inline Bytes shippedFileBlock() {
+    std::vector<File> root;
+    std::vector<Dir> dirs;
+    shippedTree(root, dirs);
+    return fileBlock(u"KorvelServerV6", root, dirs);
 }
 
 inline Script shippedScript() {

@@ -9,6 +9,7 @@
 #include "startup/StartupSequence.h"
 #include "tests/support/ShippedPackage.h"
 #include "wizard/PageFlow.h"
+#include "wizard/SessionEnd.h"
 #include "wizard/Surface.h"
 #include "wizard/Widgets.h"
 
@@ -237,6 +238,13 @@ bool WizardMachine::tickUntil(const std::function<bool()>& done, int limit) {
         tick();
     }
     return done();
+}
+
+bool WizardMachine::endSession(bool ending) {
+    if (closed_ || !onEndSession(ending)) return false;
+    exitStatus_ = onDestroy();
+    closed_ = true;
+    return true;
 }
 
 void WizardMachine::click(int x, int y) {

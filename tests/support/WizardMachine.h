@@ -93,6 +93,10 @@ public:
     // Ticks until `done` holds (checked before each tick) or `limit` ticks passed.
     bool tickUntil(const std::function<bool()>& done, int limit = 500);
 
+    // WM_ENDSESSION as the window procedure handles it: the window is destroyed when the page
+    // flow says so. True when it was.
+    bool endSession(bool ending);
+
     void click(int x, int y);
     void plugTouchDevice();
     void unplug();

@@ -220,6 +220,25 @@ run "$pkgtool" build "$work/absent.xml" -o "$work/out.bin"
 expect_eq "$rc" "1" "absent manifest: exit code"
 expect_match "$err" "absent.xml: cannot read the manifest" "absent manifest: message"
 
+# Deep nesting ended pkgtool on its stack (200,000 levels); a manifest holds a root and its
+# records, and is refused before the XML library sees more.
+{ echo '<InstallerPackage root="KorvelServerV6" payload="payload">'
+  for _ in $(seq 200000); do printf '<a>'; done; echo; } >"$work/deep.xml"
+printf 'previous package' >"$work/out.bin"
+run "$pkgtool" build "$work/deep.xml" -o "$work/out.bin"
+expect_eq "$rc:$out" "1:" "200,000 nested elements: exit code"
+expect_eq "$err" "$work/deep.xml: the manifest holds more than 2048 elements" "200,000 nested elements"
+expect_eq "$(cat "$work/out.bin")" "previous package" "200,000 nested elements: output untouched"
+{ echo '<InstallerPackage root="KorvelServerV6" payload="payload">'
+  for _ in $(seq 17); do printf '<a>'; done; for _ in $(seq 17); do printf '</a>'; done
+  echo '</InstallerPackage>'; } >"$work/deep.xml"
+run "$pkgtool" build "$work/deep.xml" -o "$work/out.bin"
+expect_eq "$err" "$work/deep.xml: the manifest nests elements deeper than 16 levels" "18 levels"
+head -c $((4 * 1024 * 1024 + 1)) /dev/zero | tr '\0' ' ' >"$work/big.xml"
+run "$pkgtool" build "$work/big.xml" -o "$work/out.bin"
+expect_eq "$rc" "1" "a manifest over 4 MiB: exit code"
+expect_match "$err" "cannot read the manifest, or it is larger than 4194304 bytes" "over 4 MiB"
+
 # Arguments the tool does not understand are a usage error, not a build.
 run "$pkgtool" build "$work/manifest.xml"
 expect_eq "$rc" "2" "build without -o"

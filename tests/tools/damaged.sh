@@ -73,4 +73,24 @@ expect_eq "$err" "script stopped at offset 58: unknown command" "command 14: std
 run "$pkgtool" list "$work/marker.bin"
 expect_eq "$rc:$err:$(wc -l <"$work/stdout")" "0::6" "list of a package with a bad script"
 
+# A compressed file whose frame is not what its entry says loads (the frames are read only as
+# the files are written) but does not extract: extract names it and why, and leaves no part of
+# it behind. Its declared size sits right before its frame's magic number.
+magic=$(LC_ALL=C grep -obUaP '\x28\xb5\x2f\xfd' "$work/good.bin" | head -1 | cut -d: -f1)
+[ -n "$magic" ] || fail "no zstd frame in the compressed package"
+declared=$(u32 "$work/good.bin" $((magic - 4)))
+cp "$work/good.bin" "$work/lying.bin" && put_u32 "$work/lying.bin" $((magic - 4)) $((declared + 1))
+run "$pkgtool" list "$work/lying.bin"
+expect_eq "$rc:$err" "0:" "a file whose frame is shorter than its size still lists"
+run "$pkgtool" extract "$work/lying.bin" "$work/lying"
+expect_eq "$rc:$out" "1:" "extract of a file whose frame is shorter than its size"
+expect_match "$err" "^pkgtool: \"[^\"]+\" cannot be extracted: a compressed file decodes to less than its size$" \
+  "extract says which file and why"
+name=$(sed -n 's/^pkgtool: "\([^"]*\)".*/\1/p' <<<"$err" | tr '\\' /)
+[ -n "$name" ] && [ ! -e "$work/lying/$name" ] || fail "extract left part of \"$name\" behind"
+cp "$work/good.bin" "$work/flipped.bin" && poke "$work/flipped.bin" $((magic + 12)) '\x00\x00\x00\x00'
+run "$pkgtool" extract "$work/flipped.bin" "$work/flipped"
+expect_eq "$rc" "1" "extract of a damaged frame"
+expect_match "$err" "cannot be extracted: a compressed file" "extract of a damaged frame says why"
+
 finish

@@ -76,6 +76,13 @@ expect_match "$dump" "SizeOfImage[[:space:]]+0*$(printf '%x' $image_end)" "SizeO
 expect_eq "$(u32at "$work/setup.exe" $(($(optional "$work/setup.exe") + 64)))" \
   "$(pe_checksum "$work/setup.exe")" "checksum"
 
+# The package line info prints last: what `list` shows of the manifest's package, summed.
+package_line() { # package_line MANIFEST KIND [--store]
+  "$pkgtool" build "$1" -o "$work/for-info.bin" ${3:-} || fail "build for info"
+  "$pkgtool" list "$work/for-info.bin" |
+    awk -v k="$2" '{n++; s += $1} END {printf "package: %s, %d files, %d bytes", k, n, s}'
+}
+
 # The manifest's Version makes the version resource; the stub's description stays, as no
 # title or description is given.
 run "$pkgtool" info "$work/setup.exe"
@@ -89,16 +96,35 @@ FileDescription: Setup stub for tests
 FileVersion: 6.0.2
 OriginalFilename: setup.exe
 ProductName: KorvelServerV6
-ProductVersion: 6.0.2" "info on the demo setup"
+ProductVersion: 6.0.2
+$(package_line "$demo/manifest.xml" compressed)" "info on the demo setup"
 run "$pkgtool" info "$work/stub.exe"
 expect_match "$out" "file version: 1.2.3.4
 product version: 1.2.3.4
 FileDescription: Setup stub for tests
-FileVersion: 1.2.3.4\$" "info on the stub"
+FileVersion: 1.2.3.4
+package: \\(unreadable: script block runs past the end\\)\$" "info on the stub (its package a few bytes of no package)"
 run "$pkgtool" info "$work/bare.exe"
 expect_eq "$rc:$out:$err" "0:title: (none)
 icon: (none)
-version: (none):" "info on an image without resources"
+version: (none)
+package: (none):" "info on an image without resources"
+# --store carries the package every earlier pkgtool made; info tells the two apart.
+run "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/stored.exe" --stub "$work/stub.exe" --store
+expect_eq "$rc:$out:$err" "0::" "make-setup --store"
+"$pkgtool" build "$demo/manifest.xml" -o "$work/stored.bin" --store || fail "build --store"
+resource "$work/stored.exe" RES_DATA 199 >"$work/res199-stored.bin"
+expect_file_eq "$work/res199-stored.bin" "$work/stored.bin" "RES_DATA 199 is the stored package"
+run "$pkgtool" info "$work/stored.exe"
+expect_eq "$(tail -1 <<<"$out")" "$(package_line "$demo/manifest.xml" stored --store)" \
+  "info on a setup with a stored package"
+# A package the installer would reject is named so, with the reason.
+cp "$work/setup.exe" "$work/damaged.exe"
+offset=$(grep -obUaP 'TPID' "$work/damaged.exe" | head -1 | cut -d: -f1)
+printf 'XXXX' | dd of="$work/damaged.exe" bs=1 seek="$offset" conv=notrunc 2>/dev/null
+run "$pkgtool" info "$work/damaged.exe"
+expect_eq "$(tail -1 <<<"$out")" "package: (unreadable: no product identity block)" \
+  "info on a setup whose package is damaged"
 run "$pkgtool" info "$work/package.bin"
 expect_eq "$rc:$out" "1:" "info on no executable"
 expect_match "$err" "package.bin\" cannot be read: not an executable \(no MZ header\)" \
@@ -202,7 +228,8 @@ FileVersion: 2.5.1
 LegalCopyright: © 2026 Quillon & Co
 OriginalFilename: setup.exe
 ProductName: QuillonTouch
-ProductVersion: 2.5.1" "info on the product's setup ($stub)"
+ProductVersion: 2.5.1
+$(package_line "$look/manifest.xml" compressed)" "info on the product's setup ($stub)"
   # Read by another tool: the icon group and its images as an .ico again.
   wrestool -x --type=14 --name=107 "$work/look-$stub.exe" >"$work/group.ico" 2>/dev/null
   expect_match "$(icotool -l "$work/group.ico" 2>&1 | tr '\n' ' ')" \
@@ -370,27 +397,66 @@ for args in "--sign $work/cert.pem $work/key.pem --sign-pfx $work/cert.pfx" \
 done
 
 # The time-stamp server goes to osslsigncode as RFC 3161 (-ts); the network is out of reach
-# here, so a stand-in osslsigncode records its arguments and signs nothing.
+# here, so a stand-in osslsigncode records its arguments and the password it was given, and
+# signs nothing. With $work/hold present it waits (up to 20 s) until that file is gone.
 mkdir -p "$work/fakebin"
 cat >"$work/fakebin/osslsigncode" <<SH
 #!/bin/sh
 printf '%s\n' "\$@" >"$work/recorded"
 while [ \$# -gt 0 ]; do
-  case "\$1" in -readpass) cat "\$2" >"$work/password-seen";; -in) in=\$2;; -out) out=\$2;; esac
+  case "\$1" in
+    -readpass) if [ "\$2" = - ]; then cat >"$work/password-seen"; else cat "\$2" >"$work/password-seen"; fi;;
+    -in) in=\$2;; -out) out=\$2;;
+  esac
   shift
 done
+touch "$work/signing"
+i=0
+while [ -e "$work/hold" ] && [ \$i -lt 200 ]; do sleep 0.1; i=\$((i + 1)); done
 cp "\$in" "\$out"
 SH
 chmod +x "$work/fakebin/osslsigncode"
-run env PATH="$work/fakebin:$PATH" PKGTOOL_PFX_PASSWORD=s3cret "$pkgtool" make-setup \
-  "$demo/manifest.xml" -o "$work/ts.exe" --stub "$work/stub.exe" --sign-pfx "$work/cert.pfx" \
-  --timestamp http://timestamp.example/rfc3161
+mkdir -p "$work/tmp"
+run env PATH="$work/fakebin:$PATH" TMPDIR="$work/tmp" PKGTOOL_PFX_PASSWORD=s3cret "$pkgtool" \
+  make-setup "$demo/manifest.xml" -o "$work/ts.exe" --stub "$work/stub.exe" \
+  --sign-pfx "$work/cert.pfx" --timestamp http://timestamp.example/rfc3161
 expect_eq "$rc:$err" "0:" "time-stamped signing"
 expect_eq "$(tr '\n' ' ' <"$work/recorded")" \
-  "sign -pkcs12 $work/cert.pfx -readpass $(sed -n 5p "$work/recorded") -h sha256 -ts http://timestamp.example/rfc3161 -in $work/ts.exe.unsigned -out $work/ts.exe " \
+  "sign -pkcs12 $work/cert.pfx -readpass - -h sha256 -ts http://timestamp.example/rfc3161 -in $work/ts.exe.unsigned -out $work/ts.exe " \
   "osslsigncode's command line"
-expect_eq "$(cat "$work/password-seen")" "s3cret" "the password reached osslsigncode through a file"
+expect_eq "$(cat "$work/password-seen")" "s3cret" "the password reached osslsigncode through its input"
 grep -q s3cret "$work/recorded" && fail "the password was on osslsigncode's command line"
-[ ! -e "$(sed -n 5p "$work/recorded")" ] || fail "the password file outlived the signing"
+# The password from a file the user gives stays that file.
+run env PATH="$work/fakebin:$PATH" "$pkgtool" make-setup "$demo/manifest.xml" -o "$work/ts.exe" \
+  --stub "$work/stub.exe" --sign-pfx "$work/cert.pfx" --password-file "$work/pass.txt"
+expect_eq "$rc:$err" "0:" "signing with a password file"
+expect_eq "$(sed -n 5p "$work/recorded")" "$work/pass.txt" "the user's password file is read in place"
+
+# However pkgtool ends while osslsigncode runs (Ctrl-C, a CI time-out, a kill), no password is
+# left on disk: nothing in TMPDIR, the output's folder or anywhere the signing named holds it.
+# env --default-signal: a background job of a script would otherwise ignore SIGINT.
+for signal in INT TERM KILL; do
+  rm -rf "$work/tmp" "$work/signing" "$work/killed"
+  mkdir -p "$work/tmp" "$work/killed"
+  touch "$work/hold"
+  env --default-signal=INT,TERM PATH="$work/fakebin:$PATH" TMPDIR="$work/tmp" \
+    PKGTOOL_PFX_PASSWORD=s3cret "$pkgtool" make-setup "$demo/manifest.xml" \
+    -o "$work/killed/setup.exe" --stub "$work/stub.exe" --sign-pfx "$work/cert.pfx" \
+    >/dev/null 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do [ -e "$work/signing" ] && break; sleep 0.1; done
+  [ -e "$work/signing" ] || fail "SIG$signal: osslsigncode was never started"
+  kill -s "$signal" "$pid"
+  wait "$pid"
+  status=$?
+  [ "$status" -gt 128 ] || fail "SIG$signal: pkgtool did not end by the signal (status $status)"
+  rm -f "$work/hold"
+  for _ in $(seq 50); do [ -e "$work/killed/setup.exe" ] && break; sleep 0.1; done
+  named=$(sed -n 5p "$work/recorded")
+  [ "$named" != - ] || named=
+  left=$(grep -rl s3cret "$work/tmp" "$work/killed" $named </dev/null 2>/dev/null)
+  [ -z "$left" ] || fail "SIG$signal: the password was left on disk: $left"
+  [ -z "$(ls -A "$work/tmp")" ] || fail "SIG$signal: pkgtool left $(ls -A "$work/tmp") in TMPDIR"
+done
 
 finish

@@ -36,14 +36,15 @@ run "$pkgtool" list "$work/link.bin"
 expect_eq "$rc:$err" "0:" "a link to the package"
 expect_file_eq "$work/stdout" "$work/demo.list" "the list through a link"
 
-# Packages that end just before, on and just after a page boundary. The last file's last byte
-# is the package's last byte, so a read past the end of the mapping would show.
+# Packages that end just before, on and just after a page boundary (stored: their size is the
+# payload's). The last file's last byte is the package's last byte, so a read past the end of
+# the mapping would show.
 one_file_package() { # one_file_package SIZE: $work/s/payload/sub/data.bin and $work/s.bin
   rm -rf "$work/s"
   mkdir -p "$work/s/payload/sub"
   head -c "$1" /dev/urandom >"$work/s/payload/sub/data.bin"
   printf '<InstallerPackage root="R" payload="payload"><Company name="C"/><Product name="R"/></InstallerPackage>\n' >"$work/s/manifest.xml"
-  "$pkgtool" build "$work/s/manifest.xml" -o "$work/s.bin" || fail "build with $1 bytes"
+  "$pkgtool" build "$work/s/manifest.xml" -o "$work/s.bin" --store || fail "build with $1 bytes"
 }
 one_file_package 1
 overhead=$(($(wc -c <"$work/s.bin") - 1))

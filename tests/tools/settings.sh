@@ -81,6 +81,27 @@ out=$(env -u TOUCHSETUP_ROOT "$pkgtool" settings "$work/nopath.ini")
 want_file='<Unattended Lang="German" EndUserLicense="Disagree" ShowPanel="No" HID="1" />'
 [ "$(cat "$work/nopath.ini")" = "$want_file" ] || fail "no machine wrote: $(cat "$work/nopath.ini")"
 
+# Bounded before the XML library sees it: nested deep, a file once crashed the reader, and less
+# deep it was written back indented, growing with the square of its depth (21 KB became 36 MB).
+# Refused, named, and left as it was.
+deep() { for _ in $(seq "$1"); do printf '<a>'; done; printf '<Unattended Lang="English"/>'; for _ in $(seq "$1"); do printf '</a>'; done; }
+for case in "7:" "8:nests elements deeper than 8 levels" "7000:holds more than 64 elements"; do
+  depth=${case%%:*} why=${case#*:}
+  deep "$depth" >"$work/deep.ini"
+  cp "$work/deep.ini" "$work/deep.orig"
+  err=$("$pkgtool" settings "$work/deep.ini" 2>&1 >/dev/null)
+  rc=$?
+  if [ -z "$why" ]; then
+    [ "$rc" -eq 0 ] || fail "$depth levels: exited $rc ($err)"
+  else
+    [ "$rc" -eq 1 ] && [ "$err" = "not loaded: $why" ] || fail "$depth levels: $rc '$err'"
+    cmp -s "$work/deep.ini" "$work/deep.orig" || fail "$depth levels: the file was changed"
+  fi
+done
+{ printf '<Unattended Lang="English"/><!--'; head -c 65536 /dev/zero | tr '\0' x; printf -- '-->'; } >"$work/big.ini"
+err=$("$pkgtool" settings "$work/big.ini" 2>&1 >/dev/null)
+[ "$err" = "not loaded: larger than 65536 bytes" ] || fail "a file over 64 KiB: '$err'"
+
 "$pkgtool" settings >/dev/null 2>&1
 [ $? -eq 2 ] || fail "settings without PATH should exit 2"
 

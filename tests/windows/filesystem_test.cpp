@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "package/Package.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "tests/support/CompressedPackage.h"
 #include "tests/support/ShippedPackage.h"
 
 namespace {
@@ -156,5 +157,51 @@ TEST_F(Win32Files, ThePackageExtractsOntoRealFilesAndIsRemovedAgain) {
     fs.removeFolder(at(u"KorvelServerV6\\.keep").c_str());
     EXPECT_TRUE(deleteFolderTree(root.targetPath));
     EXPECT_FALSE(fs.exists(root.targetPath));
+    releaseInstallConfig(config);
+}
+
+// A compressed package's files are decoded as they are written, in pieces, through the real
+// file API; a file whose frame is damaged leaves nothing behind, and a file written from pieces
+// below a folder others may write keeps to that folder's rules.
+TEST_F(Win32Files, CompressedFilesAreDecodedOntoRealFilesAPieceAtATime) {
+    std::vector<std::uint8_t> big(std::size_t(3) << 20);
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = std::uint8_t((i * 7) ^ (i >> 9));
+    std::vector<std::uint8_t> damaged = testpkg::storedCompressed(big);
+    damaged.resize(damaged.size() - 2);
+    auto blob = testpkg::compressedPackage(
+        testpkg::Script{}, u"R", {testpkg::File{u"big.bin", big}, testpkg::File{u"empty.dat", {}}},
+        {});
+    auto bad = testpkg::package(testpkg::Script{},
+                                testpkg::fileBlock(u"R", {testpkg::File{u"cut.bin", damaged}}, {}));
+    bad = testpkg::flaggedCompressed(bad);
+    auto* config = new InstallConfig;
+    ASSERT_TRUE(loadPackage(blob.data(), blob.size(), *config));
+    PackageRoot& root = *config->fileTree;
+    ASSERT_TRUE(copyText(root.targetPath, at(u"R")));
+    createTargetFolders(root);
+    for (FileNode* f = root.allFiles; f; f = f->nextInAll) {
+        TextBuffer path;
+        ASSERT_TRUE(targetPathOf(*f, path));
+        ASSERT_TRUE(writePackageFile(*f, path)) << utf16ToUtf8(viewOf(path));
+    }
+    std::vector<std::uint8_t> back;
+    ASSERT_TRUE(fs.readFile(at(u"R\\big.bin").c_str(), back));
+    EXPECT_EQ(back, big);
+    ASSERT_TRUE(fs.readFile(at(u"R\\empty.dat").c_str(), back));
+    EXPECT_TRUE(back.empty());
+
+    EXPECT_EQ(fs.writeFileBelowFrom(root.targetPath, u"below.bin", fileContentsOf(*root.allFiles)),
+              platform::WriteResult::Written);
+    ASSERT_TRUE(fs.readFile(at(u"R\\below.bin").c_str(), back));
+    std::vector<std::uint8_t> expected;
+    ASSERT_TRUE(readPackageFile(*root.allFiles, expected, SIZE_MAX));
+    EXPECT_EQ(back, expected);
+
+    auto* damagedConfig = new InstallConfig;
+    ASSERT_TRUE(loadPackage(bad.data(), bad.size(), *damagedConfig));
+    EXPECT_FALSE(writePackageFile(*damagedConfig->fileTree->allFiles, at(u"R\\cut.bin").c_str()));
+    EXPECT_FALSE(fs.exists(at(u"R\\cut.bin").c_str()));
+    releaseInstallConfig(damagedConfig);
+    EXPECT_TRUE(deleteFolderTree(root.targetPath));
     releaseInstallConfig(config);
 }

@@ -61,10 +61,12 @@ bool checkReferences(const std::u16string& written, const Manifest& manifest, in
 }
 
 bool parseArguments(const std::vector<std::string>& args, std::string& manifest,
-                    std::string& output) {
+                    std::string& output, bool& store) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" && i + 1 < args.size() && output.empty()) {
             output = args[++i];
+        } else if (args[i] == "--store" && !store) {
+            store = true;
         } else if (manifest.empty() && !args[i].empty() && args[i] != "-o") {
             manifest = args[i];
         } else {
@@ -76,19 +78,21 @@ bool parseArguments(const std::vector<std::string>& args, std::string& manifest,
 
 int build(const std::vector<std::string>& args) {
     std::string manifestArg, outputArg;
-    if (!parseArguments(args, manifestArg, outputArg)) {
-        std::fputs("usage: pkgtool build MANIFEST.xml -o PACKAGE.bin\n", stderr);
+    bool store = false;
+    if (!parseArguments(args, manifestArg, outputArg, store)) {
+        std::fputs("usage: pkgtool build MANIFEST.xml -o PACKAGE.bin [--store]\n", stderr);
         return 2;
     }
     OutputFile out;
     if (!out.open(toolPath(outputArg))) return toolError("cannot write \"" + outputArg + "\"");
-    if (int status = buildPackageInto(manifestArg, out)) return status;
+    if (int status = buildPackageInto(manifestArg, out, nullptr, store)) return status;
     // A partial package must not pass for a good one: it only takes the output's name whole.
     if (!out.commit()) return toolError("cannot write \"" + outputArg + "\"");
     return 0;
 }
 
-const CommandRegistration registration("build", "build MANIFEST.xml -o PACKAGE.bin", build);
+const CommandRegistration registration("build", "build MANIFEST.xml -o PACKAGE.bin [--store]",
+                                       build);
 
 }  // namespace
 
@@ -101,7 +105,7 @@ int refuseManifest(const std::string& manifestArg, int line, const std::string& 
     return 1;
 }
 
-int buildPackageInto(const std::string& manifestArg, OutputFile& out, Manifest* read) {
+int buildPackageInto(const std::string& manifestArg, OutputFile& out, Manifest* read, bool store) {
     Manifest manifest;
     ManifestError error;
     if (!readManifest(toolPath(manifestArg), manifest, error)) {
@@ -125,6 +129,7 @@ int buildPackageInto(const std::string& manifestArg, OutputFile& out, Manifest* 
         return refuseManifest(manifestArg, line, cause);
     }
     PackageInput input = packageInputOf(manifest.rootName, payload, manifest.records);
+    input.compress = !store;
     PackageFault fault;
     if (!writePackage(input, out, fault)) {
         if (!fault.record) return refuseManifest(manifestArg, manifest.rootLine, fault.reason);

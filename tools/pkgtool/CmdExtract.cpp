@@ -40,9 +40,11 @@ int extract(const std::vector<std::string>& args) {
             return toolError("the target path of \"" + packagePathOf(f) +
                              "\" is longer than 259 UTF-16 units");
         }
-        auto result = fs.writeFileBelow(root.targetPath, relative, f->contents, f->size);
+        const char* damage = nullptr;
+        auto result = fs.writeFileBelowFrom(root.targetPath, relative, fileContentsOf(*f, &damage));
         package.release(*f);
         if (result == platform::WriteResult::ShortWrite) fs.removeBelow(root.targetPath, relative);
+        if (damage) return toolError("\"" + packagePathOf(f) + "\" cannot be extracted: " + damage);
         if (result != platform::WriteResult::Written) {
             return toolError("cannot write \"" + printable(viewOf(path)) + "\"");
         }

@@ -1,9 +1,11 @@
 // pkgtool info SETUP.exe: what Windows shows of a setup executable (its window title, the
-// sizes of its icon, its version numbers and strings), read from any setup.exe without
-// running it.
+// sizes of its icon, its version numbers and strings), and what its installer package is,
+// read from any setup.exe without running it. The executable is mapped, not read: only the
+// few small resources shown are copied, so a setup of any size is looked at in little memory.
 #include <cstdio>
 
 #include "package/IconResource.h"
+#include "package/Package.h"
 #include "package/PeResources.h"
 #include "package/StringResource.h"
 #include "package/VersionResource.h"
@@ -77,6 +79,44 @@ void printVersion(const std::vector<pe::Resource>& resources) {
     }
 }
 
+// Only these are read: the title's string tables, the icon's group, the version.
+bool shown(const pe::Resource& r) {
+    return pe::sameId(r.type, pe::ResourceId::of(pe::kStringType)) ||
+           pe::sameId(r.type, pe::ResourceId::of(pe::kGroupIconType)) ||
+           pe::sameId(r.type, pe::ResourceId::of(pe::kVersionType));
+}
+
+// The package as the installer loads it (its validity test reads whether it is compressed),
+// straight from the mapped file: the tree holds names and sizes, never the files' bytes.
+void printPackage(const std::vector<pe::Resource>& resources) {
+    const pe::Resource* package = nullptr;
+    for (const pe::Resource& r : resources) {
+        if (pe::sameId(r.type, pe::ResourceId::of(u"RES_DATA")) &&
+            pe::sameId(r.name, pe::ResourceId::of(199))) {
+            package = &r;
+            break;
+        }
+    }
+    if (!package) {
+        std::printf("package: (none)\n");
+        return;
+    }
+    auto* config = new InstallConfig;
+    if (loadPackage(package->inFile.data(), package->inFile.size(), *config)) {
+        std::uint64_t files = 0, bytes = 0;
+        for (const FileNode* f = config->fileTree->allFiles; f; f = f->nextInAll) {
+            ++files;
+            bytes += f->size;
+        }
+        std::printf("package: %s, %llu files, %llu bytes\n",
+                    config->fileTree->compressed ? "compressed" : "stored",
+                    static_cast<unsigned long long>(files), static_cast<unsigned long long>(bytes));
+    } else {
+        std::printf("package: (unreadable: %s)\n", lastPackageRejection);
+    }
+    releaseInstallConfig(config);
+}
+
 int info(const std::vector<std::string>& args) {
     if (args.size() != 1) {
         std::fputs("usage: pkgtool info SETUP.exe\n", stderr);
@@ -86,12 +126,16 @@ int info(const std::vector<std::string>& args) {
     if (!file.map(toolPath(args[0]))) return toolError("cannot read \"" + args[0] + "\"");
     std::vector<pe::Resource> resources;
     std::string reason;
-    if (!pe::readResources({file.data(), file.size()}, resources, reason)) {
+    if (!pe::readResources({file.data(), file.size()}, resources, reason, false)) {
         return toolError("\"" + args[0] + "\" cannot be read: " + reason);
+    }
+    for (pe::Resource& r : resources) {
+        if (shown(r)) r.data.assign(r.inFile.begin(), r.inFile.end());
     }
     printTitle(resources);
     printIcon(resources);
     printVersion(resources);
+    printPackage(resources);
     return 0;
 }
 

@@ -1,6 +1,6 @@
 // pkgtool make-setup MANIFEST.xml -o SETUP.exe [--stub STUB.exe] [--pictures DIR]
 //                   [--sign CERT.pem KEY.pem | --sign-pfx FILE.pfx [--password-file FILE]]
-//                   [--timestamp URL] [--test-build]
+//                   [--timestamp URL] [--test-build] [--store]
 // A setup executable for another product, made from an existing one without a compiler: the
 // stub's installer package is replaced by the one the manifest makes, its pictures by those of
 // the folder given, its title, icon and version by those the manifest gives, and every other
@@ -28,13 +28,14 @@ struct Options {
     std::string manifest, output, stub, pictures;
     SigningOptions signing;
     bool testBuild = false;  // a test-build stub is meant
+    bool store = false;      // the files as they are, not compressed
 };
 
 int usage() {
     std::fputs(
         "usage: pkgtool make-setup MANIFEST.xml -o SETUP.exe [--stub STUB.exe] [--pictures DIR] "
         "[--sign CERT.pem KEY.pem | --sign-pfx FILE.pfx [--password-file FILE]] [--timestamp URL] "
-        "[--test-build]\n",
+        "[--test-build] [--store]\n",
         stderr);
     return 2;
 }
@@ -70,6 +71,8 @@ bool parseOptions(const std::vector<std::string>& args, Options& o) {
             ok = takeValue(args, i, o.signing.timestampUrl);
         } else if (a == "--test-build" && !o.testBuild) {
             o.testBuild = true;
+        } else if (a == "--store" && !o.store) {
+            o.store = true;
         } else if (o.manifest.empty() && !a.empty() && a[0] != '-') {
             o.manifest = a;
         } else {
@@ -182,7 +185,7 @@ int makeSetup(const std::vector<std::string>& args) {
         return failure("cannot write \"" + o.output + ".package\"");
     }
     Manifest manifest;
-    if (int status = buildPackageInto(o.manifest, package, &manifest)) return status;
+    if (int status = buildPackageInto(o.manifest, package, &manifest, o.store)) return status;
     ManifestError error;
     if (!applySetupLook(manifest, resources, error)) {
         return refuseManifest(o.manifest, error.line, error.cause);
@@ -210,7 +213,7 @@ const CommandRegistration registration(
     "make-setup",
     "make-setup MANIFEST.xml -o SETUP.exe [--stub STUB.exe] [--pictures DIR] "
     "[--sign CERT.pem KEY.pem | --sign-pfx FILE.pfx [--password-file FILE]] [--timestamp URL] "
-    "[--test-build]",
+    "[--test-build] [--store]",
     makeSetup);
 
 }  // namespace

@@ -15,8 +15,9 @@ int run(const std::vector<std::string>& args) {
     }
     std::u16string path = utf8ToUtf16(args[0]);
     UnattendedSettings record;
-    if (!readSettingsFile(path.c_str(), record)) {
-        std::fputs("not loaded\n", stderr);
+    std::string refusal;
+    if (!readSettingsFile(path.c_str(), record, true, &refusal)) {
+        std::fprintf(stderr, "not loaded%s%s\n", refusal.empty() ? "" : ": ", refusal.c_str());
         return 1;
     }
     std::printf("language\t%u\n", unsigned(record.language));

@@ -76,6 +76,14 @@ bool licenceTextOf(const std::vector<std::uint8_t>& bytes, std::vector<std::uint
         return true;
     }
     std::size_t from = startsWith(bytes, {0xEF, 0xBB, 0xBF}) ? 3 : 0;
+    // NUL is valid UTF-8, and UTF-16 without a mark is mostly NUL bytes: read as UTF-8 the
+    // wizard would show its first character and stop there.
+    if (std::find(bytes.begin() + long(from), bytes.end(), 0) != bytes.end()) {
+        cause =
+            "holds NUL bytes (UTF-16 without a byte-order mark?): save it as UTF-8 (it is "
+            "converted) or as UTF-16LE with a byte-order mark";
+        return false;
+    }
     if (!isUtf8(bytes, from)) {
         cause =
             "is neither UTF-8 nor UTF-16 with a byte-order mark: save it as UTF-8 (it is "

@@ -490,9 +490,14 @@ bool parseManifest(const std::vector<std::uint8_t>& bytes, const std::u16string&
     std::string text(bytes.begin(), bytes.end());
     int line = 0;
     std::string cause;
+    if (!platform::xmlTextWithinLimits(text, platform::kManifestXmlLimits, cause)) {
+        return refuse(error, 0, "the manifest " + cause);
+    }
     if (findUndefinedEntity(text, line, cause)) return refuse(error, line, cause);
     TiXmlDocument document;
-    if (!platform::parseXmlText(text, TIXML_ENCODING_UTF8, document)) {
+    if (!platform::parseXmlText(text, TIXML_ENCODING_UTF8, document, platform::kManifestXmlLimits,
+                                cause)) {
+        if (!cause.empty()) return refuse(error, 0, "the manifest " + cause);
         return refuse(error, document.ErrorRow(),
                       std::string("not well-formed XML: ") + document.ErrorDesc());
     }
@@ -510,8 +515,11 @@ bool parseManifest(const std::vector<std::uint8_t>& bytes, const std::u16string&
 bool readManifest(const std::u16string& path, Manifest& manifest, ManifestError& error) {
     manifest = Manifest{};
     std::vector<std::uint8_t> bytes;
-    if (!platform::files().readFile(path.c_str(), bytes)) {
-        return refuse(error, 0, "cannot read the manifest");
+    // A file over the bound is refused before anything of it is read.
+    if (!platform::files().readFile(path.c_str(), bytes, platform::kManifestXmlLimits.bytes)) {
+        return refuse(error, 0,
+                      "cannot read the manifest, or it is larger than " +
+                          std::to_string(platform::kManifestXmlLimits.bytes) + " bytes");
     }
     return parseManifest(bytes, path, manifest, error);
 }

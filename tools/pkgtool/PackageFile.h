@@ -21,7 +21,7 @@ public:
     InstallConfig& config() { return *config_; }
     // Lets the pages of a file written out go: going through a package of any size then
     // holds about one file of it in memory at a time.
-    void release(const FileNode& file) const { file_.release(file.contents, file.size); }
+    void release(const FileNode& file) const { file_.release(file.contents, file.storedSize); }
     const ScriptStop& scriptStop() const { return stop_; }
 
 private:

@@ -36,14 +36,38 @@ pe::VersionInfo stubVersion(const std::vector<pe::Resource>& resources) {
     return info;
 }
 
-bool setVersion(const Manifest& manifest, std::vector<pe::Resource>& resources) {
-    const SetupLook& look = manifest.look;
-    if (!manifest.identityLines.version && !look.descriptionLine && !look.copyrightLine) {
-        return true;
+// What is taken over from the stub is held to what a manifest may give for the same text: a
+// stub's strings are bounded only by its resource, and theirs with the manifest's could pass
+// the 16-bit lengths of the one written.
+bool stubStringsFit(const pe::VersionInfo& stub, std::string& reason) {
+    for (const char16_t* key : {u"FileDescription", u"OriginalFilename"}) {
+        std::size_t length = pe::versionString(stub, key).size();
+        if (length > kTextUnits - 1) {
+            reason = "the stub's version resource has a " + utf16ToUtf8(key) + " of " +
+                     std::to_string(length) + " characters; at most " +
+                     std::to_string(kTextUnits - 1) + " are taken over";
+            return false;
+        }
     }
-    pe::VersionInfo info = setupVersionOf(manifest, stubVersion(resources));
+    return true;
+}
+
+bool setVersion(const Manifest& manifest, std::vector<pe::Resource>& resources,
+                ManifestError& error) {
+    const SetupLook& look = manifest.look;
+    int line = manifest.identityLines.version ? manifest.identityLines.version
+               : look.descriptionLine         ? look.descriptionLine
+                                              : look.copyrightLine;
+    if (line == 0) return true;
+    pe::VersionInfo stub = stubVersion(resources);
+    std::string reason;
+    std::vector<std::uint8_t> data;
+    if (!stubStringsFit(stub, reason) ||
+        !pe::buildVersionResource(setupVersionOf(manifest, stub), data, reason)) {
+        return refuse(error, line, reason);
+    }
     pe::setResource(resources, pe::ResourceId::of(pe::kVersionType),
-                    pe::ResourceId::of(pe::kVersionName), pe::buildVersionResource(info));
+                    pe::ResourceId::of(pe::kVersionName), std::move(data));
     return true;
 }
 
@@ -106,5 +130,5 @@ bool applySetupLook(const Manifest& manifest, std::vector<pe::Resource>& resourc
             return refuse(error, look.iconLine, "SetupIcon: the stub's " + reason);
         }
     }
-    return setVersion(manifest, resources);
+    return setVersion(manifest, resources, error);
 }

@@ -34,28 +34,54 @@ bool signExecutable(const std::string&, const std::string&, const SigningOptions
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 
 extern char** environ;
 
 namespace {
 
-bool runOsslsigncode(std::vector<std::string> args, std::string& cause) {
+// The password goes to osslsigncode's standard input ("-readpass -") through a pipe, and so is
+// never on disk: no end of pkgtool, a kill included, can leave it behind. It is written whole
+// before osslsigncode starts, so a password longer than the pipe holds is refused instead of
+// waiting for a reader.
+bool passwordPipe(const std::string& password, int& readEnd, std::string& cause) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        cause = "cannot make a pipe for the PKCS#12 password";
+        return false;
+    }
+    ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    bool written = ::write(ends[1], password.data(), password.size()) == ssize_t(password.size());
+    ::close(ends[1]);
+    if (!written) {
+        ::close(ends[0]);
+        cause = "the PKCS#12 password is longer than a pipe holds";
+        return false;
+    }
+    readEnd = ends[0];
+    return true;
+}
+
+// `password`, when given, is osslsigncode's standard input.
+bool runOsslsigncode(std::vector<std::string> args, const std::string* password,
+                     std::string& cause) {
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
+    int input = -1;
+    if (password && !passwordPipe(*password, input, cause)) return false;
     // Its "Succeeded" would mix with pkgtool's own output; its errors go to stderr.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (input >= 0) posix_spawn_file_actions_adddup2(&actions, input, 0);
     pid_t pid = 0;
     int spawned = posix_spawnp(&pid, "osslsigncode", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    if (input >= 0) ::close(input);
     if (spawned != 0) {
         cause = "cannot run osslsigncode (install Debian's osslsigncode package)";
         return false;
@@ -68,32 +94,6 @@ bool runOsslsigncode(std::vector<std::string> args, std::string& cause) {
     return true;
 }
 
-// The password from the environment, written where only this user can read it, for as long as
-// osslsigncode needs it.
-class PasswordFile {
-public:
-    ~PasswordFile() {
-        if (!path_.empty()) ::unlink(path_.c_str());
-        if (!folder_.empty()) ::rmdir(folder_.c_str());
-    }
-    bool write(const char* password) {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/pkgtool-pfx-XXXXXX";
-        if (!::mkdtemp(pattern.data())) return false;
-        folder_ = pattern;
-        path_ = folder_ + "/password";
-        int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
-        if (fd < 0) return false;
-        std::size_t length = std::strlen(password);
-        bool written = ::write(fd, password, length) == ssize_t(length);
-        return ::close(fd) == 0 && written;
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string folder_, path_;
-};
-
 }  // namespace
 
 bool signingAvailable(std::string&) {
@@ -103,24 +103,23 @@ bool signingAvailable(std::string&) {
 bool signExecutable(const std::string& input, const std::string& output,
                     const SigningOptions& options, std::string& cause) {
     const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
-    PasswordFile fromEnvironment;
     std::string passwordFile = options.passwordFile;
-    if (!options.pfx.empty() && passwordFile.empty()) {
-        const char* password = std::getenv("PKGTOOL_PFX_PASSWORD");
-        if (!password) {
+    std::string password;
+    bool piped = !options.pfx.empty() && passwordFile.empty();
+    if (piped) {
+        const char* fromEnvironment = std::getenv("PKGTOOL_PFX_PASSWORD");
+        if (!fromEnvironment) {
             cause =
                 "--sign-pfx needs the file's password: give --password-file FILE or set "
                 "PKGTOOL_PFX_PASSWORD";
             return false;
         }
-        if (!fromEnvironment.write(password)) {
-            cause = "cannot keep the PKCS#12 password in a private temporary file";
-            return false;
-        }
-        passwordFile = fromEnvironment.path();
+        password = fromEnvironment;
+        passwordFile = "-";
     }
     return runOsslsigncode(
-        signingArguments(options, passwordFile, epoch ? epoch : "", input, output), cause);
+        signingArguments(options, passwordFile, epoch ? epoch : "", input, output),
+        piped ? &password : nullptr, cause);
 }
 
 #endif

@@ -19,9 +19,9 @@ struct SigningOptions {
 bool signingAvailable(std::string& cause);
 
 // osslsigncode's arguments for signing `input` into `output`, SHA-256 digest; `passwordFile` is
-// where the PKCS#12 password lies (never the password itself: a command line is readable by
-// every user of the machine); `epoch`, when not empty, is the signing time, so a reproducible
-// build stays reproducible.
+// where the PKCS#12 password lies, "-" for osslsigncode's standard input (never the password
+// itself: a command line is readable by every user of the machine); `epoch`, when not empty, is the
+// signing time, so a reproducible build stays reproducible.
 std::vector<std::string> signingArguments(const SigningOptions& options,
                                           const std::string& passwordFile, const std::string& epoch,
                                           const std::string& input, const std::string& output);
