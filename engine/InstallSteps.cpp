@@ -40,7 +40,9 @@ Refusal refusalOf(platform::FolderFault fault) {
 }
 
 // Company and product folders that stand there already: nobody else may change them (or
-// anything on the way), and under a root others can write, nobody else may write them either.
+// anything on the way), nor add files to them or write them, whatever the root: a DLL put
+// beside the service's program, or a program put where the next version of it lands, would run
+// as LocalSystem.
 bool existingFoldersAreSound(WorkerRun& run, const TextBuffer& company, const TextBuffer& product) {
     for (const TextBuffer* folder : {&company, &product}) {
         if (!platform::files().exists(*folder)) continue;
@@ -49,7 +51,7 @@ bool existingFoldersAreSound(WorkerRun& run, const TextBuffer& company, const Te
             refuse(run, held.atFault, refusalOf(held.fault));
             return false;
         }
-        if (!run.rootProtected && !platform::security().isWritableOnlyByTrusted(*folder)) {
+        if (!platform::security().isWritableOnlyByTrusted(*folder)) {
             refuse(run, viewOf(*folder), Refusal::OthersCanChange);
             return false;
         }
@@ -182,6 +184,19 @@ void closeRunningPrograms(WorkerRun& run) {
     }
 }
 
+namespace {
+
+// Whatever stands at a file's name now is no file of this installation (an earlier one's were
+// removed with it): a file a user put there while the folder was theirs, a second name of
+// another file, a link. Written into, it would keep its owner and access list, or change the
+// other file; it goes first, and the new file is made afresh with the folder's access list.
+bool clearPlace(const TextBuffer& path) {
+    if (!platform::files().exists(path)) return true;
+    return platform::files().deleteFile(path) == platform::DeleteResult::Deleted;
+}
+
+}  // namespace
+
 void copyFiles(WorkerRun& run) {
     for (FileNode* f = run.tree().allFiles; f && run.running(); f = f->nextInAll) {
         TextBuffer path;
@@ -192,7 +207,7 @@ void copyFiles(WorkerRun& run) {
             break;
         }
         reportProgress(run, ST_COPYING_FILE, path, 50);
-        if (!writePackageFile(*f, path)) {
+        if (!clearPlace(path) || !writePackageFile(*f, path)) {
             sendStatus(run, ST_FILE_ERROR, path);
             run.stop();
             break;

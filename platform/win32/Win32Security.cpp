@@ -28,8 +28,41 @@ constexpr DWORD kChangeRights = FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_O
 constexpr wchar_t kProtectedFolderList[] =
     L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
 
-// The principals whose write access is no risk: the system's own and the account running this
-// process.
+bool isAdministrator(HANDLE token) {
+    std::uint8_t admins[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof admins;
+    HANDLE probe = nullptr;
+    BOOL member = FALSE;
+    // CheckTokenMembership needs an impersonation token; a linked token already is one.
+    bool ok = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &size) &&
+              DuplicateToken(token, SecurityIdentification, &probe) &&
+              CheckTokenMembership(probe, admins, &member);
+    if (probe) CloseHandle(probe);
+    return ok && member;
+}
+
+// What the system says of this process's account: whether it is split by UAC and whether each
+// half is an administrator.
+bool runningAccountIsTrusted() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &token)) return false;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    bool known = GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size);
+    bool admin = isAdministrator(token);
+    bool linkedAdmin = false;
+    TOKEN_LINKED_TOKEN linked = {};
+    if (known && type != TokenElevationTypeDefault &&
+        GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size)) {
+        linkedAdmin = isAdministrator(linked.LinkedToken);
+        CloseHandle(linked.LinkedToken);
+    }
+    CloseHandle(token);
+    return known && accountCountsAsTrusted(int(type), admin, linkedAdmin);
+}
+
+// The principals whose write access is no risk: the system's own, and the account running this
+// process when every process it has is an administrator's (accountCountsAsTrusted).
 class TrustedPrincipals {
 public:
     TrustedPrincipals() {
@@ -45,7 +78,7 @@ public:
             FreeSid(installer);
         }
         HANDLE token = nullptr;
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        if (runningAccountIsTrusted() && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
             DWORD size = 0;
             GetTokenInformation(token, TokenUser, nullptr, 0, &size);
             std::vector<std::uint8_t> user(size ? size : 1);
@@ -83,6 +116,12 @@ private:
 };
 
 }  // namespace
+
+bool accountCountsAsTrusted(int elevationType, bool administrator, bool linkedAdministrator) {
+    if (!administrator) return false;
+    if (elevationType == TokenElevationTypeDefault) return true;
+    return elevationType == TokenElevationTypeFull && linkedAdministrator;
+}
 
 // An entry of a kind not judged here (callback, object, compound) could grant anything.
 bool onlyTrustedMay(const void* ownerSid, const void* daclBytes, DWORD rights) {
