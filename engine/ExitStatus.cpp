@@ -16,6 +16,8 @@ const char* exitStatusMeaning(int status) {
             return "not installed: the command line was not understood";
         case kExitRestartRequired:
             return "installed, restart required";
+        case kExitNewerVersionInstalled:
+            return "not installed: a newer version is installed";
         default:
             return "unknown";
     }

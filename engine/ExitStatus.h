@@ -11,6 +11,8 @@ constexpr int kExitDriverFailed = 3;        // installed, but a driver install s
 constexpr int kExitNoDevice = 4;            // a silent run found no touch device in its wait
 constexpr int kExitBadCommandLine = 5;      // a switch was not understood: nothing was done
 constexpr int kExitRestartRequired = 3010;  // installed; a restart completes it
+// A newer version is installed and was kept (no /ALLOWDOWNGRADE): MSI's own number for it.
+constexpr int kExitNewerVersionInstalled = 1638;
 // A script's own code for "restart started"; setup.exe reports it as kExitRestartRequired.
 constexpr std::uint32_t kExitRestartStarted = 1641;
 

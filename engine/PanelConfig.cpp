@@ -2,10 +2,13 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "common/Text.h"
 #include "platform/FileSystem.h"
+#include "platform/XmlText.h"
 
 namespace {
 
@@ -50,4 +53,25 @@ bool writePanelConfigBelow(const char16_t* base, const char16_t* relative,
     auto bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     return platform::files().writeFileBelow(base, relative, bytes, text.size()) ==
            platform::WriteResult::Written;
+}
+
+bool readPanelEndpoint(const std::vector<std::uint8_t>& bytes, Endpoint& endpoint) {
+    constexpr std::size_t kLongest = 1024;
+    constexpr long kMostElements = 8;
+    if (bytes.empty() || bytes.size() > kLongest ||
+        std::count(bytes.begin(), bytes.end(), std::uint8_t('<')) > kMostElements) {
+        return false;
+    }
+    TiXmlDocument document;
+    if (!platform::parseXmlFile(std::string(bytes.begin(), bytes.end()), document)) return false;
+    const TiXmlElement* element = document.FirstChildElement("IPEndpoint");
+    const char* ip = element ? element->Attribute("IP") : nullptr;
+    const char* port = element ? element->Attribute("Port") : nullptr;
+    Endpoint read;
+    if (!ip || !port || !parseIpv4(utf8ToUtf16(ip), read.address) ||
+        !parsePort(utf8ToUtf16(port), read.port)) {
+        return false;
+    }
+    endpoint = read;
+    return true;
 }

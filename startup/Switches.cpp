@@ -93,6 +93,13 @@ bool readSwitch(const std::u16string& word, SetupSwitches& s) {
         s.help = true;
     } else if (isName(word, u"/PANEL")) {
         s.panel = true;
+    } else if (isName(word, u"/ALLUSERS")) {
+        s.allUsers = true;
+    } else if (isName(word, u"/ALLOWDOWNGRADE")) {
+        s.allowDowngrade = true;
+    } else if (startsWithName(word, u"/ENDPOINT=")) {
+        s.hasEndpoint = parseEndpoint(std::u16string_view(word).substr(10), s.endpoint);
+        return s.hasEndpoint;
     } else if (startsWithName(word, u"/LANG=")) {
         s.hasLanguage = readLanguage(std::u16string_view(word).substr(6), s.language);
         return s.hasLanguage;
@@ -140,7 +147,8 @@ bool parseSwitches(std::u16string_view line, SetupSwitches& s) {
 
 const char16_t kUsageText[] =
     u"setup.exe [/S] [/LANG=English|Chinese|Italiano|Deutsch|Korean] [/HID=N] [/PANEL]\r\n"
-    u"          [/LOG=FILE] [/WAIT=SECONDS] [/?] [/D=FOLDER]\r\n"
+    u"          [/LOG=FILE] [/WAIT=SECONDS] [/ALLUSERS] [/ENDPOINT=HOST:PORT]\r\n"
+    u"          [/ALLOWDOWNGRADE] [/?] [/D=FOLDER]\r\n"
     u"\r\n"
     u"/S\tInstall without a window and without questions; the licence is taken as accepted.\r\n"
     u"/LANG=\tThe language of the installation.\r\n"
@@ -148,8 +156,11 @@ const char16_t kUsageText[] =
     u"/PANEL\tShow the panel of the programs started after the installation.\r\n"
     u"/LOG=FILE\tWrite the setup log to FILE (default: %TEMP%\\<product>-setup.log).\r\n"
     u"/WAIT=SECONDS\tWith /S: how long to wait for the touch device (default 300).\r\n"
+    u"/ALLUSERS\tShortcuts and the start-up entry for every user (always so as LocalSystem).\r\n"
+    u"/ENDPOINT=HOST:PORT\tThe panel's address and port (an upgrade keeps the earlier one).\r\n"
+    u"/ALLOWDOWNGRADE\tLet an older version replace a newer one.\r\n"
     u"/D=FOLDER\tThe base folder; last on the line, blanks allowed without quotes.\r\n"
     u"\r\n"
     u"Exit status: 0 installed; 1 failed or cancelled, nothing installed; 2 not started;\r\n"
     u"3 installed, a driver failed; 4 no touch device; 5 command line not understood;\r\n"
-    u"3010 installed, restart required.";
+    u"1638 a newer version is installed; 3010 installed, restart required.";

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/Endpoint.h"
 #include "common/Text.h"
 
 // How long a silent run waits for the touch device unless /WAIT= says otherwise.
@@ -27,6 +28,11 @@ struct SetupSwitches {
     std::u16string logPath;                                 // /LOG=FILE
     std::uint32_t waitSeconds = kDefaultDeviceWaitSeconds;  // /WAIT=SECONDS
     std::u16string notUnderstood;  // the first word that is no switch of ours, as written
+    // How to install, in the wizard as well as without it (none makes a run unattended):
+    bool allUsers = false;        // /ALLUSERS: every user's Start menu, desktop and HKLM Run
+    bool allowDowngrade = false;  // /ALLOWDOWNGRADE: an older version may replace a newer one
+    bool hasEndpoint = false;     // /ENDPOINT=HOST:PORT: the panel's endpoint
+    Endpoint endpoint;
 
     // Any switch that says how to install (and so makes a run without script.ini unattended).
     bool setsAnything() const { return silent || hasLanguage || hasPath || hasHid || panel; }

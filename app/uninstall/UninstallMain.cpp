@@ -178,8 +178,12 @@ int removeFromTemporaryCopy(const Arguments& args) {
         MoveFileExW(wide(args.runFor.c_str()), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
     removeProductFolders(report.trust, report.leftovers);
+    // What another account's registry holds is out of this account's reach: said, not failed.
+    std::u16string elsewhere;
+    for (const std::u16string& note : report.otherAccounts) elsewhere += u"\r\n" + note;
     if (report.leftovers.empty()) {
-        tell(args.quiet, removalDone(language, report.product), report.product, MB_ICONINFORMATION);
+        tell(args.quiet, removalDone(language, report.product) + elsewhere, report.product,
+             MB_ICONINFORMATION);
         return kRemoved;
     }
     tell(args.quiet, removalIncomplete(language, report.product), report.product, MB_ICONWARNING);

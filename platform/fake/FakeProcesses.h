@@ -56,7 +56,16 @@ public:
         int job = 0;
         bool terminated = false;  // by TerminateProcess or by its job
         std::vector<std::u16string> children;
+        // Whose it is: the account that started it, or the account of the token it was
+        // started with (createAsUser).
+        std::u16string account;
+        bool startedAsUser = false;
     };
+
+    // The account this process runs as, which every process it starts gets; LocalSystem's
+    // name is "NT AUTHORITY\SYSTEM".
+    std::u16string thisAccount = u"PC\\admin";
+    static constexpr const char16_t* kLocalSystem = u"NT AUTHORITY\\SYSTEM";
 
     // Waits advance `clock`; without one the table keeps its own.
     explicit FakeProcesses(FakeClock* clock = nullptr, FakeFileSystem* files = nullptr);
@@ -77,6 +86,9 @@ public:
     platform::OsHandle open(std::uint32_t id) override;
     bool imagePath(platform::OsHandle process, std::u16string& path) override;
     int postCloseToWindows(std::uint32_t id) override;
+    bool ownerOf(platform::OsHandle process, platform::ProcessOwner& owner) override;
+    bool createAsUser(platform::OsHandle token, const char16_t* commandLine,
+                      const char16_t* workingFolder, platform::StartedProcess& started) override;
 
     // Direct access for tests (no fault plan, no trace).
     // What the program at `path` (case-insensitive) does when started; unknown programs end at
@@ -96,7 +108,7 @@ public:
     static std::u16string programOf(std::u16string_view commandLine);
 
 private:
-    enum class Kind { Process, Thread, Job };
+    enum class Kind { Process, Thread, Job, Token };
     struct Handle {
         Kind kind;
         std::uint32_t id;  // process id or job id

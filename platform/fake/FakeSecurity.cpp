@@ -20,6 +20,15 @@ bool FakeSecurity::createProtectedFolder(const char16_t* path) {
     return files_.makeFolder(p) && files_.setAccess(p, Access::OnlyTrusted);
 }
 
+bool FakeSecurity::protectFile(const char16_t* path) {
+    if (faults().shouldFail("protectFile", utf16ToUtf8(viewOf(path)))) return false;
+    std::u16string p(viewOf(path));
+    if (files_.isLinkAt(p) || !files_.hasFile(p) || files_.linkCount(p) != 1) return false;
+    // A file someone else made stays theirs: the fake keeps a user's mark.
+    if (files_.accessMark(p) == Access::OpenToUsers) return false;
+    return files_.setAccess(p, Access::OnlyTrusted);
+}
+
 namespace {
 
 using platform::FolderFault;

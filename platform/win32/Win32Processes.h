@@ -24,6 +24,10 @@ public:
     platform::OsHandle open(std::uint32_t id) override;
     bool imagePath(platform::OsHandle process, std::u16string& path) override;
     int postCloseToWindows(std::uint32_t id) override;
+    // Win32ProcessOwner.cpp.
+    bool ownerOf(platform::OsHandle process, platform::ProcessOwner& owner) override;
+    bool createAsUser(platform::OsHandle token, const char16_t* commandLine,
+                      const char16_t* workingFolder, platform::StartedProcess& started) override;
 };
 
 }  // namespace win32

@@ -27,6 +27,8 @@ constexpr DWORD kChangeRights = FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_O
 // files inside; "P" keeps anything above from being inherited.
 constexpr wchar_t kProtectedFolderList[] =
     L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+// The same for a file, which passes nothing on.
+constexpr wchar_t kProtectedFileList[] = L"D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1200a9;;;BU)";
 
 bool isAdministrator(HANDLE token) {
     std::uint8_t admins[SECURITY_MAX_SID_SIZE];
@@ -78,7 +80,8 @@ public:
             FreeSid(installer);
         }
         HANDLE token = nullptr;
-        if (runningAccountIsTrusted() && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        if (runningAccountIsTrusted() &&
+            OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
             DWORD size = 0;
             GetTokenInformation(token, TokenUser, nullptr, 0, &size);
             std::vector<std::uint8_t> user(size ? size : 1);
@@ -270,6 +273,31 @@ bool Win32Security::createProtectedFolder(const char16_t* path) {
     bool created = CreateDirectoryW(wide(path), &attributes) != FALSE;
     LocalFree(descriptor);
     return created;
+}
+
+bool Win32Security::protectFile(const char16_t* path) {
+    Handle file(CreateFileW(wide(path), READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO tag = {};
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!file.valid() ||
+        !GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+        (tag.FileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+        !GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1) {
+        return false;
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    bool set = ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                   kProtectedFileList, SDDL_REVISION_1, &descriptor, nullptr) &&
+               GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) &&
+               SetSecurityInfo(file.get(), SE_FILE_OBJECT,
+                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                               nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+    if (descriptor) LocalFree(descriptor);
+    return set;
 }
 
 platform::Held Win32Security::holdFolderChain(const char16_t* path) {

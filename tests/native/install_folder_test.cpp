@@ -274,12 +274,13 @@ TEST(InstallFolder, AFileThatIsNotTheInstallationsIsReplacedNotOverwritten) {
     InstallHarness h;
     const std::u16string service = kProductFolder + u"\\VantrelService.exe";
     const std::u16string elsewhere = u"C:\\Users\\Public\\Documents\\kept.txt";
+    h.machine.files.addFolder(u"C:\\Program Files\\Brenmark");
     h.machine.files.addFolder(kProductFolder);
     h.machine.files.addFile(service, bytesOf("planted"));
     h.machine.security.openToUsers(service);
     h.machine.files.addFile(elsewhere, bytesOf("someone's own"));
     h.machine.files.addHardLink(kProductFolder + u"\\KorvelPanel.exe", elsewhere);
-    ASSERT_TRUE(h.install());
+    ASSERT_TRUE(h.install()) << h.firstError();
     EXPECT_TRUE(h.machine.security.isWritableOnlyByTrusted(service.c_str()));
     EXPECT_NE(h.machine.files.contents(service), bytesOf("planted"));
     EXPECT_EQ(h.machine.files.contents(elsewhere), bytesOf("someone's own"));

@@ -15,6 +15,7 @@ FakeMachine::FakeMachine() : saved_(platform::os()) {
     os.clock = &clock;
     os.threads = &threads;
     os.security = &security;
+    os.resources = &resources;
     fake::faults().clear();
 }
 
@@ -28,7 +29,8 @@ MachineSnapshot FakeMachine::snapshot() {
     s.files = files.snapshot();
     s.registry = registry.snapshot();
     for (const auto& [key, service] : services.table()) {
-        s.services[key] = service.binaryPath + u" | " + service.description;
+        s.services[key] =
+            service.binaryPath + u" | " + service.description + u" | " + service.owner;
     }
     for (const auto* p : processes.all()) {
         if (p->running) s.runningPrograms.push_back(p->image);

@@ -16,6 +16,7 @@
 #include "platform/fake/FakeFileSystem.h"
 #include "platform/fake/FakeProcesses.h"
 #include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeResources.h"
 #include "platform/fake/FakeSecurity.h"
 #include "platform/fake/FakeServiceManager.h"
 #include "platform/fake/FakeShell.h"
@@ -60,6 +61,7 @@ public:
     fake::FakeSystemInfo system;
     fake::FakeThreads threads;
     fake::FakeSecurity security{files};
+    fake::FakeResources resources;  // setup.exe's own: none unless a test adds them
 
 private:
     platform::Platform saved_;
