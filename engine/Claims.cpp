@@ -199,17 +199,16 @@ bool dataFolderOwner(const ProductIdentity& identity, std::u16string& owner) {
 
 bool markDataFolder(const ProductIdentity& identity) {
     std::u16string documents;
-    TextBuffer relative, path;
+    TextBuffer relative;
     if (!markerPathOf(identity, relative) ||
-        !platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents) ||
-        !joinPath(path, documents, viewOf(relative))) {
+        !platform::files().specialFolder(platform::SpecialFolder::CommonDocuments, documents)) {
         return false;
     }
     std::string text = utf16ToUtf8(viewOf(identity.settingsKey)) + "\r\n";
     return platform::files().writeFileBelow(documents.c_str(), relative,
                                             reinterpret_cast<const std::uint8_t*>(text.data()),
                                             text.size()) == platform::WriteResult::Written &&
-           platform::security().protectFile(path);
+           platform::security().protectFileBelow(documents.c_str(), relative);
 }
 
 bool dataFolderIsFree(const ClaimEvidence& e, TakenName& taken) {

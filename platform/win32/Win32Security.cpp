@@ -275,31 +275,6 @@ bool Win32Security::createProtectedFolder(const char16_t* path) {
     return created;
 }
 
-bool Win32Security::protectFile(const char16_t* path) {
-    Handle file(CreateFileW(wide(path), READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    FILE_ATTRIBUTE_TAG_INFO tag = {};
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!file.valid() ||
-        !GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
-        (tag.FileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-        !GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1) {
-        return false;
-    }
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    PACL dacl = nullptr;
-    BOOL present = FALSE, defaulted = FALSE;
-    bool set = ConvertStringSecurityDescriptorToSecurityDescriptorW(
-                   kProtectedFileList, SDDL_REVISION_1, &descriptor, nullptr) &&
-               GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) &&
-               SetSecurityInfo(file.get(), SE_FILE_OBJECT,
-                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                               nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
-    if (descriptor) LocalFree(descriptor);
-    return set;
-}
-
 platform::Held Win32Security::holdFolderChain(const char16_t* path) {
     std::vector<std::u16string> chain;
     if (!folderChainOf(viewOf(path), chain)) {
@@ -351,6 +326,63 @@ platform::Held Win32Security::holdTrustedFile(const char16_t* base, const char16
     platform::Held held;
     held.hold = std::move(hold);
     return held;
+}
+
+namespace {
+
+// The protected list put on an open file.
+bool protectOpenFile(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    bool set = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+               ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                   kProtectedFileList, SDDL_REVISION_1, &descriptor, nullptr) &&
+               GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) &&
+               SetSecurityInfo(file, SE_FILE_OBJECT,
+                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                               nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+    if (descriptor) LocalFree(descriptor);
+    return set;
+}
+
+}  // namespace
+
+bool Win32Security::protectFileBelow(const char16_t* base, const char16_t* relative) {
+    if (!isPlainRelativePath(viewOf(relative))) return false;
+    Handle folder(CreateFileW(wide(base), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::wstring above, path = wide(base);
+    if (!folder.valid() || !finalPathOf(folder.get(), above)) return false;
+    std::vector<std::wstring> names = namesOf(viewOf(relative));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        bool last = i + 1 == names.size();
+        path += L"\\" + names[i];
+        std::wstring expected = above + L"\\" + names[i];
+        // Wine reports its links only through the path, Windows through a handle on the link.
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            return false;
+        }
+        DWORD access = FILE_READ_ATTRIBUTES | (last ? READ_CONTROL | WRITE_DAC : 0);
+        Handle object(CreateFileW(
+            path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        FILE_ATTRIBUTE_TAG_INFO tag = {};
+        std::wstring actual;
+        if (!object.valid() ||
+            !GetFileInformationByHandleEx(object.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+            (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+            bool(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == last ||
+            !finalPathOf(object.get(), actual) || !sameFinalPath(actual, expected)) {
+            return false;
+        }
+        if (last) return protectOpenFile(object.get());
+        above = actual;
+    }
+    return false;
 }
 
 }  // namespace win32

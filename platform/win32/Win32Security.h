@@ -30,7 +30,7 @@ class Win32Security : public platform::Security {
 public:
     bool isWritableOnlyByTrusted(const char16_t* path) override;
     bool createProtectedFolder(const char16_t* path) override;
-    bool protectFile(const char16_t* path) override;
+    bool protectFileBelow(const char16_t* base, const char16_t* relative) override;
     platform::Held holdFolderChain(const char16_t* path) override;
     platform::Held holdTrustedFile(const char16_t* base, const char16_t* relative) override;
 };
