@@ -6,7 +6,8 @@
 #include "common/Text.h"
 #include "package/ProductIdentity.h"
 
-// Empties and removes the data folder, without following any link a user put in it.
+// Empties and removes the data folder, without following any link a user put in it; one whose
+// marker names another product stays (false).
 bool removeDataFolder(const ProductIdentity& identity);
 
 // <data folder>\PanelConfig.ini, relative to the common documents folder.

@@ -18,6 +18,8 @@ const char* exitStatusMeaning(int status) {
             return "not installed: another installation or removal of the product was running";
         case kExitRestartRequired:
             return "installed, restart required";
+        case kExitNewerVersionInstalled:
+            return "not installed: a newer version is installed";
         default:
             return "unknown";
     }

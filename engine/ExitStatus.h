@@ -12,6 +12,8 @@ constexpr int kExitNoDevice = 4;            // a silent run found no touch devic
 constexpr int kExitBadCommandLine = 5;      // a switch was not understood: nothing was done
 constexpr int kExitAnotherRun = 1618;       // another installation or removal of it was running
 constexpr int kExitRestartRequired = 3010;  // installed; a restart completes it
+// A newer version is installed and was kept (no /ALLOWDOWNGRADE): MSI's own number for it.
+constexpr int kExitNewerVersionInstalled = 1638;
 // A script's own code for "restart started"; setup.exe reports it as kExitRestartRequired.
 constexpr std::uint32_t kExitRestartStarted = 1641;
 

@@ -1,22 +1,22 @@
 // The installation's own steps between the previous-version removal and the decision: folders,
-// services, programs, files, product key, shortcuts, registry entries.
+// services, programs, files, product key. The names it registers for users (shortcuts, menu
+// entries, the Uninstall entry, Run values) are RegistrationSteps.cpp.
 #include <new>
 
 #include "common/Names.h"
 #include "engine/LogIdentity.h"
 #include "engine/ProgramShutdown.h"
 #include "engine/RefusalMessages.h"
-#include "engine/RegistryDesktopMenu.h"
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RegistryProductKey.h"
-#include "engine/RegistryRunEntry.h"
-#include "engine/RegistryUninstallEntry.h"
 #include "engine/RunProgram.h"
 #include "engine/Services.h"
-#include "engine/Shortcuts.h"
+#include "engine/SetupLog.h"
 #include "engine/WorkerRun.h"
 #include "platform/FileSystem.h"
 #include "platform/Security.h"
+#include "platform/ServiceManager.h"
+#include "platform/SystemInfo.h"
 
 namespace {
 
@@ -31,16 +31,14 @@ void packagePathOf(const FileNode& file, TextBuffer& out) {
     }
 }
 
-bool targetOf(const FileNode* file, TextBuffer& path) {
-    return file && file->root->targetPath[0] != 0 && targetPathOf(*file, path);
-}
-
 Refusal refusalOf(platform::FolderFault fault) {
     return fault == platform::FolderFault::Missing ? Refusal::Missing : Refusal::OthersCanChange;
 }
 
 // Company and product folders that stand there already: nobody else may change them (or
-// anything on the way), and under a root others can write, nobody else may write them either.
+// anything on the way), nor add files to them or write them, whatever the root: a DLL put
+// beside the service's program, or a program put where the next version of it lands, would run
+// as LocalSystem.
 bool existingFoldersAreSound(WorkerRun& run, const TextBuffer& company, const TextBuffer& product) {
     for (const TextBuffer* folder : {&company, &product}) {
         if (!platform::files().exists(*folder)) continue;
@@ -49,7 +47,7 @@ bool existingFoldersAreSound(WorkerRun& run, const TextBuffer& company, const Te
             refuse(run, held.atFault, refusalOf(held.fault));
             return false;
         }
-        if (!run.rootProtected && !platform::security().isWritableOnlyByTrusted(*folder)) {
+        if (!platform::security().isWritableOnlyByTrusted(*folder)) {
             refuse(run, viewOf(*folder), Refusal::OthersCanChange);
             return false;
         }
@@ -58,6 +56,10 @@ bool existingFoldersAreSound(WorkerRun& run, const TextBuffer& company, const Te
 }
 
 }  // namespace
+
+bool targetOf(const FileNode* file, TextBuffer& path) {
+    return file && file->root->targetPath[0] != 0 && targetPathOf(*file, path);
+}
 
 bool installFolderIsSafe(WorkerRun& run) {
     const char16_t* installRoot = run.parameter().installRoot;
@@ -131,11 +133,25 @@ bool holdProductFolder(WorkerRun& run, const char16_t* productFolder, bool made)
 
 }  // namespace
 
+namespace {
+
+// Per-machine or per-user, and who ran it: the removal, from whatever account, knows where the
+// shortcuts and Run values lie and whose they are.
+void appendScopeRecord(WorkerRun& run) {
+    std::u16string account;
+    if (!platform::systemInfo().accountName(account)) account = u"?";
+    std::u16string scope = run.parameter().perMachine ? u"per-machine " : u"per-user ";
+    appendText(run.log, LOG_INSTALL_SCOPE, scope + account);
+}
+
+}  // namespace
+
 void prepareFolders(WorkerRun& run) {
     copyText(run.log.root, viewOf(run.parameter().installRoot));
     copyText(run.log.company, viewOf(run.config.company));
     copyText(run.log.product, viewOf(run.config.product));
     appendIdentityRecord(run.log, run.config.identity);
+    appendScopeRecord(run);
     PackageRoot& root = run.tree();
     // Without a composed target, every file would land in the drive's root: refuse instead.
     if (!joinPath(root.targetPath, viewOf(run.parameter().installRoot),
@@ -182,6 +198,19 @@ void closeRunningPrograms(WorkerRun& run) {
     }
 }
 
+namespace {
+
+// Whatever stands at a file's name now is no file of this installation (an earlier one's were
+// removed with it): a file a user put there while the folder was theirs, a second name of
+// another file, a link. Written into, it would keep its owner and access list, or change the
+// other file; it goes first, and the new file is made afresh with the folder's access list.
+bool clearPlace(const TextBuffer& path) {
+    if (!platform::files().exists(path)) return true;
+    return platform::files().deleteFile(path) == platform::DeleteResult::Deleted;
+}
+
+}  // namespace
+
 void copyFiles(WorkerRun& run) {
     for (FileNode* f = run.tree().allFiles; f && run.running(); f = f->nextInAll) {
         TextBuffer path;
@@ -192,7 +221,7 @@ void copyFiles(WorkerRun& run) {
             break;
         }
         reportProgress(run, ST_COPYING_FILE, path, 50);
-        if (!writePackageFile(*f, path)) {
+        if (!clearPlace(path) || !writePackageFile(*f, path)) {
             sendStatus(run, ST_FILE_ERROR, path);
             run.stop();
             break;
@@ -216,7 +245,12 @@ void writeProductKeyStep(WorkerRun& run) {
 void createServices(WorkerRun& run) {
     for (ServiceEntry* s = run.config.services; s && run.running(); s = s->next) {
         TextBuffer name, path;
+        TakenName taken;
         serviceNameOfFile(*s->file, name);
+        if (!serviceIsFree(name, run.evidence, taken)) {
+            refuseTaken(run, taken);
+            break;
+        }
         if (serviceExists(name)) {
             reportProgress(run, ST_REMOVING_SERVICE, name, 50);
             deleteServiceByName(name);
@@ -231,109 +265,7 @@ void createServices(WorkerRun& run) {
             run.stop();
             break;
         }
-    }
-}
-
-namespace {
-
-// Creates (when missing) and logs one start-menu folder level; false when it cannot be composed.
-bool addMenuFolder(WorkerRun& run, TextBuffer& folder, const TextBuffer& name) {
-    if (!appendText(folder, u"\\") || !appendText(folder, viewOf(name))) return false;
-    appendText(run.log, LOG_FOLDER, viewOf(folder));
-    ensureFolder(folder);
-    return true;
-}
-
-void createShortcuts(WorkerRun& run, NamedFile* entries, const TextBuffer& folder,
-                     LogRecordType record) {
-    for (NamedFile* e = entries; e && run.running(); e = e->next) {
-        TextBuffer link, target;
-        if (!joinPath(link, viewOf(folder), viewOf(e->name)) || !targetOf(e->file, target))
-            continue;
-        appendText(run.log, record, viewOf(link));
-        if (!createShortcut(target, link)) dropLastRecord(run.log);
-    }
-}
-
-bool specialFolder(platform::SpecialFolder which, TextBuffer& out) {
-    std::u16string path;
-    return platform::files().specialFolder(which, path) && copyText(out, path);
-}
-
-}  // namespace
-
-void createStartMenuShortcuts(WorkerRun& run) {
-    if (!run.config.startMenuShortcuts) return;
-    TextBuffer folder;
-    if (!specialFolder(platform::SpecialFolder::Programs, folder) ||
-        !addMenuFolder(run, folder, run.config.company) ||
-        !addMenuFolder(run, folder, run.config.product)) {
-        return;
-    }
-    createShortcuts(run, run.config.startMenuShortcuts, folder, LOG_START_MENU_SHORTCUT);
-}
-
-void writeDesktopMenus(WorkerRun& run) {
-    for (NamedFile* e = run.config.desktopMenuEntries; e && run.running(); e = e->next) {
-        TextBuffer target;
-        if (!targetOf(e->file, target)) continue;
-        appendText(run.log, LOG_DESKTOP_MENU, viewOf(e->name));
-        if (!writeDesktopMenu(target, e->name)) dropLastRecord(run.log);
-    }
-}
-
-void copySystemFiles(WorkerRun& run) {
-    TextBuffer system;
-    bool haveSystem = specialFolder(platform::SpecialFolder::System, system);
-    for (FileRef* r = run.config.systemFiles; r && run.running(); r = r->next) {
-        TextBuffer path;
-        if (!haveSystem || !joinPath(path, viewOf(system), viewOf(r->file->name))) continue;
-        appendText(run.log, LOG_SYSTEM_FILE, viewOf(path));
-        if (!writePackageFile(*r->file, path)) dropLastRecord(run.log);
-    }
-}
-
-void createDesktopShortcuts(WorkerRun& run) {
-    if (!run.config.desktopShortcuts) return;
-    TextBuffer desktop;
-    if (!specialFolder(platform::SpecialFolder::Desktop, desktop)) return;
-    createShortcuts(run, run.config.desktopShortcuts, desktop, LOG_DESKTOP_SHORTCUT);
-}
-
-namespace {
-
-// What the package's files take once installed, in KiB rounded up, at most what a REG_DWORD
-// holds.
-std::uint32_t installedSizeKb(const PackageRoot& root) {
-    std::uint64_t bytes = 0;
-    for (const FileNode* f = root.allFiles; f; f = f->nextInAll) bytes += f->size;
-    std::uint64_t kb = (bytes + 1023) / 1024;
-    return kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : std::uint32_t(kb);
-}
-
-}  // namespace
-
-void writeUninstallEntryStep(WorkerRun& run) {
-    if (!run.running() || !run.config.uninstaller) return;
-    appendText(run.log, LOG_UNINSTALL_ENTRY, viewOf(run.config.product));
-    TextBuffer path;
-    if (targetOf(run.config.uninstaller, path)) {
-        UninstallEntry entry;
-        entry.name = run.config.product;
-        entry.uninstallerPath = path;
-        entry.publisher = run.config.company;
-        entry.version = run.config.identity.version;
-        entry.installLocation = run.tree().targetPath;
-        entry.estimatedSizeKb = installedSizeKb(run.tree());
-        writeUninstallEntry(entry);
-    }
-}
-
-void writeRunEntries(WorkerRun& run) {
-    for (FileRef* r = run.config.runEntries; r && run.running(); r = r->next) {
-        TextBuffer program, command;
-        if (!targetOf(r->file, program) || !runCommandFor(viewOf(program), command)) continue;
-        appendText(run.log, LOG_RUN_ENTRY, viewOf(command));
-        writeRunEntry(command);
+        // Whoever finds a service of this name later can tell whose it is.
+        platform::services().setOwner(name, run.config.identity.settingsKey);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/ClaimMessages.h"
 #include "engine/SetupLog.h"
 #include "engine/WorkerRun.h"
 #include "platform/Clock.h"
@@ -16,6 +17,7 @@ bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter)
     config.completed = false;
     config.driverFailed = false;
     config.restartRequired = false;
+    config.downgradeRefused = false;
     config.running = true;
     config.workerActive = true;
     config.workerThread = platform::threads().start([&config] { installWorker(config); });
@@ -40,6 +42,7 @@ void runSteps(WorkerRun& run) {
     createDesktopShortcuts(run);
     writeUninstallEntryStep(run);
     writeRunEntries(run);
+    claimDataFolder(run);
 }
 
 // Memory ran out in a step: the installation cannot be trusted to go on, so it is undone like
@@ -49,15 +52,29 @@ void stopForMemory(WorkerRun& run) {
     sendStatus(run, ST_FILE_ERROR, run.parameter().installRoot);
 }
 
-// The checks before anything is written: a refused folder, or an earlier installation that
-// stayed in part, stops the run with nothing of this one to undo.
+// Ends the run before anything changed, with the reason in run.refusal.
+bool refuseBeforeChanges(WorkerRun& run, StatusCode code) {
+    run.stop();
+    sendStatus(run, code, run.refusal.c_str());
+    return false;
+}
+
+// The checks before anything is written: a refused folder, a newer version, a name another
+// product holds, or an earlier installation that stayed in part, stops the run with nothing of
+// this one to undo.
 bool readyToInstall(WorkerRun& run) {
     platform::systemInfo().enableDebugPrivilege();
     if (!installFolderIsSafe(run) || !installFolderIsFree(run)) {
-        run.stop();
-        sendStatus(run, ST_FILE_ERROR, run.refusal.c_str());
-        return false;
+        return refuseBeforeChanges(run, ST_FILE_ERROR);
     }
+    findEarlierInstallations(run);
+    if (!versionMayReplace(run)) {
+        run.config.downgradeRefused = true;
+        return refuseBeforeChanges(run, ST_NEWER_VERSION);
+    }
+    if (!namesAreFree(run)) return refuseBeforeChanges(run, ST_NAME_TAKEN);
+    keepEarlierEndpoint(run);
+    noteRunningPrograms(run);
     TextBuffer left;
     if (!removePreviousVersions(run, left)) {
         run.stop();
@@ -133,7 +150,7 @@ namespace {
 
 bool isErrorStatus(StatusCode code) {
     return code == ST_FILE_ERROR || code == ST_DRIVER_ERROR || code == ST_SERVICE_ERROR ||
-           code == ST_PREVIOUS_VERSION_LEFT;
+           code == ST_PREVIOUS_VERSION_LEFT || code == ST_NAME_TAKEN || code == ST_NEWER_VERSION;
 }
 
 void deliver(WorkerRun& run, StatusCode code, const char16_t* text) {
@@ -169,6 +186,12 @@ void sendStatus(WorkerRun& run, StatusCode code, const char16_t* text) {
 
 void refuse(WorkerRun& run, std::u16string_view folder, Refusal why) {
     run.refusal = refusalText(run.parameter().language, folder, why);
+}
+
+void refuseTaken(WorkerRun& run, const TakenName& taken) {
+    run.refusal = takenText(run.parameter().language, taken.item, taken.owner);
+    sendStatus(run, ST_NAME_TAKEN, run.refusal.c_str());
+    run.stop();
 }
 
 void reportProgress(WorkerRun& run, StatusCode code, const char16_t* text, unsigned pauseMs) {

@@ -2,10 +2,13 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "common/Text.h"
 #include "platform/FileSystem.h"
+#include "platform/XmlText.h"
 
 namespace {
 
@@ -50,4 +53,26 @@ bool writePanelConfigBelow(const char16_t* base, const char16_t* relative,
     auto bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     return platform::files().writeFileBelow(base, relative, bytes, text.size()) ==
            platform::WriteResult::Written;
+}
+
+bool readPanelEndpoint(const std::vector<std::uint8_t>& bytes, Endpoint& endpoint) {
+    // The earlier file lies in a folder every user can write: only a small one is parsed.
+    constexpr platform::XmlLimits kPanelXmlLimits{1024, 8, 4};
+    if (bytes.empty()) return false;
+    TiXmlDocument document;
+    std::string refusal;
+    if (!platform::parseXmlFile(std::string(bytes.begin(), bytes.end()), document,
+                                kPanelXmlLimits, refusal)) {
+        return false;
+    }
+    const TiXmlElement* element = document.FirstChildElement("IPEndpoint");
+    const char* ip = element ? element->Attribute("IP") : nullptr;
+    const char* port = element ? element->Attribute("Port") : nullptr;
+    Endpoint read;
+    if (!ip || !port || !parseIpv4(utf8ToUtf16(ip), read.address) ||
+        !parsePort(utf8ToUtf16(port), read.port)) {
+        return false;
+    }
+    endpoint = read;
+    return true;
 }

@@ -1,5 +1,6 @@
 #include "engine/ProductRemoval.h"
 
+#include "common/Names.h"
 #include "engine/RegistryPaths.h"
 #include "engine/RegistryRunEntry.h"
 #include "engine/Services.h"
@@ -8,6 +9,7 @@
 #include "package/FileTree.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "platform/SystemInfo.h"
 
 using platform::KeyAccess;
 using platform::RegistryKey;
@@ -30,12 +32,11 @@ bool keyBelowExists(RegistryRoot root, std::u16string_view parent, std::u16strin
     return joinPath(path, parent, name) && keyExists(root, viewOf(path));
 }
 
-bool runValueExists(const TextBuffer& command) {
+bool runValueExists(RegistryRoot root, const TextBuffer& command) {
     TextBuffer name, value;
     RegistryKey key = 0;
     if (!runValueNameOf(viewOf(command), name) ||
-        !platform::registry().openKey(RegistryRoot::CurrentUser, kRunKeyPath, KeyAccess::Read,
-                                      key)) {
+        !platform::registry().openKey(root, kRunKeyPath, KeyAccess::Read, key)) {
         return false;
     }
     bool there = platform::registry().queryString(key, name, value);
@@ -73,7 +74,9 @@ bool stillThere(const LogRecord& r) {
         case LOG_UNINSTALL_ENTRY:
             return keyBelowExists(RegistryRoot::LocalMachine, kUninstallListPath, viewOf(text));
         case LOG_RUN_ENTRY:
-            return runValueExists(text);
+            return runValueExists(RegistryRoot::CurrentUser, text);
+        case LOG_MACHINE_RUN_ENTRY:
+            return runValueExists(RegistryRoot::LocalMachine, text);
         default:
             return false;
     }
@@ -144,6 +147,32 @@ std::vector<std::u16string> whatRemovalLeft(const UninstallLog& log, const Found
     return left;
 }
 
+std::vector<std::u16string> leftInOtherAccounts(const UninstallLog& log) {
+    std::vector<std::u16string> notes;
+    TextBuffer scope;
+    std::u16string account;
+    const LogRecord* found = nullptr;
+    for (const LogRecord* r = log.first; r; r = r->next) {
+        if (r->type == LOG_INSTALL_SCOPE) found = r;
+    }
+    std::u16string_view prefix = u"per-user ";
+    if (!found || !recordText(*found, scope) || !viewOf(scope).starts_with(prefix) ||
+        (platform::systemInfo().accountName(account) &&
+         sameIgnoringAsciiCase(account, viewOf(scope).substr(prefix.size())))) {
+        return notes;
+    }
+    std::u16string owner(viewOf(scope).substr(prefix.size()));
+    for (const LogRecord* r = log.first; r; r = r->next) {
+        TextBuffer command, name;
+        if (r->type == LOG_RUN_ENTRY && recordText(*r, command) &&
+            runValueNameOf(viewOf(command), name)) {
+            notes.push_back(u"HKCU\\" + std::u16string(kRunKeyPath) + u"\\" +
+                            std::u16string(viewOf(name)) + u" of " + owner);
+        }
+    }
+    return notes;
+}
+
 void removeProductFolders(const FoundLogTrust& trust, std::vector<std::u16string>& leftovers) {
     if (!trust.believed) return;
     removeEmptyFolders(trust.productFolder);
@@ -171,6 +200,7 @@ RemovalReport removeInstallation(const char16_t* logPath, const char16_t* keepFi
             waitUninstallJob(job);
         }
         report.leftovers = whatRemains(*job.log, job.trust);
+        report.otherAccounts = leftInOtherAccounts(*job.log);
     }
     freeUninstallJob(job);
     return report;

@@ -15,6 +15,9 @@ struct RemovalReport {
     std::u16string product;
     FoundLogTrust trust;
     std::vector<std::u16string> leftovers;  // what is still there, one line each
+    // What an installation made for another account stays in that account's registry (its
+    // HKCU Run values), which this account cannot reach: one line each, whose it is.
+    std::vector<std::u16string> otherAccounts;
     bool complete() const { return loaded && believed && leftovers.empty(); }
 };
 
@@ -32,6 +35,10 @@ std::vector<std::u16string> whatRemains(const UninstallLog& log, const FoundLogT
 // may undo whose object is still there. Folders are left out: one goes only once empty, and a
 // start-menu folder may hold another product's shortcuts.
 std::vector<std::u16string> whatRemovalLeft(const UninstallLog& log, const FoundLogTrust& trust);
+
+// The Run values a per-user installation made for another account than this one: its own
+// registry, out of this account's reach. One line each, naming the value and the account.
+std::vector<std::u16string> leftInOtherAccounts(const UninstallLog& log);
 
 // The product folder root\company\product named by the log's header, and the company folder
 // above it, once empty: removed, and reported when still there.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Names.h"
 #include "common/Text.h"
 #include "engine/SetupLog.h"
 #include "platform/Processes.h"
@@ -16,6 +17,34 @@ bool isExePath(const char16_t* path) {
         if (asciiLower(tail[i]) != ext[i]) return false;
     }
     return true;
+}
+
+ClosedPrograms::~ClosedPrograms() {
+    for (ClosedProgram& c : list) {
+        if (c.owner.token) platform::processes().close(c.owner.token);
+    }
+}
+
+void findRunningPrograms(const std::vector<std::u16string>& folders, std::u16string_view newFolder,
+                         ClosedPrograms& found) {
+    auto& procs = platform::processes();
+    std::vector<platform::ProcessEntry> entries;
+    if (!procs.listProcesses(entries)) return;
+    for (const auto& entry : entries) {
+        if (!isExePath(entry.exeFile.c_str())) continue;
+        platform::OsHandle process = procs.open(entry.id);
+        std::u16string image;
+        if (!process) continue;
+        for (const std::u16string& folder : folders) {
+            if (!procs.imagePath(process, image) || !isInsideFolder(image, folder)) continue;
+            ClosedProgram program;
+            program.path = std::u16string(newFolder) + image.substr(folder.size());
+            if (!procs.ownerOf(process, program.owner)) program.owner = {};
+            found.list.push_back(std::move(program));
+            break;
+        }
+        procs.close(process);
+    }
 }
 
 bool closeProgram(const char16_t* path) {

@@ -4,6 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Processes.h"
 
 constexpr std::uint32_t kCloseWaitMs = 30000;
 
@@ -17,3 +21,23 @@ bool isExePath(const char16_t* path);
 // terminates it with exit code 0 if it still runs and waits up to 30 s more. Always true:
 // a process that cannot be listed, opened or ended is left running.
 bool closeProgram(const char16_t* path);
+
+// A program of the product that ran when an installation began, and whose it was: the
+// installation (or the removal of the earlier one) closes it, and the finish starts it again
+// for that account.
+struct ClosedProgram {
+    std::u16string path;           // where the new installation puts that program
+    platform::ProcessOwner owner;  // account unknown and no token when it could not be told
+};
+
+// The product's programs running when the installation began, each with its folder below one
+// of `folders` mapped into `newFolder`. Their owners' tokens are given back at the end.
+struct ClosedPrograms {
+    ClosedPrograms() = default;
+    ClosedPrograms(const ClosedPrograms&) = delete;
+    ClosedPrograms& operator=(const ClosedPrograms&) = delete;
+    ~ClosedPrograms();
+    std::vector<ClosedProgram> list;
+};
+void findRunningPrograms(const std::vector<std::u16string>& folders, std::u16string_view newFolder,
+                         ClosedPrograms& found);

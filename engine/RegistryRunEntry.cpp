@@ -24,11 +24,11 @@ bool runValueNameOf(std::u16string_view command, TextBuffer& name) {
     return copyText(name, stemOf(unquoted)) && name[0] != 0;
 }
 
-bool writeRunEntry(const char16_t* command) {
+bool writeRunEntry(const char16_t* command, RegistryRoot root) {
     TextBuffer name;
     if (!runValueNameOf(viewOf(command), name)) return false;
     RegistryKey key = 0;
-    if (!platform::registry().openExistingKey(RegistryRoot::CurrentUser, kRunKeyPath, key)) {
+    if (!platform::registry().openExistingKey(root, kRunKeyPath, key)) {
         return false;
     }
     bool written = platform::registry().setString(key, name, viewOf(command));
@@ -36,11 +36,11 @@ bool writeRunEntry(const char16_t* command) {
     return written;
 }
 
-bool removeRunEntry(const char16_t* command) {
+bool removeRunEntry(const char16_t* command, RegistryRoot root) {
     TextBuffer name;
     if (!runValueNameOf(viewOf(command), name)) return false;
     RegistryKey key = 0;
-    if (!platform::registry().openExistingKey(RegistryRoot::CurrentUser, kRunKeyPath, key)) {
+    if (!platform::registry().openExistingKey(root, kRunKeyPath, key)) {
         return false;
     }
     bool deleted = platform::registry().deleteValue(key, name);

@@ -1,10 +1,12 @@
-// Per-user start-up entries: values of HKCU\Software\Microsoft\Windows\CurrentVersion\Run, each
-// named after its program and holding the command that starts it.
+// Start-up entries: values of Software\Microsoft\Windows\CurrentVersion\Run, each named after
+// its program and holding the command that starts it; HKCU's for the account, HKLM's for every
+// user (a per-machine installation).
 #pragma once
 
 #include <string_view>
 
 #include "common/Text.h"
+#include "platform/Registry.h"
 
 // The command for a program: its path in double quotes, then " -h". The quotes keep Windows
 // from taking a path with spaces ("C:\Program Files\...") for a shorter program such as
@@ -19,9 +21,11 @@ bool runValueNameOf(std::u16string_view command, TextBuffer& name);
 
 // Opens the Run key (it is not created) and sets the REG_SZ value named runValueNameOf(command)
 // to the command. True when the value was set.
-bool writeRunEntry(const char16_t* command);
+bool writeRunEntry(const char16_t* command,
+                   platform::RegistryRoot root = platform::RegistryRoot::CurrentUser);
 
 // Opens the Run key and deletes the value named runValueNameOf(command), whether it was written
 // quoted or by an earlier version unquoted. False when the key does not open or there was no
 // such value.
-bool removeRunEntry(const char16_t* command);
+bool removeRunEntry(const char16_t* command,
+                    platform::RegistryRoot root = platform::RegistryRoot::CurrentUser);

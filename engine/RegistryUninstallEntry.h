@@ -8,21 +8,28 @@
 
 // What the entry says. Texts are NUL-terminated; `version` may be none or empty.
 struct UninstallEntry {
-    const char16_t* name = nullptr;  // the key's name and DisplayName: the product
+    // The key's name: the product's identity (its settings key), never its display name, which
+    // another vendor's product may share. None: the display name, as earlier versions named it.
+    const char16_t* key = nullptr;
+    const char16_t* name = nullptr;  // DisplayName: the product
     const char16_t* uninstallerPath = nullptr;
     const char16_t* publisher = nullptr;
     const char16_t* version = nullptr;          // DisplayVersion
     const char16_t* installLocation = nullptr;  // the product folder
     std::uint32_t estimatedSizeKb = 0;          // EstimatedSize: what the files take, in KiB
+    const char16_t* identity = nullptr;     // "ProductIdentity": whose entry it is; none: left out
+    const char16_t* installDate = nullptr;  // InstallDate, YYYYMMDD; none: left out
+    const char16_t* displayIcon = nullptr;  // DisplayIcon; none: the uninstaller's path
 };
 
-// Creates HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\<name> and sets, in this
-// order, stopping at the first that fails: "DisplayIcon" = the uninstaller's path,
-// "DisplayName" = name, "Publisher", "UninstallString" = the uninstaller's path in double quotes
-// (a launch string: unquoted, a path with spaces could start "C:\Program.exe"), "DisplayVersion"
-// (only with a version), "QuietUninstallString" = the quoted path and " /S", "InstallLocation",
-// and the REG_DWORDs "EstimatedSize", "NoModify" = 1 and "NoRepair" = 1 (the uninstaller can
-// neither change nor repair an installation). True only when all were set. The install worker
+// Creates HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\<key> and sets, in this
+// order, stopping at the first that fails: "DisplayIcon" (the icon given, else the uninstaller's
+// path), "DisplayName" = name, "Publisher", "UninstallString" = the uninstaller's path in double
+// quotes (a launch string: unquoted, a path with spaces could start "C:\Program.exe"),
+// "DisplayVersion" (only with a version), "QuietUninstallString" = the quoted path and " /S",
+// "InstallLocation", "InstallDate" and "ProductIdentity" (each only when given), and the
+// REG_DWORDs "EstimatedSize", "NoModify" = 1 and "NoRepair" = 1 (the uninstaller can neither
+// change nor repair an installation). True only when all were set. The install worker
 // logs the entry whatever the result, and the entry goes as one key, so a half-written entry is
 // removed with the rest. False without touching the registry for an empty name (the key would
 // be the list itself), when the key path or a text would not fit 260 units, or when the path

@@ -34,6 +34,10 @@ const char* statusCodeName(std::uint32_t code) {
             return "ST_PREVIOUS_VERSION";
         case ST_PREVIOUS_VERSION_LEFT:
             return "ST_PREVIOUS_VERSION_LEFT";
+        case ST_NAME_TAKEN:
+            return "ST_NAME_TAKEN";
+        case ST_NEWER_VERSION:
+            return "ST_NEWER_VERSION";
         default:
             return nullptr;
     }

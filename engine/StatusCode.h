@@ -23,6 +23,12 @@ enum StatusCode : std::uint32_t {
     // The earlier installation could not be removed completely (the text names what stayed):
     // nothing is installed over it.
     ST_PREVIOUS_VERSION_LEFT = 24,
+    // A name the installation needs (a service, a shortcut, its Uninstall entry...) belongs to
+    // another product: the text names the item and its owner. Nothing of the installation
+    // remains.
+    ST_NAME_TAKEN = 25,
+    // A newer version of the product is installed and was not replaced: the text names both.
+    ST_NEWER_VERSION = 26,
 };
 
 // "ST_COPYING_FILE" ..., or none for a number that is no status code.

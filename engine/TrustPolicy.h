@@ -22,14 +22,17 @@ struct FoundLogTrust {
     bool otherProduct = false;
     // Why a log is not believed, for the log of the run that found it; none when it is.
     const char* doubt = nullptr;
-    ProductIdentity identity;      // the product the log names (engine/LogIdentity.h)
-    TextBuffer productKeyPath{};   // SOFTWARE\<its settings key>
-    TextBuffer productFolder{};    // root\company\product
-    TextBuffer productName{};      // the header's product
-    std::u16string systemFolder;   // empty when the system has none to tell
-    std::u16string menuCompany;    // Programs\company
-    std::u16string menuProduct;    // Programs\company\product
-    std::u16string desktopFolder;  // the desktop
+    ProductIdentity identity;          // the product the log names (engine/LogIdentity.h)
+    TextBuffer productKeyPath{};       // SOFTWARE\<its settings key>
+    TextBuffer productFolder{};        // root\company\product
+    TextBuffer productName{};          // the header's product
+    std::u16string systemFolder;       // empty when the system has none to tell
+    TextBuffer company{};              // the header's company
+    std::u16string menuCompany;        // Programs\company
+    std::u16string menuProduct;        // Programs\company\product
+    std::u16string commonMenuCompany;  // every user's Programs\company
+    std::u16string commonMenuProduct;  // every user's Programs\company\product
+    std::u16string desktopFolder;      // the desktop
 };
 
 // Judges the log loaded from `logPath`. With `product`, the log must also belong to that

@@ -28,6 +28,9 @@ bool undoSimpleRecord(std::uint8_t type, const TextBuffer& text) {
         case LOG_RUN_ENTRY:
             removeRunEntry(text);
             return true;
+        case LOG_MACHINE_RUN_ENTRY:
+            removeRunEntry(text, platform::RegistryRoot::LocalMachine);
+            return true;
         default:
             return false;
     }

@@ -181,6 +181,10 @@ const char* logRecordTypeName(std::uint8_t type) {
             return "LOG_RUN_ENTRY";
         case LOG_PRODUCT_IDENTITY:
             return "LOG_PRODUCT_IDENTITY";
+        case LOG_INSTALL_SCOPE:
+            return "LOG_INSTALL_SCOPE";
+        case LOG_MACHINE_RUN_ENTRY:
+            return "LOG_MACHINE_RUN_ENTRY";
         default:
             return nullptr;
     }

@@ -26,6 +26,13 @@ enum LogRecordType : std::uint8_t {
     // (package/ProductIdentity.h), written first. Earlier installers wrote none and skip it;
     // a log without one is the demo product's. Undoing it does nothing.
     LOG_PRODUCT_IDENTITY = 24,
+    // For whom the installation was made, written right after the identity: "per-machine " or
+    // "per-user " and the account that ran it ("DOMAIN\name"). Per-machine, its shortcuts lie
+    // in every user's folders and its Run values in HKLM, so any account's removal finds them;
+    // per-user, they belong to that account's profile and HKCU. Undoing it does nothing.
+    LOG_INSTALL_SCOPE = 25,
+    // A Run value of HKLM (a per-machine installation): the command, as LOG_RUN_ENTRY.
+    LOG_MACHINE_RUN_ENTRY = 26,
 };
 
 struct LogRecord {

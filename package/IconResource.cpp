@@ -186,4 +186,34 @@ bool setIcon(std::vector<Resource>& resources, const ResourceId& name,
     return true;
 }
 
+std::vector<std::uint8_t> iconFileOf(const std::vector<IconImage>& images) {
+    std::vector<std::uint8_t> out;
+    auto put16 = [&out](std::uint32_t v) {
+        out.push_back(std::uint8_t(v));
+        out.push_back(std::uint8_t(v >> 8));
+    };
+    auto put32 = [&put16](std::uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
+    put16(0);
+    put16(1);
+    put16(std::uint32_t(images.size()));
+    std::uint32_t offset = std::uint32_t(6 + 16 * images.size());
+    for (const IconImage& image : images) {
+        out.push_back(std::uint8_t(image.width >= 256 ? 0 : image.width));
+        out.push_back(std::uint8_t(image.height >= 256 ? 0 : image.height));
+        out.push_back(image.colorCount);
+        out.push_back(0);
+        put16(image.planes);
+        put16(image.bitCount);
+        put32(std::uint32_t(image.data.size()));
+        put32(offset);
+        offset += std::uint32_t(image.data.size());
+    }
+    for (const IconImage& image : images)
+        out.insert(out.end(), image.data.begin(), image.data.end());
+    return out;
+}
+
 }  // namespace pe

@@ -37,6 +37,10 @@ bool readIconFile(std::span<const std::uint8_t> file, std::vector<IconImage>& im
 bool readIconGroup(std::span<const std::uint8_t> data, std::vector<IconImage>& entries,
                    std::string& reason);
 
+// An .ico file of `images` (each with its data), in their order: the directory, then the
+// images. What readIconFile reads back.
+std::vector<std::uint8_t> iconFileOf(const std::vector<IconImage>& images);
+
 // Puts `images` in place of the icon group `name`: the RT_ICON resources only that group named
 // are removed, the images get the lowest RT_ICON ids no other group uses, and the group and its
 // images take the old group's language and code page (neutral for a new group). Refuses an

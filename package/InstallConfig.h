@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/Endpoint.h"
 #include "common/Text.h"
 #include "package/FileTree.h"
 #include "package/ProductIdentity.h"
@@ -51,6 +52,16 @@ struct WorkerParameter {
     std::uint8_t showPanel = 1;
     std::int32_t hidRunCount = 0;
     std::uint32_t language = 1033;
+    // Every user's Start menu and desktop and HKLM's Run values instead of the account's own: a
+    // run as LocalSystem (whose own are no user's), or one asked to with /ALLUSERS.
+    std::uint8_t perMachine = 0;
+    // An older version may replace a newer one (/ALLOWDOWNGRADE).
+    std::uint8_t allowDowngrade = 0;
+    // The panel's endpoint given for this run (/ENDPOINT=, script.ini's Endpoint); without one,
+    // an upgrade keeps the endpoint the earlier PanelConfig.ini named, a fresh installation
+    // writes the default.
+    std::uint8_t hasEndpoint = 0;
+    Endpoint endpoint;
 };
 
 struct InstallConfig {
@@ -84,6 +95,8 @@ struct InstallConfig {
     // one asked for a restart (3010 or 1641).
     std::atomic<bool> driverFailed{false};
     std::atomic<bool> restartRequired{false};
+    // The last run found a newer version of the product and did not replace it.
+    std::atomic<bool> downgradeRefused{false};
     // From a start until the worker's last step: a second worker must not start meanwhile.
     std::atomic<bool> workerActive{false};
     std::unique_ptr<platform::ThreadHandle> workerThread;

@@ -8,6 +8,11 @@
 
 namespace platform {
 
+// A day of the local calendar.
+struct CalendarDate {
+    std::uint16_t year = 0, month = 0, day = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
@@ -16,6 +21,8 @@ public:
     // GetTickCount: milliseconds since start-up, wrapping at 2^32 (about 49.7 days). Compare
     // two readings only by their unsigned difference.
     virtual std::uint32_t tickCount() = 0;
+    // GetLocalTime's year, month and day.
+    virtual CalendarDate localDate() = 0;
 };
 
 inline Clock& clock() {

@@ -17,7 +17,17 @@ struct DirEntry {
     bool isDirectory = false;
 };
 
-enum class SpecialFolder { ProgramFiles, Programs, Desktop, System, CommonDocuments };
+// Programs and Desktop are the account's own; CommonPrograms (CSIDL_COMMON_PROGRAMS) and
+// CommonDesktop (CSIDL_COMMON_DESKTOPDIRECTORY) every user's.
+enum class SpecialFolder {
+    ProgramFiles,
+    Programs,
+    Desktop,
+    System,
+    CommonDocuments,
+    CommonPrograms,
+    CommonDesktop,
+};
 
 enum class WriteResult { Written, CannotCreate, ShortWrite };
 
@@ -75,6 +85,11 @@ public:
     // file that has other names (a hard link: writing it would change another file).
     virtual WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
                                        const std::uint8_t* bytes, std::size_t size) = 0;
+    // The whole file at base\relative, never through a link: false for a link, a folder, a
+    // device, a file holding more than `limit` bytes (found out before anything is read), or
+    // anything not plain below `base`.
+    virtual bool readFileBelow(const char16_t* base, const char16_t* relative,
+                               std::vector<std::uint8_t>& bytes, std::size_t limit) = 0;
 
     // writeFile and writeFileBelow with the bytes coming from `fill`: ShortWrite when `fill`
     // fails part way (what it produced until then stays in the file, for the caller to remove).

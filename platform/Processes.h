@@ -26,6 +26,15 @@ struct ProcessEntry {
 
 enum class WaitResult { Ended, TimedOut, Failed };
 
+// Whose a running process is: its account, and a copy of its primary token (none when it could
+// not be had) with which a program can be started again for that account, in its session.
+struct ProcessOwner {
+    std::u16string account;  // "DOMAIN\name"
+    bool isLocalSystem = false;
+    bool isThisAccount = false;  // the account this process runs as
+    OsHandle token = nullptr;    // given back through close()
+};
+
 class Processes {
 public:
     virtual ~Processes() = default;
@@ -96,6 +105,25 @@ public:
     // EnumWindows over the top-level windows; to each one GetWindowThreadProcessId gives to
     // process `id`, PostMessageW WM_CLOSE and then WM_DESTROY. Returns how many were posted to.
     virtual int postCloseToWindows(std::uint32_t id) = 0;
+
+    // OpenProcessToken of the process, its user named (LookupAccountSidW), and the token
+    // duplicated as a primary one. False when the owner cannot be told.
+    virtual bool ownerOf(OsHandle process, ProcessOwner& owner) {
+        (void)process;
+        (void)owner;
+        return false;
+    }
+    // CreateProcessAsUserW with that token: the program runs as its account, in its session
+    // and on its desktop ("winsta0\default"), started normally (not hidden). Only LocalSystem
+    // may do this for another account.
+    virtual bool createAsUser(OsHandle token, const char16_t* commandLine,
+                              const char16_t* workingFolder, StartedProcess& started) {
+        (void)token;
+        (void)commandLine;
+        (void)workingFolder;
+        (void)started;
+        return false;
+    }
 };
 
 inline Processes& processes() {

@@ -49,6 +49,12 @@ public:
     // inherited from the folder above. The list is given at creation, so there is no moment in
     // which anyone else could write the folder.
     virtual bool createProtectedFolder(const char16_t* path) = 0;
+    // Gives the file at base\relative (plain names below a trusted `base`, each opened itself
+    // and checked to be the object at that name: never a link, on the way or at the name, nor a
+    // folder or a file with a second name) the protected list of createProtectedFolder, so that
+    // nobody else can change it. Its owner stays: a file someone else made stays theirs, and
+    // isWritableOnlyByTrusted says so.
+    virtual bool protectFileBelow(const char16_t* base, const char16_t* relative) = 0;
 
     // The folder at `path` (a drive and plain names: "C:\", "C:\Program Files\Co") and every
     // folder above it up to the drive's root, each opened itself from the root down (a link is

@@ -45,6 +45,12 @@ public:
     virtual bool queryBinaryPath(ServiceHandle service, std::u16string& binaryPath) = 0;
     // DeleteService.
     virtual bool remove(ServiceHandle service) = 0;
+    // The product a service belongs to, kept beside it: the REG_SZ value "ProductIdentity" of
+    // its key HKLM\SYSTEM\CurrentControlSet\Services\<name>, which goes with the service when
+    // it is deleted. False when the service has no such value, or none that fits 259 units.
+    virtual bool queryOwner(const char16_t* name, std::u16string& owner) = 0;
+    // Sets that value on an existing service.
+    virtual bool setOwner(const char16_t* name, const char16_t* owner) = 0;
     // CloseServiceHandle; none is ignored.
     virtual void close(ServiceHandle handle) = 0;
 };

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/Endpoint.h"
 #include "common/Text.h"
 
 struct UnattendedSettings {
@@ -27,6 +28,12 @@ struct UnattendedSettings {
     // The file's Path could not be read or has no faithful form: installBase holds the default
     // instead, which an unattended run must not install into as if it had been asked to.
     bool pathUnusable = false;
+    // The panel's endpoint ("Endpoint", optional and never written as a default: without it an
+    // upgrade keeps the endpoint it finds). One that cannot be read is not guessed at: like an
+    // unusable Path, the run installs nothing.
+    bool hasEndpoint = false;
+    Endpoint endpoint;
+    bool endpointUnusable = false;
 };
 
 // None in an interactive run: start-up drops the record when the file cannot be read.

@@ -106,6 +106,10 @@ bool completeElement(TiXmlElement& element, UnattendedSettings& record, bool utf
     } else if (addPath(element, record, utf8)) {
         changed = true;
     }
+    if (const char* endpoint = element.Attribute("Endpoint")) {
+        record.hasEndpoint = parseEndpoint(utf8ToUtf16(endpoint), record.endpoint);
+        record.endpointUnusable = !record.hasEndpoint;
+    }
     return changed;
 }
 

@@ -6,6 +6,9 @@
 #include "engine/ExitStatus.h"
 #include "engine/ProductLock.h"
 #include "engine/SetupLog.h"
+#include "package/VersionResource.h"
+#include "platform/Resources.h"
+#include "platform/SystemInfo.h"
 #include "startup/InstallerInit.h"
 #include "startup/Settings.h"
 #include "startup/SettingsElement.h"
@@ -43,6 +46,61 @@ void placeWindow(unsigned dpi) {
 
 namespace {
 
+// How to install that holds in the wizard as well: from the command line and script.ini, handed
+// to the worker's parameter when the wizard starts.
+struct RunOptions {
+    bool allUsers = false;
+    bool allowDowngrade = false;
+    bool hasEndpoint = false;
+    Endpoint endpoint;
+};
+RunOptions runOptions;
+
+void takeRunOptions(const SetupSwitches& switches) {
+    runOptions = RunOptions{};
+    runOptions.allUsers = switches.allUsers;
+    runOptions.allowDowngrade = switches.allowDowngrade;
+    if (switches.hasEndpoint) {
+        runOptions.hasEndpoint = true;
+        runOptions.endpoint = switches.endpoint;
+    } else if (settings && settings->hasEndpoint) {
+        runOptions.hasEndpoint = true;
+        runOptions.endpoint = settings->endpoint;
+    }
+}
+
+// setup.exe's own version, from its version resource ("6.0.2.0"); empty when it has none.
+std::u16string ownVersion() {
+    platform::ResourceView view;
+    if (!platform::os().resources || !platform::resources().lock(1, u"#16", view)) return {};
+    pe::VersionInfo info;
+    std::string reason;
+    bool read = pe::readVersionResource({view.data, view.size}, info, reason);
+    platform::resources().release(view);
+    if (!read) return {};
+    std::string text;
+    for (std::uint16_t part : info.fileVersion) {
+        if (!text.empty()) text += '.';
+        text += std::to_string(part);
+    }
+    return utf8ToUtf16(text);
+}
+
+// For whom the installation would be made, and why.
+void logScope() {
+    std::u16string account(1, u'?'), named;
+    if (platform::systemInfo().accountName(named)) account.swap(named);
+    if (platform::systemInfo().runsAsLocalSystem()) {
+        logEvent("per-machine installation: running as LocalSystem", account);
+    } else if (runOptions.allUsers) {
+        logEvent("per-machine installation (/ALLUSERS), run by", account);
+    } else {
+        logEvent("per-user installation for", account);
+    }
+    if (runOptions.hasEndpoint) logEvent("panel endpoint given", endpointText(runOptions.endpoint));
+    if (runOptions.allowDowngrade) logEvent("an older version may replace a newer one");
+}
+
 void applySwitches(const SetupSwitches& switches) {
     if (!settings && switches.setsAnything()) {
         settings = std::make_unique<UnattendedSettings>();
@@ -61,6 +119,11 @@ void applySwitches(const SetupSwitches& switches) {
         copyText(s.installBase, viewOf(switches.path));
         s.pathUnusable = false;
         s.makeBase = true;
+    }
+    if (switches.hasEndpoint) {
+        s.hasEndpoint = true;
+        s.endpoint = switches.endpoint;
+        s.endpointUnusable = false;
     }
 }
 
@@ -89,6 +152,7 @@ void logSettings(const std::u16string& settingsPath, bool fileRead, const std::s
         logEvent("installing without the touch device (the machine is prepared for it)");
     if (s.pathUnusable)
         logEvent("error: the settings file's Path cannot be read in this code page");
+    if (s.endpointUnusable) logEvent("error: the settings file's Endpoint is no HOST:PORT address");
 }
 
 // The usage, for /? and a line that was not understood: in a box, or only in the log when the
@@ -125,12 +189,16 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
     readPackageFacts(product, identity);
     openLog(switches, product);
     logEvent("setup started", executablePath);
+    std::u16string version = ownVersion();
+    logEvent("setup.exe version", version.empty() ? u"none named" : std::u16string_view(version));
     if (!commandLine.empty()) logEvent("command line", commandLine);
     if (!understood || switches.help) {
         settings.reset();
         return showUsage(switches, understood);
     }
     logSettings(path, fileRead, refusal);
+    takeRunOptions(switches);
+    logScope();
     // A silent run waits here, before anything is shown or changed, for another installation
     // or removal of the product to end; a run that may show its window takes the lock when its
     // installation starts.
@@ -167,5 +235,11 @@ void startWizard(void* window, platform::StatusChannel* statusChannel) {
     workerParameter.showPanel = 1;
     workerParameter.language = 1033;
     workerParameter.hidRunCount = 0;
+    // LocalSystem's own Start menu, desktop and HKCU are no user's.
+    workerParameter.perMachine =
+        runOptions.allUsers || platform::systemInfo().runsAsLocalSystem() ? 1 : 0;
+    workerParameter.allowDowngrade = runOptions.allowDowngrade ? 1 : 0;
+    workerParameter.hasEndpoint = runOptions.hasEndpoint ? 1 : 0;
+    workerParameter.endpoint = runOptions.endpoint;
     BuildWindowSurface();
 }

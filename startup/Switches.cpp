@@ -69,6 +69,10 @@ constexpr SwitchRule<SetupSwitches> kSetupSwitches[] = {
     {u"/PANEL", [](Value, SetupSwitches& s) { return s.panel = true; }},
     {u"/NODEVICE", [](Value, SetupSwitches& s) { return s.noDevice = true; }},
     {u"/NORESTART", [](Value, SetupSwitches& s) { return s.noRestart = true; }},
+    {u"/ALLUSERS", [](Value, SetupSwitches& s) { return s.allUsers = true; }},
+    {u"/ALLOWDOWNGRADE", [](Value, SetupSwitches& s) { return s.allowDowngrade = true; }},
+    {u"/ENDPOINT=",
+     [](Value v, SetupSwitches& s) { return s.hasEndpoint = parseEndpoint(v, s.endpoint); }},
     {u"/LANG=", readLanguage},
     {u"/HID=", readHid},
     {u"/LOG=", readLog},
@@ -95,7 +99,7 @@ bool parseSwitches(std::u16string_view line, SetupSwitches& s) {
 const char16_t kUsageText[] =
     u"setup.exe [/S] [/LANG=English|Chinese|Italiano|Deutsch|Korean] [/HID=N] [/PANEL]\r\n"
     u"          [/NODEVICE] [/NORESTART] [/LOG=FILE] [/WAIT=SECONDS] [/LOCKWAIT=SECONDS]\r\n"
-    u"          [/?] [/D=FOLDER]\r\n"
+    u"          [/ALLUSERS] [/ENDPOINT=HOST:PORT] [/ALLOWDOWNGRADE] [/?] [/D=FOLDER]\r\n"
     u"\r\n"
     u"/S\tInstall without a window and without questions; the licence is taken as accepted.\r\n"
     u"/LANG=\tThe language of the installation.\r\n"
@@ -107,8 +111,12 @@ const char16_t kUsageText[] =
     u"/WAIT=SECONDS\tWith /S: how long to wait for the touch device (default 300).\r\n"
     u"/LOCKWAIT=SECONDS\tWith /S: how long to wait for another installation or removal of\r\n"
     u"\tthe product to end (default 600).\r\n"
+    u"/ALLUSERS\tShortcuts and the start-up entry for every user (always so as LocalSystem).\r\n"
+    u"/ENDPOINT=HOST:PORT\tThe panel's address and port (an upgrade keeps the earlier one).\r\n"
+    u"/ALLOWDOWNGRADE\tLet an older version replace a newer one.\r\n"
     u"/D=FOLDER\tThe base folder; last on the line, blanks allowed without quotes.\r\n"
     u"\r\n"
     u"Exit status: 0 installed; 1 failed or cancelled, nothing installed; 2 not started;\r\n"
     u"3 installed, a driver failed; 4 no touch device; 5 command line not understood;\r\n"
-    u"1618 another installation of the product is running; 3010 installed, restart required.";
+    u"1618 another installation of the product is running; 1638 a newer version is installed;\r\n"
+    u"3010 installed, restart required.";

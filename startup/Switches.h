@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/Endpoint.h"
 #include "common/Text.h"
 
 // How long a silent run waits for the touch device unless /WAIT= says otherwise.
@@ -40,6 +41,11 @@ struct SetupSwitches {
     // /S, or a word that asks for a run without questions anywhere on the line (understood or
     // not): no box may be shown, not even the usage.
     bool noBoxes = false;
+    // How to install, in the wizard as well as without it (none makes a run unattended):
+    bool allUsers = false;        // /ALLUSERS: every user's Start menu, desktop and HKLM Run
+    bool allowDowngrade = false;  // /ALLOWDOWNGRADE: an older version may replace a newer one
+    bool hasEndpoint = false;     // /ENDPOINT=HOST:PORT: the panel's endpoint
+    Endpoint endpoint;
 
     // Any switch that says how to install: it makes a run without script.ini unattended, and a
     // run with one leaves the file as it is. (A new setting's switch belongs here too.)

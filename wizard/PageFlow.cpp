@@ -366,6 +366,11 @@ void runStartupDecision() {
         // Installing into the default folder instead would be a silent guess.
         endWithoutInstalling(kExitRolledBack,
                              "error: nothing installed, the settings file's Path cannot be used");
+    } else if (settings->licenceAgreed && settings->endpointUnusable) {
+        // As would keeping or defaulting the endpoint a deployment meant to set.
+        endWithoutInstalling(
+            kExitRolledBack,
+            "error: nothing installed, the settings file's Endpoint cannot be used");
     } else if (!settings->licenceAgreed) {
         if (s.timerRunning != 0) return;
         s.pageAlpha[LanguagePage] = 0;
@@ -548,8 +553,11 @@ int onDestroy() {
             installConfig->workerThread->waitServingMessages();
             installConfig->workerThread.reset();
         }
-        if (workerRecord.started)
-            status = installConfig->completed ? installedStatus() : kExitRolledBack;
+        if (workerRecord.started) {
+            status = installConfig->completed          ? installedStatus()
+                     : installConfig->downgradeRefused ? kExitNewerVersionInstalled
+                                                       : kExitRolledBack;
+        }
     }
     if (status == kExitNotStarted) {
         logEvent(std::string("the window closed before any installation started: ") +

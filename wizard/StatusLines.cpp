@@ -74,6 +74,9 @@ StatusEffect statusEffect(std::uint32_t code, const std::u16string& text, std::u
             return line(MSG_PREVIOUS_VERSION, text, u"\r\n");
         case ST_PREVIOUS_VERSION_LEFT:
             return box(MSG_PREVIOUS_VERSION, removalIncomplete(langId, text));
+        case ST_NAME_TAKEN:
+        case ST_NEWER_VERSION:
+            return box(MSG_INSTALL_CANCELLED, text);
         default:
             return {};
     }

@@ -12,6 +12,7 @@
 #include "app/setup/SimulatedPackage.h"
 #include "app/setup/SimulatedUsbBus.h"
 #include "common/Text.h"
+#include "platform/SystemInfo.h"
 #include "platform/win32/Wide.h"
 #include "wizard/PageFlow.h"
 
@@ -35,6 +36,31 @@ bool holdFileSays(const std::string& line) {
     while (!wanted.empty() && (wanted.back() == '\n' || wanted.back() == '\r')) wanted.pop_back();
     return wanted == line;
 }
+
+// A deployment tool runs the installer as LocalSystem; Wine runs every program as its one user.
+// The test build takes itself for LocalSystem while "as-localsystem.txt" lies beside it (and the
+// test points the account's own shell folders where SYSTEM's are).
+class SimulatedLocalSystem : public platform::SystemInfo {
+public:
+    SimulatedLocalSystem(std::u16string marker, platform::SystemInfo& real)
+        : marker_(std::move(marker)), real_(real) {}
+    bool enableDebugPrivilege() override { return real_.enableDebugPrivilege(); }
+    std::uint16_t nativeArchitecture() override { return real_.nativeArchitecture(); }
+    int monitorCount() override { return real_.monitorCount(); }
+    bool runsAsLocalSystem() override { return asSystem() || real_.runsAsLocalSystem(); }
+    bool accountName(std::u16string& name) override {
+        if (!asSystem()) return real_.accountName(name);
+        name = u"NT AUTHORITY\\SYSTEM";
+        return true;
+    }
+
+private:
+    bool asSystem() const {
+        return GetFileAttributesW(wide(marker_.c_str())) != INVALID_FILE_ATTRIBUTES;
+    }
+    std::u16string marker_;
+    platform::SystemInfo& real_;
+};
 
 void holdWhileAsked(const std::string& line) {
     for (int waited = 0; waited < kLongestHoldMs && holdFileSays(line); waited += 100) Sleep(100);
@@ -69,6 +95,9 @@ void installSetupPlatform([[maybe_unused]] const std::u16string& executableFolde
     static SimulatedPackage package(executableFolder + u"\\usbsim-package.bin",
                                     *platform::os().resources);
     platform::os().resources = &package;
+    static SimulatedLocalSystem system(executableFolder + u"\\as-localsystem.txt",
+                                       *platform::os().system);
+    platform::os().system = &system;
     traceFile = executableFolder + u"\\wizard-trace.txt";
     holdFile = executableFolder + u"\\wizard-hold.txt";
     wizardTrace = appendTrace;

@@ -64,9 +64,16 @@ int removeAndReport(const UninstallSwitches& args, const std::u16string& parked)
     park(args.runFor, parked);
     removeProductFolders(report.trust, report.leftovers);
     for (const std::u16string& left : report.leftovers) logEvent("left", left);
+    // What another account's registry holds is out of this account's reach: said, not failed.
+    std::u16string elsewhere;
+    for (const std::u16string& note : report.otherAccounts) {
+        logEvent("left for its own account", note);
+        elsewhere += u"\r\n" + note;
+    }
     if (report.leftovers.empty()) {
         logEvent("everything of the installation was removed", report.product);
-        tell(quiet, removalDone(language, report.product), report.product, MB_ICONINFORMATION);
+        tell(quiet, removalDone(language, report.product) + elsewhere, report.product,
+             MB_ICONINFORMATION);
         return kRemoved;
     }
     tell(quiet, removalIncomplete(language, report.product), report.product, MB_ICONWARNING);

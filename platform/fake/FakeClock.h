@@ -14,6 +14,8 @@ public:
 
     void sleep(std::uint32_t ms) override;
     std::uint32_t tickCount() override;
+    platform::CalendarDate localDate() override { return date; }
+    platform::CalendarDate date{2026, 12, 9};
 
     // Time passing without a sleep call (a wait on a process, say); not traced.
     void advance(std::uint32_t ms) { now_ += ms; }

@@ -47,7 +47,10 @@ FakeFileSystem::FakeFileSystem() {
          {u"C:\\", u"C:\\Program Files", u"C:\\Windows", u"C:\\Windows\\System32", u"C:\\Users",
           u"C:\\Users\\Public", u"C:\\Users\\Public\\Documents", u"C:\\Users\\admin",
           u"C:\\Users\\admin\\Desktop", u"C:\\Users\\admin\\Start Menu",
-          u"C:\\Users\\admin\\Start Menu\\Programs"}) {
+          u"C:\\Users\\admin\\Start Menu\\Programs", u"C:\\Users\\Public\\Desktop",
+          u"C:\\ProgramData", u"C:\\ProgramData\\Microsoft", u"C:\\ProgramData\\Microsoft\\Windows",
+          u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu",
+          u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"}) {
         addFolder(p);
     }
 }
@@ -268,16 +271,22 @@ bool FakeFileSystem::specialFolder(platform::SpecialFolder which, std::u16string
             path = u"C:\\Program Files";
             break;
         case platform::SpecialFolder::Programs:
-            path = u"C:\\Users\\admin\\Start Menu\\Programs";
+            path = profile + u"\\Start Menu\\Programs";
             break;
         case platform::SpecialFolder::Desktop:
-            path = u"C:\\Users\\admin\\Desktop";
+            path = profile + u"\\Desktop";
             break;
         case platform::SpecialFolder::System:
             path = u"C:\\Windows\\System32";
             break;
         case platform::SpecialFolder::CommonDocuments:
             path = u"C:\\Users\\Public\\Documents";
+            break;
+        case platform::SpecialFolder::CommonPrograms:
+            path = u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+            break;
+        case platform::SpecialFolder::CommonDesktop:
+            path = u"C:\\Users\\Public\\Desktop";
             break;
     }
     return true;
@@ -310,6 +319,23 @@ platform::DeleteResult FakeFileSystem::removeBelow(const char16_t* base, const c
     }
     entries_.erase(fold(r));
     return DeleteResult::Deleted;
+}
+
+bool FakeFileSystem::readFileBelow(const char16_t* base, const char16_t* relative,
+                                   std::vector<std::uint8_t>& bytes, std::size_t limit) {
+    bytes.clear();
+    if (faults().shouldFail("readFileBelow", traceOf(base, relative))) return false;
+    std::u16string r;
+    if (!strictlyBelow(base, relative, false, r)) return false;
+    const Entry* e = find(r);
+    if (e && !e->node.hardLinkOf.empty()) {
+        auto other = entries_.find(e->node.hardLinkOf);
+        e = other == entries_.end() ? nullptr : &other->second;
+    }
+    if (!e || e->node.isDirectory || e->node.isLink() || e->node.bytes.size() > limit) return false;
+    bytes = e->node.bytes;
+    bytesRead_ += bytes.size();
+    return true;
 }
 
 bool FakeFileSystem::createFolderBelow(const char16_t* base, const char16_t* relative) {

@@ -52,6 +52,8 @@ public:
                    std::vector<platform::DirEntry>& entries) override;
     platform::DeleteResult removeBelow(const char16_t* base, const char16_t* relative) override;
     bool createFolderBelow(const char16_t* base, const char16_t* relative) override;
+    bool readFileBelow(const char16_t* base, const char16_t* relative,
+                       std::vector<std::uint8_t>& bytes, std::size_t limit) override;
     platform::WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
                                          const std::uint8_t* bytes, std::size_t size) override;
 
@@ -97,6 +99,9 @@ public:
     // A second name for the file at `existing`: writing through either changes both.
     void addHardLink(const std::u16string& path, const std::u16string& existing);
     std::size_t linkCount(const std::u16string& path) const;
+
+    // The account's own profile, where its Start menu and desktop lie.
+    std::u16string profile = u"C:\\Users\\admin";
 
     // Where a drive-relative path starts; "C:\Windows\System32" unless a test says otherwise.
     static std::u16string currentFolder;

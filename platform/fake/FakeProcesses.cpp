@@ -57,6 +57,8 @@ FakeProcesses::Process& FakeProcesses::spawn(const std::u16string& program, cons
     p.id = nextId_;
     nextId_ += 4;
     p.parent = parent;
+    const Process* starter = parent ? find(parent) : nullptr;
+    p.account = starter ? starter->account : thisAccount;
     p.image = b.image.empty() ? program : b.image;
     p.suspended = true;
     p.runsForMs = b.runsForMs;
@@ -154,6 +156,32 @@ bool FakeProcesses::readOutput(OsHandle sink, std::size_t limit, std::string& te
     dropped = all.size() > limit ? all.size() - limit : 0;
     text = all.substr(std::size_t(dropped));
     return true;
+}
+
+bool FakeProcesses::ownerOf(OsHandle process, platform::ProcessOwner& owner) {
+    Process* p = processOf(process, Kind::Process);
+    if (faults().shouldFail("ownerOf", p ? utf16ToUtf8(p->image) : "") || !p) return false;
+    owner.account = p->account;
+    owner.isLocalSystem = p->account == kLocalSystem;
+    owner.isThisAccount = p->account == thisAccount;
+    owner.token = newHandle(Kind::Token, p->id);
+    return true;
+}
+
+bool FakeProcesses::createAsUser(OsHandle token, const char16_t* commandLine,
+                                 const char16_t* workingFolder, platform::StartedProcess& started) {
+    auto it = handles_.find(reinterpret_cast<std::uintptr_t>(token));
+    if (faults().shouldFail("createAsUser") || it == handles_.end() ||
+        it->second.kind != Kind::Token || !find(it->second.id)) {
+        return false;
+    }
+    std::u16string account = find(it->second.id)->account;
+    std::u16string saved = thisAccount;
+    thisAccount = account;
+    bool made = create(commandLine, workingFolder, false, started);
+    thisAccount = saved;
+    if (made) find(started.id)->startedAsUser = true;
+    return made;
 }
 
 bool FakeProcesses::resume(OsHandle thread) {

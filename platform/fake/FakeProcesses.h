@@ -59,7 +59,16 @@ public:
         std::vector<std::u16string> children;
         std::string output;
         std::uint32_t sink = 0;  // the output sink it writes to (0: none)
+        // Whose it is: the account that started it, or the account of the token it was
+        // started with (createAsUser).
+        std::u16string account;
+        bool startedAsUser = false;
     };
+
+    // The account this process runs as, which every process it starts gets; LocalSystem's
+    // name is "NT AUTHORITY\SYSTEM".
+    std::u16string thisAccount = u"PC\\admin";
+    static constexpr const char16_t* kLocalSystem = u"NT AUTHORITY\\SYSTEM";
 
     // Waits advance `clock`; without one the table keeps its own.
     explicit FakeProcesses(FakeClock* clock = nullptr, FakeFileSystem* files = nullptr);
@@ -86,6 +95,9 @@ public:
                           platform::StartedProcess& started) override;
     bool readOutput(platform::OsHandle sink, std::size_t limit, std::string& text,
                     std::uint64_t& dropped) override;
+    bool ownerOf(platform::OsHandle process, platform::ProcessOwner& owner) override;
+    bool createAsUser(platform::OsHandle token, const char16_t* commandLine,
+                      const char16_t* workingFolder, platform::StartedProcess& started) override;
 
     // Direct access for tests (no fault plan, no trace).
     // What the program at `path` (case-insensitive) does when started; unknown programs end at
@@ -105,7 +117,7 @@ public:
     static std::u16string programOf(std::u16string_view commandLine);
 
 private:
-    enum class Kind { Process, Thread, Job, Sink };
+    enum class Kind { Process, Thread, Job, Sink, Token };
     struct Handle {
         Kind kind;
         std::uint32_t id;  // process id or job id

@@ -53,6 +53,7 @@ FakeRegistry::FakeRegistry() {
     }
     addKey(RegistryRoot::LocalMachine, u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
     addKey(RegistryRoot::CurrentUser, u"Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+    addKey(RegistryRoot::LocalMachine, u"Software\\Microsoft\\Windows\\CurrentVersion\\Run");
     addKey(RegistryRoot::ClassesRoot, u"DesktopBackground\\Shell");
 }
 

@@ -20,6 +20,21 @@ bool FakeSecurity::createProtectedFolder(const char16_t* path) {
     return files_.makeFolder(p) && files_.setAccess(p, Access::OnlyTrusted);
 }
 
+bool FakeSecurity::protectFileBelow(const char16_t* base, const char16_t* relative) {
+    std::u16string p = std::u16string(viewOf(base)) + u"\\" + std::u16string(viewOf(relative));
+    if (faults().shouldFail("protectFileBelow", utf16ToUtf8(p))) return false;
+    if (!isPlainRelativePath(viewOf(relative))) return false;
+    // No link anywhere below the base.
+    for (std::size_t at = p.find(u'\\', textLength(base)); at != std::u16string::npos;
+         at = p.find(u'\\', at + 1)) {
+        if (files_.isLinkAt(p.substr(0, at))) return false;
+    }
+    if (files_.isLinkAt(p) || !files_.hasFile(p) || files_.linkCount(p) != 1) return false;
+    // A file someone else made stays theirs: the fake keeps a user's mark.
+    if (files_.accessMark(p) == Access::OpenToUsers) return false;
+    return files_.setAccess(p, Access::OnlyTrusted);
+}
+
 namespace {
 
 using platform::FolderFault;

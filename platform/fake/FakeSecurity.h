@@ -17,6 +17,7 @@ public:
 
     bool isWritableOnlyByTrusted(const char16_t* path) override;
     bool createProtectedFolder(const char16_t* path) override;
+    bool protectFileBelow(const char16_t* base, const char16_t* relative) override;
     // The folders are judged by their marks (OpenToUsers is ChangeableByOthers) and held in
     // the file system fake while the hold lives.
     platform::Held holdFolderChain(const char16_t* path) override;

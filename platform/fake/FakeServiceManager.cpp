@@ -83,6 +83,22 @@ bool FakeServiceManager::queryBinaryPath(ServiceHandle service, std::u16string& 
     return true;
 }
 
+bool FakeServiceManager::queryOwner(const char16_t* name, std::u16string& owner) {
+    if (faults().shouldFail("queryOwner", utf16ToUtf8(viewOf(name)))) return false;
+    Service* s = find(std::u16string(viewOf(name)));
+    if (!s || s->owner.empty()) return false;
+    owner = s->owner;
+    return true;
+}
+
+bool FakeServiceManager::setOwner(const char16_t* name, const char16_t* owner) {
+    if (faults().shouldFail("setOwner", utf16ToUtf8(viewOf(name)))) return false;
+    Service* s = find(std::u16string(viewOf(name)));
+    if (!s || !owner) return false;
+    s->owner = owner;
+    return true;
+}
+
 bool FakeServiceManager::setDescription(ServiceHandle service, const char16_t* description) {
     if (faults().shouldFail("setDescription")) return false;
     Service* s = serviceOf(service);

@@ -19,6 +19,7 @@ public:
         std::u16string displayName;
         std::u16string binaryPath;
         std::u16string description;
+        std::u16string owner;  // the "ProductIdentity" value beside it; empty: none
         std::uint32_t state = platform::kServiceStopped;
         // Status queries spent pending before a start or stop completes; 0 completes at once,
         // a negative count never completes.
@@ -49,6 +50,8 @@ public:
     bool queryProcessId(platform::ServiceHandle service, std::uint32_t& processId) override;
     bool queryBinaryPath(platform::ServiceHandle service, std::u16string& binaryPath) override;
     bool remove(platform::ServiceHandle service) override;
+    bool queryOwner(const char16_t* name, std::u16string& owner) override;
+    bool setOwner(const char16_t* name, const char16_t* owner) override;
     void close(platform::ServiceHandle handle) override;
 
     // Direct access for tests (no fault plan, no trace). Names compare without regard to case.

@@ -12,10 +12,17 @@ public:
     bool enableDebugPrivilege() override;
     std::uint16_t nativeArchitecture() override;
     int monitorCount() override;
+    bool runsAsLocalSystem() override { return localSystem; }
+    bool accountName(std::u16string& name) override {
+        name = account;
+        return !name.empty();
+    }
 
     std::uint16_t architecture = platform::kArchitectureAmd64;
     int monitors = 1;
     bool privilegeEnabled = false;
+    bool localSystem = false;
+    std::u16string account = u"PC\\admin";
 };
 
 class FakeThreads : public platform::Threads {

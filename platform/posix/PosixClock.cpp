@@ -19,4 +19,12 @@ std::uint32_t PosixClock::tickCount() {
     return std::uint32_t(ms);  // wraps like GetTickCount
 }
 
+platform::CalendarDate PosixClock::localDate() {
+    time_t now = time(nullptr);
+    tm local{};
+    if (!localtime_r(&now, &local)) return {};
+    return {std::uint16_t(local.tm_year + 1900), std::uint16_t(local.tm_mon + 1),
+            std::uint16_t(local.tm_mday)};
+}
+
 }  // namespace posix

@@ -100,10 +100,10 @@ platform::WriteResult PosixFileSystem::writeFileFrom(const char16_t* path,
     return writeAllAndClose(fd, fill);
 }
 
-bool PosixFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
-                               std::size_t limit) {
-    int fd = ::open(nativePath(path).c_str(), O_RDONLY);
-    if (fd < 0) return false;
+namespace {
+
+// The whole regular file open at `fd`, at most `limit` bytes; closes it.
+bool readAllAndClose(int fd, std::vector<std::uint8_t>& bytes, std::size_t limit) {
     struct stat st;
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) <= limit;
     if (ok) {
@@ -118,6 +118,14 @@ bool PosixFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& 
     }
     ::close(fd);
     return ok;
+}
+
+}  // namespace
+
+bool PosixFileSystem::readFile(const char16_t* path, std::vector<std::uint8_t>& bytes,
+                               std::size_t limit) {
+    int fd = ::open(nativePath(path).c_str(), O_RDONLY);
+    return fd >= 0 && readAllAndClose(fd, bytes, limit);
 }
 
 bool PosixFileSystem::specialFolder(platform::SpecialFolder which, std::u16string& path) {
@@ -141,6 +149,12 @@ bool PosixFileSystem::specialFolder(platform::SpecialFolder which, std::u16strin
             break;
         case platform::SpecialFolder::CommonDocuments:
             path = base + u"\\Public\\Documents";
+            break;
+        case platform::SpecialFolder::CommonPrograms:
+            path = base + u"\\ProgramData\\Start Menu\\Programs";
+            break;
+        case platform::SpecialFolder::CommonDesktop:
+            path = base + u"\\Public\\Desktop";
             break;
     }
     return true;
@@ -264,6 +278,16 @@ platform::WriteResult PosixFileSystem::writeFileBelowFrom(const char16_t* base,
         return platform::WriteResult::CannotCreate;
     }
     return writeAllAndClose(fd, fill);
+}
+
+bool PosixFileSystem::readFileBelow(const char16_t* base, const char16_t* relative,
+                                    std::vector<std::uint8_t>& bytes, std::size_t limit) {
+    bytes.clear();
+    Descriptor parent;
+    std::string leaf;
+    if (!openParentBelow(base, relative, parent, leaf)) return false;
+    int fd = ::openat(parent.fd, leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    return fd >= 0 && readAllAndClose(fd, bytes, limit);
 }
 
 }  // namespace posix

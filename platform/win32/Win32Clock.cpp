@@ -12,4 +12,10 @@ std::uint32_t Win32Clock::tickCount() {
     return GetTickCount();
 }
 
+platform::CalendarDate Win32Clock::localDate() {
+    SYSTEMTIME now = {};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay};
+}
+
 }  // namespace win32

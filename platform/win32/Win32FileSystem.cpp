@@ -141,6 +141,12 @@ bool Win32FileSystem::specialFolder(platform::SpecialFolder which, std::u16strin
             csidl = CSIDL_COMMON_DOCUMENTS;
             create = FALSE;
             break;
+        case platform::SpecialFolder::CommonPrograms:
+            csidl = CSIDL_COMMON_PROGRAMS;
+            break;
+        case platform::SpecialFolder::CommonDesktop:
+            csidl = CSIDL_COMMON_DESKTOPDIRECTORY;
+            break;
     }
     wchar_t buffer[MAX_PATH] = {};
     if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, create)) return false;
@@ -315,6 +321,32 @@ platform::WriteResult Win32FileSystem::writeFileBelowFrom(const char16_t* base,
     }
     return writePieces(below.handle.get(), fill) ? platform::WriteResult::Written
                                                  : platform::WriteResult::ShortWrite;
+}
+
+bool Win32FileSystem::readFileBelow(const char16_t* base, const char16_t* relative,
+                                    std::vector<std::uint8_t>& bytes, std::size_t limit) {
+    bytes.clear();
+    Below below;
+    if (!locateBelow(base, relative, below) ||
+        !openBelow(below, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING) ||
+        (below.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        GetFileType(below.handle.get()) != FILE_TYPE_DISK) {
+        return false;
+    }
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(below.handle.get(), &size) || size.QuadPart < 0 ||
+        std::uint64_t(size.QuadPart) > limit) {
+        return false;
+    }
+    bytes.resize(std::size_t(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(below.handle.get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) ||
+         read != bytes.size())) {
+        bytes.clear();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace win32

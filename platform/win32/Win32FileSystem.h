@@ -21,6 +21,8 @@ public:
                    std::vector<platform::DirEntry>& entries) override;
     platform::DeleteResult removeBelow(const char16_t* base, const char16_t* relative) override;
     bool createFolderBelow(const char16_t* base, const char16_t* relative) override;
+    bool readFileBelow(const char16_t* base, const char16_t* relative,
+                       std::vector<std::uint8_t>& bytes, std::size_t limit) override;
     platform::WriteResult writeFileBelow(const char16_t* base, const char16_t* relative,
                                          const std::uint8_t* bytes, std::size_t size) override;
     platform::WriteResult writeFileFrom(const char16_t* path,

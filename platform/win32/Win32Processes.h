@@ -43,6 +43,10 @@ public:
                           platform::StartedProcess& started) override;
     bool readOutput(platform::OsHandle sink, std::size_t limit, std::string& text,
                     std::uint64_t& dropped) override;
+    // Win32ProcessOwner.cpp.
+    bool ownerOf(platform::OsHandle process, platform::ProcessOwner& owner) override;
+    bool createAsUser(platform::OsHandle token, const char16_t* commandLine,
+                      const char16_t* workingFolder, platform::StartedProcess& started) override;
 
 private:
     Wow64Redirection redirection_;

@@ -27,9 +27,44 @@ constexpr DWORD kChangeRights = FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_O
 // files inside; "P" keeps anything above from being inherited.
 constexpr wchar_t kProtectedFolderList[] =
     L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+// The same for a file, which passes nothing on.
+constexpr wchar_t kProtectedFileList[] = L"D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1200a9;;;BU)";
 
-// The principals whose write access is no risk: the system's own and the account running this
-// process.
+bool isAdministrator(HANDLE token) {
+    std::uint8_t admins[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof admins;
+    HANDLE probe = nullptr;
+    BOOL member = FALSE;
+    // CheckTokenMembership needs an impersonation token; a linked token already is one.
+    bool ok = CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &size) &&
+              DuplicateToken(token, SecurityIdentification, &probe) &&
+              CheckTokenMembership(probe, admins, &member);
+    if (probe) CloseHandle(probe);
+    return ok && member;
+}
+
+// What the system says of this process's account: whether it is split by UAC and whether each
+// half is an administrator.
+bool runningAccountIsTrusted() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &token)) return false;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    bool known = GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size);
+    bool admin = isAdministrator(token);
+    bool linkedAdmin = false;
+    TOKEN_LINKED_TOKEN linked = {};
+    if (known && type != TokenElevationTypeDefault &&
+        GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size)) {
+        linkedAdmin = isAdministrator(linked.LinkedToken);
+        CloseHandle(linked.LinkedToken);
+    }
+    CloseHandle(token);
+    return known && accountCountsAsTrusted(int(type), admin, linkedAdmin);
+}
+
+// The principals whose write access is no risk: the system's own, and the account running this
+// process when every process it has is an administrator's (accountCountsAsTrusted).
 class TrustedPrincipals {
 public:
     TrustedPrincipals() {
@@ -45,7 +80,8 @@ public:
             FreeSid(installer);
         }
         HANDLE token = nullptr;
-        if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        if (runningAccountIsTrusted() &&
+            OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
             DWORD size = 0;
             GetTokenInformation(token, TokenUser, nullptr, 0, &size);
             std::vector<std::uint8_t> user(size ? size : 1);
@@ -83,6 +119,12 @@ private:
 };
 
 }  // namespace
+
+bool accountCountsAsTrusted(int elevationType, bool administrator, bool linkedAdministrator) {
+    if (!administrator) return false;
+    if (elevationType == TokenElevationTypeDefault) return true;
+    return elevationType == TokenElevationTypeFull && linkedAdministrator;
+}
 
 // An entry of a kind not judged here (callback, object, compound) could grant anything.
 bool onlyTrustedMay(const void* ownerSid, const void* daclBytes, DWORD rights) {
@@ -284,6 +326,63 @@ platform::Held Win32Security::holdTrustedFile(const char16_t* base, const char16
     platform::Held held;
     held.hold = std::move(hold);
     return held;
+}
+
+namespace {
+
+// The protected list put on an open file.
+bool protectOpenFile(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PACL dacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    bool set = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+               ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                   kProtectedFileList, SDDL_REVISION_1, &descriptor, nullptr) &&
+               GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) &&
+               SetSecurityInfo(file, SE_FILE_OBJECT,
+                               DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                               nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+    if (descriptor) LocalFree(descriptor);
+    return set;
+}
+
+}  // namespace
+
+bool Win32Security::protectFileBelow(const char16_t* base, const char16_t* relative) {
+    if (!isPlainRelativePath(viewOf(relative))) return false;
+    Handle folder(CreateFileW(wide(base), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::wstring above, path = wide(base);
+    if (!folder.valid() || !finalPathOf(folder.get(), above)) return false;
+    std::vector<std::wstring> names = namesOf(viewOf(relative));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        bool last = i + 1 == names.size();
+        path += L"\\" + names[i];
+        std::wstring expected = above + L"\\" + names[i];
+        // Wine reports its links only through the path, Windows through a handle on the link.
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            return false;
+        }
+        DWORD access = FILE_READ_ATTRIBUTES | (last ? READ_CONTROL | WRITE_DAC : 0);
+        Handle object(CreateFileW(
+            path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        FILE_ATTRIBUTE_TAG_INFO tag = {};
+        std::wstring actual;
+        if (!object.valid() ||
+            !GetFileInformationByHandleEx(object.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+            (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+            bool(tag.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == last ||
+            !finalPathOf(object.get(), actual) || !sameFinalPath(actual, expected)) {
+            return false;
+        }
+        if (last) return protectOpenFile(object.get());
+        above = actual;
+    }
+    return false;
 }
 
 }  // namespace win32

@@ -102,4 +102,45 @@ void Win32ServiceManager::close(platform::ServiceHandle handle) {
     SetLastError(error);
 }
 
+namespace {
+
+constexpr wchar_t kServicesKey[] = L"SYSTEM\\CurrentControlSet\\Services\\";
+constexpr wchar_t kOwnerValue[] = L"ProductIdentity";
+
+// The service's own key; not redirected for a 32-bit process (SYSTEM is shared by both views).
+HKEY openServiceKey(const char16_t* name, REGSAM access) {
+    HKEY key = nullptr;
+    std::wstring path = std::wstring(kServicesKey) + wide(name);
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access, &key) == ERROR_SUCCESS
+               ? key
+               : nullptr;
+}
+
+}  // namespace
+
+bool Win32ServiceManager::queryOwner(const char16_t* name, std::u16string& owner) {
+    HKEY key = openServiceKey(name, KEY_QUERY_VALUE);
+    if (!key) return false;
+    wchar_t text[260] = {};
+    DWORD type = 0, size = sizeof text - sizeof(wchar_t);
+    bool read = RegQueryValueExW(key, kOwnerValue, nullptr, &type, reinterpret_cast<BYTE*>(text),
+                                 &size) == ERROR_SUCCESS &&
+                type == REG_SZ;
+    RegCloseKey(key);
+    if (!read) return false;
+    owner = narrow16(text);
+    return true;
+}
+
+bool Win32ServiceManager::setOwner(const char16_t* name, const char16_t* owner) {
+    HKEY key = openServiceKey(name, KEY_SET_VALUE);
+    if (!key) return false;
+    std::wstring text = wide(owner);
+    bool set =
+        RegSetValueExW(key, kOwnerValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       DWORD((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return set;
+}
+
 }  // namespace win32

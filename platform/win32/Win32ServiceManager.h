@@ -19,6 +19,8 @@ public:
     bool queryProcessId(platform::ServiceHandle service, std::uint32_t& processId) override;
     bool queryBinaryPath(platform::ServiceHandle service, std::u16string& binaryPath) override;
     bool remove(platform::ServiceHandle service) override;
+    bool queryOwner(const char16_t* name, std::u16string& owner) override;
+    bool setOwner(const char16_t* name, const char16_t* owner) override;
     void close(platform::ServiceHandle handle) override;
 };
 

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <vector>
+
+#include "platform/win32/Accounts.h"
+
 namespace win32 {
 
 bool Win32SystemInfo::enableDebugPrivilege() {
@@ -66,6 +70,35 @@ DWORD WINAPI runBody(LPVOID parameter) {
     return 0;
 }
 }  // namespace
+
+namespace {
+
+// The token's user, copied; empty when it cannot be read.
+std::vector<std::uint8_t> tokenUser() {
+    HANDLE token = nullptr;
+    std::vector<std::uint8_t> user;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return user;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    user.resize(size);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, user.data(), size, &size)) user.clear();
+    CloseHandle(token);
+    return user;
+}
+
+}  // namespace
+
+bool Win32SystemInfo::runsAsLocalSystem() {
+    std::vector<std::uint8_t> user = tokenUser();
+    if (user.empty()) return false;
+    return win32::isLocalSystemSid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
+}
+
+bool Win32SystemInfo::accountName(std::u16string& name) {
+    std::vector<std::uint8_t> user = tokenUser();
+    if (user.empty()) return false;
+    return win32::accountOfSid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, name);
+}
 
 int Win32SystemInfo::monitorCount() {
     int count = 0;

@@ -10,6 +10,8 @@ public:
     bool enableDebugPrivilege() override;
     std::uint16_t nativeArchitecture() override;
     int monitorCount() override;
+    bool runsAsLocalSystem() override;
+    bool accountName(std::u16string& name) override;
 };
 
 class Win32Threads : public platform::Threads {

@@ -20,7 +20,7 @@ cp "$build/demo/package.bin" "$drive/e2e/package.bin"
 state() {
   local k
   for k in 'HKLM\SOFTWARE\KorvelServerV5' \
-           'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' \
+           'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV5' \
            'HKCU\Software\Microsoft\Windows\CurrentVersion\Run'; do
     echo "== $k"; w reg query "$k" /s
   done
@@ -53,7 +53,7 @@ text = sys.stdin.buffer.read().decode("utf-16-le", "replace")
 found = re.search("ProductVersion\x00+([0-9.]+)", text)
 print(found.group(1) if found else "")'
 }
-entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6'
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV5'
 displayed=$(w reg query "$entry" /v DisplayVersion | sed -n 's/.*REG_SZ *//p')
 check "the Uninstall entry's DisplayVersion is the demo's version" test "$displayed" = 6.0.2
 check "setup.exe's version resource says the same" test "$(version_of "$build/setup/setup.exe")" = "$displayed"

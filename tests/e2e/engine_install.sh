@@ -58,7 +58,7 @@ check "pkgtool build --store stores" test "$(flag stored.bin)" = 0
 state() {
   local k
   for k in 'HKLM\SOFTWARE\KorvelServerV5' \
-           'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' \
+           'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV5' \
            'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' 'HKCR\DesktopBackground\Shell'; do
     echo "== $k"; w reg query "$k" /s
   done
@@ -95,8 +95,8 @@ q() { w reg query "$1" /v "$2" | grep -F "$3"; }
 check "product key MainServicePath" q 'HKLM\SOFTWARE\KorvelServerV5' MainServicePath "$product\\VantrelService.exe"
 check "product key MainServiceName" q 'HKLM\SOFTWARE\KorvelServerV5' MainServiceName 'VantrelService'
 check "product key LanguageID" q 'HKLM\SOFTWARE\KorvelServerV5' LanguageID '0x409'
-check "uninstall entry, launch string quoted" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' UninstallString "\"$product\\Uninstall.exe\""
-check "uninstall entry icon a plain path" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6' DisplayIcon "REG_SZ    $product\\Uninstall.exe"
+check "uninstall entry, launch string quoted" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV5' UninstallString "\"$product\\Uninstall.exe\""
+check "uninstall entry icon a plain path" q 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV5' DisplayIcon "REG_SZ    $product\\Uninstall.exe"
 check "Run value quoted, named KorvelPanel" q 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' KorvelPanel "\"$product\\KorvelPanel.exe\" -h"
 check "context menu Icon" q 'HKCR\DesktopBackground\Shell\KorvelPanel' Icon "$product\\KorvelPanel.exe"
 check "context menu command quoted" q 'HKCR\DesktopBackground\Shell\KorvelPanel\command' '' "\"$product\\KorvelPanel.exe\""

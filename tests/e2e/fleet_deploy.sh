@@ -54,7 +54,7 @@ run_setup() {
   echo $?
 }
 
-entry="$software_key\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\FleetTouch"
+entry="$software_key\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Fleet FleetTouch"
 # A value of the Uninstall entry as UTF-8. `reg query` prints in the console's code page, which
 # cannot show every folder name of these runs; an export is UTF-16 whatever the locale.
 entry_value() {

@@ -55,7 +55,7 @@ check "its company" grep -qx 'CompanyName: Orbis' "$work/info.txt"
 # --- installed quietly by its own setup.exe
 product="$program_files_win\\Orbis\\OrbisTouch"
 productDir="$drive/$program_files/Orbis/OrbisTouch"
-entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrbisTouch'
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orbis OrbisTouch'
 state() {
   echo "== files"; (cd "$drive" && find "$program_files/Orbis" \
     "$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Orbis" 2>/dev/null | sort)

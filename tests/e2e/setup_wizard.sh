@@ -28,6 +28,8 @@ same_state() { # same_state FILE: the machine as it was before, else the differe
 w "$pkgtool" script 'Z:'"$(sed 's|/|\\|g' <<<"$build/demo/package.bin")" >"$work/script.txt"
 company=$(sed -n 's/^company\t//p' "$work/script.txt")
 product=$(sed -n 's/^product\t//p' "$work/script.txt")
+# The Uninstall entry is named after the product's identity, its settings key.
+identity=$(sed -n 's/^settingsKey\t//p' "$work/script.txt")
 [ -n "$company" ] && [ -n "$product" ] || { echo "FAIL: no company/product in the package"; cat "$work/script.txt"; exit 1; }
 productWin="$program_files_win\\$company\\$product"
 productDir="$drive/$program_files/$company/$product"
@@ -65,7 +67,7 @@ same_as_ref() { # same_as_ref SHOT REF
 state() {
   local k
   for k in "HKLM\\SOFTWARE\\KorvelServerV5" \
-           "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product" \
+           "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$identity" \
            'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' 'HKCR\DesktopBackground\Shell'; do
     echo "== $k"; w reg query "$k" /s
   done
@@ -95,7 +97,7 @@ expect_installed() { # expect_installed LABEL
   done <"$work/log.txt"
   check "$1: every logged file is there" test "$missing" -eq 0
   check "$1: product key" w reg query 'HKLM\SOFTWARE\KorvelServerV5' /v MainServicePath
-  check "$1: Uninstall entry" w reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product" /v UninstallString
+  check "$1: Uninstall entry" w reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$identity" /v UninstallString
   check "$1: start-menu folder" test -d "$drive/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/$company/$product"
   # The installer waits 5 s for the service and goes on without it: on a loaded machine it may
   # get there later.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The shipped setup.exe carries neither the simulated USB bus nor the wizard trace of its test
-# build: it asks Windows for the touch device and writes nothing beside itself. The same search
-# on setup-usbsim.exe must find both, or the search itself proves nothing. Both are
+# The shipped setup.exe carries neither the simulated USB bus, the wizard trace nor the
+# LocalSystem stand-in of its test build: it asks Windows for the touch device and who runs it,
+# and writes nothing beside itself. The same search on setup-usbsim.exe must find each, or the
+# search itself proves nothing. Both are
 # large-address-aware: a payload of a gigabyte and more leaves the 32-bit process too little
 # address space without it: that is asked of the 32-bit build's files even when the tier is the
 # 64-bit test build (TS_SHIPPED_BUILD names the 32-bit build then).
@@ -24,7 +25,7 @@ holds() {
 }
 shipped=$build/setup/setup.exe
 test_build=$build/setup/setup-usbsim.exe
-for text in "SIMULATED#ROOT_HUB" "wizard-trace.txt" "usbsim-package.bin"; do
+for text in "SIMULATED#ROOT_HUB" "wizard-trace.txt" "usbsim-package.bin" "as-localsystem.txt"; do
   check "the test build holds \"$text\"" holds "$test_build" "$text"
   check "the shipped setup.exe does not hold \"$text\"" not holds "$shipped" "$text"
 done

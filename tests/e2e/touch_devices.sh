@@ -54,7 +54,7 @@ orbis="$program_files_win\\Orbis\\OrbisTouch"
 quillon="$program_files_win\\Quillon\\QuillonPad"
 state() { # state NAME COMPANY: what of one product is on the machine
   echo "== key"; w reg query "$software_key\\$2 $1" /s
-  echo "== entry"; w reg query "$list\\$1" /s
+  echo "== entry"; w reg query "$list\\$2 $1" /s
   echo "== files"; (cd "$drive/$program_files" 2>/dev/null && find "$2" 2>/dev/null | sort)
 }
 orbis_state() { state OrbisTouch Orbis; }
@@ -99,15 +99,15 @@ check "each entry has its own version" \
 check "... Quillon's too" grep -q 'DisplayVersion.*REG_SZ *0\.9' "$work/quillon-installed.txt"
 
 # --- each removed by its own Uninstall entry, the other left whole
-remove() { # remove NAME: the entry's quiet command, as a deployment tool runs it
+remove() { # remove IDENTITY: the entry's quiet command, as a deployment tool runs it
   local program
   program=$(w reg query "$list\\$1" /v QuietUninstallString |
     sed -n 's/.*REG_SZ *//p' | sed 's/^"\([^"]*\)".*$/\1/')
   [ -n "$program" ] && w "$program" /S >/dev/null
 }
-check "Orbis's own entry removes it (0)" remove OrbisTouch
+check "Orbis's own entry removes it (0)" remove 'Orbis OrbisTouch'
 check "nothing of Orbis is left" diff "$work/orbis-clean.txt" <(orbis_state)
 check "Quillon is whole" diff "$work/quillon-installed.txt" <(quillon_state)
-check "Quillon's own entry removes it (0)" remove QuillonPad
+check "Quillon's own entry removes it (0)" remove 'Quillon QuillonPad'
 check "nothing of Quillon is left" diff "$work/quillon-clean.txt" <(quillon_state)
 finish

@@ -40,7 +40,7 @@ demo='C:\Program Files\Brenmark\KorvelServerV6'
 orbis='C:\Program Files\Orbis\OrbisTouch'
 state() { # state NAME KEY DATA SERVICE FOLDER: what of one product is on the machine
   echo "== key"; w reg query "HKLM\\SOFTWARE\\$2" /s
-  echo "== entry"; w reg query "$list\\$1" /s
+  echo "== entry"; w reg query "$list\\$2" /s
   echo "== service"; w "$query" "$4"
   echo "== files"; (cd "$(unix "$5")" 2>/dev/null && find . | sort)
   echo "== data"; (cd "$(unix "C:\\users\\Public\\Documents\\$3")" 2>/dev/null && find . -type f | sort)
@@ -75,16 +75,17 @@ settle "$orbis" OrbisHost
 check "the demo product is whole beside it" diff "$work/demo-installed.txt" <(demo_state)
 
 # What Windows and deployment tools read from each entry.
+# value IDENTITY NAME: a value of the entry named after the product's identity.
 value() { w reg query "$list\\$1" /v "$2" | sed -n "s/.*$2 *REG_[A-Z_]* *//p"; }
-check "DisplayVersion from the identity" test "$(value OrbisTouch DisplayVersion)" = 2.1
-check "the demo's DisplayVersion" test "$(value KorvelServerV6 DisplayVersion)" = 6.0.2
+check "DisplayVersion from the identity" test "$(value 'Orbis OrbisTouch' DisplayVersion)" = 2.1
+check "the demo's DisplayVersion" test "$(value KorvelServerV5 DisplayVersion)" = 6.0.2
 check "QuietUninstallString: the quoted uninstaller and /S" \
-  test "$(value OrbisTouch QuietUninstallString)" = "\"$orbis\\Uninstall.exe\" /S"
-check "InstallLocation: the product folder" test "$(value OrbisTouch InstallLocation)" = "$orbis"
+  test "$(value 'Orbis OrbisTouch' QuietUninstallString)" = "\"$orbis\\Uninstall.exe\" /S"
+check "InstallLocation: the product folder" test "$(value 'Orbis OrbisTouch' InstallLocation)" = "$orbis"
 files_kb=$(( ($(cat "$(unix "$orbis")"/*.exe "$(unix "$orbis")/License.txt" | wc -c) + 1023) / 1024 ))
-check "EstimatedSize: the files in KiB" test "$(( $(value OrbisTouch EstimatedSize) ))" = "$files_kb"
-check "NoModify" test "$(( $(value OrbisTouch NoModify) ))" = 1
-check "NoRepair" test "$(( $(value OrbisTouch NoRepair) ))" = 1
+check "EstimatedSize: the files in KiB" test "$(( $(value 'Orbis OrbisTouch' EstimatedSize) ))" = "$files_kb"
+check "NoModify" test "$(( $(value 'Orbis OrbisTouch' NoModify) ))" = 1
+check "NoRepair" test "$(( $(value 'Orbis OrbisTouch' NoRepair) ))" = 1
 
 # Each product's quiet command removes that product alone.
 quiet() { # quiet NAME: runs the entry's QuietUninstallString as a deployment tool would
@@ -93,11 +94,11 @@ quiet() { # quiet NAME: runs the entry's QuietUninstallString as a deployment to
   program=$(sed 's/^"\([^"]*\)".*$/\1/' <<<"$command")
   w "$program" /S >/dev/null
 }
-quiet OrbisTouch
+quiet 'Orbis OrbisTouch'
 check "Orbis's quiet command removes it: exit 0" test $? -eq 0
 check "nothing of Orbis is left, its entry's values with it" diff "$work/orbis-clean.txt" <(orbis_state)
 check "the demo product is still whole" diff "$work/demo-installed.txt" <(demo_state)
-quiet KorvelServerV6
+quiet KorvelServerV5
 check "the demo's quiet command removes it: exit 0" test $? -eq 0
 check "nothing of the demo is left" diff "$work/demo-clean.txt" <(demo_state)
 

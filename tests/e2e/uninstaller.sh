@@ -13,7 +13,7 @@ query="$build/fixtures/fixture_service_query.exe"
 shots="$build/e2e-shots/uninstaller"
 mkdir -p "$shots"
 productDir="$drive/$program_files/Brenmark/KorvelServerV6"
-entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV6'
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvelServerV5'
 # The user's temporary folder, as Wine's prefix names it.
 environment() { w reg query 'HKCU\Environment' /v "$1" | sed -n 's/.*REG_[A-Z_]*SZ *//p'; }
 saved_temp=$(environment TEMP) saved_tmp=$(environment TMP)

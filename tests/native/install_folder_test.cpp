@@ -233,3 +233,56 @@ TEST(InstallFolder, AFolderMadeByAUserBetweenCheckAndCreationIsNotUsed) {
     MachineSnapshot after = h.machine.snapshot();
     EXPECT_TRUE(after == before) << describeDifference(before, after);
 }
+
+// A company or product folder that stands there already and that users may add files to (or
+// write) would let them put a DLL beside the LocalSystem service's program, or a program of
+// their own where the next version of it will land: refused whatever the root, before anything
+// changes. Under a root users may add to, such a folder cannot be renamed by them, so only the
+// judgement of what may be written in it tells.
+TEST(InstallFolder, AnExistingFolderUsersMayAddToIsRefusedUnderEveryRoot) {
+    for (bool sharedRoot : {true, false}) {
+        for (bool productFolder : {false, true}) {
+            SCOPED_TRACE(std::string(sharedRoot ? "shared root" : "protected root") +
+                         (productFolder ? ", product folder" : ", company folder"));
+            const std::u16string root = sharedRoot ? kSharedRoot : u"C:\\Program Files";
+            RootInstall h(root);
+            if (sharedRoot) {
+                h.machine.files.addFolder(root);
+                h.machine.security.letUsersAdd(root);
+            }
+            const std::u16string company = root + u"\\Brenmark";
+            const std::u16string product = company + u"\\KorvelServerV6";
+            h.machine.files.addFolder(company);
+            h.machine.files.setAccess(company, fake::Access::OnlyTrusted);
+            if (productFolder) h.machine.files.addFolder(product);
+            const std::u16string& open = productFolder ? product : company;
+            h.machine.security.letUsersAdd(open);
+            MachineSnapshot before = h.machine.snapshot();
+            EXPECT_FALSE(h.install());
+            MachineSnapshot after = h.machine.snapshot();
+            EXPECT_TRUE(after == before) << describeDifference(before, after);
+            EXPECT_EQ(h.refusedFolder(), open);
+        }
+    }
+}
+
+// A file that stands in the product folder before the installation writes its own there (put
+// there by a user while the folder was theirs, or a second name of another file) is not this
+// installation's: it is replaced, not written into, so that it keeps neither its owner and
+// access list nor its link to another file.
+TEST(InstallFolder, AFileThatIsNotTheInstallationsIsReplacedNotOverwritten) {
+    InstallHarness h;
+    const std::u16string service = kProductFolder + u"\\VantrelService.exe";
+    const std::u16string elsewhere = u"C:\\Users\\Public\\Documents\\kept.txt";
+    h.machine.files.addFolder(u"C:\\Program Files\\Brenmark");
+    h.machine.files.addFolder(kProductFolder);
+    h.machine.files.addFile(service, bytesOf("planted"));
+    h.machine.security.openToUsers(service);
+    h.machine.files.addFile(elsewhere, bytesOf("someone's own"));
+    h.machine.files.addHardLink(kProductFolder + u"\\KorvelPanel.exe", elsewhere);
+    ASSERT_TRUE(h.install()) << h.firstError();
+    EXPECT_TRUE(h.machine.security.isWritableOnlyByTrusted(service.c_str()));
+    EXPECT_NE(h.machine.files.contents(service), bytesOf("planted"));
+    EXPECT_EQ(h.machine.files.contents(elsewhere), bytesOf("someone's own"));
+    EXPECT_EQ(h.machine.files.linkCount(kProductFolder + u"\\KorvelPanel.exe"), 1u);
+}

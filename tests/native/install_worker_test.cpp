@@ -56,8 +56,8 @@ TEST(InstallWorker, AFreshInstallationSendsItsMessagesInOrder) {
 TEST(InstallWorker, TheSavedLogRecordsEveryChangeInOrder) {
     InstallHarness h;
     ASSERT_TRUE(h.install());
-    // First the product the log belongs to, then every change.
-    std::vector<int> expected{LOG_PRODUCT_IDENTITY};
+    // First the product the log belongs to and for whom it was installed, then every change.
+    std::vector<int> expected{LOG_PRODUCT_IDENTITY, LOG_INSTALL_SCOPE};
     expected.insert(expected.end(), 52, LOG_FILE);
     for (int t :
          {LOG_REGISTRY_KEY, LOG_DRIVER_SCRIPT, LOG_DRIVER_SCRIPT, LOG_SERVICE, LOG_FOLDER,
@@ -80,18 +80,20 @@ TEST(InstallWorker, TheSavedLogRecordsEveryChangeInOrder) {
                                                     : u"?");
     }
     const std::u16string menu = u"C:\\Users\\admin\\Start Menu\\Programs\\Brenmark";
-    EXPECT_EQ(texts[54], at(u"driver\\UninstallHIDDriverX64.bat"));
-    EXPECT_EQ(texts[55], at(u"driver\\UninstallUsbDriverx64.bat"));
-    EXPECT_EQ(texts[56], at(u"VantrelService.exe"));
-    EXPECT_EQ(texts[57], menu);
-    EXPECT_EQ(texts[58], menu + u"\\KorvelServerV6");
-    EXPECT_EQ(texts[59], menu + u"\\KorvelServerV6\\Uninstall");
-    EXPECT_EQ(texts[60], menu + u"\\KorvelServerV6\\KorvelPanel");
-    EXPECT_EQ(texts[61], u"C:\\Users\\admin\\Desktop\\KorvelPanel");
-    EXPECT_EQ(texts[62], u"KorvelServerV6");
-    EXPECT_EQ(texts[63], quoted(at(u"KorvelPanel.exe"), u"-h"));
-    EXPECT_EQ(texts[64], u"VantrelService");
-    EXPECT_EQ(texts[65], kLogPath);
+    EXPECT_EQ(texts[1], u"per-user PC\\admin");
+    EXPECT_EQ(texts[55], at(u"driver\\UninstallHIDDriverX64.bat"));
+    EXPECT_EQ(texts[56], at(u"driver\\UninstallUsbDriverx64.bat"));
+    EXPECT_EQ(texts[57], at(u"VantrelService.exe"));
+    EXPECT_EQ(texts[58], menu);
+    EXPECT_EQ(texts[59], menu + u"\\KorvelServerV6");
+    EXPECT_EQ(texts[60], menu + u"\\KorvelServerV6\\Uninstall");
+    EXPECT_EQ(texts[61], menu + u"\\KorvelServerV6\\KorvelPanel");
+    EXPECT_EQ(texts[62], u"C:\\Users\\admin\\Desktop\\KorvelPanel");
+    // The entry is named after the product's identity, not its display name.
+    EXPECT_EQ(texts[63], u"KorvelServerV5");
+    EXPECT_EQ(texts[64], quoted(at(u"KorvelPanel.exe"), u"-h"));
+    EXPECT_EQ(texts[65], u"VantrelService");
+    EXPECT_EQ(texts[66], kLogPath);
     ProductIdentity identity;
     ASSERT_TRUE(identityOfLog(log, identity));
     EXPECT_EQ(viewOf(identity.settingsKey), u"KorvelServerV5");
@@ -117,7 +119,7 @@ TEST(InstallWorker, TheMachineHoldsEverythingTheScriptAsksFor) {
     EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, productKey, u"MainServiceName"),
               text(u"VantrelService"));
     const std::u16string uninstall =
-        u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelServerV6";
+        u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelServerV5";
     EXPECT_EQ(m.registry.value(RegistryRoot::LocalMachine, uninstall, u"UninstallString"),
               text(quoted(at(u"Uninstall.exe"), u"")));
     EXPECT_EQ(

@@ -82,3 +82,33 @@ TEST_F(PanelConfigFile, AFileThatIsNotWrittenWholeIsAFailure) {
 }
 
 }  // namespace
+
+// What an upgrade keeps: the endpoint of the file it replaces, read as the panel reads it. The
+// file lies where every user can write, so anything but a small file of a few elements that
+// names a plain address and port keeps nothing.
+TEST(PanelConfigRead, TheEndpointIsReadOnlyFromASmallPlainFile) {
+    auto bytes = [](const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); };
+    Endpoint read;
+    ASSERT_TRUE(readPanelEndpoint(
+        bytes("<Lang Id=\"0x0409\" />\r\n<IPEndpoint IP=\"10.20.30.40\" Port=\"7000\" />\r\n"),
+        read));
+    EXPECT_EQ(endpointText(read), u"10.20.30.40:7000");
+    // Written by a panel or an editor: other quoting, another order, a declaration.
+    ASSERT_TRUE(readPanelEndpoint(
+        bytes("<?xml version=\"1.0\"?><IPEndpoint Port='80' IP='192.168.0.9'/><Lang Id='0x0407'/>"),
+        read));
+    EXPECT_EQ(endpointText(read), u"192.168.0.9:80");
+    for (const std::string& bad :
+         {std::string(""), std::string("<IPEndpoint IP=\"10.0.0.1\"/>"),
+          std::string("<IPEndpoint IP=\"host.example\" Port=\"80\"/>"),
+          std::string("<IPEndpoint IP=\"10.0.0.1\" Port=\"0\"/>"),
+          std::string("<IPEndpoint IP=\"10.0.0.1\" Port=\"65536\"/>"),
+          std::string("<Outer><IPEndpoint IP=\"10.0.0.1\" Port=\"80\"/></Outer>"),
+          std::string("<IPEndpoint IP=\"10.0.0.1\" Port=\"80\""),
+          std::string(2000, ' ') + "<IPEndpoint IP=\"10.0.0.1\" Port=\"80\"/>",
+          std::string(40, '<') + "IPEndpoint IP=\"10.0.0.1\" Port=\"80\"/>"}) {
+        Endpoint untouched;
+        EXPECT_FALSE(readPanelEndpoint(bytes(bad), untouched)) << bad.substr(0, 80);
+        EXPECT_EQ(untouched, kDefaultEndpoint);
+    }
+}

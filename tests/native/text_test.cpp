@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "common/Endpoint.h"
 #include "common/Text.h"
 
 TEST(PathHelpers, FileNameStemAndParentFollowTheLastBackslash) {
@@ -51,4 +52,20 @@ TEST(Utf, RoundTripsAndReplacesBrokenSequences) {
     EXPECT_EQ(utf8ToUtf16("\xC3"), u"\uFFFD");
     EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
     EXPECT_EQ(utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+}
+
+TEST(EndpointText, ReadsAndWritesAddressAndPort) {
+    Endpoint e;
+    EXPECT_EQ(endpointText(e), u"127.0.0.1:6550");
+    ASSERT_TRUE(parseEndpoint(u"0.0.0.0:1", e));
+    EXPECT_EQ(endpointText(e), u"0.0.0.0:1");
+    ASSERT_TRUE(parseEndpoint(u"255.255.255.255:65535", e));
+    EXPECT_EQ(endpointText(e), u"255.255.255.255:65535");
+    for (const char16_t* bad : {u"", u":80", u"1.2.3.4:", u"1.2.3.4", u"1.2.3.4:80:1", u"1..3.4:80",
+                                u"01.2.3.4:80", u"1.2.3.4:0080", u"1.2.3.4: 80", u" 1.2.3.4:80",
+                                u"1.2.3.4:+80", u"1000.2.3.4:80", u"[::1]:80"}) {
+        Endpoint untouched;
+        EXPECT_FALSE(parseEndpoint(bad, untouched)) << utf16ToUtf8(bad);
+        EXPECT_EQ(untouched, kDefaultEndpoint);
+    }
 }

@@ -18,10 +18,11 @@ constexpr auto HKLM = RegistryRoot::LocalMachine;
 const std::u16string kOrbisFolder = u"C:\\Program Files\\Orbis\\OrbisTouch";
 const std::u16string kOrbisLog = kOrbisFolder + u"\\uninstall.log";
 const std::u16string kOrbisKey = u"SOFTWARE\\Orbis OrbisTouch";
+// Each entry is named after its product's identity.
 const std::u16string kOrbisEntry =
-    u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OrbisTouch";
+    u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orbis OrbisTouch";
 const std::u16string kDemoEntry =
-    u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelServerV6";
+    u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelServerV5";
 const std::u16string kDocuments = u"C:\\Users\\Public\\Documents";
 
 // Runs the install worker for another package on the harness's machine.

@@ -16,6 +16,7 @@ FakeMachine::FakeMachine() : saved_(platform::os()) {
     os.threads = &threads;
     os.security = &security;
     os.locks = &locks;
+    os.resources = &resources;
     fake::faults().clear();
 }
 
@@ -29,7 +30,8 @@ MachineSnapshot FakeMachine::snapshot() {
     s.files = files.snapshot();
     s.registry = registry.snapshot();
     for (const auto& [key, service] : services.table()) {
-        s.services[key] = service.binaryPath + u" | " + service.description;
+        s.services[key] =
+            service.binaryPath + u" | " + service.description + u" | " + service.owner;
     }
     for (const auto* p : processes.all()) {
         if (p->running) s.runningPrograms.push_back(p->image);

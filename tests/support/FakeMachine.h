@@ -17,6 +17,7 @@
 #include "platform/fake/FakeMachineLocks.h"
 #include "platform/fake/FakeProcesses.h"
 #include "platform/fake/FakeRegistry.h"
+#include "platform/fake/FakeResources.h"
 #include "platform/fake/FakeSecurity.h"
 #include "platform/fake/FakeServiceManager.h"
 #include "platform/fake/FakeShell.h"
@@ -62,6 +63,7 @@ public:
     fake::FakeThreads threads;
     fake::FakeSecurity security{files};
     fake::FakeMachineLocks locks;
+    fake::FakeResources resources;  // setup.exe's own: none unless a test adds them
 
 private:
     platform::Platform saved_;

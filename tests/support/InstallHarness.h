@@ -52,6 +52,16 @@ struct InstallHarness {
     // Removes the installation through its saved log, as the next installer would.
     bool uninstall(const std::u16string& log = kLogPath) { return runUninstallJob(log); }
 
+    // The first error a run reported (its code and text), for a failure's message.
+    std::string firstError() const {
+        for (const auto& m : window.messages) {
+            if (m.code == ST_FILE_ERROR || m.code == ST_SERVICE_ERROR || m.code >= 24) {
+                return std::to_string(m.code) + " " + utf16ToUtf8(m.text);
+            }
+        }
+        return "no error reported";
+    }
+
     std::vector<int> savedLogTypes(const std::u16string& log = kLogPath) {
         UninstallLog saved;
         std::vector<int> types;

@@ -492,3 +492,65 @@ TEST_F(Win32Below, AHardLinkIsNeverWrittenThrough) {
     EXPECT_EQ(machine.files.removeBelow(b(), u"hard.txt"), platform::DeleteResult::Deleted);
     EXPECT_TRUE(outsideIntact());
 }
+
+// A file below a folder every user can write is read only when it is the very file at that
+// name, and only up to a bound found out before reading: what the panel's configuration or a
+// data folder's marker says cannot lead the elevated installer into another file.
+TEST_F(Win32Below, AFileIsReadOnlyItselfAndWithinItsBound) {
+    auto& fs = machine.files;
+    writeText(base / L"real" / L"PanelConfig.ini", "<IPEndpoint IP=\"10.0.0.1\" Port=\"80\" />");
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(fs.readFileBelow(b(), u"real\\PanelConfig.ini", bytes, 1024));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+              "<IPEndpoint IP=\"10.0.0.1\" Port=\"80\" />");
+    EXPECT_FALSE(fs.readFileBelow(b(), u"real\\PanelConfig.ini", bytes, 8));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(fs.readFileBelow(b(), u"real", bytes, 1024));  // a folder
+    EXPECT_FALSE(fs.readFileBelow(b(), u"real\\missing.ini", bytes, 1024));
+    EXPECT_FALSE(fs.readFileBelow(b(), u"real\\..\\..\\outside\\precious.txt", bytes, 1024));
+    if (!linked) GTEST_SKIP() << "this system makes no links";
+    EXPECT_FALSE(fs.readFileBelow(b(), u"filelink", bytes, 1024));
+    EXPECT_FALSE(fs.readFileBelow(b(), u"dirlink\\x.txt", bytes, 1024));
+}
+
+// A marker the installation writes into a folder every user can write is protected at once: the
+// judgement then finds nobody else able to change it. A link is never protected (what it leads
+// to would be), nor a file with a second name.
+TEST_F(Win32Below, AFileIsProtectedItselfNeverThroughALink) {
+    win32::Win32Security security;
+    auto file = base / L"real" / L"ProductIdentity.txt";
+    writeText(file, "Alder TouchSuite");
+    Descriptor open(L"D:(A;;FA;;;WD)(A;;FA;;;SY)");
+    ASSERT_TRUE(SetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, open.sd));
+    EXPECT_FALSE(security.isWritableOnlyByTrusted(u16(file).c_str()));
+    ASSERT_TRUE(security.protectFileBelow(b(), u"real\\ProductIdentity.txt"));
+    EXPECT_TRUE(security.isWritableOnlyByTrusted(u16(file).c_str()));
+    EXPECT_FALSE(security.protectFileBelow(b(), u"real"));
+    EXPECT_FALSE(security.protectFileBelow(b(), u"real\\missing.txt"));
+    EXPECT_FALSE(security.protectFileBelow(b(), u"real\\..\\real\\ProductIdentity.txt"));
+    if (!linked) GTEST_SKIP() << "this system makes no links";
+    writeText(outside / L"dir" / L"ProductIdentity.txt", "x");
+    EXPECT_FALSE(security.protectFileBelow(b(), u"filelink"));
+    EXPECT_FALSE(security.protectFileBelow(b(), u"dirlink\\ProductIdentity.txt"));
+    std::filesystem::remove(outside / L"dir" / L"ProductIdentity.txt");
+    EXPECT_TRUE(outsideIntact());
+}
+
+// The running account is one of the trusted principals only when it has no processes of less
+// power: an elevated administrator under UAC has its limited ones, and whatever they run could
+// write what the account may (a LocalSystem service's program in a folder it owns, say).
+TEST(Win32AccessList, TheRunningAccountIsTrustedOnlyWithoutProcessesOfLessPower) {
+    constexpr int kDefault = 1, kFull = 2, kLimited = 3;                  // TOKEN_ELEVATION_TYPE
+    EXPECT_TRUE(win32::accountCountsAsTrusted(kDefault, true, false));    // UAC off, SYSTEM
+    EXPECT_FALSE(win32::accountCountsAsTrusted(kFull, true, false));      // UAC's elevated half
+    EXPECT_TRUE(win32::accountCountsAsTrusted(kFull, true, true));        // both halves admins
+    EXPECT_FALSE(win32::accountCountsAsTrusted(kLimited, false, false));  // not elevated
+    EXPECT_FALSE(win32::accountCountsAsTrusted(kDefault, false, false));  // a standard user
+    // Wine gives every process of its one user an administrator's token, the linked one too:
+    // there the account is trusted, as the folders it owns (all of them) must be.
+    if (wineUnixName()) {
+        win32::Win32Security security;
+        ScratchFolder scratch(L"ts account");
+        EXPECT_TRUE(security.isWritableOnlyByTrusted(u16(scratch.root).c_str()));
+    }
+}

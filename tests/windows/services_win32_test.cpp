@@ -174,3 +174,27 @@ TEST(Win32Services, AFailedCreationLeavesItsOwnErrorForTheLog) {
     EXPECT_FALSE(createService(u"TsFixtureTwice", u16(exe).c_str(), u"again"));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_SERVICE_EXISTS));
 }
+
+// The product a service belongs to lies beside it, where whoever finds a service of that name
+// can read it back, and it goes with the service.
+TEST(Win32Services, TheOwnerRecordedBesideAServiceIsReadBackAndGoesWithIt) {
+    Win32Machine machine;
+    ScratchFolder scratch(L"ts service owner");
+    auto exe = scratch.add(L"fixture_service.exe", L"bin", L"TsFixtureOwned.exe");
+    ServiceGuard guard{u"TsFixtureOwned"};
+    if (serviceExists(u"TsFixtureOwned")) deleteServiceByName(u"TsFixtureOwned");
+    auto& scm = platform::services();
+    std::u16string owner;
+    EXPECT_FALSE(scm.queryOwner(u"TsFixtureOwned", owner));
+    ASSERT_TRUE(createService(u"TsFixtureOwned", u16(exe).c_str(), u"with a description"));
+    EXPECT_FALSE(scm.queryOwner(u"TsFixtureOwned", owner));  // what earlier installers left
+    ASSERT_TRUE(scm.setOwner(u"TsFixtureOwned", u"Alder TouchSuite"));
+    ASSERT_TRUE(scm.queryOwner(u"TsFixtureOwned", owner));
+    EXPECT_EQ(owner, u"Alder TouchSuite");
+    ServiceConfig config;
+    ASSERT_TRUE(readConfig(guard.name, config));
+    EXPECT_EQ(config.description, L"with a description");
+    ASSERT_TRUE(deleteServiceByName(u"TsFixtureOwned"));
+    EXPECT_FALSE(scm.queryOwner(u"TsFixtureOwned", owner));
+    EXPECT_FALSE(scm.setOwner(u"TsFixtureOwned", u"Alder TouchSuite"));
+}

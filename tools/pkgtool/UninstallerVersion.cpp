@@ -59,10 +59,14 @@ bool stampUninstaller(const Manifest& manifest, Payload& payload, int& line, std
     for (auto& [key, value] : info.strings) {
         if (key == u"FileDescription" && !description.empty()) value = description;
     }
-    pe::setResource(resources, pe::ResourceId::of(pe::kVersionType),
-                    pe::ResourceId::of(pe::kVersionName), pe::buildVersionResource(info));
+    std::vector<std::uint8_t> data;
     std::vector<std::uint8_t> stamped;
-    if (!pe::rewriteResources(program, resources, stamped, reason)) {
+    bool built = pe::buildVersionResource(info, data, reason);
+    if (built) {
+        pe::setResource(resources, pe::ResourceId::of(pe::kVersionType),
+                        pe::ResourceId::of(pe::kVersionName), std::move(data));
+    }
+    if (!built || !pe::rewriteResources(program, resources, stamped, reason)) {
         line = manifest.recordLines[std::size_t(record)];
         cause = "Uninstaller: \"" + printable(file->path) +
                 "\" cannot take the product's version: " + reason;
