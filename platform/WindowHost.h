@@ -35,6 +35,13 @@ public:
     // Ends the message box this thread shows for the window, as its OK button does; false when
     // there is none. Called from inside the box's own message loop.
     virtual bool closeMessageBox(void* window) = 0;
+    // Called while handling a message another thread sent and before a box: that thread stops
+    // waiting for the handler (ReplyMessage) and waits for answerSender instead, so that this
+    // thread may wait for it while the box is open (a session's end does). False when the
+    // message came from no other thread: then nothing changed.
+    virtual bool letSenderGo() = 0;
+    // The thread that letSenderGo released goes on.
+    virtual void answerSender() = 0;
     // ShutdownBlockReasonCreate: the system, asked to end the session, shows `reason` for the
     // window and waits for it (the window also answers WM_QUERYENDSESSION with FALSE).
     virtual void holdShutdown(void* window, const char16_t* reason) = 0;

@@ -56,9 +56,10 @@ constexpr std::uint8_t kWindowHidden = 15;
 // What the page flow knows of the one installation a run may start.
 struct WorkerRecord {
     bool started = false;
-    bool ended = false;       // its end message arrived
-    bool closeAsked = false;  // the window was told to close while the worker ran
-    bool boxOpen = false;     // one of its error boxes is open, and the worker waits for it
+    bool ended = false;        // its end message arrived
+    bool closeAsked = false;   // the window was told to close while the worker ran
+    bool boxOpen = false;      // one of its error boxes is open, and the worker waits for it
+    bool senderWaits = false;  // the worker waits for the box's answer, released from its send
 };
 WorkerRecord workerRecord;
 
@@ -284,6 +285,13 @@ bool runsWithoutWindow() {
     return workerParameter.quiet != 0 || (settings && settings->silent);
 }
 
+// The box is answered, or ended by a close: the worker waiting for it goes on.
+void answerWorker() {
+    if (!workerRecord.senderWaits) return;
+    workerRecord.senderWaits = false;
+    platform::windowHost().answerSender();
+}
+
 void showErrorBox(const StatusEffect& effect) {
     if (runsWithoutWindow()) {
         trace("no box", std::u16string(effect.caption) + u"|" + effect.text);
@@ -293,8 +301,12 @@ void showErrorBox(const StatusEffect& effect) {
     // The window is going: nobody is left to answer a box, and the worker must not wait.
     if (workerRecord.closeAsked) return;
     workerRecord.boxOpen = true;
+    // The worker waits for the box's answer, not for this handler: a session's end handled
+    // inside the box's loop may then wait for the worker's rollback.
+    workerRecord.senderWaits = platform::windowHost().letSenderGo();
     platform::windowHost().messageBox(windowSurface.window, effect.text.c_str(), effect.caption);
     workerRecord.boxOpen = false;
+    answerWorker();
 }
 
 }  // namespace
@@ -502,6 +514,7 @@ bool onCloseRequest() {
     installConfig->running = false;
     wizardState.inputEnabled = false;
     if (workerRecord.boxOpen) platform::windowHost().closeMessageBox(windowSurface.window);
+    answerWorker();
     return false;
 }
 

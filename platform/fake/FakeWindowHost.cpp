@@ -61,6 +61,18 @@ bool FakeWindowHost::closeMessageBox(void*) {
     return true;
 }
 
+bool FakeWindowHost::letSenderGo() {
+    calls.push_back("letSenderGo");
+    senderWaits = senderIsAnotherThread;
+    return senderWaits;
+}
+
+void FakeWindowHost::answerSender() {
+    calls.push_back("answerSender");
+    senderWaits = false;
+    ++sendersAnswered;
+}
+
 void FakeWindowHost::holdShutdown(void*, const char16_t* reason) {
     shutdownHeld = true;
     calls.push_back("holdShutdown " + utf16ToUtf8(reason ? reason : u""));

@@ -27,6 +27,8 @@ public:
     void postClose(void* window) override;
     void messageBox(void* window, const char16_t* text, const char16_t* caption) override;
     bool closeMessageBox(void* window) override;
+    bool letSenderGo() override;
+    void answerSender() override;
     void holdShutdown(void* window, const char16_t* reason) override;
     void releaseShutdown(void* window) override;
     bool monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) override;
@@ -38,8 +40,8 @@ public:
     void notifyAccessible(void* window, platform::AccessEvent event, int child) override;
 
     // What the wizard did, in order: "show", "hide", "start 1 33", "stop 1", "capture",
-    // "releaseCapture", "postClose", "messageBox", "closeMessageBox", "holdShutdown REASON",
-    // "releaseShutdown".
+    // "releaseCapture", "postClose", "messageBox", "closeMessageBox", "letSenderGo",
+    // "answerSender", "holdShutdown REASON", "releaseShutdown".
     std::vector<std::string> calls;
     bool visible = false;
     bool captured = false;
@@ -49,6 +51,10 @@ public:
     bool boxOpen = false;
     int boxesClosed = 0;  // by closeMessageBox
     bool shutdownHeld = false;
+    // letSenderGo's answer: whether the status being handled came from another thread.
+    bool senderIsAnotherThread = false;
+    bool senderWaits = false;  // released by letSenderGo, not yet answered
+    int sendersAnswered = 0;
     // Runs while a message box is "open" (the worker waits for it meanwhile).
     std::function<void(const Box&)> onMessageBox;
 

@@ -16,6 +16,8 @@ public:
     void postClose(void* window) override;
     void messageBox(void* window, const char16_t* text, const char16_t* caption) override;
     bool closeMessageBox(void* window) override;
+    bool letSenderGo() override;
+    void answerSender() override;
     void holdShutdown(void* window, const char16_t* reason) override;
     void releaseShutdown(void* window) override;
     bool monitorAt(std::int32_t x, std::int32_t y, platform::ScreenRect& monitor) override;

@@ -2,9 +2,9 @@
 # setup.exe's test build poked from outside, as Windows and other programs poke a real one:
 # a burst of device notices after the plug (exactly one installation, a whole uninstall.log),
 # an error after the window of an unattended run has faded away (no box, the installation rolls
-# back, exit 1), a close (taskkill without /f) and a shutdown while an error box is open (the
-# box ends, the installation rolls back, exit 1; the shutdown is held meanwhile and the log says
-# why), the folder chooser owned by the wizard window, which takes no input meanwhile, and a box
+# back, exit 1), a close (taskkill without /f), a shutdown and a forced one while an error box is
+# open (the box ends, the installation rolls back, exit 1; the shutdown is held meanwhile and
+# the log says why), the folder chooser owned by the wizard window, which takes no input meanwhile, and a box
 # taking the mouse in the middle of a drag (the drag ends). Every wait is for something the
 # wizard recorded, never for a time.
 # Arguments: BUILD_DIR SOURCE_DIR.
@@ -30,10 +30,12 @@ wizard_plug "$poke"
 w "$poke" devicechange 10
 check "notices: exit status 0" test "$(setup_exit_status)" = 0
 check "notices: one installation started" test "$(grep -cx install "$run_dir/wizard-trace.txt")" = 1
-# Every file of the package logged once, and the log itself; each logged file there.
+# Every file of the package logged once, and the log itself, and setup.exe's icon carried for
+# the Uninstall entry (none of the demo's programs carries one); each logged file there.
 {
   w "$pkgtool" list "$package_win" | cut -f2 | while read -r rel; do printf '%s\\%s\n' "$productWin" "$rel"; done
   printf '%s\\uninstall.log\n' "$productWin"
+  printf '%s\\%s.ico\n' "$productWin" "$product"
 } | sort >"$work/expected.txt"
 w "$pkgtool" log "$productWin\\uninstall.log" >"$work/log.txt"
 sed -n 's/^LOG_FILE\t//p' "$work/log.txt" | sort >"$work/logged.txt"
@@ -66,7 +68,9 @@ check "windowless error: rolled back, nothing left" nothing_installed
 
 # --- a close, and a shutdown, from outside while the worker waits for an error box
 setup_log="$(unix "$(w reg query 'HKCU\Environment' /v TEMP | sed -n 's/.*REG_[A-Z_]*SZ *//p' | tr -d '\r')")/$product-setup.log"
-for how in close shutdown; do
+# A forced shutdown sends WM_ENDSESSION without asking first: it arrives inside the box's own
+# loop, which the worker's message opened, and must still wait for the rollback.
+for how in close shutdown endsession; do
   mkdir -p "$blocker" && touch "$blocker/keep"
   # Interactive, without a script.ini: only then are errors shown in a box.
   setup_start "$setup" "box-$how"
@@ -82,6 +86,8 @@ for how in close shutdown; do
     until_ok 60 xdotool search --onlyvisible --name '^Error creating files!$'
   if [ "$how" = close ]; then
     w "$poke" close
+  elif [ "$how" = endsession ]; then
+    w "$poke" endsession
   else
     answer=$(w "$poke" shutdown | tr -d '\r')
     check "shutdown: held while the installation runs" test "$answer" = held
@@ -89,6 +95,12 @@ for how in close shutdown; do
   check "$how: exit status 1, without anyone answering the box" test "$(setup_exit_status)" = 1
   check "$how: it was the $how that ended the box" traced "close asked"
   check "$how: the box is gone" bash -c "! xdotool search --onlyvisible --name '^Error creating files!\$'"
+  if [ "$how" = endsession ]; then
+    check "endsession: the session's end waited for the rollback" traced "session ends"
+    check "endsession: the rollback ended before the session did" \
+      bash -c "! grep -q 'the session ended before the rollback did' '$setup_log'"
+    check "endsession: the log ends with status 1" bash -c "tail -1 '$setup_log' | grep -q 'exit status 1'"
+  fi
   if [ "$how" = shutdown ]; then
     check "shutdown: traced" traced "shutdown held"
     check "shutdown: the session's end waited for the rollback" traced "session ends"
@@ -98,7 +110,10 @@ for how in close shutdown; do
   rm -rf "$blocker"
   find "$drive/$program_files/$company" -depth -type d -empty -delete 2>/dev/null
   check "$how: rolled back, nothing left" nothing_installed
-  [ "$failures" -eq 0 ] || sed 's/^/     trace: /' "$run_dir/wizard-trace.txt"
+  if [ "$failures" -ne 0 ]; then
+    sed 's/^/     trace: /' "$run_dir/wizard-trace.txt"
+    tail -25 "$setup_log" 2>/dev/null | sed 's/^/     log: /'
+  fi
 done
 
 # --- the folder chooser is modal to the wizard; a box taking the mouse ends a drag

@@ -288,9 +288,17 @@ TEST_F(PageFlow, AFileThatCannotBeCreatedShowsTheErrorBoxAndRollsBack) {
     w.machine.files.addFolder(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe");
     w.machine.files.addFile(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe\\x");
     before = w.machine.snapshot();
+    // The worker, released from its send, waits for the box's OK: it is answered once, after it.
+    w.host.senderIsAnotherThread = true;
+    int answeredDuringTheBox = -1;
+    w.host.onMessageBox = [&](const fake::FakeWindowHost::Box&) {
+        answeredDuringTheBox = w.host.sendersAnswered;
+    };
     w.plugTouchDevice();
     w.click(kAgreeX, kButtonY);
     w.runUntilClosed();
+    EXPECT_EQ(answeredDuringTheBox, 0);
+    EXPECT_EQ(w.host.sendersAnswered, 1);
     ASSERT_EQ(w.host.boxes.size(), 1u);
     EXPECT_TRUE(w.host.boxes[0].caption == u"Error creating files!");
     EXPECT_TRUE(w.host.boxes[0].text ==
@@ -536,12 +544,26 @@ TEST(WorkerLifetime, ACloseWhileAnErrorBoxIsOpenEndsTheBoxRollsBackAndExitsWithO
     w.machine.files.addFile(u"C:\\Program Files\\Brenmark\\KorvelServerV6\\KorvelPanel.exe\\x");
     MachineSnapshot before = w.machine.snapshot();
     bool destroyNow = true;
-    w.host.onMessageBox = [&](const fake::FakeWindowHost::Box&) { destroyNow = onCloseRequest(); };
+    // The worker's status came from its own thread: it waits for the box's answer, which the
+    // close gives, once (a second would let the next box go unanswered).
+    w.host.senderIsAnotherThread = true;
+    bool releasedBeforeTheBox = false;
+    int answeredByTheClose = 0;
+    w.host.onMessageBox = [&](const fake::FakeWindowHost::Box&) {
+        releasedBeforeTheBox = w.host.senderWaits;
+        destroyNow = onCloseRequest();
+        // Still inside the box: a session's end handled here waits for the worker's rollback.
+        answeredByTheClose = w.host.sendersAnswered;
+    };
     w.plugTouchDevice();
     w.click(kAgreeX, kButtonY);
     w.runUntilClosed(1000000);
     EXPECT_FALSE(destroyNow);
     EXPECT_EQ(w.host.boxesClosed, 1);
+    EXPECT_TRUE(releasedBeforeTheBox);
+    EXPECT_EQ(answeredByTheClose, 1);
+    EXPECT_EQ(w.host.sendersAnswered, 1);
+    EXPECT_FALSE(w.host.senderWaits);
     EXPECT_EQ(w.exitStatus(), kExitRolledBack);
     EXPECT_TRUE(shows(w, u"Installation Cancelled!"));
     MachineSnapshot after = w.machine.snapshot();
