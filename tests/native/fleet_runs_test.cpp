@@ -179,15 +179,17 @@ TEST(FleetRun, AnOlderVersionNeverSilentlyReplacesANewerOne) {
 
     // Told to, it does; the same version or a newer one never needs telling.
     for (const char16_t* line : {u"/S /ALLOWDOWNGRADE", u"/S"}) {
+        bool told = std::u16string_view(line).size() > 2;
+        const char16_t* carried = told ? u"6.0.2" : u"7.0.1";
         WizardMachine allowed;
         installDemoVersion(allowed.machine, u"7.0");
-        carryVersion(allowed, line[3] ? u"6.0.2" : u"7.0.1");
+        carryVersion(allowed, carried);
         EXPECT_EQ(silentRun(allowed, line), kExitInstalled) << utf16ToUtf8(line);
         EXPECT_EQ(allowed.machine.registry.value(
                       RegistryRoot::LocalMachine,
                       u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KorvelServerV5",
                       u"DisplayVersion"),
-                  fake::FakeRegistry::stringValue(line[3] ? u"6.0.2" : u"7.0.1"));
+                  fake::FakeRegistry::stringValue(carried));
     }
 }
 
