@@ -6,7 +6,7 @@
 #include "common/Text.h"
 #include "engine/SetupLog.h"
 #include "platform/MachineLock.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 
 namespace {
 

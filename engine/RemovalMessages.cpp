@@ -2,7 +2,7 @@
 
 #include "engine/RegistryProductKey.h"
 #include "platform/Registry.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 
 namespace {
 

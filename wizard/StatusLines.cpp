@@ -5,7 +5,7 @@
 #include "common/Text.h"
 #include "engine/RemovalMessages.h"
 #include "engine/StatusCode.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 
 namespace {
 

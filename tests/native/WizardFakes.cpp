@@ -1,6 +1,6 @@
 #include "WizardFakes.h"
 
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "wizard/DisplayScale.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
