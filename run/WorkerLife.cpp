@@ -12,6 +12,7 @@
 #include "run/RunState.h"
 #include "run/SessionEnd.h"
 #include "startup/Settings.h"
+#include "text/LockMessages.h"
 #include "wizard/AccessibleWizard.h"
 #include "wizard/Animation.h"
 #include "wizard/Records.h"

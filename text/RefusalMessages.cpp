@@ -1,4 +1,4 @@
-#include "engine/RefusalMessages.h"
+#include "text/RefusalMessages.h"
 
 #include "text/MessageTable.h"
 

@@ -1,4 +1,4 @@
-#include "engine/ClaimMessages.h"
+#include "text/ClaimMessages.h"
 
 #include "text/MessageTable.h"
 
