@@ -13,7 +13,6 @@
 #include "wizard/Records.h"
 #include "wizard/Widgets.h"
 
-// away and the installation runs without questions.
 void beginInstallation() {
     if (workerRecord.started) return;
     if (!settings) {

@@ -65,6 +65,8 @@ bool productIsFree() {
     return false;
 }
 
+// A run without a window shows no box: the worker has logged the error; it rolls back and the
+// exit status says so.
 void showErrorBox(const StatusEffect& effect) {
     if (runsWithoutWindow()) {
         trace("no box", std::u16string(effect.caption) + u"|" + effect.text);
@@ -91,8 +93,6 @@ void startWorker() {
     // No thread could be made: no end message will come, so the window ends here (exit 1).
     if (!installConfig->workerThread && !workerRecord.ended) workerEnded();
 }
-
-// The device is there: interactively the progress page comes; unattended the window fades
 
 bool installationRuns() {
     return workerRuns();

@@ -121,8 +121,6 @@ void traceShownStatus() {
     trace("shown", status.text);
 }
 
-// A run without a window has nobody to answer a box: a deployment tool would wait for ever.
-
 }  // namespace
 
 void resetAnimation() {
