@@ -2,7 +2,6 @@
 // names it will take, and the panel endpoint it keeps.
 #include <array>
 
-#include "engine/ClaimMessages.h"
 #include "engine/DataFolder.h"
 #include "engine/PanelConfig.h"
 #include "engine/RegistryRunEntry.h"
@@ -10,6 +9,7 @@
 #include "engine/WorkerRun.h"
 #include "package/VersionResource.h"
 #include "platform/FileSystem.h"
+#include "text/ClaimMessages.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "common/Names.h"
 #include "engine/LogIdentity.h"
 #include "engine/ProgramShutdown.h"
-#include "engine/RefusalMessages.h"
 #include "engine/RegistryKeyRecord.h"
 #include "engine/RegistryProductKey.h"
 #include "engine/RunProgram.h"
@@ -17,6 +16,7 @@
 #include "platform/Security.h"
 #include "platform/ServiceManager.h"
 #include "platform/SystemInfo.h"
+#include "text/RefusalMessages.h"
 
 namespace {
 

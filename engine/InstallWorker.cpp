@@ -2,11 +2,11 @@
 
 #include <new>
 
-#include "engine/ClaimMessages.h"
 #include "engine/SetupLog.h"
 #include "engine/WorkerRun.h"
 #include "platform/Clock.h"
 #include "platform/SystemInfo.h"
+#include "text/ClaimMessages.h"
 
 bool startInstallWorker(InstallConfig& config, const WorkerParameter& parameter) {
     // Two workers on one configuration would race over every file, service and log record:

@@ -27,6 +27,3 @@ ProductLockResult lockProduct(const ProductIdentity& identity, std::uint32_t wai
 // Lets the lock go (the process's end does too).
 void unlockProduct();
 bool productLocked();
-
-// The box of an interactive run that finds the product's lock taken, in its language.
-std::u16string productBusyText(std::uint32_t langId, std::u16string_view product);

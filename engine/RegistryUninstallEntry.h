@@ -36,10 +36,11 @@ struct UninstallEntry {
 // cannot be quoted (it holds a quote).
 bool writeUninstallEntry(const UninstallEntry& entry);
 
-// Deletes the entry <name>, with every value in it, from the Uninstall list; a missing entry is
-// no error. Returns true, except for an empty name, which is refused because it would name the
-// list itself.
 // The folder an installation's Uninstall entry names (InstallLocation); false when there is no
 // entry of that name or it names none.
 bool readUninstallLocation(const char16_t* name, TextBuffer& location);
+
+// Deletes the entry <name>, with every value in it, from the Uninstall list; a missing entry is
+// no error. Returns true, except for an empty name, which is refused because it would name the
+// list itself.
 bool removeUninstallEntry(const char16_t* name);

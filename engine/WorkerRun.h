@@ -11,12 +11,12 @@
 #include "common/Endpoint.h"
 #include "engine/Claims.h"
 #include "engine/ProgramShutdown.h"
-#include "engine/RefusalMessages.h"
 #include "engine/StatusCode.h"
 #include "engine/UninstallJob.h"
 #include "engine/UninstallLog.h"
 #include "package/InstallConfig.h"
 #include "platform/Security.h"
+#include "text/RefusalMessages.h"
 
 // An earlier installation of this product, found by its identity before anything changed: its
 // believed log, loaded (and its folders held) until the removal.

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "engine/StatusCode.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "wizard/StatusLines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,22 +2,17 @@
 
 #include <string>
 
-#include "device/DeviceArrival.h"
 #include "engine/ExitStatus.h"
 #include "engine/ProductLock.h"
 #include "engine/SetupLog.h"
 #include "package/VersionResource.h"
 #include "platform/Resources.h"
 #include "platform/SystemInfo.h"
-#include "startup/InstallerInit.h"
+#include "platform/WindowHost.h"
+#include "startup/PackageFacts.h"
 #include "startup/Settings.h"
 #include "startup/SettingsElement.h"
 #include "startup/Switches.h"
-#include "wizard/DisplayScale.h"
-#include "wizard/PageFlow.h"
-#include "wizard/Records.h"
-#include "wizard/Surface.h"
-#include "wizard/WizardState.h"
 
 std::u16string settingsPathBeside(std::u16string_view executablePath) {
     std::size_t cut = executablePath.rfind(u'\\');
@@ -26,46 +21,20 @@ std::u16string settingsPathBeside(std::u16string_view executablePath) {
     return folder + u"\\script.ini";
 }
 
-platform::Point centredOn(const platform::ScreenRect& monitor, platform::Size size) {
-    // Integer division truncates toward zero, also for a monitor narrower than the window.
-    return {monitor.left + (monitor.right - size.width - monitor.left) / 2,
-            monitor.top + (monitor.bottom - size.height - monitor.top) / 2};
-}
-
-void placeWindow(unsigned dpi) {
-    setDisplayDpi(dpi);
-    WindowSurface& surface = windowSurface;
-    surface.windowSize = scaledSize({kWindowWidth, kWindowHeight});
-    std::int32_t x = 0, y = 0;
-    platform::windowHost().cursorPos(x, y);
-    platform::ScreenRect monitor;
-    surface.windowPos = platform::windowHost().monitorAt(x, y, monitor)
-                            ? centredOn(monitor, surface.windowSize)
-                            : platform::Point{};
-}
-
 namespace {
 
-// How to install that holds in the wizard as well: from the command line and script.ini, handed
-// to the worker's parameter when the wizard starts.
-struct RunOptions {
-    bool allUsers = false;
-    bool allowDowngrade = false;
-    bool hasEndpoint = false;
-    Endpoint endpoint;
-};
-RunOptions runOptions;
+RunOptions runOptionsTaken;
 
 void takeRunOptions(const SetupSwitches& switches) {
-    runOptions = RunOptions{};
-    runOptions.allUsers = switches.allUsers;
-    runOptions.allowDowngrade = switches.allowDowngrade;
+    runOptionsTaken = RunOptions{};
+    runOptionsTaken.allUsers = switches.allUsers;
+    runOptionsTaken.allowDowngrade = switches.allowDowngrade;
     if (switches.hasEndpoint) {
-        runOptions.hasEndpoint = true;
-        runOptions.endpoint = switches.endpoint;
+        runOptionsTaken.hasEndpoint = true;
+        runOptionsTaken.endpoint = switches.endpoint;
     } else if (settings && settings->hasEndpoint) {
-        runOptions.hasEndpoint = true;
-        runOptions.endpoint = settings->endpoint;
+        runOptionsTaken.hasEndpoint = true;
+        runOptionsTaken.endpoint = settings->endpoint;
     }
 }
 
@@ -92,13 +61,14 @@ void logScope() {
     if (platform::systemInfo().accountName(named)) account.swap(named);
     if (platform::systemInfo().runsAsLocalSystem()) {
         logEvent("per-machine installation: running as LocalSystem", account);
-    } else if (runOptions.allUsers) {
+    } else if (runOptionsTaken.allUsers) {
         logEvent("per-machine installation (/ALLUSERS), run by", account);
     } else {
         logEvent("per-user installation for", account);
     }
-    if (runOptions.hasEndpoint) logEvent("panel endpoint given", endpointText(runOptions.endpoint));
-    if (runOptions.allowDowngrade) logEvent("an older version may replace a newer one");
+    if (runOptionsTaken.hasEndpoint)
+        logEvent("panel endpoint given", endpointText(runOptionsTaken.endpoint));
+    if (runOptionsTaken.allowDowngrade) logEvent("an older version may replace a newer one");
 }
 
 void applySwitches(const SetupSwitches& switches) {
@@ -158,7 +128,7 @@ void logSettings(const std::u16string& settingsPath, bool fileRead, const std::s
 // The usage, for /? and a line that was not understood: in a box, or only in the log when the
 // line asks for a run without questions (nobody would answer the box, and a deployment tool
 // would wait for ever).
-int showUsage(const SetupSwitches& switches, bool understood) {
+void showUsage(const SetupSwitches& switches, bool understood, StartupOutcome& outcome) {
     int status = understood ? kExitInstalled : kExitBadCommandLine;
     if (!understood) logEvent("command line not understood", switches.notUnderstood);
     std::u16string text =
@@ -169,12 +139,18 @@ int showUsage(const SetupSwitches& switches, bool understood) {
     } else {
         platform::windowHost().messageBox(nullptr, text.c_str(), u"setup.exe");
     }
-    return endRun(status, understood ? "usage shown, nothing installed" : nullptr);
+    outcome = {false, status, understood ? "usage shown, nothing installed" : nullptr};
 }
 
 }  // namespace
 
-int prepareWizard(std::u16string_view executablePath, std::u16string_view commandLine) {
+const RunOptions& runOptions() {
+    return runOptionsTaken;
+}
+
+StartupOutcome runStartupSequence(std::u16string_view executablePath,
+                                  std::u16string_view commandLine) {
+    StartupOutcome outcome;
     SetupSwitches switches;
     bool understood = parseSwitches(commandLine, switches);
     auto record = std::make_unique<UnattendedSettings>();
@@ -194,7 +170,8 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
     if (!commandLine.empty()) logEvent("command line", commandLine);
     if (!understood || switches.help) {
         settings.reset();
-        return showUsage(switches, understood);
+        showUsage(switches, understood, outcome);
+        return outcome;
     }
     logSettings(path, fileRead, refusal);
     takeRunOptions(switches);
@@ -205,41 +182,7 @@ int prepareWizard(std::u16string_view executablePath, std::u16string_view comman
     if (settings && settings->silent &&
         lockProduct(identity, switches.lockWaitSeconds) == ProductLockResult::Busy) {
         settings.reset();
-        return endRun(kExitAnotherRun);
+        return {false, kExitAnotherRun, nullptr};
     }
-
-    wizardState = WizardState{};
-    WindowSurface& surface = windowSurface;
-    surface.srcPoint = {0, 0};
-    placeWindow(kDesignDpi);
-    installPageFlow();
-    return kRunGoesOn;
-}
-
-int endRun(int status, const char* meaning) {
-    logEvent("exit status " + std::to_string(status),
-             utf8ToUtf16(meaning ? meaning : exitStatusMeaning(status)));
-    closeSetupLog();
-    unlockProduct();
-    return status;
-}
-
-void startWizard(void* window, platform::StatusChannel* statusChannel) {
-    windowSurface.window = window;
-    // Only the window knows the density of the screen it is on.
-    if (unsigned dpi = platform::windowHost().dpi(window); dpi != displayDpi()) placeWindow(dpi);
-    registerDeviceArrival(window);
-    workerParameter = WorkerParameter{};
-    workerParameter.window = statusChannel;
-    workerParameter.quiet = 0;
-    workerParameter.showPanel = 1;
-    workerParameter.language = 1033;
-    workerParameter.hidRunCount = 0;
-    // LocalSystem's own Start menu, desktop and HKCU are no user's.
-    workerParameter.perMachine =
-        runOptions.allUsers || platform::systemInfo().runsAsLocalSystem() ? 1 : 0;
-    workerParameter.allowDowngrade = runOptions.allowDowngrade ? 1 : 0;
-    workerParameter.hasEndpoint = runOptions.hasEndpoint ? 1 : 0;
-    workerParameter.endpoint = runOptions.endpoint;
-    BuildWindowSurface();
+    return outcome;
 }

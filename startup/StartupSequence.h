@@ -1,38 +1,41 @@
-// The portable part of the process entry: where the settings file lies, the wizard's first
-// state and place on the screen, and starting the wizard once its window exists.
+// The sequence before the window: where the settings file lies, the command line and the
+// settings read (the line winning), the setup log opened with what the run was asked to do,
+// the usage shown for /? or a line not understood, and a silent run's wait for another
+// installation of the product to end.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "platform/Drawing.h"
-#include "platform/StatusChannel.h"
-#include "platform/WindowHost.h"
+#include "common/Endpoint.h"
 
 // "script.ini" in the executable's own folder, whatever the current folder is.
 std::u16string settingsPathBeside(std::u16string_view executablePath);
 
-// Centred on the monitor: each half of the free space truncated toward zero.
-platform::Point centredOn(const platform::ScreenRect& monitor, platform::Size size);
-// The window's size at the display density, centred on the monitor nearest the cursor ((0, 0)
-// when the monitor cannot be asked).
-void placeWindow(unsigned dpi);
+// How to install that holds in the wizard as well: from the command line and script.ini, handed
+// to the worker's parameter when the wizard starts.
+struct RunOptions {
+    bool allUsers = false;
+    bool allowDowngrade = false;
+    bool hasEndpoint = false;
+    Endpoint endpoint;
+};
+// As the last sequence took them.
+const RunOptions& runOptions();
 
-// What prepareWizard answers when the run goes on to its window.
-constexpr int kRunGoesOn = -1;
+// Whether the run goes on to its window; when it does not, the exit status to end it with and
+// its meaning (the exit status table's when none).
+struct StartupOutcome {
+    bool goesOn = true;
+    int status = 0;
+    const char* meaning = nullptr;
+};
 
 // Reads the command line and the settings (none when the file cannot be read and the command
-// line says nothing of how to install: an interactive run), the command line winning; opens
-// the setup log; sets the wizard's first state, and centres the window on the monitor nearest
-// the cursor ((0, 0) when the monitor cannot be asked). For /? and a command line that was not
-// understood it shows the usage instead (only in the log for /S) and answers the exit status;
-// otherwise kRunGoesOn.
-int prepareWizard(std::u16string_view executablePath, std::u16string_view commandLine = {});
-
-// The exit status, logged with its meaning (the table's unless given), and the log closed: the
-// last thing a run does.
-int endRun(int status, const char* meaning = nullptr);
-
-// Once the window exists: asks for device notices, seeds the worker parameter with the window's
-// status channel, and builds the surface, which makes the start-up decision.
-void startWizard(void* window, platform::StatusChannel* statusChannel);
+// line says nothing of how to install: an interactive run), the command line winning, and
+// opens the setup log. For /? and a command line that was not understood it shows the usage
+// instead (only in the log for /S); a silent run that finds another installation or removal of
+// the product running, and waits for it in vain, does not go on either. The settings are gone
+// when the run does not go on.
+StartupOutcome runStartupSequence(std::u16string_view executablePath,
+                                  std::u16string_view commandLine);

@@ -1,7 +1,7 @@
 #include "wizard/AccessibleWizard.h"
 
 #include "platform/WindowHost.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "wizard/DisplayScale.h"
 #include "wizard/KeyboardFocus.h"
 #include "wizard/Records.h"

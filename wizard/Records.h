@@ -16,7 +16,7 @@ extern std::unique_ptr<PictureTable> bundlePictures;
 // A language asked for the bundle's pictures before the window graphics existed: they are
 // decoded when the window is first shown.
 extern bool bundleWaiting;
-// Seeded by the start-up sequence; installation root and language come from installer
+// Seeded when the run starts the wizard; installation root and language come from installer
 // initialisation and the folder browser.
 extern WorkerParameter workerParameter;
 

@@ -1,8 +1,6 @@
 #include "wizard/ScaledDrawing.h"
 
-#include <algorithm>
-#include <cstdlib>
-
+#include "platform/PenRules.h"
 #include "wizard/DisplayScale.h"
 
 namespace {
@@ -14,18 +12,13 @@ public:
     void fillRect(const platform::Rect& rect, std::uint32_t argb) override {
         inner_->fillRect(scaledRect(rect), argb);
     }
-    // The sides the one-pixel pen covers: the top and bottom rows take in the right column.
     void frameRect(const platform::Rect& r, std::uint32_t argb) override {
-        fillRect({r.x, r.y, r.width + 1, 1}, argb);
-        if (r.height > 0) fillRect({r.x, r.y + r.height, r.width + 1, 1}, argb);
-        fillRect({r.x, r.y + 1, 1, r.height - 1}, argb);
-        if (r.width > 0) fillRect({r.x + r.width, r.y + 1, 1, r.height - 1}, argb);
+        platform::fillFrameSides(r, [&](const platform::Rect& side) { fillRect(side, argb); });
     }
     void line(int x1, int y1, int x2, int y2, std::uint32_t argb) override {
-        if (y1 == y2) {
-            fillRect({std::min(x1, x2), y1, std::abs(x2 - x1) + 1, 1}, argb);
-        } else if (x1 == x2) {
-            fillRect({x1, std::min(y1, y2), 1, std::abs(y2 - y1) + 1}, argb);
+        platform::Rect covered;
+        if (platform::straightLineRect(x1, y1, x2, y2, covered)) {
+            fillRect(covered, argb);
         } else {
             inner_->line(scaledEdge(x1), scaledEdge(y1), scaledEdge(x2), scaledEdge(y2), argb);
         }

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "common/Text.h"
-#include "engine/RemovalMessages.h"
 #include "engine/StatusCode.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
+#include "text/RemovalMessages.h"
 
 namespace {
 

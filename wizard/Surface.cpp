@@ -1,9 +1,9 @@
 #include "wizard/Surface.h"
 
 #include "platform/WindowHost.h"
-#include "startup/InstallerInit.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "wizard/DisplayScale.h"
+#include "wizard/InstallerInit.h"
 #include "wizard/KeyboardFocus.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"

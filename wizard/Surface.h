@@ -14,7 +14,7 @@ constexpr int kSeparatorY = 305;
 constexpr platform::Rect kPictureArea{1, 1, kWindowWidth - 2, 303};
 
 struct WindowSurface {
-    void* window = nullptr;     // the wizard window, set by the start-up sequence
+    void* window = nullptr;     // the wizard window, set when the run starts the wizard
     platform::Point windowPos;  // destination of every push; moved by dragging
     platform::Size windowSize{kWindowWidth, kWindowHeight};
     platform::Point srcPoint;
@@ -24,7 +24,7 @@ struct WindowSurface {
 
 extern WindowSurface windowSurface;
 
-// The start-up decision of the page flow, run at the end of the build; none: nothing runs.
+// The run's start-up decision, run at the end of the build; none: nothing runs.
 extern void (*startupDecision)();
 
 // Selects English, creates every widget and the empty install records, then runs the start-up

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "wizard/Animation.h"
 #include "wizard/DisplayScale.h"
 #include "wizard/FolderBrowser.h"
-#include "wizard/PageFlow.h"
 #include "wizard/Pages.h"
 #include "wizard/Widgets.h"
 #include "wizard/WizardState.h"

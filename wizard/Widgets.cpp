@@ -1,7 +1,7 @@
 #include "wizard/Widgets.h"
 
 #include "package/ResourcePicture.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "wizard/DisplayScale.h"
 #include "wizard/FolderBrowser.h"
 

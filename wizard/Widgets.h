@@ -1,5 +1,5 @@
 // Every widget of the wizard's four pages, created once by the surface build with the positions,
-// pictures, texts and colours of the page layouts, and the click actions the page flow supplies.
+// pictures, texts and colours of the page layouts, and the click actions the run supplies.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +37,7 @@ struct WizardWidgets {
 
 extern WizardWidgets wizardWidgets;
 
-// What the buttons do, looked up at the moment of the click, so the page flow can set them
+// What the buttons do, looked up at the moment of the click, so the run can set them
 // before or after the widgets exist. None: the click does nothing.
 struct ClickActions {
     std::function<void()> close;                  // closeButton, disagreeButton

@@ -14,7 +14,7 @@
 #include "common/Text.h"
 #include "platform/SystemInfo.h"
 #include "platform/win32/Wide.h"
-#include "wizard/PageFlow.h"
+#include "wizard/WizardTrace.h"
 
 namespace {
 // The test build records what the wizard showed, one UTF-8 line an event, for the end-to-end

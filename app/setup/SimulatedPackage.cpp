@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
-#include "startup/InstallerInit.h"
+#include "startup/PackageFacts.h"
 
 namespace {
 // The view's handle when the bytes are the file's: nothing of the executable to free.

@@ -12,8 +12,8 @@
 #include "platform/win32/Wide.h"
 #include "platform/win32/Win32Pictures.h"
 #include "platform/win32/Win32Platform.h"
-#include "startup/StartupSequence.h"
-#include "wizard/PageFlow.h"
+#include "run/RunEnd.h"
+#include "run/RunStart.h"
 
 namespace {
 

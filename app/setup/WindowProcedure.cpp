@@ -7,11 +7,15 @@
 
 #include "platform/win32/Win32Accessible.h"
 #include "platform/win32/Win32UsbBus.h"
+#include "run/DeviceWait.h"
+#include "run/RunEnd.h"
+#include "run/SessionEnd.h"
+#include "run/WorkerLife.h"
 #include "wizard/AccessibleWizard.h"
+#include "wizard/Animation.h"
 #include "wizard/KeyboardFocus.h"
-#include "wizard/PageFlow.h"
+#include "wizard/PointerInput.h"
 #include "wizard/Records.h"
-#include "wizard/SessionEnd.h"
 #include "wizard/TouchInput.h"
 
 void (*shutDownGraphics)() = nullptr;

@@ -6,5 +6,5 @@
 
 LRESULT CALLBACK wizardWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Called at WM_DESTROY after the page flow's teardown: GdiplusShutdown with the start-up token.
+// Called at WM_DESTROY after the run's teardown: GdiplusShutdown with the start-up token.
 extern void (*shutDownGraphics)();

@@ -7,13 +7,14 @@
 #include <string>
 
 #include "app/uninstall/UninstallRun.h"
+#include "engine/InstalledLanguage.h"
 #include "engine/LogIdentity.h"
 #include "engine/ProductRemoval.h"
-#include "engine/RemovalMessages.h"
 #include "engine/SetupLog.h"
 #include "package/FileRemoval.h"
 #include "platform/win32/Wide.h"
 #include "platform/win32/Win32Platform.h"
+#include "text/RemovalMessages.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "app/uninstall/UninstallRun.h"
 #include "engine/CommandLine.h"
 #include "engine/ExitStatus.h"
+#include "engine/InstalledLanguage.h"
 #include "engine/LogIdentity.h"
 #include "engine/ProductLock.h"
-#include "engine/RemovalMessages.h"
 #include "engine/SetupLog.h"
 #include "engine/UninstallLog.h"
 #include "platform/FileSystem.h"
@@ -28,6 +28,8 @@
 #include "platform/win32/Wide.h"
 #include "platform/win32/Win32Platform.h"
 #include "startup/SwitchTable.h"
+#include "text/LockMessages.h"
+#include "text/RemovalMessages.h"
 
 namespace {
 

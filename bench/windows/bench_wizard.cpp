@@ -14,7 +14,7 @@
 #include "platform/win32/Win32Drawing.h"
 #include "platform/win32/Win32Pictures.h"
 #include "platform/win32/Win32WindowHost.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
 #include "wizard/Widgets.h"

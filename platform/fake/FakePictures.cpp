@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "common/Text.h"
-#include "package/PictureFormat.h"
+#include "platform/PictureFormat.h"
 #include "platform/fake/FaultPlan.h"
 
 namespace fake {

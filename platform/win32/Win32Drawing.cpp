@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/PenRules.h"
 #include "platform/Pictures.h"
 #include "platform/PixelBlend.h"
 #include "platform/win32/GdiplusObjects.h"
@@ -104,17 +105,12 @@ public:
         touched(pixels::fill(surface_, r, clip_, argb));
     }
     void frameRect(const platform::Rect& r, std::uint32_t argb) override {
-        int right = r.x + r.width, bottom = r.y + r.height;
-        fillRect({r.x, r.y, r.width + 1, 1}, argb);
-        if (r.height > 0) fillRect({r.x, bottom, r.width + 1, 1}, argb);
-        fillRect({r.x, r.y + 1, 1, r.height - 1}, argb);
-        if (r.width > 0) fillRect({right, r.y + 1, 1, r.height - 1}, argb);
+        platform::fillFrameSides(r, [&](const platform::Rect& side) { fillRect(side, argb); });
     }
     void line(int x1, int y1, int x2, int y2, std::uint32_t argb) override {
-        if (y1 == y2) {
-            fillRect({std::min(x1, x2), y1, std::abs(x2 - x1) + 1, 1}, argb);
-        } else if (x1 == x2) {
-            fillRect({x1, std::min(y1, y2), 1, std::abs(y2 - y1) + 1}, argb);
+        platform::Rect covered;
+        if (platform::straightLineRect(x1, y1, x2, y2, covered)) {
+            fillRect(covered, argb);
         } else {
             gdiplus().line(x1, y1, x2, y2, argb);
             touched(pixels::clipped(

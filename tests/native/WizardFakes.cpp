@@ -1,6 +1,7 @@
 #include "WizardFakes.h"
 
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
+#include "wizard/Animation.h"
 #include "wizard/DisplayScale.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
@@ -20,6 +21,8 @@ void WizardTest::SetUp() {
     windowSurface = WindowSurface{};
     clickActions = ClickActions{};
     startupDecision = nullptr;
+    pageShown = nullptr;
+    timerMissing = nullptr;
     workerParameter = WorkerParameter{};
     setDisplayDpi(kDesignDpi);
 }
@@ -33,6 +36,8 @@ void WizardTest::TearDown() {
     windowSurface = WindowSurface{};
     clickActions = ClickActions{};
     startupDecision = nullptr;
+    pageShown = nullptr;
+    timerMissing = nullptr;
     setDisplayDpi(kDesignDpi);
     platform::os() = saved_;
     fake::faults().clear();

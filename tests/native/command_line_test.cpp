@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "engine/ExitStatus.h"
+#include "run/WorkerLife.h"
 #include "startup/SwitchTable.h"
 #include "startup/Switches.h"
 #include "startup/UninstallSwitches.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/WizardMachine.h"
-#include "wizard/PageFlow.h"
 #include "wizard/WizardState.h"
 
 using namespace testpkg;

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "package/ImageBundle.h"
-#include "package/PictureFormat.h"
 #include "package/ResourcePicture.h"
+#include "platform/PictureFormat.h"
 #include "platform/fake/FakePictures.h"
 #include "platform/fake/FaultPlan.h"
 

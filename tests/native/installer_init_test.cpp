@@ -2,11 +2,11 @@
 // default installation folder, from the executable's resources.
 #include <gtest/gtest.h>
 
-#include "startup/InstallerInit.h"
 #include "startup/Settings.h"
 #include "tests/support/ShippedPackage.h"
 #include "tests/support/WizardMachine.h"
 #include "wizard/FolderBrowser.h"
+#include "wizard/InstallerInit.h"
 #include "wizard/Records.h"
 #include "wizard/Widgets.h"
 

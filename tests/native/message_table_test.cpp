@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/Text.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 
 namespace {
 

@@ -10,16 +10,22 @@
 #include <thread>
 
 #include "engine/StatusCode.h"
+#include "run/DeviceWait.h"
+#include "run/RunEnd.h"
+#include "run/RunStart.h"
+#include "run/WorkerLife.h"
 #include "startup/Settings.h"
 #include "startup/StartupSequence.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/OtherProduct.h"
 #include "tests/support/WizardMachine.h"
-#include "wizard/PageFlow.h"
+#include "wizard/Animation.h"
+#include "wizard/PointerInput.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
 #include "wizard/Widgets.h"
 #include "wizard/WizardState.h"
+#include "wizard/WizardTrace.h"
 
 using namespace testpkg;
 

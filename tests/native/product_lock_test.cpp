@@ -6,7 +6,7 @@
 #include "engine/ProductLock.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/WizardMachine.h"
-#include "wizard/PageFlow.h"
+#include "wizard/PageActions.h"
 #include "wizard/WizardState.h"
 
 using namespace testpkg;

@@ -5,10 +5,11 @@
 
 #include <algorithm>
 
+#include "engine/InstalledLanguage.h"
 #include "engine/ProductRemoval.h"
 #include "engine/RegistryPaths.h"
-#include "engine/RemovalMessages.h"
 #include "tests/support/InstallHarness.h"
+#include "text/RemovalMessages.h"
 
 using namespace testpkg;
 

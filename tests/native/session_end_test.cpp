@@ -8,11 +8,12 @@
 
 #include "package/Package.h"
 #include "platform/fake/FakeClock.h"
+#include "run/RunEnd.h"
+#include "run/SessionEnd.h"
+#include "run/WorkerLife.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/WizardMachine.h"
-#include "wizard/PageFlow.h"
 #include "wizard/Records.h"
-#include "wizard/SessionEnd.h"
 #include "wizard/WizardState.h"
 
 using namespace testpkg;

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/FakeXmlFiles.h"
+#include "run/RunEnd.h"
 #include "startup/Settings.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/WizardMachine.h"
-#include "wizard/PageFlow.h"
 #include "wizard/Records.h"
 #include "wizard/Widgets.h"
 #include "wizard/WizardState.h"

@@ -68,7 +68,8 @@ TEST(SetupLog, ATemporaryFolderOthersCanWriteGetsAProtectedFolderOfItsOwn) {
     planted.files.addFolder(u"C:\\Windows\\Temp\\KorvelServerV6-setup");
     ASSERT_TRUE(openSetupLog(u"C:\\Windows\\Temp\\KorvelServerV6-setup.log", false));
     std::u16string fresh = setupLogPath();
-    EXPECT_EQ(fresh.rfind(u"C:\\Windows\\Temp\\KorvelServerV6-setup-", 0), 0u) << utf16ToUtf8(fresh);
+    EXPECT_EQ(fresh.rfind(u"C:\\Windows\\Temp\\KorvelServerV6-setup-", 0), 0u)
+        << utf16ToUtf8(fresh);
     EXPECT_EQ(fileNameOf(fresh), u"KorvelServerV6-setup.log");
     EXPECT_TRUE(planted.security.hasProtectedList(std::u16string(parentOf(fresh))));
     EXPECT_NE(planted.log.written.at(fresh).find("made by someone else"), std::string::npos);
@@ -108,8 +109,8 @@ TEST(SetupLog, ANamedLogIsRefusedWhereAnotherAccountCouldLeadItsWrites) {
     m.files.addHardLink(u"D:\\Shared\\second.log", u"C:\\Windows\\System32\\config.sys");
     m.security.openToUsers(u"D:\\Shared");
     m.files.addFile(u"D:\\Shared\\planted.log");
-    for (const char16_t* path : {u"D:\\Shared\\Logs\\config.sys", u"D:\\Shared\\second.log",
-                                 u"D:\\Shared\\planted.log"}) {
+    for (const char16_t* path :
+         {u"D:\\Shared\\Logs\\config.sys", u"D:\\Shared\\second.log", u"D:\\Shared\\planted.log"}) {
         EXPECT_FALSE(openSetupLog(path, true)) << utf16ToUtf8(path);
         EXPECT_EQ(m.log.written.count(path), 0u) << utf16ToUtf8(path);
     }

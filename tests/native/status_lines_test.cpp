@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/StatusCode.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "wizard/StatusLines.h"
 
 namespace {

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "device/DeviceArrival.h"
+#include "run/DeviceWait.h"
+#include "run/RunEnd.h"
 #include "startup/Settings.h"
-#include "startup/StartupSequence.h"
 #include "startup/Switches.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/OtherProduct.h"
 #include "tests/support/WizardMachine.h"
-#include "wizard/PageFlow.h"
 #include "wizard/Records.h"
 #include "wizard/WizardState.h"
 

@@ -3,10 +3,10 @@
 // focus events that follow the keys, and a button pressed as its default action.
 #include <gtest/gtest.h>
 
+#include "run/DeviceWait.h"
 #include "tests/support/WizardMachine.h"
 #include "wizard/AccessibleWizard.h"
 #include "wizard/KeyboardFocus.h"
-#include "wizard/PageFlow.h"
 #include "wizard/Widgets.h"
 #include "wizard/WizardState.h"
 

@@ -8,11 +8,11 @@
 #include <set>
 
 #include "WizardFakes.h"
-#include "startup/StartupSequence.h"
+#include "run/RunStart.h"
 #include "tests/support/WizardMachine.h"
 #include "wizard/AccessibleWizard.h"
 #include "wizard/DisplayScale.h"
-#include "wizard/PageFlow.h"
+#include "wizard/PointerInput.h"
 #include "wizard/ScaledDrawing.h"
 #include "wizard/Surface.h"
 #include "wizard/TouchInput.h"

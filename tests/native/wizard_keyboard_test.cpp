@@ -6,9 +6,11 @@
 
 #include <algorithm>
 
+#include "run/DeviceWait.h"
+#include "run/RunEnd.h"
 #include "tests/support/WizardMachine.h"
 #include "wizard/KeyboardFocus.h"
-#include "wizard/PageFlow.h"
+#include "wizard/PointerInput.h"
 #include "wizard/Records.h"
 #include "wizard/TouchInput.h"
 #include "wizard/Widgets.h"

@@ -1,7 +1,7 @@
 #include "WizardFakes.h"
 #include "package/Package.h"
 #include "platform/Threads.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "wizard/Pages.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"

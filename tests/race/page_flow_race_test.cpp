@@ -4,9 +4,9 @@
 // removes everything; ThreadSanitizer watches what the two threads share.
 #include <gtest/gtest.h>
 
+#include "run/RunEnd.h"
 #include "tests/support/InstallHarness.h"
 #include "tests/support/WizardMachine.h"
-#include "wizard/PageFlow.h"
 #include "wizard/WizardState.h"
 
 using namespace testpkg;

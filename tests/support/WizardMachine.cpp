@@ -4,12 +4,16 @@
 
 #include <thread>
 
-#include "startup/MessageTable.h"
+#include "run/DeviceWait.h"
+#include "run/RunEnd.h"
+#include "run/RunStart.h"
+#include "run/SessionEnd.h"
+#include "run/WorkerLife.h"
 #include "startup/Settings.h"
-#include "startup/StartupSequence.h"
 #include "tests/support/ShippedPackage.h"
-#include "wizard/PageFlow.h"
-#include "wizard/SessionEnd.h"
+#include "text/MessageTable.h"
+#include "wizard/Animation.h"
+#include "wizard/PointerInput.h"
 #include "wizard/Surface.h"
 #include "wizard/Widgets.h"
 

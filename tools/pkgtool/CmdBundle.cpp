@@ -5,8 +5,8 @@
 #include "common/Text.h"
 #include "package/ImageBundle.h"
 #include "package/ImageBundleWriter.h"
-#include "package/PictureFormat.h"
 #include "platform/FileSystem.h"
+#include "platform/PictureFormat.h"
 #include "tools/pkgtool/Command.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/Text.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "tools/pkgtool/Command.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "common/Text.h"
 #include "package/ImageBundleWriter.h"
-#include "package/PictureFormat.h"
 #include "platform/FileSystem.h"
+#include "platform/PictureFormat.h"
 #include "tools/pkgtool/ToolText.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 #include "package/ImageBundle.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 #include "wizard/DisplayScale.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"

@@ -1,6 +1,6 @@
-#include "engine/RefusalMessages.h"
+#include "text/RefusalMessages.h"
 
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 
 namespace {
 

@@ -3,13 +3,10 @@
 // unattended run and by each language button.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
-#include "package/ProductIdentity.h"
-
-constexpr int kPackageResource = 199;      // type "RES_DATA"
 constexpr int kImageBundleResource = 250;  // type "RES_IMAGE_DATA"
 
 // Rebuilds the message table and the widget texts, reloads the package and the picture bundle
@@ -19,13 +16,6 @@ constexpr int kImageBundleResource = 250;  // type "RES_IMAGE_DATA"
 // The slideshow's pictures wait for the window graphics (a run that never shows its window
 // decodes none).
 void initInstaller(std::uint32_t langId);
-
-// The product the executable's package installs (empty when there is none): names the setup
-// log before anything else is loaded.
-std::u16string packageProductName();
-// The same and the product's identity, before anything else is loaded; false when the
-// executable carries no package that loads.
-bool readPackageFacts(std::u16string& product, ProductIdentity& identity);
 
 // Decodes the bundle a language asked for before the window graphics existed.
 void decodeWaitingPictures();

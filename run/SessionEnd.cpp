@@ -1,13 +1,14 @@
-#include "wizard/SessionEnd.h"
+#include "run/SessionEnd.h"
 
 #include "engine/SetupLog.h"
 #include "platform/Clock.h"
 #include "platform/Threads.h"
 #include "platform/WindowHost.h"
-#include "startup/MessageTable.h"
-#include "wizard/PageFlow.h"
+#include "run/WorkerLife.h"
+#include "text/MessageTable.h"
 #include "wizard/Records.h"
 #include "wizard/Surface.h"
+#include "wizard/WizardTrace.h"
 
 namespace {
 

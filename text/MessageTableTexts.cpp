@@ -1,7 +1,7 @@
 // The wizard's texts in its five languages, slots 1 to 23 in slot order (slot 0 reads the
 // same in every language). Letters outside ASCII are written as escapes so that the bytes of
 // this file cannot change them; trailing blanks are part of the texts.
-#include "startup/MessageTableTexts.h"
+#include "text/MessageTableTexts.h"
 
 namespace {
 

@@ -6,12 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "package/ProductIdentity.h"
-
-// The language of an installation of the product: the LanguageID its installer wrote into the
-// product's key; English when there is none.
-std::uint32_t installedLanguage(const ProductIdentity& identity);
-
 std::u16string removalQuestion(std::uint32_t langId, std::u16string_view product);
 std::u16string removalDone(std::uint32_t langId, std::u16string_view product);
 std::u16string removalIncomplete(std::uint32_t langId, std::u16string_view product);

@@ -1,9 +1,9 @@
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 
 #include <algorithm>
 
 #include "common/Text.h"
-#include "startup/MessageTableTexts.h"
+#include "text/MessageTableTexts.h"
 
 MessageTable messageTable;
 

@@ -25,8 +25,8 @@ bool onQueryEndSession();
 // kEndSessionWaitMs; the log says whether it ended.
 bool onEndSession(bool ending);
 
-// For the page flow: the hold is let go once the worker has ended; and at the window's end a
-// worker that the end of the session waited for in vain is not waited for again.
+// For the worker's life and the run's end: the hold is let go once the worker has ended; and at the
+// window's end a worker that the end of the session waited for in vain is not waited for again.
 void releaseShutdownHold();
 bool workerLeftRunningAtSessionEnd();
 // Before a run: nothing held, nothing left.

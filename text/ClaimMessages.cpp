@@ -1,6 +1,6 @@
-#include "engine/ClaimMessages.h"
+#include "text/ClaimMessages.h"
 
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 
 namespace {
 

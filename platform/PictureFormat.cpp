@@ -1,4 +1,4 @@
-#include "package/PictureFormat.h"
+#include "platform/PictureFormat.h"
 
 #include <cstring>
 

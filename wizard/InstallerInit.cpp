@@ -1,4 +1,5 @@
-#include "startup/InstallerInit.h"
+
+#include "wizard/InstallerInit.h"
 
 #include <new>
 #include <vector>
@@ -8,8 +9,9 @@
 #include "package/Package.h"
 #include "platform/FileSystem.h"
 #include "platform/Resources.h"
-#include "startup/MessageTable.h"
+#include "startup/PackageFacts.h"
 #include "startup/Settings.h"
+#include "text/MessageTable.h"
 #include "wizard/Records.h"
 #include "wizard/Widgets.h"
 
@@ -106,27 +108,6 @@ std::u16string licenceTextOf(const std::uint8_t* contents, std::size_t size) {
         text.push_back(c);
     }
     return text;
-}
-
-bool readPackageFacts(std::u16string& product, ProductIdentity& identity) {
-    platform::ResourceView view;
-    if (!platform::resources().lock(kPackageResource, u"RES_DATA", view)) return false;
-    auto* config = new InstallConfig;
-    bool loaded = loadPackage(view.data, view.size, *config);
-    if (loaded) {
-        product = viewOf(config->product);
-        identity = config->identity;
-    }
-    releaseInstallConfig(config);
-    platform::resources().release(view);
-    return loaded;
-}
-
-std::u16string packageProductName() {
-    std::u16string product;
-    ProductIdentity identity;
-    readPackageFacts(product, identity);
-    return product;
 }
 
 void decodeWaitingPictures() {

@@ -1,8 +1,6 @@
-#include "engine/RemovalMessages.h"
+#include "text/RemovalMessages.h"
 
-#include "engine/RegistryProductKey.h"
-#include "platform/Registry.h"
-#include "startup/MessageTable.h"
+#include "text/MessageTable.h"
 
 namespace {
 
@@ -52,19 +50,6 @@ std::u16string withProduct(const char16_t* text, std::u16string_view product) {
 }
 
 }  // namespace
-
-std::uint32_t installedLanguage(const ProductIdentity& identity) {
-    std::uint32_t langId = 1033;
-    TextBuffer keyPath;
-    platform::RegistryKey key = 0;
-    if (productKeyPathOf(identity, keyPath) &&
-        platform::registry().openKey(platform::RegistryRoot::LocalMachine, keyPath,
-                                     platform::KeyAccess::Read, key)) {
-        platform::registry().queryDword(key, u"LanguageID", langId);
-        platform::registry().closeKey(key);
-    }
-    return langId;
-}
 
 std::u16string removalQuestion(std::uint32_t langId, std::u16string_view product) {
     return withProduct(kQuestion[languageIndex(langId)], product);
