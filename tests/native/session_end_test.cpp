@@ -122,13 +122,8 @@ TEST(SessionEnd, TheWaitForTheRollbackIsBounded) {
     WizardMachine w;
     StuckThreads stuck(w.machine.clock);
     platform::os().threads = &stuck;
-    w.start();
-    ASSERT_TRUE(w.tickUntil([] { return wizardState.inputEnabled; }));
-    w.click(kEnglishX, kFlagY);
-    ASSERT_TRUE(w.tickUntil([] { return wizardState.pageAlpha[LicencePage] == 255; }));
-    w.plugTouchDevice();
-    w.click(kAgreeX, kButtonY);
-    ASSERT_TRUE(w.tickUntil([] { return installationRuns(); }));
+    toInstallation(w);
+    if (HasFatalFailure()) return;
     InstallConfig* config = installConfig;
     EXPECT_FALSE(onQueryEndSession());
     std::uint32_t start = w.machine.clock.now();
